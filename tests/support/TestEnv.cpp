@@ -1,0 +1,78 @@
+#include "TestEnv.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace qxtest {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "qxtest-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+static void saveEnv(const char* name, std::string& value, bool& had)
+{
+    const char* v = std::getenv(name);
+    had = v != nullptr;
+    if (had)
+        value = v;
+}
+
+static void restoreEnv(const char* name, const std::string& value, bool had)
+{
+    if (had)
+        setenv(name, value.c_str(), 1);
+    else
+        unsetenv(name);
+}
+
+ScopedHome::ScopedHome()
+{
+    saveEnv("HOME", oldHome_, hadHome_);
+    saveEnv("XDG_CONFIG_HOME", oldConfig_, hadConfig_);
+    std::filesystem::create_directories(dir_.path() / "config");
+    std::filesystem::create_directories(dir_.path() / "prog");
+    setenv("HOME", dir_.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", configDir().c_str(), 1);
+}
+
+ScopedHome::~ScopedHome()
+{
+    restoreEnv("HOME", oldHome_, hadHome_);
+    restoreEnv("XDG_CONFIG_HOME", oldConfig_, hadConfig_);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string SourceDir()
+{
+    const char* s = std::getenv("QX_SOURCE_DIR");
+    return s ? s : ".";
+}
+
+} // namespace qxtest

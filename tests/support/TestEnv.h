@@ -1,0 +1,47 @@
+#pragma once
+// Per-test environment: a fresh temporary folder that serves as HOME,
+// XDG_CONFIG_HOME and program directory, so no test touches the user's files.
+#include <filesystem>
+#include <string>
+
+namespace qxtest {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // Path of a file inside the folder, as a string.
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Points HOME and XDG_CONFIG_HOME into a TempDir for the lifetime of the object
+// and restores the previous values afterwards.
+class ScopedHome {
+public:
+    ScopedHome();
+    ~ScopedHome();
+    const TempDir& dir() const { return dir_; }
+    std::string configDir() const { return (dir_.path() / "config").string(); }
+    std::string registryFile() const { return (dir_.path() / "config/Quorvix/registry.reg").string(); }
+    // A program directory with a trailing '/'.
+    std::string programDir() const { return (dir_.path() / "prog").string() + "/"; }
+
+private:
+    TempDir dir_;
+    std::string oldHome_, oldConfig_;
+    bool hadHome_ = false, hadConfig_ = false;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+// Folder of the source tree (for fixtures), from the QX_SOURCE_DIR environment variable.
+std::string SourceDir();
+
+} // namespace qxtest
