@@ -1,0 +1,209 @@
+#include "kernel/Settings.h"
+
+#include "kernel/Kernel.h"
+#include "kernel/Logging.h"
+#include "platform/Registry.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+
+namespace {
+
+struct Values {
+    std::string programDir = "./";
+    std::string logFile;
+    bool hardExit = true;
+    bool wantPluginDetails = false;
+    std::string pluginsDir, projectsDir, scriptsDir;
+    bool tipOfTheDay = true;
+    int scriptingMode = 1;
+    int currentTip = 0;
+    int launchCount = 0;
+    int launchCountdown = 75;
+    bool demoMode = false;
+    bool pluginPause = false;
+    std::string shellFont;
+    std::function<std::vector<std::string>()> fontsProvider;
+    std::mutex fontLock;
+};
+
+Values& values()
+{
+    static Values* v = new Values;
+    return *v;
+}
+
+void setDefaults(Values& v)
+{
+    v.logFile = v.programDir + "debug.log";
+    v.hardExit = true;
+    v.wantPluginDetails = false;
+    v.pluginsDir = v.programDir + "Plugins/";
+    v.projectsDir = v.programDir + "Projects/";
+    v.scriptsDir = v.programDir + "Scripts/";
+    v.tipOfTheDay = true;
+    v.scriptingMode = 1;
+    v.currentTip = 0;
+    v.launchCount = 0;
+    v.launchCountdown = 75;
+}
+
+bool readBool(qx::Registry& reg, const char* name, bool fallback)
+{
+    return reg.ValueExists(name) ? reg.ReadBool(name) : fallback;
+}
+
+int readInt(qx::Registry& reg, const char* name, int fallback)
+{
+    return reg.ValueExists(name) ? reg.ReadInteger(name) : fallback;
+}
+
+std::string readText(qx::Registry& reg, const char* name, const std::string& fallback)
+{
+    if (!reg.ValueExists(name))
+        return fallback;
+    if (reg.GetDataType(name) != qx::RegDataType::String)
+        throw qx::RegistryError(std::string("invalid data type for value ") + name);
+    return reg.ReadString(name);
+}
+
+// Reads the values in their stored order and updates the two launch counters;
+// raises on the first problem so the caller falls back to the defaults.
+void readRegistry(Values& v)
+{
+    if (auto problem = qx::Registry::LoadProblem())
+        throw qx::RegistryError(*problem);
+    qx::Registry reg;
+    if (!reg.OpenKey(kRegistryRoot, true))
+        throw qx::RegistryError(reg.LastError());
+    SetEventLogEnabled(readBool(reg, "LoggerEnabled", true));
+    v.logFile = readText(reg, "LoggerOutputFile", v.logFile);
+    v.hardExit = readBool(reg, "HardExitEnabled", v.hardExit);
+    v.wantPluginDetails = readBool(reg, "WantPluginDetails", v.wantPluginDetails);
+    v.pluginsDir = readText(reg, "Plugins", v.pluginsDir);
+    v.projectsDir = readText(reg, "Projects", v.projectsDir);
+    v.scriptsDir = readText(reg, "Scripts", v.scriptsDir);
+    v.tipOfTheDay = readBool(reg, "TipOfTheDayEnabled", v.tipOfTheDay);
+    v.scriptingMode = readInt(reg, "ScriptingMode", v.scriptingMode) & 0xFF;
+    v.currentTip = readInt(reg, "CurrentTip", v.currentTip);
+    v.launchCount = readInt(reg, "LaunchCount", v.launchCount);
+    v.launchCountdown = readInt(reg, "LaunchCountdown", v.launchCountdown);
+
+    reg.WriteInteger("LaunchCount", ++v.launchCount);
+    if (v.launchCountdown > 0)
+        reg.WriteInteger("LaunchCountdown", --v.launchCountdown);
+}
+
+void writeRoot(const char* name, int value)
+{
+    qx::Registry reg;
+    if (!reg.OpenKey(kRegistryRoot, true))
+        throw qx::RegistryError(reg.LastError());
+    reg.WriteInteger(name, value);
+}
+
+} // namespace
+
+void SetProgramDirectory(const std::string& dir)
+{
+    std::string d = dir.empty() ? "./" : dir;
+    if (d.back() != '/')
+        d += '/';
+    values().programDir = d;
+    setDefaults(values());
+}
+
+std::string GetProgramDirectory()
+{
+    return values().programDir;
+}
+
+void LoadSettings()
+{
+    Values& v = values();
+    v.demoMode = false;
+    v.pluginPause = false;
+    setDefaults(v);
+    try {
+        readRegistry(v);
+    } catch (const std::exception& e) {
+        setDefaults(v);
+        SetEventLogEnabled(true);
+        v.launchCountdown = 0;
+        ReportKernelWarning("Kernel\\Settings", std::nullopt,
+            std::string("Settings could not be read from the registry; defaults are used. ") + e.what());
+    }
+    std::error_code ec;
+    for (const auto& dir : {v.pluginsDir, v.projectsDir, v.scriptsDir})
+        std::filesystem::create_directories(dir, ec);
+}
+
+std::string GetEventLogFileName() { return values().logFile.empty() ? values().programDir + "debug.log" : values().logFile; }
+std::string GetPluginsDir() { return values().pluginsDir; }
+std::string GetProjectsDir() { return values().projectsDir; }
+std::string GetScriptsDir() { return values().scriptsDir; }
+std::string GetCaptionSeparator() { return " - "; }
+
+void SetInstalledFontsProvider(std::function<std::vector<std::string>()> provider)
+{
+    std::lock_guard guard(values().fontLock);
+    values().fontsProvider = std::move(provider);
+    values().shellFont.clear();
+}
+
+std::string GetShellFont()
+{
+    Values& v = values();
+    std::lock_guard guard(v.fontLock);
+    if (v.shellFont.empty()) {
+        v.shellFont = "MS Sans Serif";
+        if (v.fontsProvider) {
+            for (std::string name : v.fontsProvider()) {
+                std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+                if (name == "tahoma") {
+                    v.shellFont = "Tahoma";
+                    break;
+                }
+            }
+        }
+    }
+    return v.shellFont;
+}
+
+bool HardExitEnabled() { return values().hardExit; }
+void SetHardExitEnabled(bool value) { values().hardExit = value; }
+bool DemoMode() { return values().demoMode; }
+void SetDemoMode(bool value) { values().demoMode = value; }
+bool PluginPause() { return values().pluginPause; }
+void SetPluginPause(bool value) { values().pluginPause = value; }
+bool WantPluginDetails() { return values().wantPluginDetails; }
+
+bool TipOfTheDayEnabled() { return values().tipOfTheDay; }
+void SetTipOfTheDayEnabled(bool value)
+{
+    values().tipOfTheDay = value;
+    writeRoot("TipOfTheDayEnabled", value ? 1 : 0);
+}
+
+int ScriptingMode() { return values().scriptingMode; }
+void SetScriptingMode(int value)
+{
+    values().scriptingMode = value & 0xFF;
+    writeRoot("ScriptingMode", values().scriptingMode);
+}
+
+int CurrentTip() { return values().currentTip; }
+void SetCurrentTip(int value)
+{
+    values().currentTip = value;
+    writeRoot("CurrentTip", value);
+}
+
+int LaunchCount() { return values().launchCount; }
+int LaunchCountdown() { return values().launchCountdown; }
+void SetLaunchCountdown(int value)
+{
+    values().launchCountdown = value;
+    writeRoot("LaunchCountdown", value);
+}

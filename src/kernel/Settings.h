@@ -1,0 +1,52 @@
+#pragma once
+// The settings store: the general values under the registry root
+// "Software\Quorvix", read once at start-up and held in memory. Getters never
+// touch the registry; the persisted setters write their value at once.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Registry root of the program, relative to HKEY_CURRENT_USER.
+inline constexpr const char* kRegistryRoot = "Software\\Quorvix";
+
+// Directory of the executable, with a trailing '/'. Set by the program entry
+// before the settings are loaded; tests point it at a temporary folder.
+void SetProgramDirectory(const std::string& dir);
+std::string GetProgramDirectory();
+
+// Reads every general value (module initialization): updates LaunchCount and
+// LaunchCountdown, sets the event log's flag and creates the plug-in, project
+// and script directories.
+void LoadSettings();
+
+std::string GetEventLogFileName();
+std::string GetPluginsDir();
+std::string GetProjectsDir();
+std::string GetScriptsDir();
+std::string GetCaptionSeparator();
+
+// "Tahoma" when such a font is installed, else "MS Sans Serif". Decided on the
+// first call, through the installed-fonts provider the user interface sets.
+std::string GetShellFont();
+void SetInstalledFontsProvider(std::function<std::vector<std::string>()> provider);
+
+bool HardExitEnabled();
+void SetHardExitEnabled(bool value);
+bool DemoMode();
+void SetDemoMode(bool value);
+bool PluginPause();
+void SetPluginPause(bool value);
+bool WantPluginDetails();
+
+// These setters change memory first and then write the root key; a write
+// failure raises qx::RegistryError with the memory already changed.
+bool TipOfTheDayEnabled();
+void SetTipOfTheDayEnabled(bool value);
+int ScriptingMode();
+void SetScriptingMode(int value);
+int CurrentTip();
+void SetCurrentTip(int value);
+int LaunchCount();
+int LaunchCountdown();
+void SetLaunchCountdown(int value);

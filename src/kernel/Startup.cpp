@@ -1,0 +1,254 @@
+#include "kernel/Startup.h"
+
+#include "kernel/Application.h"
+#include "kernel/Helpers.h"
+#include "kernel/Kernel.h"
+#include "kernel/Logging.h"
+#include "kernel/Settings.h"
+#include "platform/Registry.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+std::function<void()> helpPresenter;
+
+std::string lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+std::string executableDirectory(const char* argv0)
+{
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        exe = std::filesystem::absolute(argv0, ec);
+    return exe.parent_path().string() + "/";
+}
+
+std::string joinCommandLine(int argc, char** argv)
+{
+    std::string line;
+    for (int i = 0; i < argc; ++i) {
+        std::string a = argv[i];
+        if (i)
+            line += ' ';
+        line += a.find(' ') != std::string::npos ? "\"" + a + "\"" : a;
+    }
+    return line;
+}
+
+// The main window until the frame exists: closing it ends the program the
+// way every close of the main window does.
+class TStartupWindow : public QMainWindow {
+public:
+    TStartupWindow()
+    {
+        setWindowTitle(QString::fromUtf8(kApplicationTitle));
+        resize(900, 640);
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        event->accept();
+        UnloadPlugins();
+    }
+};
+
+void initializeModules(int argc, char** argv)
+{
+    InitEventLog(joinCommandLine(argc, argv));
+    LoadSettings();
+    GetCommandLineFiles().clear();
+    InitKernelHandler();
+}
+
+void finalizeModules()
+{
+    FinalizeKernelHandler();
+    FinalizeEventLog();
+}
+
+} // namespace
+
+std::string InstalledVersionText()
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%d.%d.%d", kVersionMajor, kVersionMinor, kVersionRelease);
+    return buf;
+}
+
+bool StampInstalledVersion()
+{
+    try {
+        if (qx::Registry::LoadProblem())
+            ReportKernelWarning("_qxrel32", std::nullopt,
+                "The damaged registry file was kept as " + qx::Registry::StoreFileName() + ".bad.");
+        qx::Registry reg;
+        if (!reg.OpenKey(kRegistryRoot, true))
+            throw qx::RegistryError(reg.LastError());
+        reg.WriteString("", InstalledVersionText());
+        return true;
+    } catch (const std::exception&) {
+        ReportKernelWarning("_qxrel32", std::nullopt, "Unable to connect with local registry.");
+        return false;
+    }
+}
+
+std::vector<std::string>& GetCommandLineFiles()
+{
+    static std::vector<std::string> files;
+    return files;
+}
+
+void ParseCommandLine(const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        std::string a = lower(arg);
+        if (a == "/exitmode=soft")
+            SetHardExitEnabled(false);
+        if (a == "/exitmode=hard")
+            SetHardExitEnabled(true);
+        if (a == "/demo=on")
+            SetDemoMode(true);
+        if (a == "/demo=off")
+            SetDemoMode(false);
+        if (a == "/eventlog=on")
+            SetEventLogEnabled(true);
+        if (a == "/eventlog=off")
+            SetEventLogEnabled(false);
+        if (a == "/pluginpause")
+            SetPluginPause(true);
+        if (a == "/?" || a == "/help")
+            ShowCommandLineHelp();
+        if (a.empty())
+            continue;
+        // File names keep their case: on this file system a lower-cased path
+        // would name another file.
+        std::string name = arg;
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+            name = name.substr(1, name.size() - 2);
+        else if (name == "\"")
+            continue;
+        std::error_code ec;
+        if (!name.empty() && std::filesystem::is_regular_file(name, ec))
+            GetCommandLineFiles().push_back(name);
+    }
+}
+
+std::string CommandLineHelpText()
+{
+    static const char* const lines[] = {
+        "Quorvix - command line help",
+        "",
+        "qxrel32.exe [file1 file2...] [/ExitMode=soft | hard] [/Demo=on | off] [/EventLog=on | off] [/PluginPause] [/? | /help]",
+        "",
+        "[/ExitMode=] details:",
+        "  /ExitMode=soft\t-instructs QX to use ExitProcess() API call in case  of fatal errors",
+        "  /ExitMode=hard\t-instructs QX to use TerminateProcess() API call in case  of fatal errors (default)",
+        "",
+        "[/Demo=] details:",
+        "  /Demo=off\t-normal operation (default)",
+        "  /Demo=on\t-instructs QX to enable all toolbar buttons",
+        "",
+        "[/EventLog=] details:",
+        "  /EventLog=on\t-instructs QX to log kernel events (default)",
+        "  /EventLog=off\t-QX will save no event logs",
+        "",
+        "[/PluginPause] details:",
+        "  /PluginPause\t-causes QX to stop after loading plugins",
+        "",
+        "[/? | /help] details:",
+        "  /? or /help\t-displays this help dialog",
+    };
+    std::string text;
+    for (const char* line : lines) {
+        if (!text.empty())
+            text += "\r\n";
+        text += line;
+    }
+    return text;
+}
+
+void SetCommandLineHelpPresenter(std::function<void()> presenter)
+{
+    helpPresenter = std::move(presenter);
+}
+
+void ShowCommandLineHelp()
+{
+    if (helpPresenter) {
+        helpPresenter();
+        return;
+    }
+    QString text = QString::fromStdString(CommandLineHelpText()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok);
+    box.exec();
+}
+
+int RunQuorvix(int argc, char** argv)
+{
+    // Linux conventions, answered before anything starts.
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--help") {
+            std::string text = CommandLineHelpText();
+            for (size_t p; (p = text.find("\r\n")) != std::string::npos;)
+                text.replace(p, 2, "\n");
+            std::printf("%s\n", text.c_str());
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("%s %s\n", kApplicationTitle, InstalledVersionText().c_str());
+            return 0;
+        }
+    }
+
+    SetProgramDirectory(executableDirectory(argv[0]));
+    initializeModules(argc, argv);
+
+    // Qt reads some arguments itself (-style, -platform...); the program's
+    // arguments are its own, so Qt sees only the program path.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    TQXApplication app(qtArgc, qtArgv);
+
+    LogEvent("_qxrel32: Checking installed version...");
+    StampInstalledVersion();
+
+    LogEvent("_qxrel32: Parsing cmd line...");
+    ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+
+    LogEvent("_qxrel32: Initializing server...");
+    QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
+    QApplication::setApplicationVersion(QString::fromStdString(InstalledVersionText()));
+    QApplication::setFont(QFont(QString::fromStdString(GetShellFont()), QApplication::font().pointSize()));
+
+    std::unique_ptr<QMainWindow> mainWindow;
+    try {
+        mainWindow = std::make_unique<TStartupWindow>();
+        mainWindow->show();
+    } catch (const std::exception& e) {
+        Kernel()->HandleException(nullptr, e);
+    }
+
+    LogEvent("_qxrel32: Application starting...");
+    int code = app.exec();
+    LogEvent("_qxrel32: Terminating application.");
+    mainWindow.reset();
+    finalizeModules();
+    return code;
+}

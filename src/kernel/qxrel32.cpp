@@ -1,0 +1,7 @@
+// Quorvix 2: the program is the host library; this is only its entry.
+#include "kernel/Startup.h"
+
+int main(int argc, char** argv)
+{
+    return RunQuorvix(argc, argv);
+}

@@ -1,0 +1,63 @@
+#include "platform/DynamicLibrary.h"
+
+#include <dlfcn.h>
+
+namespace qx {
+namespace {
+
+// dlerror() forgets its text once read, and a successful call leaves it
+// empty; keep the last failure per thread so it can be reported afterwards.
+thread_local std::string lastError;
+
+void remember(const char* text, const std::string& fallback)
+{
+    std::string t = text ? text : fallback;
+    if (t.size() > 253)
+        t.resize(253);
+    lastError = t + "\r\n";
+}
+
+} // namespace
+
+LibraryHandle OpenLibrary(const std::string& path)
+{
+    dlerror();
+    void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!h)
+        remember(dlerror(), "cannot open the library");
+    return h;
+}
+
+void* LibrarySymbol(LibraryHandle handle, const std::string& name)
+{
+    dlerror();
+    if (!handle) {
+        remember(nullptr, "invalid library handle");
+        return nullptr;
+    }
+    void* sym = dlsym(handle, name.c_str());
+    if (!sym)
+        remember(dlerror(), "undefined symbol: " + name);
+    return sym;
+}
+
+bool CloseLibrary(LibraryHandle handle)
+{
+    dlerror();
+    if (!handle) {
+        remember(nullptr, "invalid library handle");
+        return false;
+    }
+    if (dlclose(handle) != 0) {
+        remember(dlerror(), "cannot close the library");
+        return false;
+    }
+    return true;
+}
+
+std::string LastSystemErrorText()
+{
+    return lastError;
+}
+
+} // namespace qx

@@ -1,0 +1,81 @@
+#pragma once
+// The per-user settings registry: keys with subkeys, a default (unnamed) value
+// and named values of type string, 32-bit integer and binary.
+//
+// On Linux it is one REGEDIT4 text file, $XDG_CONFIG_HOME/Quorvix/registry.reg
+// (~/.config/Quorvix/registry.reg by default), whose keys are written as
+// [HKEY_CURRENT_USER\Software\Quorvix\...]. Key and value names compare without
+// regard to case. Every write takes an exclusive lock on the file, re-reads it
+// when another process changed it, applies the one change and replaces the file
+// atomically, so concurrent instances never lose each other's values and a
+// crash never leaves a half-written file.
+//
+// Like the Windows registry class it stands in for, one object opens one key at
+// a time. Paths are relative to HKEY_CURRENT_USER ("Software\\Quorvix\\Cookies");
+// '/' is accepted as separator too.
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qx {
+
+enum class RegDataType { None, String, Integer, Binary };
+
+// Raised by reads of missing values or of values of another type, and by writes
+// that could not be stored.
+class RegistryError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Registry {
+public:
+    Registry() = default;
+
+    // Opens key (relative to HKEY_CURRENT_USER). With canCreate a missing key
+    // is created (and stored); without it, a missing key fails. Returns false
+    // on failure; LastError() tells why.
+    bool OpenKey(const std::string& key, bool canCreate);
+    void CloseKey();
+    const std::string& CurrentPath() const { return path_; }
+    bool KeyExists(const std::string& key) const;
+
+    bool ValueExists(const std::string& name) const;
+    RegDataType GetDataType(const std::string& name) const;
+
+    // An empty name addresses the key's default value.
+    std::string ReadString(const std::string& name) const;
+    int32_t ReadInteger(const std::string& name) const;
+    bool ReadBool(const std::string& name) const;
+    std::vector<uint8_t> ReadBinary(const std::string& name) const;
+
+    void WriteString(const std::string& name, const std::string& value);
+    void WriteInteger(const std::string& name, int32_t value);
+    void WriteBool(const std::string& name, bool value);
+    void WriteBinary(const std::string& name, const std::vector<uint8_t>& value);
+
+    // Names of the open key's values (default value excluded) and subkeys, in
+    // the order they were created.
+    std::vector<std::string> GetValueNames() const;
+    std::vector<std::string> GetKeyNames() const;
+    bool HasSubKeys() const;
+
+    bool DeleteValue(const std::string& name);
+    // Deletes a key with all its subkeys; relative to HKEY_CURRENT_USER.
+    bool DeleteKey(const std::string& key);
+
+    const std::string& LastError() const { return lastError_; }
+
+    // The file behind the store and, when the last load of it failed, why.
+    static std::string StoreFileName();
+    static std::optional<std::string> LoadProblem();
+
+private:
+    std::string path_;
+    bool open_ = false;
+    mutable std::string lastError_;
+};
+
+} // namespace qx
