@@ -144,7 +144,7 @@ std::string ProjectToText(const TProject& project);
 // directory entry of that name exists, even a broken link.
 
 // projectsDir + "proj" + number + ".ini".
-std::string ProjectFilePath(const std::string& projectsDir, int number);
+std::string ProjectFilePath(const std::string& projectsDir, long long number);
 // The first projN.ini, N from 1, that does not exist.
 std::string NewProjectFileName(const std::string& projectsDir);
 // How many of proj1.ini, proj2.ini, ... exist before the first missing one.
