@@ -71,8 +71,7 @@ void WriteFile(const std::string& path, const std::string& content)
 
 std::string SourceDir()
 {
-    const char* s = std::getenv("QX_SOURCE_DIR");
-    return s ? s : ".";
+    return QX_SOURCE_DIR;
 }
 
 } // namespace qxtest

@@ -41,7 +41,7 @@ private:
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
-// Folder of the source tree (for fixtures), from the QX_SOURCE_DIR environment variable.
+// Folder of the source tree (for fixtures).
 std::string SourceDir();
 
 } // namespace qxtest
