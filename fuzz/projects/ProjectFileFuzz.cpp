@@ -14,15 +14,19 @@
 
 namespace {
 
+// A temporary file that is unlinked at once, so no run leaves one behind; it
+// stays reachable through /proc/self/fd.
 int tempFile(std::string& path)
 {
     const char* dir = std::getenv("TMPDIR");
-    path = std::string(dir && *dir ? dir : "/tmp") + "/qx-fuzz-project-XXXXXX";
-    int fd = ::mkstemp(path.data());
+    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/qx-fuzz-project-XXXXXX";
+    int fd = ::mkstemp(name.data());
     if (fd < 0) {
         std::perror("mkstemp");
         std::abort();
     }
+    ::unlink(name.c_str());
+    path = "/proc/self/fd/" + std::to_string(fd);
     return fd;
 }
 
