@@ -77,6 +77,8 @@ private:
     void button1Clicked();
 
     TLoadPluginsThread* thread_ = nullptr;
+    int lastIndex_ = 0;
+    int lastCount_ = 0;
     bool started_ = false;
     bool finished_ = false;
 };
