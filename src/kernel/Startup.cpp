@@ -6,6 +6,7 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
+#include "plugins/Cookies.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -73,6 +74,7 @@ void initializeModules(int argc, char** argv)
     LoadSettings();
     GetCommandLineFiles().clear();
     InitKernelHandler();
+    InitCookies();
 }
 
 void finalizeModules()

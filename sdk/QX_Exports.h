@@ -1,0 +1,117 @@
+#pragma once
+// Quorvix 2 plug-in SDK: the functions the host exports for plug-ins to call
+// back. All of them run on the GUI thread only, report failure through their
+// result and never throw into the plug-in. Texts passed in are zero-terminated
+// UTF-8; booleans are 8-bit.
+#include "QX_Types.h"
+
+#include <QStringList>
+#include <cstdint>
+
+// ---------------------------------------------------------------------------
+// Records
+// ---------------------------------------------------------------------------
+
+inline constexpr int QX_DESCRIPTION_TEXT = 256;
+inline constexpr int QX_DESCRIPTION_ENTRIES = 256;
+
+#pragma pack(push, 1)
+// One entry of TQX_PluginDescription: 268 bytes.
+struct TQX_PluginEntryDescription {
+    char Name[QX_DESCRIPTION_TEXT]; // the entry's Name, zero-terminated (UTF-8, cut to 255 bytes)
+    uint32_t IconHandle;            // QXGetIconByHandle() gives the icon; the plug-in's when the entry has none
+    uint32_t Reserved1;             // 0
+    uint32_t Reserved2;             // 0
+};
+
+// Filled by QXGetPluginInfo; the caller provides the memory and sets Size.
+struct TQX_PluginDescription {
+    uint32_t Size;                  // must be sizeof(TQX_PluginDescription), 69396
+    char Name[QX_DESCRIPTION_TEXT];
+    char FullName[QX_DESCRIPTION_TEXT];
+    char Path[QX_DESCRIPTION_TEXT]; // the library's full path
+    uint32_t IconHandle;
+    uint32_t Reserved1;
+    uint32_t Reserved2;
+    uint32_t EntryCount;            // entries of the plug-in (slots beyond 256 are not filled)
+    TQX_PluginEntryDescription Entries[QX_DESCRIPTION_ENTRIES];
+};
+
+// Filled by QXGetVersionEx; the caller sets Size to 16.
+struct TQX_VersionInfo {
+    uint32_t Size;
+    uint32_t Major;
+    uint32_t Minor;
+    uint32_t Release;
+};
+#pragma pack(pop)
+
+static_assert(sizeof(TQX_PluginEntryDescription) == 268);
+static_assert(sizeof(TQX_PluginDescription) == 69396);
+static_assert(sizeof(TQX_VersionInfo) == 16);
+
+// Toolbar ids of QXGetToolbarState and QXSetToolbarState.
+enum : int32_t {
+    QX_TOOLBAR_FILE = 600,
+    QX_TOOLBAR_EDIT = 601,
+    QX_TOOLBAR_FORMAT = 602,
+    QX_TOOLBAR_NOTEPAD = 603,
+    QX_TOOLBAR_WINDOW = 604,
+};
+
+// ---------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------
+
+extern "C" {
+
+// Shows the host's about box for a plug-in: iconHandle (0: none) replaces the
+// picture, caption (null: keep "Quorvix rel. 2") the caption, text (required)
+// the body. True once the box was closed; false for a null text or a failure.
+QX_SDK_VISIBLE bool QXAboutBox(uint32_t iconHandle, const char* caption, const char* text);
+// The host's main window, or null while there is none.
+QX_SDK_VISIBLE QWidget* QXGetHwnd();
+// Reserved: does nothing and returns false.
+QX_SDK_VISIBLE bool QXGetMenuItemInfo(void* reserved);
+// Number of loaded plug-ins.
+QX_SDK_VISIBLE int32_t QXGetPluginCount();
+// Fills description for the plug-in with the 0-based index. False for an index
+// out of range, a null record or a wrong Size (the record is left untouched).
+QX_SDK_VISIBLE bool QXGetPluginInfo(int32_t index, TQX_PluginDescription* description);
+// Writes the dialog font name as a length byte and up to 255 characters.
+QX_SDK_VISIBLE void QXGetShellFont(unsigned char* buffer256);
+// True if the toolbar (QX_TOOLBAR_ id) is visible; false for other ids or without a frame.
+QX_SDK_VISIBLE bool QXGetToolbarState(int32_t toolbarId);
+// Replaces the list's content with the declaration lines of the host's script
+// functions; false for a null list.
+QX_SDK_VISIBLE bool QXGetValidScriptTokens(QStringList* tokens);
+// Fills Major 2, Minor 0, Release 1; false when Size is not 16.
+QX_SDK_VISIBLE bool QXGetVersionEx(TQX_VersionInfo* version);
+// Reserved: does nothing and returns false.
+QX_SDK_VISIBLE bool QXInstallMenuItem(void* reserved);
+// Sends QXC_RELOADSETTINGS to every document window whose class name
+// (QMetaObject::className) equals className exactly. Returns true.
+QX_SDK_VISIBLE bool QXReloadToolSettingsByClass(const char* className);
+// load true: hands the window its stored cookie text (LoadCookie; empty if
+// none). load false: stores the text from SaveCookie. The cookie is keyed by
+// the window's class name and FileName. False if anything fails.
+QX_SDK_VISIBLE bool QXRequestCookie(TQX_PluginWindow* window, bool load);
+// Shows position of total in the host's status-bar progress display; false without a frame.
+QX_SDK_VISIBLE bool QXSetProgressBarStatus(int32_t position, int32_t total);
+// Shows or hides a toolbar (QX_TOOLBAR_ id); false for other ids or without a frame.
+QX_SDK_VISIBLE bool QXSetToolbarState(int32_t toolbarId, bool visible);
+// The 40-colour selector at screen position (left, top), starting from *color
+// (0x00BBGGRR); on a choice writes it back and returns true.
+QX_SDK_VISIBLE bool QXShellColorDialog(int32_t left, int32_t top, uint32_t* color);
+// Ends the host process at once, exit code 0: nothing is saved.
+QX_SDK_VISIBLE void QXTerminateApp();
+// Asks the main window to close, as if the user closed it; true unless there is no frame.
+QX_SDK_VISIBLE bool QXTryTerminateApp();
+// Reserved: does nothing and returns false.
+QX_SDK_VISIBLE bool QXUninstallMenuItem(void* reserved);
+
+// Handles in the records above: the icon behind a handle (null icon for 0 or
+// an unknown handle).
+QX_SDK_VISIBLE QIcon QXGetIconByHandle(uint32_t handle);
+
+} // extern "C"

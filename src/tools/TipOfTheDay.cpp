@@ -1,0 +1,167 @@
+#include "tools/TipOfTheDay.h"
+
+#include "kernel/Settings.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<TTipOfTheDayForm> openTipWindow;
+
+QLabel* clickable(QWidget* parent, QStyle::StandardPixmap icon, const QString& hint)
+{
+    auto* l = new QLabel(parent);
+    l->setPixmap(parent->style()->standardIcon(icon).pixmap(24, 24));
+    l->setCursor(Qt::PointingHandCursor);
+    l->setToolTip(hint);
+    return l;
+}
+
+} // namespace
+
+const QStringList& TTipOfTheDayForm::Tips()
+{
+    static const QStringList tips = {
+        QStringLiteral("Moduly|Quorvix sám nic needituje. Editory a nástroje přinášejí moduly ze složky Plugins; "
+                       "seznam načtených modulů najdete v nabídce Nápověda."),
+        QStringLiteral("Projekty|Soubory, se kterými pracujete společně, uložte do projektu. Projekt si pamatuje "
+                       "plochy a jejich otevřené dokumenty."),
+        QStringLiteral("Plochy|Každá plocha projektu má vlastní sadu otevřených dokumentů. Přepnutím plochy "
+                       "se dokumenty jedné plochy zavřou a otevřou se dokumenty druhé."),
+        QStringLiteral("Skripty|Skripty v jazyce podobném Pascalu mohou ovládat celý program: otevírat soubory, "
+                       "spouštět příkazy nabídek a pracovat s projekty."),
+        QStringLiteral("Událostní skripty|Procedury OnStartup, OnStarted, OnClosing a OnShutdown ve skriptu "
+                       "Default.qx se spouštějí samy při startu a ukončení programu."),
+        QStringLiteral("Externí nástroje|Do nabídky Nástroje si můžete přidat vlastní programy. Makra %file% a %dir% "
+                       "se nahradí cestou k aktuálnímu dokumentu a jeho složce."),
+        QStringLiteral("Přetahování souborů|Soubory můžete do okna programu přetáhnout myší; otevřou se v modulu, "
+                       "který jejich typ umí zpracovat."),
+        QStringLiteral("Automatické zálohování|Před každým uložením může Quorvix vytvořit záložní kopii dokumentu. "
+                       "Nastavení najdete v možnostech programu."),
+        QStringLiteral("Poznámky|Panel Poznámky je vždy po ruce pro rychlé zápisky; jeho obsah se uloží "
+                       "při ukončení programu."),
+        QStringLiteral("Klávesové zkratky|Zkratky všech příkazů si můžete upravit podle svých zvyklostí."),
+        QStringLiteral("Příkazový řádek|Soubory uvedené na příkazovém řádku se otevřou po načtení modulů. "
+                       "Přepínač /? vypíše všechny volby."),
+    };
+    return tips;
+}
+
+TTipOfTheDayForm::TTipOfTheDayForm(QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Tip pro tento den"));
+    setFont(QFont(QString::fromStdString(GetShellFont())));
+
+    auto* picture = new QLabel(this);
+    picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(48, 48));
+    auto* title = new QLabel(QStringLiteral("Víte že..."), this);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    Label3 = new QLabel(this);
+    Label3->setFont(bold);
+    Label2 = new QLabel(this);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setMinimumHeight(70);
+    Image4 = clickable(this, QStyle::SP_ArrowBack, QStringLiteral("Předchozí tip"));
+    Image2 = clickable(this, QStyle::SP_ArrowForward, QStringLiteral("Další tip"));
+    Image3 = clickable(this, QStyle::SP_DialogCloseButton, QStringLiteral("Zavřít"));
+    for (QLabel* l : {Image2, Image3, Image4})
+        l->installEventFilter(this);
+    CheckBox1 = new QCheckBox(QStringLiteral("&Zobrazovat tipy po spuštění"), this);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(picture, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(title, 0, 1);
+    grid->addWidget(Label3, 1, 1);
+    grid->addWidget(Label2, 2, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(CheckBox1);
+    bottom->addStretch();
+    bottom->addWidget(Image4);
+    bottom->addWidget(Image2);
+    bottom->addWidget(Image3);
+    grid->addLayout(bottom, 3, 0, 1, 2);
+    setFixedWidth(440);
+
+    CheckBox1->setChecked(TipOfTheDayEnabled());
+    index_ = CurrentTip();
+    ShowTip();
+    adjustSize();
+    if (mainWindow)
+        move(mainWindow->window()->frameGeometry().center() - rect().center());
+}
+
+TTipOfTheDayForm::~TTipOfTheDayForm()
+{
+    // Settings writes may fail; a tip window must never take the program down.
+    try {
+        if (CheckBox1->isChecked() != TipOfTheDayEnabled())
+            SetTipOfTheDayEnabled(CheckBox1->isChecked());
+        int next = (index_ + 1) % Tips().size();
+        if (next != CurrentTip())
+            SetCurrentTip(next);
+    } catch (const std::exception&) {
+    }
+}
+
+void TTipOfTheDayForm::ShowTip()
+{
+    index_ = std::clamp(index_, 0, static_cast<int>(Tips().size()) - 1);
+    const QString& tip = Tips()[index_];
+    int bar = tip.indexOf(QLatin1Char('|'));
+    Label3->setText(bar < 0 ? tip : tip.left(bar));
+    Label2->setText(bar < 0 ? QString() : tip.mid(bar + 1));
+}
+
+void TTipOfTheDayForm::NextTip()
+{
+    index_ = (index_ + 1) % Tips().size();
+    ShowTip();
+}
+
+void TTipOfTheDayForm::PreviousTip()
+{
+    index_ = (index_ + Tips().size() - 1) % Tips().size();
+    ShowTip();
+}
+
+bool TTipOfTheDayForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == Image2)
+            NextTip();
+        else if (watched == Image4)
+            PreviousTip();
+        else if (watched == Image3)
+            close();
+        else
+            return QDialog::eventFilter(watched, event);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ShowTipOfTheDay(QWidget* mainWindow)
+{
+    if (!openTipWindow)
+        openTipWindow = new TTipOfTheDayForm(mainWindow);
+    openTipWindow->show();
+    openTipWindow->raise();
+    openTipWindow->activateWindow();
+}
+
+TTipOfTheDayForm* CurrentTipWindow()
+{
+    return openTipWindow.data();
+}

@@ -1,0 +1,152 @@
+#include "kernel/Logging.h"
+#include "kernel/Settings.h"
+#include "tools/AboutBoxes.h"
+#include "tools/ColorSelector.h"
+#include "tools/QXMessageBox.h"
+#include "tools/TipOfTheDay.h"
+#include "tools/UndoRedoSelection.h"
+
+#include "TestEnv.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SmallDialogs : public ::testing::Test {
+protected:
+    qxtest::ScopedHome home;
+    void SetUp() override
+    {
+        SetProgramDirectory(home.programDir());
+        InitEventLog("test");
+        LoadSettings();
+    }
+};
+
+TEST_F(SmallDialogs, MessageBoxVariantsSetButtonsDefaultsAndEscape)
+{
+    struct Case {
+        TQXMessageBoxForm::Variant variant;
+        QString button1, button2;
+        bool secondVisible;
+        int escResult;
+    };
+    const std::vector<Case> cases = {
+        {TQXMessageBoxForm::Variant::Ok, "&OK", "", false, TQXMessageBoxForm::Ok},
+        {TQXMessageBoxForm::Variant::IgnoreCancel, "&Ignorovat", "&Storno", true, TQXMessageBoxForm::Cancel},
+        {TQXMessageBoxForm::Variant::RetryCancel, "&Storno", "&Opakovat", true, TQXMessageBoxForm::Cancel},
+    };
+    for (const auto& c : cases) {
+        TQXMessageBoxForm form;
+        form.Prepare(c.variant, "Zpráva", {}, {});
+        EXPECT_EQ(form.windowTitle(), "Quorvix 2");
+        EXPECT_EQ(form.Button1->text(), c.button1);
+        EXPECT_EQ(form.Button2->isVisibleTo(&form), c.secondVisible);
+        if (c.secondVisible)
+            EXPECT_EQ(form.Button2->text(), c.button2);
+        EXPECT_EQ(form.height(), TQXMessageBoxForm::kHeight);
+        EXPECT_FALSE(form.Label2->isVisibleTo(&form));
+        form.show();
+        QTest::keyClick(&form, Qt::Key_Escape);
+        EXPECT_EQ(form.result(), c.escResult);
+    }
+    TQXMessageBoxForm retry;
+    retry.Prepare(TQXMessageBoxForm::Variant::RetryCancel, "x", {}, {});
+    EXPECT_TRUE(retry.Button2->isDefault());
+    retry.show();
+    retry.Button2->click();
+    EXPECT_EQ(retry.result(), TQXMessageBoxForm::Retry);
+}
+
+TEST_F(SmallDialogs, MessageBoxLinkShowsCaptionOrTarget)
+{
+    TQXMessageBoxForm withCaption;
+    withCaption.Prepare(TQXMessageBoxForm::Variant::Ok, "x", "https://example.org/", "Stáhnout nové moduly");
+    EXPECT_TRUE(withCaption.Label2->text().contains("Stáhnout nové moduly"));
+    EXPECT_EQ(withCaption.Label2->toolTip(), "https://example.org/");
+    EXPECT_EQ(withCaption.height(), TQXMessageBoxForm::kHeightWithLink);
+
+    TQXMessageBoxForm bare;
+    bare.Prepare(TQXMessageBoxForm::Variant::Ok, "x", "https://example.org/", {});
+    EXPECT_TRUE(bare.Label2->text().contains(">https://example.org/<"));
+}
+
+TEST_F(SmallDialogs, ColorSelectorHintsPressedButtonAndChoice)
+{
+    EXPECT_EQ(TColorSelectorForm::ColorHint(TColorSelectorForm::Palette()[1]), "#993300 (RGB: 153, 51, 0)");
+    auto pressed = [](const QColor& c) {
+        TColorSelectorForm form(c);
+        int index = -1;
+        for (int i = 0; i < form.Buttons.size(); ++i)
+            if (form.Buttons[i]->isChecked())
+                index = i;
+        return index;
+    };
+    EXPECT_EQ(pressed(QColor("#ffffff")), 39);
+    EXPECT_EQ(pressed(QColor("#123456")), -1);
+
+    TColorSelectorForm form(QColor("#000000"));
+    form.Buttons[9]->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.Color(), QColor("#ff6600"));
+}
+
+TEST_F(SmallDialogs, UndoListPerformsTheStepsUpToTheClickedOne)
+{
+    int performed = 0;
+    auto* form = new TUndoRedoSelectionForm(TUndoRedoSelectionForm::Mode::Undo, {"psaní", "mazání", "vložení", "psaní", "odsazení"},
+        [&](int count) { performed = count; });
+    form->show();
+    EXPECT_EQ(form->StatusBar->text(), "Zpět 1 akci");
+    QRect fourth = form->ListBox->visualItemRect(form->ListBox->item(3));
+    QTest::mousePress(form->ListBox->viewport(), Qt::LeftButton, {}, fourth.center());
+    EXPECT_EQ(form->StatusBar->text(), "Zpět 4 akcí");
+    QTest::mouseRelease(form->ListBox->viewport(), Qt::LeftButton, {}, fourth.center());
+    EXPECT_EQ(performed, 4);
+
+    performed = 0;
+    auto* redo = new TUndoRedoSelectionForm(TUndoRedoSelectionForm::Mode::Redo, {}, [&](int count) { performed = count; });
+    redo->show();
+    EXPECT_EQ(redo->StatusText(), "Opakovat 0 akcí");
+    QTest::mouseClick(redo->StatusBar, Qt::LeftButton);
+    EXPECT_EQ(performed, 0);
+}
+
+TEST_F(SmallDialogs, TipWindowWrapsAndRemembersTheNextTip)
+{
+    const int count = static_cast<int>(TTipOfTheDayForm::Tips().size());
+    SetCurrentTip(count - 1);
+    ShowTipOfTheDay(nullptr);
+    TTipOfTheDayForm* tip = CurrentTipWindow();
+    ASSERT_NE(tip, nullptr);
+    ShowTipOfTheDay(nullptr);
+    EXPECT_EQ(CurrentTipWindow(), tip);
+    EXPECT_EQ(tip->CurrentIndex(), count - 1);
+    tip->NextTip();
+    EXPECT_EQ(tip->CurrentIndex(), 0);
+    tip->PreviousTip();
+    EXPECT_EQ(tip->CurrentIndex(), count - 1);
+    tip->CheckBox1->setChecked(false);
+    tip->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(CurrentTipWindow(), nullptr);
+    EXPECT_EQ(CurrentTip(), 0);
+    EXPECT_FALSE(TipOfTheDayEnabled());
+}
+
+TEST_F(SmallDialogs, PluginAboutBoxKeepsItsDefaultCaption)
+{
+    TQXAboutBoxForm box;
+    EXPECT_EQ(box.windowTitle(), "Quorvix rel. 2");
+    EXPECT_TRUE(box.DescriptionMemo->toPlainText().isEmpty());
+}
+
+} // namespace
