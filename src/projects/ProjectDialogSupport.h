@@ -1,0 +1,13 @@
+#pragma once
+// Shared look of the two project dialogs.
+#include <QString>
+
+class QDialog;
+class QTreeWidget;
+
+// Dialog font, no help button, centred on its owner when shown.
+void PrepareProjectDialog(QDialog* dialog, const QString& caption);
+// A two-column file list: file name with its system icon, full path.
+QTreeWidget* NewFileListView(QDialog* dialog);
+void AddFileLine(QTreeWidget* list, const QString& path);
+void CentreOnOwner(QDialog* dialog);

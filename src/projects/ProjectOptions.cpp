@@ -1,0 +1,172 @@
+#include "projects/ProjectOptions.h"
+
+#include "projects/ProjectDialogSupport.h"
+#include "projects/Projects.h"
+
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// File names on this platform differ by letter case, so a path that differs
+// only in case is another file.
+#ifdef Q_OS_WIN
+const Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
+#else
+const Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
+#endif
+
+} // namespace
+
+TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
+    : QDialog(owner)
+{
+    PrepareProjectDialog(this, QStringLiteral("Nastavení projektu"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Zde můžete upravit nastavení vybraného projektu."), this));
+
+    auto* columns = new QHBoxLayout;
+    auto* dirBox = new QGroupBox(QStringLiteral("Složka"), this);
+    auto* dirLayout = new QVBoxLayout(dirBox);
+    dirLayout->addWidget(new QLabel(QStringLiteral("Výchozí pracovní složka projektu:"), dirBox));
+    dirModel_ = new QFileSystemModel(this);
+    dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    dirModel_->setReadOnly(true);
+    dirModel_->setRootPath(QString());
+    ProjDirTree = new QTreeView(dirBox);
+    ProjDirTree->setModel(dirModel_);
+    for (int column = 1; column < dirModel_->columnCount(); ++column)
+        ProjDirTree->hideColumn(column);
+    ProjDirTree->setHeaderHidden(true);
+    ProjDirTree->setContextMenuPolicy(Qt::NoContextMenu);
+    ProjDirTree->expand(dirModel_->index(QDir::rootPath()));
+    dirLayout->addWidget(ProjDirTree);
+    DirEdit = new QLineEdit(dirBox);
+    dirLayout->addWidget(DirEdit);
+    columns->addWidget(dirBox, 1);
+
+    auto* right = new QVBoxLayout;
+    auto* projectBox = new QGroupBox(QStringLiteral("Projekt"), this);
+    auto* projectGrid = new QGridLayout(projectBox);
+    ProjNameEdit = new QLineEdit(QStringLiteral("nový projekt"), projectBox);
+    ProjDescEdit = new QLineEdit(projectBox);
+    projectGrid->addWidget(new QLabel(QStringLiteral("Název:"), projectBox), 0, 0);
+    projectGrid->addWidget(ProjNameEdit, 0, 1);
+    projectGrid->addWidget(new QLabel(QStringLiteral("Popis:"), projectBox), 1, 0);
+    projectGrid->addWidget(ProjDescEdit, 1, 1);
+    right->addWidget(projectBox);
+
+    auto* filesBox = new QGroupBox(QStringLiteral("Soubory v projektu"), this);
+    auto* filesLayout = new QVBoxLayout(filesBox);
+    ListView = NewFileListView(this);
+    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    filesLayout->addWidget(ListView);
+    auto* fileButtons = new QHBoxLayout;
+    Button3 = new QPushButton(QStringLiteral("&Přidat..."), filesBox);
+    Button4 = new QPushButton(QStringLiteral("&Odstranit"), filesBox);
+    Button4->setEnabled(false);
+    fileButtons->addWidget(Button3);
+    fileButtons->addWidget(Button4);
+    fileButtons->addStretch();
+    filesLayout->addLayout(fileButtons);
+    right->addWidget(filesBox, 1);
+    columns->addLayout(right, 2);
+    layout->addLayout(columns, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    Button1 = new QPushButton(QStringLiteral("&OK"), this);
+    Button2 = new QPushButton(QStringLiteral("&Storno"), this);
+    Button1->setDefault(true);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    layout->addLayout(buttons);
+    resize(760, 460);
+
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ProjNameEdit, &QLineEdit::textChanged, this, [this](const QString& t) { Button1->setEnabled(!t.isEmpty()); });
+    connect(ProjDirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        [this](const QModelIndex& current) { DirEdit->setText(dirModel_->filePath(current)); });
+    connect(ListView, &QTreeWidget::itemSelectionChanged, this, [this] { Button4->setEnabled(!ListView->selectedItems().isEmpty()); });
+    connect(Button3, &QPushButton::clicked, this, [this] {
+        QStringList picked = FilePicker ? FilePicker(DirEdit->text())
+                                        : QFileDialog::getOpenFileNames(this, QString(), DirEdit->text(), QStringLiteral("Všechny soubory (*)"));
+        AddFiles(picked);
+    });
+    connect(Button4, &QPushButton::clicked, this, &TProjectOptionsForm::RemoveSelected);
+    // The model reads folders lazily: keep the chosen folder in view as its
+    // parents arrive.
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (ProjDirTree->currentIndex().isValid())
+            ProjDirTree->scrollTo(ProjDirTree->currentIndex());
+    });
+}
+
+void TProjectOptionsForm::LoadProject()
+{
+    if (!Project)
+        return;
+    if (!Project->Name().empty())
+        ProjNameEdit->setText(QString::fromStdString(Project->Name()));
+    ProjDescEdit->setText(QString::fromStdString(Project->Description));
+    if (!Project->DefaultDir.empty())
+        selectDirectory(QString::fromStdString(Project->DefaultDir));
+    ListView->clear();
+    for (const auto& file : Project->Files)
+        AddFileLine(ListView, QString::fromStdString(file));
+}
+
+void TProjectOptionsForm::selectDirectory(const QString& dir)
+{
+    QModelIndex index = dirModel_->index(dir);
+    if (index.isValid()) {
+        ProjDirTree->setCurrentIndex(index);
+        ProjDirTree->scrollTo(index);
+    }
+    DirEdit->setText(dir);
+}
+
+void TProjectOptionsForm::AddFiles(const QStringList& paths)
+{
+    QStringList listed = Paths();
+    for (const QString& path : paths) {
+        if (path.isEmpty() || listed.contains(path, kPathCase))
+            continue;
+        AddFileLine(ListView, path);
+        listed << path;
+    }
+    ListView->sortItems(0, Qt::AscendingOrder);
+}
+
+void TProjectOptionsForm::RemoveSelected()
+{
+    for (int i = ListView->topLevelItemCount() - 1; i >= 0; --i)
+        if (ListView->topLevelItem(i)->isSelected())
+            delete ListView->takeTopLevelItem(i);
+    Button4->setEnabled(false);
+}
+
+QStringList TProjectOptionsForm::Paths() const
+{
+    QStringList paths;
+    for (int i = 0; i < ListView->topLevelItemCount(); ++i)
+        paths << ListView->topLevelItem(i)->text(1);
+    return paths;
+}
+
+void TProjectOptionsForm::showEvent(QShowEvent* event)
+{
+    LoadProject();
+    QDialog::showEvent(event);
+    CentreOnOwner(this);
+}

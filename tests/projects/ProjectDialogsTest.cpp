@@ -1,0 +1,99 @@
+#include "projects/ProjectOptions.h"
+#include "projects/Projects.h"
+#include "projects/SelectWorkspace.h"
+
+#include "TestEnv.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ProjectOptionsDialog, ShowsTheProjectAndEditsItsFileList)
+{
+    qxtest::TempDir dir;
+    TProject project("Web");
+    project.Description = "Site sources";
+    project.DefaultDir = dir.path().string();
+    project.Files = {dir.file("b.css"), dir.file("a.html")};
+    TProjectOptionsForm form;
+    form.Project = &project;
+    form.LoadProject();
+    EXPECT_EQ(form.ProjNameEdit->text(), "Web");
+    EXPECT_EQ(form.ProjDescEdit->text(), "Site sources");
+    EXPECT_EQ(form.DirEdit->text(), QString::fromStdString(dir.path().string()));
+    EXPECT_EQ(form.Paths(), (QStringList {QString::fromStdString(dir.file("b.css")), QString::fromStdString(dir.file("a.html"))}));
+
+    // Adding sorts by file name; a path already listed is not added twice,
+    // while one differing in letter case is another file here.
+    QString startDir;
+    form.FilePicker = [&](const QString& start) {
+        startDir = start;
+        return QStringList {QString::fromStdString(dir.file("a.html")), QString::fromStdString(dir.file("C.txt")),
+            QString::fromStdString(dir.file("A.html"))};
+    };
+    form.Button3->click();
+    EXPECT_EQ(startDir, form.DirEdit->text());
+    QStringList names;
+    for (int i = 0; i < form.ListView->topLevelItemCount(); ++i)
+        names << form.ListView->topLevelItem(i)->text(0);
+    EXPECT_EQ(names, (QStringList {"A.html", "C.txt", "a.html", "b.css"}));
+
+    EXPECT_FALSE(form.Button4->isEnabled());
+    form.ListView->topLevelItem(0)->setSelected(true);
+    form.ListView->topLevelItem(2)->setSelected(true);
+    EXPECT_TRUE(form.Button4->isEnabled());
+    form.Button4->click();
+    EXPECT_EQ(form.ListView->topLevelItemCount(), 2);
+    EXPECT_EQ(form.ListView->topLevelItem(0)->text(0), "C.txt");
+}
+
+TEST(ProjectOptionsDialog, OkNeedsAName)
+{
+    TProject project;
+    TProjectOptionsForm form;
+    form.Project = &project;
+    form.LoadProject();
+    EXPECT_EQ(form.ProjNameEdit->text(), "nový projekt");
+    form.ProjNameEdit->clear();
+    EXPECT_FALSE(form.Button1->isEnabled());
+    form.ProjNameEdit->setText("x");
+    EXPECT_TRUE(form.Button1->isEnabled());
+}
+
+TEST(SelectWorkspaceDialog, OpensOnTheDefaultOrFirstWorkspace)
+{
+    TProject project("P");
+    TWorkspace* first = project.Workspaces.AddWorkspace("Plocha 1");
+    first->Description = "first";
+    TWorkspace* second = project.Workspaces.AddWorkspace("Plocha 2");
+    second->Description = "second";
+    second->Files = {"/w/a.c", "/w/b.c"};
+
+    TSelectWorkspaceForm form;
+    form.Project = &project;
+    form.LoadProject();
+    EXPECT_EQ(form.ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(form.Edit1->text(), "first");
+
+    project.SetDefaultWorkspace(second);
+    form.LoadProject();
+    EXPECT_EQ(form.ComboBox1->currentIndex(), 1);
+    EXPECT_EQ(form.Edit1->text(), "second");
+    EXPECT_EQ(form.ListView->topLevelItemCount(), 2);
+    EXPECT_EQ(form.ListView->topLevelItem(1)->text(1), "/w/b.c");
+
+    form.ComboBox1->setCurrentIndex(0);
+    EXPECT_EQ(form.ListView->topLevelItemCount(), 0);
+
+    TProject empty("E");
+    form.Project = &empty;
+    form.LoadProject();
+    EXPECT_EQ(form.ComboBox1->count(), 0);
+    EXPECT_TRUE(form.Edit1->text().isEmpty());
+}
+
+} // namespace
