@@ -150,3 +150,30 @@ TEST_F(SmallDialogs, PluginAboutBoxKeepsItsDefaultCaption)
 }
 
 } // namespace
+
+#include "tools/ExternalTools.h"
+
+namespace {
+
+TEST(ExecuteFile, SplitsQuotedProgramsAndFailsSilently)
+{
+    struct Case {
+        QString text, program, parameters;
+    };
+    for (const auto& c : std::vector<Case> {
+             {"notepad.exe", "notepad.exe", ""},
+             {"\"/opt/my tool/run\" --file a.txt", "/opt/my tool/run", "--file a.txt"},
+             {"\"/usr/bin/env\"", "/usr/bin/env", ""},
+             {"\"unterminated", "", ""},
+         }) {
+        QString program, parameters;
+        SplitCommandText(c.text, program, parameters);
+        EXPECT_EQ(program, c.program) << c.text.toStdString();
+        EXPECT_EQ(parameters, c.parameters) << c.text.toStdString();
+    }
+    EXPECT_FALSE(ExecuteFile("\"/nonexistent/program\" x", true));
+    EXPECT_FALSE(ExecuteFile("\"unterminated", true));
+    EXPECT_TRUE(ExecuteFile("\"/bin/true\" --ignored", true));
+}
+
+} // namespace

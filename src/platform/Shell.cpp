@@ -1,0 +1,54 @@
+#include "platform/Shell.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
+
+namespace qx {
+
+namespace {
+
+bool looksLikeUrl(const QString& text)
+{
+    QUrl url(text, QUrl::StrictMode);
+    return url.isValid() && url.scheme().size() > 1 && !url.host().isEmpty();
+}
+
+} // namespace
+
+bool ShellOpen(const QString& program, const QString& parameters, QString* error)
+{
+    auto fail = [&](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (program.isEmpty())
+        return fail(QString::fromLocal8Bit(std::strerror(ENOENT)));
+
+    QFileInfo info(program);
+    QString executable;
+    if (info.isFile() && info.isExecutable())
+        executable = info.absoluteFilePath();
+    else if (!program.contains(QLatin1Char('/')))
+        executable = QStandardPaths::findExecutable(program);
+
+    if (!executable.isEmpty()) {
+        if (QProcess::startDetached(executable, QProcess::splitCommand(parameters)))
+            return true;
+        return fail(QString::fromLocal8Bit(std::strerror(EACCES)));
+    }
+    if (info.exists())
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()))
+            ? true
+            : fail(QStringLiteral("No application is registered for this type of document."));
+    if (looksLikeUrl(program))
+        return QDesktopServices::openUrl(QUrl(program)) ? true : fail(QStringLiteral("The address cannot be opened."));
+    return fail(QString::fromLocal8Bit(std::strerror(ENOENT)));
+}
+
+} // namespace qx

@@ -1,0 +1,13 @@
+#pragma once
+// Starting programs and opening documents with the desktop's default handler.
+#include <QString>
+
+namespace qx {
+
+// Starts program (an executable path or a name found on PATH) with the
+// parameters split as a shell would, or opens a document, folder or URL with
+// its default application. The new process inherits the current folder.
+// On failure returns false and sets *error to the system's text.
+bool ShellOpen(const QString& program, const QString& parameters, QString* error);
+
+} // namespace qx
