@@ -84,11 +84,8 @@ struct TQX_SdkStamp {
 // source files of one plug-in may include the header). The host library is
 // compiled with QX_HOST_BUILD and has none, so a plug-in without its own stamp
 // is recognised.
-extern "C" {
-extern const TQX_SdkStamp QXPluginSdkStamp __attribute__((weak, used)) QX_SDK_VISIBLE;
-const TQX_SdkStamp QXPluginSdkStamp __attribute__((weak, used)) QX_SDK_VISIBLE = {
+extern "C" __attribute__((weak, used)) QX_SDK_VISIBLE const TQX_SdkStamp QXPluginSdkStamp = {
     QX_SDK_STAMP_MAGIC, QX_SDK_VERSION_MAJOR, QX_SDK_VERSION_MINOR, QT_VERSION_MAJOR, QT_VERSION_MINOR};
-}
 #endif
 
 // Names of the two exported symbols the host looks up.

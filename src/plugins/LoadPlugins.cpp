@@ -241,14 +241,15 @@ void TLoadPluginListForm::loaderFinished()
     Animate->Stop();
 
     AssignPluginImageIndexes();
-    emit LoadingFinished();
 
     if (PluginPause() || WantPluginDetails()) {
         BitBtn1->setEnabled(true);
         BitBtn1->setText(LoadPluginListStrings(TextClose));
         BitBtn1->setDefault(true);
         BitBtn1->setFocus();
+        emit LoadingFinished();
     } else {
+        emit LoadingFinished();
         accept();
     }
 }

@@ -62,7 +62,8 @@ public:
     bool DetailsShown() const;
 
 signals:
-    // Emitted once the loader has ended and image indexes are assigned.
+    // Emitted once the loader has ended and image indexes are assigned, just
+    // before the dialog closes by itself or offers its Close button.
     void LoadingFinished();
 
 protected:
