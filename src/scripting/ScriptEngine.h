@@ -1,0 +1,427 @@
+#pragma once
+// Inside of TQXScriptInterpreter (not for hosts).
+//
+// The language is specified as a walker over the text. The engine walks a
+// token array instead (each token scanned once) and translates each statement
+// the first time the walk reaches it into a small tree that records, for every
+// place where the walker could raise an error, the code and the token. Only
+// parsing is done ahead; every value, type and read-only check happens when
+// the tree runs, in the walker's order, so results, error codes, error
+// positions and hook calls stay those of the walker. Statement sequences,
+// branches and loop ends are still found token by token, as the walker finds
+// them; skips are computed once per token and remembered.
+//
+// A translation depends on the token and on the context it runs in (the
+// routine whose frame supplies local names, and whether its ARRAY parameters
+// hold arrays of arrays); it is remembered per token and context.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "scripting/ScriptInterpreter.h"
+#include "scripting/ScriptLexer.h"
+#include "scripting/ScriptValues.h"
+
+namespace qx::detail {
+
+struct Expr;
+struct CallSite;
+
+// A stack of T whose blocks never move once handed out (frames refer to the
+// cells of their callers while further frames are pushed).
+template <typename T, size_t kChunk>
+class BlockStack {
+public:
+    struct Mark {
+        size_t chunk, top;
+    };
+    Mark GetMark() const { return {chunk_, top_}; }
+    T* Push(size_t n) {
+        if (chunks_.empty()) AddChunk(n);
+        if (top_ + n > sizes_[chunk_]) {
+            ++chunk_;
+            top_ = 0;
+            if (chunk_ == chunks_.size()) AddChunk(n);
+            else if (sizes_[chunk_] < n) {  // unused chunk too small for this block: replace it
+                chunks_[chunk_].reset(new T[n]);
+                sizes_[chunk_] = n;
+            }
+        }
+        T* p = chunks_[chunk_].get() + top_;
+        top_ += n;
+        return p;
+    }
+    void Reset(Mark m) {
+        chunk_ = m.chunk;
+        top_ = m.top;
+    }
+
+private:
+    void AddChunk(size_t n) {
+        size_t size = n > kChunk ? n : kChunk;
+        chunks_.emplace_back(new T[size]);
+        sizes_.push_back(size);
+    }
+    std::vector<std::unique_ptr<T[]>> chunks_;
+    std::vector<size_t> sizes_;
+    size_t chunk_ = 0, top_ = 0;
+};
+
+// Where a name was found, in the order the expression walker looks.
+enum class NameKind : uint8_t { None, Local, Global, External, Script };
+
+// A local or global variable.
+struct VarBase {
+    bool local = false;
+    int32_t slot = -1;               // frame slot of a local
+    TQXVariant* global = nullptr;    // cell of a global
+    bool resolve = false;            // the slot holds a reference
+    uint16_t type = vtNone;          // declared type
+    uint16_t elem = vtNone;          // declared element type of an ARRAY
+};
+
+// A variable with its index suffixes: Name[e1][e2]...
+struct VarAccess {
+    VarBase base;
+    int32_t nameTok = 0;
+    struct Index {
+        std::unique_ptr<Expr> expr;  // into a new LONGINT, stop "]"
+        int32_t closeTok = -1;       // the "]" (error 28 is raised there)
+        int32_t err30Tok = -1;       // the expression ended here instead of at "]"
+    };
+    std::vector<Index> indexes;
+    int32_t missingTok = -1;   // an ARRAY needs "[" here (error 29)
+    int32_t lastTok = 0;       // name or last "]" when complete
+    bool fails = false;        // always stops with an error once reached
+};
+
+enum class OperandKind : uint8_t { Integer, Real, Hex, Text, Var, Paren, Call };
+
+struct Operand {
+    OperandKind kind = OperandKind::Integer;
+    std::vector<TQXTokenCode> prefix;  // "-" "+" NOT, first written first
+    int32_t tok = 0;        // first token after the prefix
+    int32_t afterTok = 0;   // the token after the operand
+    int32_t ival = 0;
+    long double rval = 0;
+    std::string text;
+    std::unique_ptr<VarAccess> var;
+    std::unique_ptr<Expr> paren;
+    std::unique_ptr<CallSite> call;
+    bool pure = true;       // evaluating it changes nothing (no script or host call)
+};
+
+struct Step {
+    int32_t l, r;
+    TQXOperator op;
+};
+
+struct Expr {
+    std::vector<Operand> operands;
+    std::vector<Step> steps;     // the three passes, in order
+    int32_t endTok = 0;          // the token that ended the expression
+    uint16_t tailCode = 0;       // a parse error raised once the operands are evaluated
+    int32_t tailTok = -1;
+    int32_t retypeAt = -1;       // operand index reached after the first "/"
+    bool single = false;         // the list reduces to one operand
+    bool fails = false;          // always stops with an error once reached
+    bool pure = true;
+};
+
+struct Arg {
+    bool isVar = false;
+    uint16_t type = vtNone;
+    std::string name;
+    // var parameter
+    int32_t varTok = 0;
+    uint16_t varErr = 0;         // 18: not a variable
+    std::unique_ptr<VarAccess> var;
+    // value parameter
+    std::unique_ptr<Expr> expr;
+    // what follows the argument
+    uint16_t sepErr = 0;         // 17 or 19
+    int32_t sepTok = -1;
+};
+
+struct CallSite {
+    bool script = false;
+    int routine = -1;                   // index in the script or external routine list
+    const TQXRoutine* target = nullptr;
+    int32_t nameTok = 0;
+    uint16_t headErr = 0;               // 16 or 5 right after the name
+    int32_t headTok = -1;
+    std::vector<Arg> args;
+    int32_t endTok = 0;                 // the token after ")" or after the name
+    int resultType = 0;
+    int builtin = -1;
+    bool fails = false;
+};
+
+enum class StmtKind : uint8_t { Assign, Call, If, Case, For, While, Repeat, Error };
+
+struct Stmt {
+    explicit Stmt(StmtKind k, int32_t t) : kind(k), tok(t) {}
+    virtual ~Stmt() = default;
+    StmtKind kind;
+    int32_t tok;
+};
+
+// A name that is neither routine nor variable: the hook, then error 3.
+struct ErrorStmt : Stmt {
+    ErrorStmt(int32_t t, uint16_t c) : Stmt(StmtKind::Error, t), code(c) {}
+    uint16_t code;
+};
+
+struct AssignStmt : Stmt {
+    explicit AssignStmt(int32_t t) : Stmt(StmtKind::Assign, t) {}
+    VarAccess var;
+    int32_t err13Tok = -1;
+    std::unique_ptr<Expr> expr;
+    // s := s + t1 + ... with s a STRING and pure text terms: appended in place.
+    bool appendInPlace = false;
+};
+
+struct CallStmt : Stmt {
+    explicit CallStmt(int32_t t) : Stmt(StmtKind::Call, t) {}
+    CallSite call;
+};
+
+struct IfStmt : Stmt {
+    explicit IfStmt(int32_t t) : Stmt(StmtKind::If, t) {}
+    std::unique_ptr<Expr> cond;
+    int32_t err20Tok = -1;
+    int32_t thenTok = 0;
+};
+
+struct CaseStmt : Stmt {
+    explicit CaseStmt(int32_t t) : Stmt(StmtKind::Case, t) {}
+    std::unique_ptr<Expr> selector;
+    int32_t err26Tok = -1;
+    int32_t firstTok = 0;
+};
+
+struct ForStmt : Stmt {
+    explicit ForStmt(int32_t t) : Stmt(StmtKind::For, t) {}
+    uint16_t headErr = 0;   // 4 or 3 at headTok
+    int32_t headTok = 0;
+    int32_t varTok = 0;
+    VarBase var;
+    int32_t err13Tok = -1;
+    std::unique_ptr<Expr> from;
+    int32_t err23Tok = -1;
+    bool down = false;
+    std::unique_ptr<Expr> to;
+    int32_t err24Tok = -1;
+    int32_t bodyTok = 0;
+};
+
+struct WhileStmt : Stmt {
+    explicit WhileStmt(int32_t t) : Stmt(StmtKind::While, t) {}
+    std::unique_ptr<Expr> cond;
+    int32_t err24Tok = -1;
+    int32_t bodyTok = 0;
+};
+
+struct RepeatStmt : Stmt {
+    explicit RepeatStmt(int32_t t) : Stmt(StmtKind::Repeat, t) {}
+    int32_t bodyTok = 0;
+};
+
+// A frame slot: parameters, RESULT, local variables.
+struct Slot {
+    int32_t name = -1;      // name id
+    uint16_t type = vtNone;
+    uint16_t elem = vtNone;
+    bool resolve = false;
+};
+
+// The names a translation sees: a routine's frame, or none (main block).
+struct Context {
+    int id = 0;
+    int routine = -1;
+    std::vector<Slot> slots;
+    std::unordered_map<int32_t, int32_t> slotOf;  // name id -> slot
+};
+
+// What the first call of a script routine learns about it.
+struct RoutineInfo {
+    bool prepared = false;
+    int32_t bodyTok = 0;
+    std::vector<Slot> frame;        // parameters, RESULT, local variables
+    int params = 0;
+    int resultSlot = -1;
+    int locals = 0;
+    uint16_t localErr = 0;          // an error in its local variable section
+    int32_t localErrTok = -1;
+    int32_t stmtTok = 0;            // the body statement after the variable section
+    std::vector<int> arrayParams;   // parameters of type ARRAY
+    std::unordered_map<uint64_t, Context*> contexts;  // by (run mode, shape)
+};
+
+enum class SeqMode : uint8_t { Block, Statement, Repeat };
+
+class Engine {
+public:
+    Engine(TQXScriptInterpreter& owner, void* userData);
+    ~Engine();
+
+    void LoadScript(const char* text);
+    void RunMainBlock();
+    TQXVariant* RunProcedure(const std::string& name, TVariableManager& args);
+    bool IsNameInUse(const std::string& upperName, const std::vector<int32_t>* localNames, const TVariableManager* locals) const;
+
+    uint16_t lastError_ = 0;
+    int32_t lastPos_ = -1;
+    std::vector<std::string> units_;
+    TRoutineList scripts_;
+    TRoutineList externals_;
+    TVariableManager globals_;
+    int32_t mainPos_ = -1;
+
+private:
+    friend class ::qx::TQXScriptInterpreter;
+
+    // Tokens and names
+    const TQXToken& Tok(int32_t t) const { return toks_[static_cast<size_t>(t)]; }
+    TQXTokenCode Code(int32_t t) const { return toks_[static_cast<size_t>(t)].Code; }
+    int32_t Next(int32_t t) const { return toks_[static_cast<size_t>(t)].Code == tcEof ? t : t + 1; }
+    int32_t TokenAt(int32_t pos) const;
+    int32_t NameId(const std::string& upper);
+    const std::string& NameOf(int32_t id) const { return names_[static_cast<size_t>(id)]; }
+
+    // Errors and hooks
+    bool Fail(uint16_t code, int32_t tok);
+    int32_t Stop(uint16_t code, int32_t tok) {
+        Fail(code, tok);
+        return -1;
+    }
+    void FailAt(uint16_t code, int32_t pos);
+    bool Hook(int32_t tok);
+    bool StackLow();
+    void BeginRun();
+
+    // Loading
+    bool LoadItems(int32_t& t);
+    bool ReadUses(int32_t& t);
+    bool ReadVarSection(int32_t& t, TVariableManager* target, std::vector<Slot>* frame);
+    bool ReadRoutine(int32_t& t, bool isFunction);
+    int32_t SkipStatement(int32_t t);
+    int32_t SkipBlock(int32_t t);
+    int32_t SkipUncached(int32_t t, uint16_t& code, int32_t& errTok);
+    int32_t SkipBlockUncached(int32_t t, uint16_t& code, int32_t& errTok);
+
+    // Translation
+    Stmt* StmtAt(int32_t t);
+    Expr* ExprAt(int32_t t, TQXTokenCode stop);
+    std::unique_ptr<Stmt> CompileStmt(int32_t t);
+    std::unique_ptr<Expr> CompileExpr(int32_t t, TQXTokenCode stop);
+    NameKind FindName(int32_t nameId, VarBase& var, int& routine) const;
+    void CompileVarAccess(int32_t nameTok, const VarBase& base, VarAccess& va);
+    void CompileCall(int32_t nameTok, bool script, int routine, CallSite& cs);
+    void Schedule(Expr& e, const std::vector<TQXOperator>& ops, bool dangling);
+    RoutineInfo& Prepare(int routine);
+    Context* ContextFor(int routine, bool runProc, uint32_t shape);
+
+    // Execution
+    int32_t RunSeq(int32_t t, SeqMode mode);
+    int32_t RunStmt(int32_t t) { return RunSeq(t, Code(t) == tcBegin ? SeqMode::Block : SeqMode::Statement); }
+    int32_t Exec(Stmt* s);
+    int32_t ExecAssign(AssignStmt* s);
+    int32_t ExecIf(IfStmt* s);
+    int32_t ExecCase(CaseStmt* s);
+    int32_t ExecFor(ForStmt* s);
+    int32_t ExecWhile(WhileStmt* s);
+    int32_t ExecRepeat(RepeatStmt* s);
+    bool Eval(const Expr& e, TQXVariant* dest);
+    bool EvalOperand(const Operand& o, TQXVariant* out, uint16_t destType);
+    TQXVariant* Base(const VarBase& v) const {
+        if (!v.local) return v.global;
+        TQXVariant* c = frame_[v.slot];
+        return v.resolve ? ResolveValue(c) : c;
+    }
+    TQXVariant* Access(const VarAccess& va);
+    bool AppendInPlace(AssignStmt* s, TQXVariant* target);
+    bool Call(const CallSite& cs, TQXVariant* result);
+    bool CallScript(const CallSite& cs, TQXVariant* result);
+    bool CallExternal(const CallSite& cs, TQXVariant* result);
+    bool CallBuiltin(const CallSite& cs, TQXVariant* result);
+    TQXVariant* VarArgument(const Arg& a);
+    int32_t RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame);
+
+    // Stack cells for operands, parameters and local variables.
+    TQXVariant* PushCells(size_t n) { return cells_.Push(n); }
+    friend struct Temps;
+    friend struct FrameScope;
+
+    TQXScriptInterpreter& owner_;
+    void* userData_;
+    bool running_ = false;
+    bool hasStatementHook_ = false;
+
+    std::string text_;
+    std::vector<TQXToken> toks_;
+    std::vector<long double> reals_;
+    std::vector<std::string> strings_;
+    std::vector<std::string> names_;
+    std::unordered_map<std::string, int32_t> nameIds_;
+    int32_t curPos_ = -1;  // position of the walker's current token between runs
+
+    struct TokCache {
+        Stmt* stmt = nullptr;
+        int32_t stmtCtx = -1;
+        Expr* expr = nullptr;
+        int32_t exprCtx = -1;
+        TQXTokenCode exprStop = tcEof;
+        int32_t skip = INT32_MIN;   // SkipStatement result; INT32_MIN: not known yet
+        uint16_t skipErr = 0;
+        int32_t skipErrTok = -1;
+    };
+    std::vector<TokCache> cache_;
+    std::unordered_map<uint64_t, Stmt*> stmtMap_;
+    std::unordered_map<uint64_t, Expr*> exprMap_;
+    std::vector<std::unique_ptr<Stmt>> stmts_;
+    std::vector<std::unique_ptr<Expr>> exprs_;
+    std::vector<std::unique_ptr<Context>> contexts_;
+    std::vector<RoutineInfo> routines_;
+    std::vector<TQXVariant*> globalByName_;   // name id -> global cell (filled lazily)
+    mutable std::vector<int8_t> globalKnown_;
+    uint32_t compiledGeneration_ = 0;
+
+    Context* ctx_ = nullptr;
+    TQXVariant** frame_ = nullptr;
+    BlockStack<TQXVariant, 1024> cells_;
+    BlockStack<TQXVariant*, 1024> slots_;
+    uintptr_t stackLimit_ = 0;
+    int depth_ = 0;
+};
+
+// Operand cells on the cell stack for the lifetime of the object.
+struct Temps {
+    Temps(Engine& e, size_t n) : engine(e), mark(e.cells_.GetMark()), cells(e.cells_.Push(n)), count(n) {}
+    ~Temps();
+    Temps(const Temps&) = delete;
+    Temps& operator=(const Temps&) = delete;
+    TQXVariant* operator[](size_t i) { return cells + i; }
+    Engine& engine;
+    BlockStack<TQXVariant, 1024>::Mark mark;
+    TQXVariant* cells;
+    size_t count;
+};
+
+// Gives a stack cell a fresh value of a type: NewValue without allocation.
+void InitCell(TQXVariant* c, uint16_t type, uint16_t elem = vtNone);
+// Makes a stack cell clean again (drops elements, holds and large texts).
+void CleanCell(TQXVariant* c);
+
+// The built-in routines (ScriptBuiltins.cpp).
+int BuiltinCount();
+const char* BuiltinSignature(int index);
+// args: resolved cells in parameter order (value cells of the parameter type,
+// var parameters the caller's cells); result: typed cell or none.
+uint16_t RunBuiltin(int index, TQXVariant* const* args, TQXVariant* result);
+// Whether running it can change anything but its result (var parameters).
+bool BuiltinIsPure(int index);
+
+}  // namespace qx::detail

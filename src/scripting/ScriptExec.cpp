@@ -1,0 +1,608 @@
+// Execution of translated statements and expressions, and routine calls.
+#include <cstring>
+
+#include "scripting/ScriptEngine.h"
+
+namespace qx::detail {
+
+namespace {
+
+uint16_t ErrorTokenCode(TQXTokenCode c) { return c == tcUnterminatedString ? seBadString : seSyntaxError; }
+bool IsErrorToken(TQXTokenCode c) { return c >= tcInvalidChar && c <= tcInvalidNumber; }
+
+// Counts engine recursion where the stack cannot be measured.
+struct DepthGuard {
+    explicit DepthGuard(int& d) : depth(d) { ++depth; }
+    ~DepthGuard() { --depth; }
+    int& depth;
+};
+
+// Copies a variable's value into an operand cell of the same type.
+void CopyValue(TQXVariant* out, const TQXVariant* src) {
+    if (out->VType == vtArray || out->VType == vtReference) RetypeValue(out, vtNone);
+    out->VType = src->VType;
+    out->ElementType = src->ElementType;
+    out->Flags = 0;
+    switch (src->VType) {
+    case vtString: out->Text = src->Text; break;
+    case vtArray: out->V.Items = nullptr; break;     // never reached: accesses end on elements
+    case vtReference: out->V.Ref = nullptr; break;   // an unbound reference stays unbound
+    default: out->V = src->V; break;
+    }
+}
+
+uint16_t ResultCellType(int type) { return type > 0 && type <= vtArray ? static_cast<uint16_t>(type) : uint16_t(vtNone); }
+
+}  // namespace
+
+void InitCell(TQXVariant* c, uint16_t type, uint16_t elem) {
+    if (c->VType == vtArray || c->VType == vtReference) RetypeValue(c, vtNone);
+    c->VType = type;
+    c->ElementType = elem;
+    c->Flags = 0;
+    std::memset(static_cast<void*>(&c->V), 0, sizeof(c->V));
+    if (type == vtString) c->Text.clear();
+}
+
+void CleanCell(TQXVariant* c) {
+    if (c->VType == vtArray || c->VType == vtReference) RetypeValue(c, vtNone);
+    if (c->Text.capacity() > 1024) std::string().swap(c->Text);
+    c->Flags = 0;
+}
+
+Temps::~Temps() {
+    for (size_t i = 0; i < count; ++i) CleanCell(cells + i);
+    engine.cells_.Reset(mark);
+}
+
+// Statement sequences ----------------------------------------------------------------
+
+int32_t Engine::RunSeq(int32_t t, SeqMode mode) {
+    DepthGuard dg(depth_);
+    if (StackLow()) return Stop(seStackOverflow, t);
+    if (mode == SeqMode::Block) t = Next(t);
+    for (;;) {
+        const TQXTokenCode c = Code(t);
+        switch (c) {
+        case tcName: case tcIf: case tcCase: case tcFor: case tcWhile: case tcRepeat:
+            t = Exec(StmtAt(t));
+            if (t < 0) return -1;
+            break;
+        case tcBegin:
+            t = RunSeq(t, SeqMode::Block);
+            if (t < 0) return -1;
+            break;
+        case tcSemicolon:
+            if (mode == SeqMode::Statement) return t;
+            t = Next(t);
+            break;
+        case tcElse:
+            if (mode == SeqMode::Block) return Stop(seBadStatement, t);
+            return t;
+        case tcEnd:
+            return mode == SeqMode::Block ? Next(t) : t;
+        case tcUntil:
+            return t;
+        case tcEof:
+            Fail(seUnexpectedEnd, t);
+            return -1;
+        default:
+            Fail(IsErrorToken(c) ? ErrorTokenCode(c) : uint16_t(seBadStatement), t);
+            return -1;
+        }
+    }
+}
+
+int32_t Engine::Exec(Stmt* s) {
+    switch (s->kind) {
+    case StmtKind::Assign: return ExecAssign(static_cast<AssignStmt*>(s));
+    case StmtKind::Call: {
+        auto* cs = static_cast<CallStmt*>(s);
+        if (!Hook(s->tok)) return -1;
+        if (cs->call.resultType == 0) return Call(cs->call, nullptr) ? cs->call.endTok : -1;
+        Temps r(*this, 1);
+        return Call(cs->call, r[0]) ? cs->call.endTok : -1;
+    }
+    case StmtKind::If: return ExecIf(static_cast<IfStmt*>(s));
+    case StmtKind::Case: return ExecCase(static_cast<CaseStmt*>(s));
+    case StmtKind::For: return ExecFor(static_cast<ForStmt*>(s));
+    case StmtKind::While: return ExecWhile(static_cast<WhileStmt*>(s));
+    case StmtKind::Repeat: return ExecRepeat(static_cast<RepeatStmt*>(s));
+    case StmtKind::Error: {
+        auto* es = static_cast<ErrorStmt*>(s);
+        if (es->code == seUnknownIdentifier && !Hook(s->tok)) return -1;
+        Fail(es->code, s->tok);
+        return -1;
+    }
+    }
+    return -1;
+}
+
+int32_t Engine::ExecAssign(AssignStmt* s) {
+    if (!Hook(s->tok)) return -1;
+    TQXVariant* base = Base(s->var.base);
+    if (base->ReadOnly()) return Stop(seBadStatement, s->tok);
+    if (s->appendInPlace && base->VType == vtString) {
+        if (!AppendInPlace(s, base)) return -1;
+        return s->expr->endTok;
+    }
+    TQXVariant* cell = Access(s->var);
+    if (!cell) return -1;
+    if (s->err13Tok >= 0) {
+        ReleaseValue(cell);
+        Fail(seAssignmentExpected, s->err13Tok);
+        return -1;
+    }
+    const bool ok = Eval(*s->expr, cell);
+    ReleaseValue(cell);
+    return ok ? s->expr->endTok : -1;
+}
+
+// target := target + t1 + t2 ...: the terms change nothing, so appending them
+// in place gives what copying target first would give.
+bool Engine::AppendInPlace(AssignStmt* s, TQXVariant* target) {
+    const Expr& e = *s->expr;
+    const size_t n = e.operands.size();
+    Temps tmp(*this, n);
+    size_t total = target->Text.size();
+    bool allText = true;
+    for (size_t k = 1; k < n; ++k) {
+        if (!EvalOperand(e.operands[k], tmp[k], vtString)) return false;
+        const TQXVariant* v = tmp[k];
+        if (v->VType == vtString) total += v->Text.size();
+        else if (v->VType == vtChar) total += 1;
+        else allText = false;
+    }
+    if (!allText || total > ValueLimits().MaxStringLength) return Eval(e, target);
+    for (size_t k = 1; k < n; ++k) {
+        const TQXVariant* v = tmp[k];
+        if (v->VType == vtChar) target->Text.push_back(static_cast<char>(v->V.Char));
+        else target->Text.append(v->Text);
+    }
+    return true;
+}
+
+int32_t Engine::ExecIf(IfStmt* s) {
+    if (!Hook(s->tok)) return -1;
+    bool value;
+    {
+        Temps c(*this, 1);
+        InitCell(c[0], vtBoolean);
+        if (!Eval(*s->cond, c[0])) return -1;
+        value = c[0]->V.Boolean != 0;
+    }
+    if (s->err20Tok >= 0) return Stop(seThenExpected, s->err20Tok);
+    if (value) {
+        int32_t e = RunStmt(s->thenTok);
+        if (e < 0) return -1;
+        if (Code(e) != tcElse) return e;
+        if (!Hook(e)) return -1;
+        return SkipStatement(Next(e));
+    }
+    int32_t e = SkipStatement(s->thenTok);
+    if (e < 0 || Code(e) != tcElse) return e;
+    const int32_t t = Next(e);
+    if (!Hook(t)) return -1;
+    return RunStmt(t);
+}
+
+int32_t Engine::ExecCase(CaseStmt* s) {
+    Temps cells(*this, 2);
+    TQXVariant* sel = cells[0];
+    TQXVariant* val = cells[1];
+    InitCell(sel, vtReference);
+    if (!Eval(*s->selector, sel)) return -1;
+    if (s->err26Tok >= 0) return Stop(seOfExpected, s->err26Tok);
+    bool matched = false;
+    int32_t t = s->firstTok;
+    for (;;) {
+        switch (Code(t)) {
+        case tcEnd:
+            return Next(t);
+        case tcElse: {
+            t = Next(t);
+            int32_t e = matched ? SkipStatement(t) : RunStmt(t);
+            if (e < 0) return -1;
+            if (Code(e) == tcSemicolon) e = Next(e);
+            if (Code(e) != tcEnd) return Stop(seEndExpected, e);
+            return Next(e);
+        }
+        default: {
+            if (!Hook(t)) return -1;
+            Expr* ve = ExprAt(t, tcColon);
+            InitCell(val, ResolveValue(sel)->VType);
+            if (!Eval(*ve, val)) return -1;
+            const int32_t colon = ve->endTok;
+            if (Code(colon) != tcColon) return Stop(seColonExpected, colon);
+            t = Next(colon);
+            if (uint16_t code = ApplyOperator(val, sel, TQXOperator::Equal)) return Stop(code, t);
+            int32_t e;
+            if (val->V.Boolean && !matched) {
+                matched = true;
+                e = RunStmt(t);
+            } else {
+                e = SkipStatement(t);
+            }
+            if (e < 0) return -1;
+            if (Code(e) == tcSemicolon) e = Next(e);
+            t = e;
+        }
+        }
+    }
+}
+
+int32_t Engine::ExecFor(ForStmt* s) {
+    if (s->headErr) return Stop(s->headErr, s->headTok);
+    TQXVariant* v = Base(s->var);
+    if (v->ReadOnly()) return Stop(seVariableExpected, s->varTok);
+    if (!IsIntegerType(v->VType)) return Stop(seTypeMismatch, s->varTok);
+    if (s->err13Tok >= 0) return Stop(seAssignmentExpected, s->err13Tok);
+    if (!Eval(*s->from, v)) return -1;
+    const int64_t start = ValueAsInteger(v);
+    if (s->err23Tok >= 0) return Stop(seToExpected, s->err23Tok);
+    if (!Eval(*s->to, v)) return -1;
+    const int64_t end = ValueAsInteger(v);
+    if (s->err24Tok >= 0) return Stop(seDoExpected, s->err24Tok);
+    const int32_t body = s->bodyTok;
+    v->SetReadOnly(true);
+    const int64_t step = s->down ? -1 : 1;
+    // The count is fixed before the first iteration.
+    for (int64_t i = start; s->down ? i >= end : i <= end; i += step) {
+        if (!Hook(body)) {
+            v->SetReadOnly(false);
+            return -1;
+        }
+        StoreInteger(v, static_cast<int32_t>(i));
+        if (RunStmt(body) < 0) {
+            v->SetReadOnly(false);
+            return -1;
+        }
+    }
+    v->SetReadOnly(false);
+    return SkipStatement(body);
+}
+
+int32_t Engine::ExecWhile(WhileStmt* s) {
+    Temps c(*this, 1);
+    InitCell(c[0], vtBoolean);
+    if (!Eval(*s->cond, c[0])) return -1;
+    if (s->err24Tok >= 0) return Stop(seDoExpected, s->err24Tok);
+    for (;;) {
+        if (!c[0]->V.Boolean) return SkipStatement(s->bodyTok);
+        if (!Hook(s->bodyTok)) return -1;
+        if (RunStmt(s->bodyTok) < 0) return -1;
+        if (!Eval(*s->cond, c[0])) return -1;
+    }
+}
+
+int32_t Engine::ExecRepeat(RepeatStmt* s) {
+    Temps c(*this, 1);
+    InitCell(c[0], vtBoolean);
+    for (;;) {
+        if (!Hook(s->bodyTok)) return -1;
+        const int32_t e = RunSeq(s->bodyTok, SeqMode::Repeat);
+        if (e < 0) return -1;
+        if (Code(e) != tcUntil) return Stop(seSyntaxError, e);
+        Expr* cond = ExprAt(Next(e), tcDo);
+        if (!Eval(*cond, c[0])) return -1;
+        if (c[0]->V.Boolean) return cond->endTok;
+    }
+}
+
+// Expressions ------------------------------------------------------------------------
+
+bool Engine::Eval(const Expr& e, TQXVariant* dest) {
+    DepthGuard dg(depth_);
+    TQXVariant* d = ResolveValue(dest);
+    uint16_t dt = d->VType;
+    const size_t n = e.operands.size();
+    if (StackLow()) return Fail(seStackOverflow, n ? e.operands[0].tok : e.endTok);
+    Temps tmp(*this, n ? n : 1);
+    for (size_t k = 0; k < n; ++k) {
+        if (static_cast<int32_t>(k) == e.retypeAt && dt == vtReference) {
+            // A "/" makes an untyped destination EXTENDED, and later literals too.
+            RetypeValue(d, vtExtended);
+            dt = vtExtended;
+        }
+        if (!EvalOperand(e.operands[k], tmp[k], dt)) return false;
+    }
+    if (e.tailCode) return Fail(e.tailCode, e.tailTok);
+    if (e.fails) return false;
+    for (const Step& s : e.steps)
+        if (uint16_t code = ApplyOperator(tmp[static_cast<size_t>(s.l)], tmp[static_cast<size_t>(s.r)], s.op)) return Fail(code, e.endTok);
+    if (!e.single) return Fail(seBadExpression, e.endTok);
+    if (uint16_t code = ApplyOperator(d, tmp[0], TQXOperator::Assign)) return Fail(code, e.endTok);
+    return true;
+}
+
+bool Engine::EvalOperand(const Operand& o, TQXVariant* out, uint16_t dt) {
+    switch (o.kind) {
+    case OperandKind::Integer:
+        // A literal takes the destination's type where that holds it.
+        if ((dt >= vtShortInt && dt <= vtLongInt)) {
+            InitCell(out, dt);
+            StoreInteger(out, o.ival);
+        } else if (IsRealType(dt)) {
+            InitCell(out, dt);
+            StoreReal(out, o.ival);
+        } else {
+            InitCell(out, vtLongInt);
+            out->V.Long = o.ival;
+        }
+        break;
+    case OperandKind::Hex:
+        InitCell(out, dt >= vtShortInt && dt <= vtLongInt ? dt : uint16_t(vtLongInt));
+        StoreInteger(out, o.ival);
+        break;
+    case OperandKind::Real:
+        InitCell(out, IsRealType(dt) ? dt : uint16_t(vtExtended));
+        if (uint16_t code = StoreReal(out, o.rval)) return Fail(code, o.tok);
+        break;
+    case OperandKind::Text:
+        InitCell(out, vtString);
+        out->Text = o.text;
+        break;
+    case OperandKind::Var: {
+        TQXVariant* src = Access(*o.var);
+        if (!src) return false;
+        CopyValue(out, src);
+        ReleaseValue(src);
+        break;
+    }
+    case OperandKind::Paren:
+        InitCell(out, vtReference);
+        if (!Eval(*o.paren, out)) return false;
+        break;
+    case OperandKind::Call:
+        if (!Call(*o.call, out)) return false;
+        break;
+    }
+    for (TQXTokenCode p : o.prefix) {
+        uint16_t code = p == tcMinus ? NegateValue(out) : p == tcNot ? NotValue(out) : uint16_t(kValueOk);
+        if (code) return Fail(code, o.afterTok);
+    }
+    return true;
+}
+
+// The variable's cell after its index suffixes, held (ReleaseValue when done),
+// or none after an error.
+TQXVariant* Engine::Access(const VarAccess& va) {
+    TQXVariant* c = Base(va.base);
+    if (va.indexes.empty() && va.missingTok < 0) {
+        if (c->VType == vtArray) {
+            // Declared otherwise, but made an array by foreign code.
+            Fail(seTypeMismatch, va.nameTok);
+            return nullptr;
+        }
+        HoldValue(c);
+        return c;
+    }
+    int32_t cur = va.nameTok;
+    HoldValue(c);
+    for (const VarAccess::Index& ix : va.indexes) {
+        if (c->VType != vtArray) {
+            ReleaseValue(c);
+            Fail(seTypeMismatch, cur);
+            return nullptr;
+        }
+        int32_t index;
+        {
+            Temps it(*this, 1);
+            InitCell(it[0], vtLongInt);
+            if (!Eval(*ix.expr, it[0])) {
+                ReleaseValue(c);
+                return nullptr;
+            }
+            index = it[0]->V.Long;
+        }
+        if (ix.err30Tok >= 0) {
+            ReleaseValue(c);
+            Fail(seRBracketExpected, ix.err30Tok);
+            return nullptr;
+        }
+        TQXVariant* el = ArrayElement(c, index);
+        if (!el) {
+            ReleaseValue(c);
+            Fail(seIndexOutOfRange, ix.closeTok);
+            return nullptr;
+        }
+        HoldValue(el);
+        ReleaseValue(c);
+        c = el;
+        cur = ix.closeTok;
+    }
+    if (va.missingTok >= 0) {
+        const bool array = c->VType == vtArray;
+        ReleaseValue(c);
+        Fail(array ? seLBracketExpected : seTypeMismatch, array ? va.missingTok : cur);
+        return nullptr;
+    }
+    if (c->VType == vtArray) {
+        ReleaseValue(c);
+        Fail(seTypeMismatch, cur);
+        return nullptr;
+    }
+    return c;
+}
+
+// Calls ---------------------------------------------------------------------------------
+
+bool Engine::Call(const CallSite& cs, TQXVariant* result) {
+    if (cs.headErr) return Fail(cs.headErr, cs.headTok);
+    if (cs.script) return CallScript(cs, result);
+    if (cs.builtin >= 0) return CallBuiltin(cs, result);
+    return CallExternal(cs, result);
+}
+
+// The caller's cell for a var argument, held; none after an error.
+TQXVariant* Engine::VarArgument(const Arg& a) {
+    if (a.varErr) {
+        Fail(a.varErr, a.varTok);
+        return nullptr;
+    }
+    TQXVariant* base = Base(a.var->base);
+    if (base->ReadOnly()) {
+        Fail(seVariableExpected, a.varTok);
+        return nullptr;
+    }
+    if (a.type == vtArray) {
+        if (base->VType != vtArray) {
+            Fail(seTypeMismatch, a.varTok);
+            return nullptr;
+        }
+        HoldValue(base);
+        return base;
+    }
+    TQXVariant* c = Access(*a.var);
+    if (!c) return nullptr;
+    if (c->VType != a.type) {
+        ReleaseValue(c);
+        Fail(seTypeMismatch, a.var->lastTok);
+        return nullptr;
+    }
+    return c;
+}
+
+bool Engine::CallExternal(const CallSite& cs, TQXVariant* result) {
+    TVariableManager args;
+    std::vector<std::unique_ptr<TQXVariant>> unnamed;  // arguments whose name repeats
+    for (const Arg& a : cs.args) {
+        if (a.isVar) {
+            TQXVariant* target = VarArgument(a);
+            if (!target) return false;
+            TQXVariant* ref = NewValue(vtReference);
+            BindReference(ref, target);
+            ReleaseValue(target);
+            args.AddVariable(a.name, ref);
+        } else {
+            TQXVariant* cell = args.AddVariable(a.name, NewValue(a.type));
+            if (!cell) {
+                unnamed.emplace_back(NewValue(a.type));
+                cell = unnamed.back().get();
+            }
+            if (!Eval(*a.expr, cell)) return false;
+        }
+        if (a.sepErr) return Fail(a.sepErr, a.sepTok);
+    }
+    if (cs.fails) return false;
+    TQXVariant* res = nullptr;
+    if (cs.resultType != 0 && result) {
+        res = result;
+        InitCell(res, ResultCellType(cs.resultType));
+    }
+    uint16_t code;
+    try {
+        TQXExternalCall call{userData_, &owner_, cs.target->Name, cs.target->Tag, args, res};
+        code = cs.target->Handler ? cs.target->Handler(call) : 0;
+    } catch (...) {
+        code = seHostException;
+    }
+    if (code) return Fail(code, cs.endTok);
+    lastError_ = 0;
+    lastPos_ = -1;
+    return true;
+}
+
+bool Engine::CallBuiltin(const CallSite& cs, TQXVariant* result) {
+    const size_t n = cs.args.size();
+    TQXVariant* argv[4] = {nullptr, nullptr, nullptr, nullptr};
+    TQXVariant* held[4] = {nullptr, nullptr, nullptr, nullptr};
+    struct Holds {
+        TQXVariant** cells;
+        ~Holds() {
+            for (int i = 0; i < 4; ++i) ReleaseValue(cells[i]);
+        }
+    } holds{held};
+    Temps vals(*this, n ? n : 1);
+    for (size_t i = 0; i < n && i < 4; ++i) {
+        const Arg& a = cs.args[i];
+        if (a.isVar) {
+            TQXVariant* target = VarArgument(a);
+            if (!target) return false;
+            held[i] = target;
+            argv[i] = target;
+        } else {
+            InitCell(vals[i], a.type);
+            if (!Eval(*a.expr, vals[i])) return false;
+            argv[i] = vals[i];
+        }
+        if (a.sepErr) return Fail(a.sepErr, a.sepTok);
+    }
+    if (cs.fails) return false;
+    TQXVariant* res = nullptr;
+    if (cs.resultType != 0 && result) {
+        res = result;
+        InitCell(res, ResultCellType(cs.resultType));
+    }
+    const uint16_t code = RunBuiltin(cs.builtin, argv, res);
+    if (code) return Fail(code, cs.endTok);
+    lastError_ = 0;
+    lastPos_ = -1;
+    return true;
+}
+
+bool Engine::CallScript(const CallSite& cs, TQXVariant* result) {
+    DepthGuard dg(depth_);
+    if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
+    const size_t np = cs.args.size();
+    Temps params(*this, np ? np : 1);
+    for (size_t i = 0; i < np; ++i) {
+        const Arg& a = cs.args[i];
+        if (a.isVar) {
+            TQXVariant* target = VarArgument(a);
+            if (!target) return false;
+            BindReference(params[i], target);
+            ReleaseValue(target);
+        } else {
+            InitCell(params[i], a.type);
+            if (!Eval(*a.expr, params[i])) return false;
+        }
+        if (a.sepErr) return Fail(a.sepErr, a.sepTok);
+    }
+    if (cs.fails) return false;
+    RoutineInfo& ri = Prepare(cs.routine);
+    if (cs.resultType != 0) InitCell(result, ResultCellType(cs.resultType));
+    if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
+
+    const size_t nslots = ri.frame.size();
+    auto slotMark = slots_.GetMark();
+    struct SlotScope {
+        BlockStack<TQXVariant*, 1024>& stack;
+        BlockStack<TQXVariant*, 1024>::Mark mark;
+        ~SlotScope() { stack.Reset(mark); }
+    } slotScope{slots_, slotMark};
+    TQXVariant** frame = slots_.Push(nslots ? nslots : 1);
+    for (size_t i = 0; i < np; ++i) frame[i] = params[i];
+    if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
+    const size_t firstLocal = static_cast<size_t>(ri.params) + (ri.resultSlot >= 0 ? 1 : 0);
+    Temps locals(*this, ri.locals ? static_cast<size_t>(ri.locals) : 1);
+    for (int k = 0; k < ri.locals; ++k) {
+        const Slot& s = ri.frame[firstLocal + static_cast<size_t>(k)];
+        InitCell(locals[static_cast<size_t>(k)], s.type, s.elem);
+        frame[firstLocal + static_cast<size_t>(k)] = locals[static_cast<size_t>(k)];
+    }
+    uint32_t shape = 0;
+    for (size_t k = 0; k < ri.arrayParams.size() && k < 32; ++k) {
+        TQXVariant* a = ResolveValue(frame[ri.arrayParams[k]]);
+        if (a && a->ElementType == vtArray) shape |= 1u << k;
+    }
+    Context* ctx = ContextFor(cs.routine, false, shape);
+    return RunBody(ri, ctx, frame) >= 0;
+}
+
+int32_t Engine::RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame) {
+    struct Restore {
+        Engine& e;
+        Context* ctx;
+        TQXVariant** frame;
+        ~Restore() {
+            e.ctx_ = ctx;
+            e.frame_ = frame;
+        }
+    } restore{*this, ctx_, frame_};
+    ctx_ = ctx;
+    frame_ = frame;
+    return RunStmt(ri.stmtTok);
+}
+
+}  // namespace qx::detail
