@@ -1,5 +1,6 @@
 #include "kernel/Startup.h"
 
+#include "frame/FrameWindow.h"
 #include "kernel/Application.h"
 #include "kernel/Helpers.h"
 #include "kernel/Kernel.h"
@@ -7,11 +8,10 @@
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
 #include "plugins/Cookies.h"
+#include "plugins/ExportsDef.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QMainWindow>
 #include <QMessageBox>
 #include <algorithm>
 #include <cstdio>
@@ -49,24 +49,6 @@ std::string joinCommandLine(int argc, char** argv)
     }
     return line;
 }
-
-// The main window until the frame exists: closing it ends the program the
-// way every close of the main window does.
-class TStartupWindow : public QMainWindow {
-public:
-    TStartupWindow()
-    {
-        setWindowTitle(QString::fromUtf8(kApplicationTitle));
-        resize(900, 640);
-    }
-
-protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        event->accept();
-        UnloadPlugins();
-    }
-};
 
 void initializeModules(int argc, char** argv)
 {
@@ -239,9 +221,14 @@ int RunQuorvix(int argc, char** argv)
     QApplication::setApplicationVersion(QString::fromStdString(InstalledVersionText()));
     QApplication::setFont(QFont(QString::fromStdString(GetShellFont()), QApplication::font().pointSize()));
 
-    std::unique_ptr<QMainWindow> mainWindow;
+    std::unique_ptr<TFrameWindowForm> mainWindow;
     try {
-        mainWindow = std::make_unique<TStartupWindow>();
+        mainWindow = std::make_unique<TFrameWindowForm>();
+        TFrameWindowForm* frame = mainWindow.get();
+        THostApiProviders providers;
+        providers.SetProgress = [frame](int position, int total) { frame->SetProgressBarStatus(position, total); };
+        providers.Toolbar = [frame](int id) { return frame->ToolbarByNumber(id); };
+        SetHostApiProviders(providers);
         mainWindow->show();
     } catch (const std::exception& e) {
         Kernel()->HandleException(nullptr, e);

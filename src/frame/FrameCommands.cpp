@@ -1,0 +1,385 @@
+// Command routing: document commands go to the active document window; the
+// frame adds backups before saving, the mail fallback, window arrangement
+// and the view toggles.
+#include "frame/FrameWindow.h"
+
+#include "QX_Types.h"
+#include "frame/FrameStatusBar.h"
+#include "frame/FrameStrings.h"
+#include "kernel/Settings.h"
+#include "plugins/PluginWindowList.h"
+#include "tools/AboutBoxes.h"
+#include "tools/TipOfTheDay.h"
+#include "tools/UndoRedoSelection.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPointer>
+#include <QStatusTipEvent>
+#include <QToolButton>
+#include <QUrl>
+
+#include <cmath>
+
+namespace {
+using A = FrameAction;
+} // namespace
+
+QMdiSubWindow* TFrameWindowForm::subWindowOf(TQX_PluginWindow* window) const
+{
+    for (QWidget* w = window ? window->parentWidget() : nullptr; w; w = w->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w))
+            return sub;
+    return nullptr;
+}
+
+void TFrameWindowForm::forwardCommand(int code)
+{
+    // The command set is not consulted: a script or a shortcut may send a
+    // command the toolbar shows disabled, and the window decides.
+    if (TQX_PluginWindow* window = GetActiveDocumentWindow())
+        window->Command(uint8_t(code), nullptr);
+}
+
+void TFrameWindowForm::saveActive(int code)
+{
+    TQX_PluginWindow* window = GetActiveDocumentWindow();
+    if (!window)
+        return;
+    // A failed backup is reported but does not stop the save.
+    if (!window->FileName.isEmpty())
+        CheckPositiveResult(makeBackup(window->FileName), FrameText(FrameString::BackupFailed));
+    window->Command(uint8_t(code), nullptr);
+}
+
+void TFrameWindowForm::Action_FileSaveExecute()
+{
+    saveActive(QXC_SAVE);
+}
+
+void TFrameWindowForm::Action_FileSaveAsExecute()
+{
+    saveActive(QXC_SAVEAS);
+}
+
+void TFrameWindowForm::Action_FileSaveAllExecute()
+{
+    // A save may close or open windows; walk a snapshot and skip the gone.
+    std::vector<QPointer<TQX_PluginWindow>> windows;
+    for (int i = 0; i < GetDocumentWindowCount(); ++i)
+        windows.emplace_back(GetDocumentWindow(i));
+    for (const QPointer<TQX_PluginWindow>& window : windows)
+        if (window && window->Commands.Contains(QXC_SAVE))
+            window->Command(QXC_SAVE, nullptr);
+}
+
+void TFrameWindowForm::Action_FileSendMailRecipientExecute()
+{
+    TQX_PluginWindow* window = GetActiveDocumentWindow();
+    if (!window)
+        return;
+    if (window->Commands.Contains(QXC_SENDMAIL)) {
+        window->Command(QXC_SENDMAIL, nullptr);
+        return;
+    }
+    if (window->FileName.isEmpty())
+        return;
+    showMailDialog(window->FileName, FrameText(FrameString::MailSubject).arg(QFileInfo(window->FileName).fileName()),
+        window->FileName);
+}
+
+void TFrameWindowForm::Action_FilePropertiesExecute()
+{
+    TQX_PluginWindow* window = GetActiveDocumentWindow();
+    if (window && !window->FileName.isEmpty())
+        showFileProperties(window->FileName);
+}
+
+void TFrameWindowForm::Action_FileExitExecute()
+{
+    close();
+}
+
+// ---------------------------------------------------------------------------
+// Undo and redo lists
+// ---------------------------------------------------------------------------
+
+void TFrameWindowForm::ShowUndoRedoList(bool undo)
+{
+    TQX_PluginWindow* window = GetActiveDocumentWindow();
+    const int listCode = undo ? QXC_UNDOLIST : QXC_REDOLIST;
+    if (!window || !window->Commands.Contains(listCode))
+        return;
+    QStringList steps;
+    window->Command(uint8_t(listCode), &steps);
+    const uint8_t stepCode = undo ? QXC_UNDO : QXC_REDO;
+    auto* popup = new TUndoRedoSelectionForm(undo ? TUndoRedoSelectionForm::Mode::Undo : TUndoRedoSelectionForm::Mode::Redo,
+        steps,
+        [stepCode](int count) {
+            for (int i = 0; i < count; ++i)
+                if (TQX_PluginWindow* target = GetActiveDocumentWindow())
+                    target->Command(stepCode, nullptr);
+        },
+        this);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    const char* buttonName = undo ? "ToolbarButtonEditUndo" : "ToolbarButtonEditRedo";
+    if (auto* button = findChild<QToolButton*>(QLatin1String(buttonName)); button && button->isVisible())
+        popup->move(button->mapToGlobal(QPoint(0, button->height())));
+    popup->show();
+}
+
+// ---------------------------------------------------------------------------
+// Window commands
+// ---------------------------------------------------------------------------
+
+void TFrameWindowForm::Action_WindowNextExecute()
+{
+    mdiArea_->activateNextSubWindow();
+}
+
+void TFrameWindowForm::Action_WindowPreviousExecute()
+{
+    mdiArea_->activatePreviousSubWindow();
+}
+
+void TFrameWindowForm::Action_WindowCascadeExecute()
+{
+    mdiArea_->cascadeSubWindows();
+}
+
+void TFrameWindowForm::Action_WindowArrangeExecute()
+{
+    tileSubWindows(true);
+}
+
+void TFrameWindowForm::Action_WindowArrangeVExecute()
+{
+    tileSubWindows(false);
+}
+
+void TFrameWindowForm::tileSubWindows(bool horizontal)
+{
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList(QMdiArea::CreationOrder))
+        if (sub->isVisible() && !sub->isMinimized())
+            windows.push_back(sub);
+    if (windows.empty())
+        return;
+    // Horizontal tiling stacks the windows in rows, vertical tiling puts them
+    // side by side; more than three windows make a grid.
+    const int n = int(windows.size());
+    int across = n <= 3 ? 1 : int(std::ceil(std::sqrt(double(n))));
+    int along = (n + across - 1) / across;
+    const QRect area = mdiArea_->viewport()->rect();
+    for (int i = 0; i < n; ++i) {
+        int lane = i / along, slot = i % along;
+        int inLane = std::min(along, n - lane * along);
+        QRect r;
+        if (horizontal) {
+            int w = area.width() / across, h = area.height() / inLane;
+            r = QRect(lane * w, slot * h, w, h);
+        } else {
+            int w = area.width() / inLane, h = area.height() / across;
+            r = QRect(slot * w, lane * h, w, h);
+        }
+        windows[size_t(i)]->showNormal();
+        windows[size_t(i)]->setGeometry(r);
+    }
+}
+
+void TFrameWindowForm::Action_WindowArrangeIconsExecute()
+{
+    // Minimized windows line up along the bottom edge, left to right.
+    const QRect area = mdiArea_->viewport()->rect();
+    int x = 0, y = area.bottom();
+    for (QMdiSubWindow* sub : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isMinimized())
+            continue;
+        QSize size = sub->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= size.height();
+        }
+        sub->move(x, y - size.height() + 1);
+        x += size.width();
+    }
+}
+
+void TFrameWindowForm::Action_WindowMinimizeExecute()
+{
+    if (QMdiSubWindow* sub = subWindowOf(GetActiveDocumentWindow()))
+        sub->showMinimized();
+}
+
+void TFrameWindowForm::Action_WindowRestoreExecute()
+{
+    if (QMdiSubWindow* sub = subWindowOf(GetActiveDocumentWindow()))
+        sub->showNormal();
+}
+
+// ---------------------------------------------------------------------------
+// View
+// ---------------------------------------------------------------------------
+
+void TFrameWindowForm::Action_ViewNotepadExecute()
+{
+    notepadToolWindow_->setVisible(!notepadToolWindow_->isVisible());
+    Action(A::ViewNotepad)->setChecked(notepadToolWindow_->isVisible());
+}
+
+void TFrameWindowForm::Action_ViewStatusbarExecute()
+{
+    QAction* statusBarAction = Action(A::StatusBar);
+    statusBarAction->setChecked(!statusBarAction->isChecked());
+    Action_StatusBarExecute();
+}
+
+void TFrameWindowForm::Action_StatusBarExecute()
+{
+    const bool shown = Action(A::StatusBar)->isChecked();
+    statusBar_->setVisible(shown);
+    Action(A::ViewStatusbar)->setChecked(shown);
+}
+
+void TFrameWindowForm::Action_HelpWWWExecute()
+{
+    QDesktopServices::openUrl(QUrl(ProductWebPage()));
+}
+
+void TFrameWindowForm::Action_HelpTipExecute()
+{
+    ShowTipOfTheDay();
+    Action(A::HelpTip)->setChecked(TipOfTheDayEnabled());
+}
+
+void TFrameWindowForm::Action_HelpAboutExecute()
+{
+    TAboutAppForm about(this);
+    about.exec();
+}
+
+// ---------------------------------------------------------------------------
+// Application events: hints, activation, keys, drops
+// ---------------------------------------------------------------------------
+
+bool TFrameWindowForm::event(QEvent* event)
+{
+    // Hints go to their own panel instead of replacing the panels.
+    if (event->type() == QEvent::StatusTip) {
+        statusBar_->SetPanelText(TFrameStatusBar::HintPanel,
+            QLatin1Char(' ') + static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TFrameWindowForm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        updateKeyIndicators();
+    QMainWindow::changeEvent(event);
+}
+
+bool TFrameWindowForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every key that reaches a widget of the frame updates the lock
+    // indicators first; the key itself goes on unchanged.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this)
+            updateKeyIndicators();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFrameWindowForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFrameWindowForm::dropEvent(QDropEvent* event)
+{
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    event->acceptProposedAction();
+    for (const QString& file : files)
+        OpenFile(file, DefaultEntryID());
+}
+
+// ---------------------------------------------------------------------------
+// Commands of later parts of the frame, called at their place.
+// ---------------------------------------------------------------------------
+
+// Copies the document to the backup folder before it is saved; true on success.
+bool TFrameWindowForm::makeBackup(const QString&) { return true; }
+// Shows the file properties dialog for the document.
+void TFrameWindowForm::showFileProperties(const QString&) { }
+// Opens the mail dialog with the document attached.
+void TFrameWindowForm::showMailDialog(const QString&, const QString&, const QString&) { }
+// Shows the toolbar dialog (toolbars and their buttons).
+void TFrameWindowForm::showSetupToolbars() { }
+// Creates a desktop shortcut to the active document.
+void TFrameWindowForm::Action_FileSendDesktopExecute() { }
+// Shows the auto-backup options.
+void TFrameWindowForm::Action_FileSettingsAutoBackupExecute() { }
+// Shows the keyboard shortcut options.
+void TFrameWindowForm::Action_FileSettingsShortcutsExecute() { }
+// Shows the start-up and shutdown options.
+void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
+// Shows the scripting options.
+void TFrameWindowForm::Action_FileSettingsScriptingExecute() { }
+// Shows the document area's background options.
+void TFrameWindowForm::Action_ViewDesktopOptionsExecute() { }
+// Switches full-screen mode on or off (closing the documents first).
+void TFrameWindowForm::Action_ViewFullscreenExecute() { Action(A::ViewFullscreen)->setChecked(false); }
+// Creates a new project with the project options dialog.
+void TFrameWindowForm::Action_ProjectNewExecute() { }
+// Opens a project file chosen in the open dialog.
+void TFrameWindowForm::Action_ProjectOpenExecute() { }
+// Shows the current project's options.
+void TFrameWindowForm::Action_ProjectSetupExecute() { }
+// Adds a workspace to the current project and switches to it.
+void TFrameWindowForm::Action_ProjectNewWorkspaceExecute() { }
+// Switches to a workspace chosen in the workspace dialog.
+void TFrameWindowForm::Action_ProjectOpenWorkspaceExecute() { }
+// Stores the open documents in the current workspace.
+void TFrameWindowForm::Action_ProjectSaveWorkspaceExecute() { }
+// Deletes the current workspace from the project.
+void TFrameWindowForm::Action_ProjectDeleteWorkspaceExecute() { }
+// Adds the active document to the documents panel.
+void TFrameWindowForm::Action_DocsAddCurrFileExecute() { }
+// Adds files chosen in the open dialog to the documents panel.
+void TFrameWindowForm::Action_DocsAddFileExecute() { }
+// Shows the documents panel's arrange dialog.
+void TFrameWindowForm::Action_DocsArrangeExecute() { }
+// Empties the documents panel after asking.
+void TFrameWindowForm::Action_DocsClearExecute() { }
+// Shows the documents panel's look options.
+void TFrameWindowForm::Action_DocsCustomizeExecute() { }
+// Runs a script chosen from the scripts list.
+void TFrameWindowForm::Action_ScriptExecuteExecute() { }
+// Runs a procedure of a script chosen from the scripts list.
+void TFrameWindowForm::Action_ScriptExecuteProcExecute() { }
+// Runs a script file chosen in the open dialog.
+void TFrameWindowForm::Action_ScriptOpenExecuteExecute() { }
+// Runs a procedure of a script file chosen in the open dialog.
+void TFrameWindowForm::Action_ScriptOpenExecuteProcExecute() { }
+// Opens a new script in the script editor entry.
+void TFrameWindowForm::Action_ScriptNewExecute() { }
+// Opens a script file in the script editor entry.
+void TFrameWindowForm::Action_ScriptOpenExecute() { }
+// Shows the external tools dialog.
+void TFrameWindowForm::Action_ToolsSetupExecute() { }
+// Opens the help file "Qxrel32.hlp" beside the program.
+void TFrameWindowForm::Action_HelpIndexExecute() { }
+// Shows the feedback wizard.
+void TFrameWindowForm::Action_HelpSendMessageExecute() { }

@@ -1,0 +1,144 @@
+#include "frame/FrameImages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+
+#include <array>
+
+namespace {
+
+struct ImageRow {
+    const char* theme; // freedesktop name, or null
+    const char* own;   // resource name under :/icons/, or null
+};
+
+// By index. Rows with neither name are unused positions of the list.
+const std::array<ImageRow, kToolbarImageCount> kImages = {{
+    {"document-new", nullptr},            // 0 new document
+    {"document-open", nullptr},           // 1 open
+    {"document-save", nullptr},           // 2 save
+    {nullptr, "save-all"},                // 3 save all
+    {"document-properties", nullptr},     // 4 properties
+    {"document-print", nullptr},          // 5 print
+    {"document-save-as", nullptr},        // 6 save as
+    {"edit-cut", nullptr},                // 7 cut
+    {"edit-copy", nullptr},               // 8 copy
+    {"edit-paste", nullptr},              // 9 paste
+    {"edit-undo", nullptr},               // 10 undo
+    {"edit-redo", nullptr},               // 11 redo
+    {"mail-send", nullptr},               // 12 mail
+    {nullptr, "notepad"},                 // 13 notepad
+    {"go-next", nullptr},                 // 14 next window
+    {"go-previous", nullptr},             // 15 previous window
+    {nullptr, "window-cascade"},          // 16 cascade
+    {nullptr, "window-tile-horizontal"},  // 17 tile horizontally
+    {nullptr, "window-arrange-icons"},    // 18 arrange icons
+    {"edit-find", nullptr},               // 19 find
+    {"edit-find-replace", nullptr},       // 20 replace
+    {nullptr, "menu-title"},              // 21 title of list menus
+    {"preferences-system", nullptr},      // 22 settings dialogs
+    {nullptr, nullptr},                   // 23
+    {"help-contents", nullptr},           // 24 help contents
+    {"help-about", nullptr},              // 25 about
+    {nullptr, "settings"},                // 26 settings menu, tools setup
+    {nullptr, nullptr},                   // 27
+    {"format-text-bold", nullptr},        // 28 bold
+    {"format-text-italic", nullptr},      // 29 italic
+    {"format-text-underline", nullptr},   // 30 underline
+    {"format-justify-left", nullptr},     // 31 left
+    {"format-justify-center", nullptr},   // 32 centre
+    {"format-justify-right", nullptr},    // 33 right
+    {nullptr, "align-none"},              // 34 no alignment
+    {nullptr, "list-numbered"},           // 35 numbered list
+    {nullptr, "list-bullets"},            // 36 bullets
+    {"format-indent-less", nullptr},      // 37 decrease indent
+    {"format-indent-more", nullptr},      // 38 increase indent
+    {nullptr, "color-background"},        // 39 background colour
+    {nullptr, "color-text"},              // 40 text colour
+    {nullptr, "desktop-shortcut"},        // 41 desktop shortcut
+    {"window-close", nullptr},            // 42 close window
+    {nullptr, "project-new"},             // 43 new project
+    {nullptr, "project-open"},            // 44 open project
+    {nullptr, "project-save"},            // 45 save project
+    {nullptr, "project-setup"},           // 46 project setup
+    {nullptr, "workspace-new"},           // 47 new workspace
+    {nullptr, "workspace-open"},          // 48 open workspace
+    {nullptr, "workspace-save"},          // 49 save workspace
+    {nullptr, "workspace-delete"},        // 50 delete workspace
+    {"view-fullscreen", nullptr},         // 51 full screen
+    {nullptr, "project-document"},        // 52 project document
+    {nullptr, "bookmark-toggle"},         // 53 toggle bookmark
+    {nullptr, "bookmark-next"},           // 54 next bookmark
+    {nullptr, "bookmark-previous"},       // 55 previous bookmark
+    {nullptr, "bookmark-remove-all"},     // 56 remove bookmarks
+    {nullptr, "window-tile-vertical"},    // 57 tile vertically
+    {nullptr, "docs-add-current"},        // 58 add current file
+    {nullptr, "docs-add-file"},           // 59 add file
+    {nullptr, "docs-arrange"},            // 60 arrange documents
+    {nullptr, "docs-customize"},          // 61 customize documents
+    {nullptr, "docs-clear"},              // 62 clear documents
+    {nullptr, "script-run"},              // 63 run script
+    {nullptr, "script-run-procedure"},    // 64 run procedure
+    {nullptr, "script-run-file"},         // 65 run script from file
+    {nullptr, "script-run-file-procedure"}, // 66 run procedure from file
+    {nullptr, "script-new"},              // 67 new script
+    {nullptr, "script-open"},             // 68 open script
+    {nullptr, nullptr},                   // 69
+    {nullptr, nullptr},                   // 70
+    {nullptr, nullptr},                   // 71
+}};
+
+QIcon ownIcon(const char* name)
+{
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+}
+
+} // namespace
+
+void InitIconTheme()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    QStringList paths = QIcon::themeSearchPaths();
+    const QString system = QStringLiteral("/usr/share/icons");
+    if (!paths.contains(system))
+        paths.append(system);
+    QIcon::setThemeSearchPaths(paths);
+    // The offscreen platform and a bare X server name no theme, or only the
+    // fallback one that has no document icons.
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    if (QIcon::fallbackThemeName().isEmpty())
+        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+}
+
+QIcon ToolbarImage(int index)
+{
+    if (index < 0 || index >= kToolbarImageCount)
+        return {};
+    const ImageRow& row = kImages[size_t(index)];
+    if (row.theme) {
+        // An own drawing of the same name stands in where the theme lacks it.
+        QIcon fallback = QFile::exists(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(row.theme)))
+            ? ownIcon(row.theme)
+            : QIcon();
+        return QIcon::fromTheme(QLatin1String(row.theme), fallback);
+    }
+    if (row.own)
+        return ownIcon(row.own);
+    return {};
+}
+
+bool ToolbarImagesAvailable()
+{
+    for (int i = 0; i < kToolbarImageCount; ++i) {
+        const ImageRow& row = kImages[size_t(i)];
+        if ((row.theme || row.own) && ToolbarImage(i).isNull())
+            return false;
+    }
+    return true;
+}

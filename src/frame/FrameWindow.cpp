@@ -1,0 +1,407 @@
+// The frame's lifecycle: creation, show, the post-initialization sequence,
+// the close query and closing, the one-shot timers, stored properties and the
+// hand-over of plug-in windows.
+#include "frame/FrameWindow.h"
+
+#include "frame/FrameImages.h"
+#include "frame/FrameStatusBar.h"
+#include "frame/FrameStrings.h"
+#include "frame/RecentFiles.h"
+#include "kernel/Helpers.h"
+#include "kernel/Kernel.h"
+#include "kernel/Logging.h"
+#include "kernel/Settings.h"
+#include "kernel/Startup.h"
+#include "platform/Registry.h"
+#include "plugins/CurrentPluginList.h"
+#include "plugins/LoadPlugins.h"
+#include "plugins/PluginManagement.h"
+#include "plugins/PluginWindowList.h"
+#include "projects/Projects.h"
+#include "tools/TipOfTheDay.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+const char* const kModule = "Server\\FrameWindow";
+const char* const kStoredPropertiesKey = "Software\\Quorvix\\Frame";
+TFrameWindowForm* theFrame = nullptr;
+
+void log(const char* text)
+{
+    LogEvent(std::string(kModule) + ": " + text);
+}
+
+QTimer* oneShot(QObject* owner, const char* name, int interval)
+{
+    auto* timer = new QTimer(owner);
+    timer->setObjectName(QLatin1String(name));
+    timer->setSingleShot(true);
+    timer->setInterval(interval);
+    return timer;
+}
+
+// "Start" enables a timer that is not running; a running one keeps its tick.
+void enableTimer(QTimer* timer)
+{
+    if (!timer->isActive())
+        timer->start();
+}
+
+} // namespace
+
+TFrameWindowForm* FrameWindow()
+{
+    return theFrame;
+}
+
+QString TFrameWindowForm::DefaultEntryID()
+{
+    return QStringLiteral("default");
+}
+
+TFrameWindowForm::TFrameWindowForm(QWidget* parent)
+    : QMainWindow(parent)
+    , recentFiles_(std::make_unique<TRecentFiles>())
+    , processEnd_([] { UnloadPlugins(); })
+{
+    setObjectName(QStringLiteral("FrameWindowForm"));
+    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    QFont shellFont = font();
+    shellFont.setFamily(QString::fromStdString(GetShellFont()));
+    setFont(shellFont);
+    openFilter_ = FrameText(FrameString::AllFilesFilter);
+
+    log("FrameWindow -> WM_CREATE");
+    log("Loading settings...");
+    InitIconTheme();
+
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName(QStringLiteral("ClientArea"));
+    mdiArea_->setBackground(QApplication::palette().brush(QPalette::Dark));
+    mdiArea_->setActivationOrder(QMdiArea::StackingOrder);
+    setCentralWidget(mdiArea_);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { RequestToolbarUpdate(); });
+
+    createActions();
+    createMenus();
+    createToolbars();
+    createDocks();
+    createStatusBar();
+    createTimers();
+    loadToolbars();
+    loadDocuments();
+    loadExternalTools();
+    loadShortcuts();
+    loadNotepad();
+
+    recentFiles_->OnChange = [this] {
+        rebuildRecentFilesMenu();
+        rebuildDocumentList();
+    };
+    log("Loaded.");
+
+    // The frame sees key presses before its children do, for the lock-key
+    // indicators.
+    qApp->installEventFilter(this);
+    theFrame = this;
+    SetPluginFrame(this);
+    loadStoredProperties();
+    loadPluginsTimer_->start();
+}
+
+TFrameWindowForm::~TFrameWindowForm()
+{
+    qApp->removeEventFilter(this);
+    if (&PluginFrame() == this)
+        SetPluginFrame(nullptr);
+    if (theFrame == this)
+        theFrame = nullptr;
+}
+
+void TFrameWindowForm::createTimers()
+{
+    loadPluginsTimer_ = oneShot(this, "_LoadPluginsTimer", 1);
+    toolbarUpdateTimer_ = oneShot(this, "_ToolbarUpdateTimer", 100);
+    switchStatusBarTimer_ = oneShot(this, "SwitchStatusBarTimer", 5000);
+    progressBarResetTimer_ = oneShot(this, "_ProgressBarResetTimer", 20000);
+    asyncExecScriptTimer_ = oneShot(this, "_AsyncExecScriptTimer", 1);
+    connect(loadPluginsTimer_, &QTimer::timeout, this, &TFrameWindowForm::postInitialization);
+    connect(toolbarUpdateTimer_, &QTimer::timeout, this, &TFrameWindowForm::UpdateToolbars);
+    connect(switchStatusBarTimer_, &QTimer::timeout, this, &TFrameWindowForm::switchStatusBarTick);
+    connect(progressBarResetTimer_, &QTimer::timeout, this, &TFrameWindowForm::ResetProgressBar);
+    connect(asyncExecScriptTimer_, &QTimer::timeout, this, &TFrameWindowForm::asyncExecScriptTick);
+}
+
+void TFrameWindowForm::loadToolbars()
+{
+    if (!ToolbarImagesAvailable())
+        ReportKernelWarning(kModule, KernelObjectOf(this), "LoadToolbars: unable to load resource TOOLBARS.");
+}
+
+void TFrameWindowForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!fullScreenSwitch_) {
+        log("FrameWindow -> WM_SHOW");
+        loadToolbarLayout();
+        setAcceptDrops(true);
+    }
+    loadDesktopSettings();
+    loadBackupSettings();
+    if (initialized_)
+        ExecEventScript(QStringLiteral("OnStarted"));
+}
+
+void TFrameWindowForm::postInitialization()
+{
+    loadPluginsTimer_->stop();
+    log("post-initialization sequence entered...");
+    ExecEventScript(QStringLiteral("OnStartup"));
+    if (!DemoMode()) {
+        LoadPlugins();
+        enableTimer(toolbarUpdateTimer_);
+    }
+    initialized_ = true;
+    log("post-initialization sequence finished.");
+    // A copy: opening a file may run scripts that touch the list.
+    const std::vector<std::string> files = GetCommandLineFiles();
+    for (const std::string& file : files)
+        OpenFile(QString::fromStdString(file), DefaultEntryID());
+    UpdateProjectActions();
+    ExecEventScript(QStringLiteral("OnStarted"));
+    if (TipOfTheDayEnabled())
+        ShowTipOfTheDay();
+    if (LaunchCountdown() == 0)
+        AskForFeedback();
+}
+
+bool TFrameWindowForm::FormCloseQuery()
+{
+    ExecEventScript(QStringLiteral("OnClosing"));
+    return project_ ? CloseProject() : CloseDocuments();
+}
+
+void TFrameWindowForm::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    saveStoredProperties();
+    event->accept();
+    formClose();
+}
+
+void TFrameWindowForm::formClose()
+{
+    ExecEventScript(QStringLiteral("OnShutdown"));
+    log("FrameWindow -> WM_CLOSE");
+    log("Saving settings...");
+    saveNotepad();
+    saveDocuments();
+    saveToolbarLayout();
+    processEnd_();
+}
+
+// ---------------------------------------------------------------------------
+// Scripts, tip of the day, feedback
+// ---------------------------------------------------------------------------
+
+void TFrameWindowForm::ExecEventScript(const QString& procedure)
+{
+    // The directory text as configured, directly followed by the file name.
+    executeScript(QString::fromStdString(GetScriptsDir()) + QStringLiteral("Default.qx"), procedure);
+}
+
+void TFrameWindowForm::ExecScriptAsync(const QString& scriptFile, const QString& procedure)
+{
+    asyncScriptFile_ = scriptFile;
+    asyncScriptProcedure_ = procedure;
+    enableTimer(asyncExecScriptTimer_);
+}
+
+void TFrameWindowForm::ShowTipOfTheDay()
+{
+    ::ShowTipOfTheDay(this);
+}
+
+void TFrameWindowForm::asyncExecScriptTick()
+{
+    asyncExecScriptTimer_->stop();
+    executeScript(asyncScriptFile_, asyncScriptProcedure_);
+}
+
+// ---------------------------------------------------------------------------
+// Stored properties
+// ---------------------------------------------------------------------------
+
+void TFrameWindowForm::loadStoredProperties()
+{
+    QString placement;
+    try {
+        qx::Registry reg;
+        if (reg.OpenKey(kStoredPropertiesKey, false)) {
+            auto text = [&reg](const std::string& name, QString& value) {
+                if (reg.ValueExists(name) && reg.GetDataType(name) == qx::RegDataType::String)
+                    value = QString::fromStdString(reg.ReadString(name)).trimmed();
+            };
+            QString filterIndex, statusBar;
+            text("OpenDialog_FileName", openFileName_);
+            text("OpenDialog_FilterIndex", filterIndex);
+            text("OpenDialog_InitialDir", initialDir_);
+            text("Action_StatusBar_Checked", statusBar);
+            text("TFrameWindowForm_Placement", placement);
+            bool ok = false;
+            int index = filterIndex.toInt(&ok);
+            if (ok && index > 0)
+                openFilterIndex_ = index;
+            if (!statusBar.isEmpty()) {
+                Action(FrameAction::StatusBar)->setChecked(statusBar == QLatin1String("True"));
+                Action_StatusBarExecute();
+            }
+            for (QToolButton* button : toolbarButtons_) {
+                QString visible;
+                text(button->objectName().toStdString() + "_Visible", visible);
+                if (visible.isEmpty())
+                    continue;
+                if (QAction* holder = button->property("qxHolder").value<QAction*>())
+                    holder->setVisible(visible == QLatin1String("True"));
+            }
+        }
+    } catch (const std::exception&) {
+        // A damaged store leaves the design values.
+    }
+    recentFiles_->Load();
+
+    if (placement.isEmpty() || !restoreGeometry(QByteArray::fromBase64(placement.toLatin1()))) {
+        // First start: most of the screen, maximized where a window manager
+        // honours it.
+        if (QScreen* screen = QApplication::primaryScreen()) {
+            QRect free = screen->availableGeometry();
+            resize(free.width() * 4 / 5, free.height() * 4 / 5);
+            move(free.center() - rect().center());
+        }
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void TFrameWindowForm::saveStoredProperties()
+{
+    try {
+        qx::Registry reg;
+        if (!reg.OpenKey(kStoredPropertiesKey, true))
+            throw qx::RegistryError(reg.LastError());
+        auto boolText = [](bool b) { return std::string(b ? "True" : "False"); };
+        reg.WriteString("OpenDialog_FileName", openFileName_.trimmed().toStdString());
+        reg.WriteString("OpenDialog_FilterIndex", std::to_string(openFilterIndex_));
+        reg.WriteString("OpenDialog_InitialDir", initialDir_.trimmed().toStdString());
+        reg.WriteString("Action_StatusBar_Checked", boolText(Action(FrameAction::StatusBar)->isChecked()));
+        reg.WriteString("TFrameWindowForm_Placement", saveGeometry().toBase64().toStdString());
+        for (QToolButton* button : toolbarButtons_) {
+            auto* holder = button->property("qxHolder").value<QAction*>();
+            reg.WriteString(button->objectName().toStdString() + "_Visible", boolText(!holder || holder->isVisible()));
+        }
+    } catch (const std::exception& e) {
+        ReportKernelWarning(kModule, KernelObjectOf(this), std::string("Unable to save the frame's properties: ") + e.what());
+    }
+    if (!recentFiles_->Save())
+        ReportKernelWarning(kModule, KernelObjectOf(this), "Unable to save the recent files list.");
+}
+
+// ---------------------------------------------------------------------------
+// Plug-in windows
+// ---------------------------------------------------------------------------
+
+QWidget* TFrameWindowForm::MainWindow() const
+{
+    return const_cast<TFrameWindowForm*>(this);
+}
+
+QMdiArea* TFrameWindowForm::DocumentArea() const
+{
+    return mdiArea_;
+}
+
+void TFrameWindowForm::RequestToolbarUpdate()
+{
+    if (DemoMode())
+        return;
+    enableTimer(toolbarUpdateTimer_);
+}
+
+void TFrameWindowForm::AttachDocumentWindow(TQX_PluginWindow* window)
+{
+    auto* sub = new QMdiSubWindow;
+    sub->setObjectName(QStringLiteral("DocumentSubWindow"));
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWidget(window);
+    if (!window->testAttribute(Qt::WA_SetWindowIcon)) {
+        if (TQX_PluginEntry* entry = FindPluginEntryByID(window->EntryID))
+            sub->setWindowIcon(entry->GetIcon());
+    }
+    QMdiSubWindow* active = mdiArea_->activeSubWindow();
+    const bool maximized = active && active->isMaximized();
+    mdiArea_->addSubWindow(sub);
+    // A document gets room to work in, whatever its own size hint says.
+    const QSize area = mdiArea_->viewport()->size();
+    sub->resize(sub->size().expandedTo(QSize(area.width() * 3 / 5, area.height() * 3 / 5)).boundedTo(area));
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this] { RequestToolbarUpdate(); });
+    if (maximized)
+        sub->showMaximized();
+    else
+        sub->show();
+    mdiArea_->setActiveSubWindow(sub);
+    window->setFocus();
+}
+
+void TFrameWindowForm::AttachToolWindow(TQX_PluginWindow* window)
+{
+    window->setParent(this, window->windowFlags() | Qt::Tool);
+    window->show();
+}
+
+// ---------------------------------------------------------------------------
+// Parts of the frame that come with later work, called at their place.
+// ---------------------------------------------------------------------------
+
+// Reads the documents panel's list and icon style and fills the panel.
+void TFrameWindowForm::loadDocuments() { }
+// Writes the documents panel's list and icon style.
+void TFrameWindowForm::saveDocuments() { }
+// Builds the external tools menu from the registry.
+void TFrameWindowForm::loadExternalTools() { }
+// Applies the user's action shortcuts from the registry.
+void TFrameWindowForm::loadShortcuts() { }
+// Loads "notepad.rtf" beside the program into the notepad pane.
+void TFrameWindowForm::loadNotepad() { }
+// Saves the notepad pane to "notepad.rtf" beside the program.
+void TFrameWindowForm::saveNotepad() { }
+// Restores the toolbars' and tool windows' places from "Software\Quorvix\ToolBars".
+void TFrameWindowForm::loadToolbarLayout() { }
+// Stores the toolbars' and tool windows' places under "Software\Quorvix\ToolBars".
+void TFrameWindowForm::saveToolbarLayout() { }
+// Applies the document area's background colour or picture.
+void TFrameWindowForm::loadDesktopSettings() { }
+// Reads the auto-backup settings used before saves.
+void TFrameWindowForm::loadBackupSettings() { }
+// Refills the documents panel (its history group shows the recent files).
+void TFrameWindowForm::rebuildDocumentList() { }
+// Marks the document of fileName in the documents panel.
+void TFrameWindowForm::highlightDocument(const QString&) { }
+// Stores the window's cookie in the cookie store before it closes.
+void TFrameWindowForm::saveDocumentCookie(TQX_PluginWindow*) { }
+// Runs a procedure of a script file with the script progress window.
+void TFrameWindowForm::executeScript(const QString&, const QString&) { }
+// Shows the feedback question and, when asked to, the feedback wizard.
+void TFrameWindowForm::AskForFeedback() { }

@@ -1,0 +1,354 @@
+#pragma once
+// TFrameWindowForm: the host's main window. Its document area holds the
+// plug-in document windows; menus, toolbars and the status bar are built from
+// the action table (FrameActions.h). The frame edits nothing itself: document
+// commands go to the active document window, and what the frame shows about
+// the windows is recomputed by one debounced update (RequestToolbarUpdate).
+//
+// The frame is created once by the start-up sequence and lives until the
+// process ends; FrameWindow() reaches it from anywhere on the GUI thread.
+// Everything here runs on the GUI thread.
+#include "frame/FrameActions.h"
+#include "plugins/PluginFrame.h"
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QActionGroup;
+class QDockWidget;
+class QMdiArea;
+class QPainter;
+class QMdiSubWindow;
+class QMenuBar;
+class QMenu;
+class QTextEdit;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TFrameStatusBar;
+class TProject;
+class TQX_PluginEntry;
+class TQX_PluginWindow;
+class TRecentFiles;
+class TWorkspace;
+struct TQX_CommandSet;
+
+class TFrameWindowForm : public QMainWindow, public TQX_PluginFrame {
+    Q_OBJECT
+public:
+    // Creation: builds every component, loads what belongs to creation and
+    // arms the post-initialization timer. Installs itself as the frame that
+    // plug-in objects and FrameWindow() reach.
+    explicit TFrameWindowForm(QWidget* parent = nullptr);
+    ~TFrameWindowForm() override;
+
+    // --- What plug-in objects reach (TQX_PluginFrame) ---
+    QWidget* MainWindow() const override;
+    QMdiArea* DocumentArea() const override;
+    // Starts the 100 ms update timer unless it runs already, so any number of
+    // requests within 100 ms of the first cost one UpdateToolbars. Nothing in
+    // demo mode, where the update cycle never runs.
+    void RequestToolbarUpdate() override;
+    // Rebuilds the Spustit menu, the plug-ins' help submenu, the New dropdown,
+    // the open filter and the plug-in icons from the plug-in list; disables
+    // every plug-in dependent action first and enables New, Open and the
+    // script editor commands as the entries allow.
+    void RebuildPluginMenus() override;
+    void AttachDocumentWindow(TQX_PluginWindow* window) override;
+    void AttachToolWindow(TQX_PluginWindow* window) override;
+
+    // --- Opening and creating documents ---
+    // The entry id that lets the frame choose the entry by the file.
+    static QString DefaultEntryID();
+    // Opens fileName with the entry entryId (or the entry chosen by the file
+    // for DefaultEntryID()) and returns the document window showing it, or
+    // null: cancelled, no entry for the file, the new-document dialog had to
+    // ask, or the entry made no window. An entry id naming no entry raises
+    // EQX_KernelException.
+    TQX_PluginWindow* OpenFile(const QString& fileName, const QString& entryId);
+    // OpenFile for each file with entryId, showing the progress i of n in the
+    // status bar, then clearing it.
+    void OpenFiles(const QStringList& files, const QString& entryId);
+    TRecentFiles& RecentFiles() const;
+    // The open dialogs' filter ("Description|patterns|..."), its selected
+    // position (from 1), last chosen file and initial directory.
+    QString OpenFilter() const { return openFilter_; }
+    int OpenFilterIndex() const { return openFilterIndex_; }
+    QString InitialDir() const { return initialDir_; }
+    void SetInitialDir(const QString& dir);
+    // The icons of plug-ins and entries, by their ImageIndex.
+    QIcon PluginIcon(int imageIndex) const;
+
+    // --- Status bar ---
+    // Shows text instead of the panels, in bold, for 5 s from this call.
+    void SetStatusBarMessage(const QString& text);
+    // Ends a shown message at once; nothing when none is shown.
+    void CancelStatusBarMessage();
+    // Nothing for true. For false: shows message as a status warning (without
+    // extending one already shown) and logs it.
+    void CheckPositiveResult(bool result, const QString& message);
+    // Sets the progress indicator; a position above the maximum becomes the
+    // maximum, negative values become 0. A progress that is not updated for
+    // 20 s clears itself.
+    void SetProgressBarStatus(int position, int maximum);
+    void ResetProgressBar();
+    void GetProgressBarStatus(int& position, int& maximum) const;
+    TFrameStatusBar* StatusBarPanels() const { return statusBar_; }
+
+    // --- Update cycle ---
+    // The debounced update: actions, title, status bar and window commands
+    // recomputed from the document windows. Runs when the update timer ticks.
+    void UpdateToolbars();
+    // How many times UpdateToolbars has run.
+    int UpdateCount() const { return updateCount_; }
+    void UpdateProjectActions();
+
+    // --- Scripts, tips, feedback ---
+    // Runs a procedure of the default script (scripts directory + "Default.qx").
+    void ExecEventScript(const QString& procedure);
+    // Runs the script on the next turn of the message loop; a second call
+    // before that replaces the pair.
+    void ExecScriptAsync(const QString& scriptFile, const QString& procedure);
+    void ShowTipOfTheDay();
+    void AskForFeedback();
+
+    // --- Closing, projects ---
+    // "OnClosing", then the current project or all documents are closed;
+    // true when everything agreed to close.
+    bool FormCloseQuery();
+    // Closes the document windows from the last to the first; stops at the
+    // first that refuses (false).
+    bool CloseDocuments();
+    bool CloseWorkspace();
+    bool CloseProject();
+    void SaveProject();
+    void StoreWorkspaceFiles(TWorkspace* workspace);
+    TProject* CurrentProject() const { return project_.get(); }
+    TWorkspace* CurrentWorkspace() const { return workspace_; }
+    // Makes project current (the frame owns it) and workspace its current
+    // workspace; used by the project commands.
+    void SetCurrentProject(std::unique_ptr<TProject> project);
+    void SetCurrentWorkspace(TWorkspace* workspace);
+    // What ends the process after the frame closed; tests replace it.
+    void SetProcessEnd(std::function<void()> end) { processEnd_ = std::move(end); }
+    bool Initialized() const { return initialized_; }
+
+    // --- Components ---
+    QAction* Action(FrameAction id) const { return actions_[size_t(id)]; }
+    // The menu bar; its menus are named "Menu" + category ("MenuFile"...).
+    QMenuBar* MenuToolbar() const { return menuToolbar_; }
+    // The toolbars in the frame's component order.
+    const std::vector<QToolBar*>& Toolbars() const { return toolbars_; }
+    // Toolbar by the number plug-ins use (600 File .. 604 Window), or null.
+    QToolBar* ToolbarByNumber(int number) const;
+
+    // --- Action handlers (the action table refers to them) ---
+    void Action_FileNewExecute();
+    void Action_FileOpenExecute();
+    void Action_FileSaveExecute();
+    void Action_FileSaveAsExecute();
+    void Action_FileSaveAllExecute();
+    void Action_FilePropertiesExecute();
+    void Action_FileSendMailRecipientExecute();
+    void Action_FileSendDesktopExecute();
+    void Action_FileSettingsAutoBackupExecute();
+    void Action_FileSettingsShortcutsExecute();
+    void Action_FileSettingsStartupExecute();
+    void Action_FileSettingsScriptingExecute();
+    void Action_FileExitExecute();
+    void Action_ViewNotepadExecute();
+    void Action_ViewStatusbarExecute();
+    void Action_ViewDesktopOptionsExecute();
+    void Action_ViewFullscreenExecute();
+    void Action_StatusBarExecute();
+    void Action_ProjectNewExecute();
+    void Action_ProjectOpenExecute();
+    void Action_ProjectSaveExecute();
+    void Action_ProjectCloseExecute();
+    void Action_ProjectSetupExecute();
+    void Action_ProjectNewWorkspaceExecute();
+    void Action_ProjectOpenWorkspaceExecute();
+    void Action_ProjectSaveWorkspaceExecute();
+    void Action_ProjectDeleteWorkspaceExecute();
+    void Action_DocsAddCurrFileExecute();
+    void Action_DocsAddFileExecute();
+    void Action_DocsArrangeExecute();
+    void Action_DocsClearExecute();
+    void Action_DocsCustomizeExecute();
+    void Action_ScriptExecuteExecute();
+    void Action_ScriptExecuteProcExecute();
+    void Action_ScriptOpenExecuteExecute();
+    void Action_ScriptOpenExecuteProcExecute();
+    void Action_ScriptNewExecute();
+    void Action_ScriptOpenExecute();
+    void Action_ToolsSetupExecute();
+    void Action_WindowNextExecute();
+    void Action_WindowPreviousExecute();
+    void Action_WindowCascadeExecute();
+    void Action_WindowArrangeExecute();
+    void Action_WindowArrangeVExecute();
+    void Action_WindowArrangeIconsExecute();
+    void Action_WindowMinimizeExecute();
+    void Action_WindowRestoreExecute();
+    void Action_WindowCloseExecute();
+    void Action_WindowCloseAllExecute();
+    void Action_HelpIndexExecute();
+    void Action_HelpWWWExecute();
+    void Action_HelpSendMessageExecute();
+    void Action_HelpTipExecute();
+    void Action_HelpAboutExecute();
+
+    // Launches the entry without a file; a failure is reported in a message box.
+    void LaunchEntryItemClick(const QString& entryId);
+    // Opens the active named document a second time with another entry.
+    void ChangePluginItemClick(const QString& entryId);
+    // The undo (true) or redo list under the toolbar button.
+    void ShowUndoRedoList(bool undo);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Creation and the components (FrameWindow.cpp, FrameMenus.cpp).
+    void createActions();
+    void createMenus();
+    QMenu* addMenu(const char* name, const char* caption);
+    void addActionItems(QMenu* menu, std::initializer_list<int> items);
+    void createToolbars();
+    QToolBar* addFrameToolbar(const char* name, const char* caption, Qt::ToolBarArea area, bool lineBreak);
+    QToolButton* addToolbarButton(QToolBar* bar, FrameAction id, QMenu* dropdown = nullptr, bool arrowOnly = false);
+    void addCustomizeButton(QToolBar* bar);
+    void showCustomizeToolbarMenu(QToolBar* bar, QToolButton* sender);
+    QMenu* addListSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint,
+        const QString& title, int image);
+    void createDocks();
+    void createStatusBar();
+    void createTimers();
+    void rebuildViewToolbarsMenu(QMenu* menu);
+    void drawIconPanel(QPainter& painter, const QRect& rect);
+    void drawProgressPanel(QPainter& painter, const QRect& rect);
+    void loadToolbars();
+
+    // Lifecycle (FrameWindow.cpp).
+    void postInitialization();
+    void formClose();
+    void loadStoredProperties();
+    void saveStoredProperties();
+    void executeScript(const QString& path, const QString& procedure);
+    void asyncExecScriptTick();
+
+    // Later parts of the frame, called at their place.
+    void loadDocuments();
+    void saveDocuments();
+    void loadExternalTools();
+    void loadShortcuts();
+    void loadNotepad();
+    void saveNotepad();
+    void loadToolbarLayout();
+    void saveToolbarLayout();
+    void showSetupToolbars();
+    void loadDesktopSettings();
+    void loadBackupSettings();
+    void rebuildDocumentList();
+    void highlightDocument(const QString& fileName);
+    void saveDocumentCookie(TQX_PluginWindow* window);
+    bool makeBackup(const QString& fileName);
+    void showFileProperties(const QString& fileName);
+    void showMailDialog(const QString& attachment, const QString& subject, const QString& body);
+    QString resolveShellLink(const QString& linkFile);
+
+    // Update cycle steps (FrameUpdate.cpp).
+    void updateCommandActions(const TQX_CommandSet& commands);
+    void updateDocumentPanel(TQX_PluginWindow* window);
+    void updateSaveAllAction();
+    void updateFrameTitle();
+    void updateWindowActions(int windowCount);
+    void updateKeyIndicators();
+    void switchStatusBarTick();
+
+    // Routing (FrameCommands.cpp).
+    void forwardCommand(int code);
+    void saveActive(int code);
+    QMdiSubWindow* subWindowOf(TQX_PluginWindow* window) const;
+    void tileSubWindows(bool horizontal);
+
+    // Opening (FrameOpen.cpp).
+    TQX_PluginEntry* chooseEntry(const QString& fileName, bool& askUser, bool& noEntry);
+    void showLaunchFailure(TQX_PluginEntry* entry);
+    void rebuildRecentFilesMenu();
+    void rebuildLaunchOrChangeMenu();
+    void showLaunchOrChangeMenu();
+    void pluginAboutItemClick(const QString& pluginId);
+    void disableDocumentActions();
+
+    std::array<QAction*, kFrameActionCount> actions_ {};
+    QActionGroup* alignGroup_ = nullptr;
+    QMdiArea* mdiArea_ = nullptr;
+    QMenuBar* menuToolbar_ = nullptr;
+    std::vector<QToolBar*> toolbars_;
+    std::vector<QToolButton*> toolbarButtons_;
+    QDockWidget* notepadToolWindow_ = nullptr;
+    QTextEdit* notepadRichEdit_ = nullptr;
+    QDockWidget* documentsToolbar_ = nullptr;
+    TFrameStatusBar* statusBar_ = nullptr;
+
+    QMenu* menuLaunch_ = nullptr;
+    QMenu* menuHelpPlugins_ = nullptr;
+    QMenu* menuFileOpenRecent_ = nullptr;
+    QMenu* menuViewToolbars_ = nullptr;
+    QMenu* newDocumentSubmenu_ = nullptr;
+    QMenu* notepadSubmenu_ = nullptr;
+    QMenu* customizeToolbarSubmenu_ = nullptr;
+    QMenu* viewToolbarsSubmenu_ = nullptr;
+    QMenu* openProjectSubmenu_ = nullptr;
+    QMenu* openWorkspaceSubmenu_ = nullptr;
+    QMenu* openProjectDocumentSubmenu_ = nullptr;
+    QMenu* launchOrChangePluginSubmenu_ = nullptr;
+    QMenu* scriptSubmenu_ = nullptr;
+    QMenu* undoListMenu_ = nullptr;
+
+    QTimer* loadPluginsTimer_ = nullptr;
+    QTimer* toolbarUpdateTimer_ = nullptr;
+    QTimer* switchStatusBarTimer_ = nullptr;
+    QTimer* progressBarResetTimer_ = nullptr;
+    QTimer* asyncExecScriptTimer_ = nullptr;
+
+    std::unique_ptr<TRecentFiles> recentFiles_;
+    std::vector<QIcon> pluginIcons_;
+    QString openFilter_;
+    int openFilterIndex_ = 1;
+    QString openFileName_;
+    QString initialDir_;
+
+    std::unique_ptr<TProject> project_;
+    TWorkspace* workspace_ = nullptr;
+    QStringList documentsList_;
+    int documentStyleIndex_ = 0;
+    bool initialized_ = false;
+    bool fullScreenSwitch_ = false;
+    bool firstShow_ = true;
+    int progressPosition_ = 0;
+    int progressMaximum_ = 0;
+    QString asyncScriptFile_, asyncScriptProcedure_;
+    int updateCount_ = 0;
+    std::function<void()> processEnd_;
+};
+
+// The open dialogs' filter text ("Description|*.a;*.b|...") as name filters
+// of the platform's file dialog ("Description (*.a *.b)").
+QStringList OpenFilterToNameFilters(const QString& filter);
+
+// The frame, or null before it is created and after it is destroyed.
+TFrameWindowForm* FrameWindow();
