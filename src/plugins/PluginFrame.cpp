@@ -1,8 +1,7 @@
 #include "plugins/PluginFrame.h"
 
-#include "kernel/Startup.h"
-
-#include <QMessageBox>
+#include "QX_Exports.h"
+#include "plugins/ExportsDef.h"
 
 namespace {
 TQX_PluginFrame defaultFrame;
@@ -26,12 +25,11 @@ void TQX_PluginFrame::RebuildPluginMenus() { }
 void TQX_PluginFrame::AttachDocumentWindow(TQX_PluginWindow*) { }
 void TQX_PluginFrame::AttachToolWindow(TQX_PluginWindow*) { }
 
+// The host's about box, as plug-ins get it from QXAboutBox: no caption of its
+// own, the plug-in's icon and text.
 void TQX_PluginFrame::ShowPluginAboutBox(const QIcon& icon, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok, MainWindow());
-    if (!icon.isNull())
-        box.setIconPixmap(icon.pixmap(32, 32));
-    box.exec();
+    QXAboutBox(IconHandleFor(icon), nullptr, text.toUtf8().constData());
 }
 
 TQX_PluginFrame& PluginFrame()

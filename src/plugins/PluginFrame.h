@@ -2,7 +2,8 @@
 // How plug-in objects reach the frame window. The frame installs its
 // implementation with SetPluginFrame(); until then (and in tests) a default
 // without a frame is used: no main window, no document area, refresh
-// requests and menu rebuilds do nothing, the about box is a plain message box.
+// requests and menu rebuilds do nothing, and the about box is the host's
+// (QXAboutBox).
 #include <QIcon>
 #include <QString>
 
@@ -36,7 +37,7 @@ public:
     virtual void AttachToolWindow(TQX_PluginWindow* window);
 
     // The host's about box for a plug-in without its own: icon (may be null),
-    // text (the plug-in's FullName). Default: a modal message box.
+    // text (the plug-in's FullName). Default: QXAboutBox without a caption.
     virtual void ShowPluginAboutBox(const QIcon& icon, const QString& text);
 };
 

@@ -5,8 +5,11 @@
 #include "kernel/Kernel.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
+#include "tools/AboutBoxes.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QTimer>
 #include <QMdiSubWindow>
 
 namespace {
@@ -164,4 +167,21 @@ TEST_F(EntryTest, ShowAboutUsesThePluginsOwnBoxOrTheHosts)
     withoutAbout->ShowAbout();
     EXPECT_EQ(ProbeLog(own).back(), "about 0"); // called with a null sender
     EXPECT_EQ(frame->aboutTexts, (std::vector<QString> {QStringLiteral("Plain probe, version 1")}));
+}
+
+// Without a frame the plug-in's about box is the host's, with FullName as text.
+TEST_F(EntryTest, WithoutAFrameShowAboutOpensTheHostsAboutBox)
+{
+    std::string path = InstallProbe(pluginDir(), "plain.so", "fullname=Plain probe, version 1\n");
+    auto plugin = LoadedPlugin(path);
+    SetPluginFrame(nullptr);
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<TQXAboutBoxForm*>(QApplication::activeModalWidget())) {
+            shown = box->OtherStuff->text();
+            box->accept();
+        }
+    });
+    plugin->ShowAbout();
+    EXPECT_EQ(shown, QStringLiteral("Plain probe, version 1"));
 }
