@@ -1,0 +1,153 @@
+#include "EditorSettings.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+QSettings store()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor"));
+}
+
+constexpr int kMinTab = 1, kMaxTab = 16;
+constexpr double kMinFont = 5, kMaxFont = 72;
+constexpr int kMaxEdge = 500;
+
+} // namespace
+
+TEditorSettings TEditorSettings::Load()
+{
+    TEditorSettings s;
+    const TEditorSettings defaults;
+    QSettings ini = store();
+    ini.beginGroup(QStringLiteral("Editor"));
+    s.FontFamily = ini.value(QStringLiteral("FontFamily"), defaults.FontFamily).toString();
+    bool ok = false;
+    s.FontSize = ini.value(QStringLiteral("FontSize"), defaults.FontSize).toDouble(&ok);
+    if (!ok || s.FontSize < kMinFont || s.FontSize > kMaxFont)
+        s.FontSize = defaults.FontSize;
+    s.TabWidth = ini.value(QStringLiteral("TabWidth"), defaults.TabWidth).toInt(&ok);
+    if (!ok || s.TabWidth < kMinTab || s.TabWidth > kMaxTab)
+        s.TabWidth = defaults.TabWidth;
+    s.EdgeColumn = ini.value(QStringLiteral("EdgeColumn"), defaults.EdgeColumn).toInt(&ok);
+    if (!ok || s.EdgeColumn < 0 || s.EdgeColumn > kMaxEdge)
+        s.EdgeColumn = defaults.EdgeColumn;
+    s.UseSpaces = ini.value(QStringLiteral("UseSpaces"), defaults.UseSpaces).toBool();
+    s.DetectIndentation = ini.value(QStringLiteral("DetectIndentation"), defaults.DetectIndentation).toBool();
+    s.AutoIndent = ini.value(QStringLiteral("AutoIndent"), defaults.AutoIndent).toBool();
+    s.WrapLines = ini.value(QStringLiteral("WrapLines"), defaults.WrapLines).toBool();
+    s.ShowWhitespace = ini.value(QStringLiteral("ShowWhitespace"), defaults.ShowWhitespace).toBool();
+    s.ShowIndentGuides = ini.value(QStringLiteral("ShowIndentGuides"), defaults.ShowIndentGuides).toBool();
+    return s;
+}
+
+void TEditorSettings::Save() const
+{
+    QSettings ini = store();
+    ini.beginGroup(QStringLiteral("Editor"));
+    ini.setValue(QStringLiteral("FontFamily"), FontFamily);
+    ini.setValue(QStringLiteral("FontSize"), FontSize);
+    ini.setValue(QStringLiteral("TabWidth"), TabWidth);
+    ini.setValue(QStringLiteral("EdgeColumn"), EdgeColumn);
+    ini.setValue(QStringLiteral("UseSpaces"), UseSpaces);
+    ini.setValue(QStringLiteral("DetectIndentation"), DetectIndentation);
+    ini.setValue(QStringLiteral("AutoIndent"), AutoIndent);
+    ini.setValue(QStringLiteral("WrapLines"), WrapLines);
+    ini.setValue(QStringLiteral("ShowWhitespace"), ShowWhitespace);
+    ini.setValue(QStringLiteral("ShowIndentGuides"), ShowIndentGuides);
+    ini.endGroup();
+    ini.sync();
+}
+
+QFont TEditorSettings::Font() const
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!FontFamily.isEmpty())
+        font.setFamily(FontFamily);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setPointSizeF(FontSize);
+    return font;
+}
+
+TEditorSettingsDialog::TEditorSettingsDialog(const TEditorSettings& settings, QWidget* parent)
+    : QDialog(parent)
+    , initial_(settings)
+{
+    setObjectName(QStringLiteral("EditorSettingsDialog"));
+    setWindowTitle(QStringLiteral("Nastavení editoru"));
+
+    font_ = new QFontComboBox(this);
+    font_->setFontFilters(QFontComboBox::MonospacedFonts);
+    font_->setCurrentFont(settings.Font());
+    fontSize_ = new QDoubleSpinBox(this);
+    fontSize_->setRange(kMinFont, kMaxFont);
+    fontSize_->setDecimals(1);
+    fontSize_->setSingleStep(0.5);
+    fontSize_->setValue(settings.FontSize);
+    tabWidth_ = new QSpinBox(this);
+    tabWidth_->setRange(kMinTab, kMaxTab);
+    tabWidth_->setValue(settings.TabWidth);
+    edge_ = new QSpinBox(this);
+    edge_->setRange(0, kMaxEdge);
+    edge_->setSpecialValueText(QStringLiteral("nezobrazovat"));
+    edge_->setValue(settings.EdgeColumn);
+
+    auto check = [this](const QString& text, bool on) {
+        auto* box = new QCheckBox(text, this);
+        box->setChecked(on);
+        return box;
+    };
+    useSpaces_ = check(QStringLiteral("Odsazovat &mezerami místo tabulátorů"), settings.UseSpaces);
+    detect_ = check(QStringLiteral("Převzít způsob odsazení ze &souboru"), settings.DetectIndentation);
+    autoIndent_ = check(QStringLiteral("&Automaticky odsazovat nové řádky"), settings.AutoIndent);
+    wrap_ = check(QStringLiteral("&Zalamovat dlouhé řádky"), settings.WrapLines);
+    whitespace_ = check(QStringLiteral("Zobrazovat &bílé znaky"), settings.ShowWhitespace);
+    guides_ = check(QStringLiteral("Zobrazovat &vodítka odsazení"), settings.ShowIndentGuides);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Písmo:"), font_);
+    form->addRow(QStringLiteral("&Velikost písma:"), fontSize_);
+    form->addRow(QStringLiteral("Šířka &tabulátoru:"), tabWidth_);
+    form->addRow(QStringLiteral("Značka &dlouhých řádků:"), edge_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Storno"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    for (QCheckBox* box : {useSpaces_, detect_, autoIndent_, wrap_, whitespace_, guides_})
+        layout->addWidget(box);
+    layout->addWidget(buttons);
+}
+
+TEditorSettings TEditorSettingsDialog::Result() const
+{
+    TEditorSettings s = initial_;
+    const QString chosen = font_->currentFont().family();
+    // Keep following the system's fixed font unless another one was picked.
+    if (chosen != initial_.Font().family())
+        s.FontFamily = chosen;
+    s.FontSize = fontSize_->value();
+    s.TabWidth = tabWidth_->value();
+    s.EdgeColumn = edge_->value();
+    s.UseSpaces = useSpaces_->isChecked();
+    s.DetectIndentation = detect_->isChecked();
+    s.AutoIndent = autoIndent_->isChecked();
+    s.WrapLines = wrap_->isChecked();
+    s.ShowWhitespace = whitespace_->isChecked();
+    s.ShowIndentGuides = guides_->isChecked();
+    return s;
+}

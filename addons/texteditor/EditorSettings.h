@@ -1,0 +1,56 @@
+#pragma once
+// The editor's user settings, shared by all its windows. They live in the
+// plug-in's own file, "<config>/Quorvix/TextEditor.ini", and are read again
+// when a window is told to reload its settings.
+#include <QDialog>
+#include <QFont>
+#include <QString>
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QFontComboBox;
+class QSpinBox;
+
+struct TEditorSettings {
+    // Empty: the system's fixed-pitch font.
+    QString FontFamily;
+    double FontSize = 10;
+    int TabWidth = 4;
+    bool UseSpaces = true;
+    // Take tabs or spaces and the indent width from the file when it shows a
+    // clear preference.
+    bool DetectIndentation = true;
+    bool AutoIndent = true;
+    bool WrapLines = false;
+    bool ShowWhitespace = false;
+    bool ShowIndentGuides = true;
+    // Column of the long-line marker; 0 for none.
+    int EdgeColumn = 0;
+
+    // Values outside their range are replaced by the defaults.
+    static TEditorSettings Load();
+    void Save() const;
+    QFont Font() const;
+
+    bool operator==(const TEditorSettings&) const = default;
+};
+
+// The settings dialog: edits a copy, which Result() returns after OK.
+class TEditorSettingsDialog : public QDialog {
+public:
+    TEditorSettingsDialog(const TEditorSettings& settings, QWidget* parent);
+    TEditorSettings Result() const;
+
+private:
+    TEditorSettings initial_;
+    QFontComboBox* font_;
+    QDoubleSpinBox* fontSize_;
+    QSpinBox* tabWidth_;
+    QSpinBox* edge_;
+    QCheckBox* useSpaces_;
+    QCheckBox* detect_;
+    QCheckBox* autoIndent_;
+    QCheckBox* wrap_;
+    QCheckBox* whitespace_;
+    QCheckBox* guides_;
+};

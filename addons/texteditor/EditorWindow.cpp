@@ -1,0 +1,1354 @@
+#include "EditorWindow.h"
+
+#include "EditorTheme.h"
+#include "FileTypes.h"
+#include "FindReplaceDialog.h"
+#include "Sci.h"
+#include "ScriptSupport.h"
+#include "UndoSteps.h"
+
+#include <QX_Exports.h>
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <Qsci/qscilexer.h>
+#include <Qsci/qsciprinter.h>
+
+#include <map>
+
+namespace {
+
+// Markers: bookmarks and the two halves of a script error mark (the line's
+// background and a symbol in the margin).
+constexpr int kBookmarkMarker = 1;
+constexpr int kErrorLineMarker = 2;
+constexpr int kErrorSymbolMarker = 3;
+constexpr int kErrorIndicator = 8;
+
+constexpr int kNumberMargin = 0;
+constexpr int kSymbolMargin = 1;
+constexpr int kFoldMargin = 2;
+
+const QString kCaption = QStringLiteral("Quorvix 2");
+
+// Leading indentation of each of the first lines tells whether the file
+// indents with tabs or spaces and by how much.
+constexpr int kIndentSampleLines = 2000;
+
+QString displayName(const QString& fileName)
+{
+    return QDir::toNativeSeparators(fileName);
+}
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale(QLocale::Czech).formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+int eolMode(TLineEnd lineEnd)
+{
+    switch (lineEnd) {
+    case TLineEnd::CrLf:
+        return QsciScintilla::EolWindows;
+    case TLineEnd::Cr:
+        return QsciScintilla::EolMac;
+    case TLineEnd::Lf:
+        break;
+    }
+    return QsciScintilla::EolUnix;
+}
+
+// A printer that heads every page with the document's name and page number.
+class TEditorPrinter : public QsciPrinter {
+public:
+    explicit TEditorPrinter(QString title)
+        : QsciPrinter(QPrinter::HighResolution)
+        , title_(std::move(title))
+    {
+    }
+
+    void formatPage(QPainter& painter, bool drawing, QRect& area, int page) override
+    {
+        QFont font = painter.font();
+        font.setPointSizeF(8);
+        const QFontMetrics metrics(font, painter.device());
+        const int height = metrics.height();
+        if (drawing) {
+            painter.save();
+            painter.setFont(font);
+            painter.setPen(QColor(0x55, 0x5B, 0x62));
+            const QRect header(area.left(), area.top(), area.width(), height);
+            painter.drawText(header, Qt::AlignLeft | Qt::AlignVCenter, title_);
+            painter.drawText(header, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Strana %1").arg(page));
+            painter.drawLine(area.left(), area.top() + height + height / 4, area.right(), area.top() + height + height / 4);
+            painter.restore();
+        }
+        area.setTop(area.top() + height * 2);
+    }
+
+private:
+    QString title_;
+};
+
+} // namespace
+
+void TEditorView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (ExtendContextMenu)
+        ExtendContextMenu(menu);
+    menu->popup(event->globalPos());
+    event->accept();
+}
+
+TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
+    : TQX_PluginWindow(parent)
+    , kind_(kind)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(kind == TKind::Script ? QStringLiteral("ScriptEditorWindow") : QStringLiteral("TextEditorWindow"));
+
+    editor_ = new TEditorView(this);
+    editor_->setObjectName(QStringLiteral("editor"));
+    editor_->setFrameShape(QFrame::NoFrame);
+    editor_->setUtf8(true);
+    editor_->ExtendContextMenu = [this](QMenu* menu) { fillContextMenu(menu); };
+    steps_ = new TUndoSteps(editor_);
+
+    // Line numbers, a symbol margin for bookmarks and error marks, folding.
+    editor_->setMarginType(kNumberMargin, QsciScintilla::NumberMargin);
+    editor_->setMarginLineNumbers(kNumberMargin, true);
+    editor_->setMarginType(kSymbolMargin, QsciScintilla::SymbolMargin);
+    editor_->setMarginWidth(kSymbolMargin, 16);
+    editor_->setMarginSensitivity(kSymbolMargin, true);
+    editor_->setMarginMarkerMask(kSymbolMargin, (1 << kBookmarkMarker) | (1 << kErrorSymbolMarker));
+    editor_->setFolding(QsciScintilla::BoxedTreeFoldStyle, kFoldMargin);
+    editor_->markerDefine(QsciScintilla::Bookmark, kBookmarkMarker);
+    editor_->setMarkerBackgroundColor(theme::Bookmark, kBookmarkMarker);
+    editor_->setMarkerForegroundColor(theme::Bookmark, kBookmarkMarker);
+    editor_->markerDefine(QsciScintilla::Background, kErrorLineMarker);
+    editor_->setMarkerBackgroundColor(theme::ErrorLine, kErrorLineMarker);
+    editor_->markerDefine(QsciScintilla::Circle, kErrorSymbolMarker);
+    editor_->setMarkerBackgroundColor(theme::ErrorMarker, kErrorSymbolMarker);
+    editor_->setMarkerForegroundColor(theme::ErrorMarker, kErrorSymbolMarker);
+    for (int marker = 25; marker <= 31; ++marker) {
+        editor_->setMarkerForegroundColor(theme::Paper, marker);
+        editor_->setMarkerBackgroundColor(QColor(0x9A, 0xA0, 0xA6), marker);
+    }
+    editor_->indicatorDefine(QsciScintilla::SquiggleIndicator, kErrorIndicator);
+    editor_->setIndicatorForegroundColor(theme::ErrorMarker, kErrorIndicator);
+
+    editor_->setBraceMatching(QsciScintilla::SloppyBraceMatch);
+    editor_->setBackspaceUnindents(true);
+    editor_->setTabIndents(true);
+    editor_->setScrollWidthTracking(true);
+    editor_->setScrollWidth(1);
+    // Lay out only what is on screen; the rest when it is scrolled to.
+    Sci(editor_, QsciScintillaBase::SCI_SETLAYOUTCACHE, QsciScintillaBase::SC_CACHE_PAGE);
+
+    connect(editor_, &QsciScintilla::textChanged, this, [this] {
+        if (errorLine_ >= 0)
+            clearScriptError();
+        updateState();
+    });
+    connect(editor_, &QsciScintilla::modificationChanged, this, [this] { updateState(); });
+    connect(editor_, &QsciScintilla::selectionChanged, this, [this] {
+        updateState();
+        updateStatusBar();
+    });
+    connect(editor_, &QsciScintilla::cursorPositionChanged, this, [this] { updateStatusBar(); });
+    connect(editor_, &QsciScintilla::linesChanged, this, [this] { updateLineNumberMargin(); });
+    connect(editor_, &QsciScintilla::marginClicked, this, [this](int margin, int line, Qt::KeyboardModifiers) {
+        if (margin != kSymbolMargin)
+            return;
+        editor_->setCursorPosition(line, 0);
+        toggleBookmark();
+    });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        clipboardHasText_ = data && data->hasText();
+        updateState();
+    });
+    if (const QMimeData* data = QApplication::clipboard()->mimeData())
+        clipboardHasText_ = data->hasText();
+
+    // The status bar: caret position on the left, the file's format on the
+    // right, each part a menu that changes it.
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("statusStrip"));
+    bar->setAttribute(Qt::WA_StyledBackground);
+    bar->setStyleSheet(QStringLiteral(
+        "#statusStrip { background: #f6f8fa; border-top: 1px solid #d8dee4; }"
+        "#statusStrip QLabel, #statusStrip QToolButton { color: #57606a; padding: 1px 6px; border: none; }"
+        "#statusStrip QToolButton:hover { background: #e6eaef; border-radius: 3px; }"
+        "#statusStrip QToolButton::menu-indicator { image: none; width: 0; }"));
+    position_ = new QLabel(bar);
+    position_->setObjectName(QStringLiteral("caretPosition"));
+    readOnly_ = new QLabel(QStringLiteral("jen pro čtení"), bar);
+    readOnly_->setObjectName(QStringLiteral("readOnly"));
+    readOnly_->hide();
+    auto statusButton = [bar](const char* name) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoRaise(true);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setMenu(new QMenu(button));
+        return button;
+    };
+    language_ = statusButton("language");
+    indent_ = statusButton("indentation");
+    encoding_ = statusButton("encoding");
+    lineEnd_ = statusButton("lineEnd");
+    QFont small = bar->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    bar->setFont(small);
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(6, 1, 6, 1);
+    barLayout->setSpacing(2);
+    barLayout->addWidget(position_);
+    barLayout->addWidget(readOnly_);
+    barLayout->addStretch();
+    for (QToolButton* b : {language_, indent_, encoding_, lineEnd_})
+        barLayout->addWidget(b);
+    buildStatusMenus();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(editor_, 1);
+    layout->addWidget(bar);
+    setFocusProxy(editor_);
+    resize(900, 640);
+
+    // In-editor keys that the host does not bind.
+    auto key = [this](const QKeySequence& sequence, auto handler) {
+        auto* action = new QAction(this);
+        action->setShortcut(sequence);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_H), [this] { findDialog()->Open(true); });
+    key(QKeySequence(Qt::Key_F3), [this] { findDialog()->FindNext(); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { findDialog()->FindNext(true); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_G), [this] { goToLine(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_F2), [this] { toggleBookmark(); });
+    key(QKeySequence(Qt::Key_F2), [this] { gotoBookmark(true); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F2), [this] { gotoBookmark(false); });
+
+    settings_ = TEditorSettings::Load();
+    format_ = savedFormat_ = TTextFormat {};
+    if (kind_ == TKind::Script)
+        setupScriptSupport();
+    else
+        setLanguage(QString());
+    applySettings();
+    setFileName(QString());
+    updateLineNumberMargin();
+    updateStatusBar();
+    updateState();
+}
+
+TTextEditorWindow::~TTextEditorWindow()
+{
+    if (find_)
+        delete find_;
+}
+
+// ---------------------------------------------------------------------------
+// Host operations
+// ---------------------------------------------------------------------------
+
+void TTextEditorWindow::Command(uint8_t code, void* param)
+{
+    switch (code) {
+    case QXC_LOADFILE:
+        openFile(QX_FileNameParam(param));
+        break;
+    case QXC_UNDO:
+        editor_->undo();
+        break;
+    case QXC_REDO:
+        editor_->redo();
+        break;
+    case QXC_UNDOLIST:
+        if (param)
+            *static_cast<QStringList*>(param) = steps_->UndoSteps();
+        break;
+    case QXC_REDOLIST:
+        if (param)
+            *static_cast<QStringList*>(param) = steps_->RedoSteps();
+        break;
+    case QXC_CUT:
+        if (editor_->hasSelectedText() && !editor_->isReadOnly())
+            editor_->cut();
+        break;
+    case QXC_COPY:
+        if (editor_->hasSelectedText())
+            editor_->copy();
+        break;
+    case QXC_PASTE:
+        if (!editor_->isReadOnly())
+            editor_->paste();
+        break;
+    case QXC_SELECTALL:
+        editor_->selectAll();
+        break;
+    case QXC_FIND:
+        findDialog()->Open(false);
+        break;
+    case QXC_REPLACE:
+        findDialog()->Open(true);
+        break;
+    case QXC_INCINDENT:
+        indentSelection(true);
+        break;
+    case QXC_DECINDENT:
+        indentSelection(false);
+        break;
+    case QXC_TOGGLEBOOKMARK:
+        toggleBookmark();
+        break;
+    case QXC_NEXTBOOKMARK:
+        gotoBookmark(true);
+        break;
+    case QXC_PREVBOOKMARK:
+        gotoBookmark(false);
+        break;
+    case QXC_REMOVEBOOKMARKS:
+        removeBookmarks();
+        break;
+    case QXC_PRINT:
+        print();
+        break;
+    case QXC_SAVE:
+        save();
+        break;
+    case QXC_SAVEAS:
+        saveAs();
+        break;
+    case QXC_RELOADSETTINGS:
+        settings_ = TEditorSettings::Load();
+        applySettings();
+        break;
+    case QXC_SHOWERROR:
+        showScriptError(QX_IntegerParam(param));
+        break;
+    default:
+        break;
+    }
+    updateState();
+}
+
+void TTextEditorWindow::LoadCookie(const QString& cookie)
+{
+    std::map<QString, QString> values;
+    for (const QString& part : cookie.split(u';', Qt::SkipEmptyParts)) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq > 0)
+            values[part.left(eq).trimmed()] = part.mid(eq + 1).trimmed();
+    }
+    const int lines = editor_->lines();
+    // "line:column" with the column in bytes of the line; out-of-range values
+    // (the file changed since) are clamped to the text.
+    auto position = [this, lines](const QString& text, long& out) {
+        const QStringList parts = text.split(u':');
+        bool okLine = false, okColumn = false;
+        const int line = parts.value(0).toInt(&okLine);
+        const long column = parts.value(1).toLong(&okColumn);
+        if (!okLine || !okColumn || line < 0 || column < 0)
+            return false;
+        const int clampedLine = std::min(line, lines - 1);
+        const long start = Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, clampedLine);
+        const long end = Sci(editor_, QsciScintillaBase::SCI_GETLINEENDPOSITION, clampedLine);
+        out = line > clampedLine ? end : std::min(start + column, end);
+        // Never inside a character.
+        out = Sci(editor_, QsciScintillaBase::SCI_POSITIONBEFORE, Sci(editor_, QsciScintillaBase::SCI_POSITIONAFTER, out));
+        return true;
+    };
+
+    long caret = 0, anchor = 0;
+    if (values.count(QStringLiteral("caret")) && position(values[QStringLiteral("caret")], caret)) {
+        if (!values.count(QStringLiteral("anchor")) || !position(values[QStringLiteral("anchor")], anchor))
+            anchor = caret;
+        Sci(editor_, QsciScintillaBase::SCI_SETSEL, anchor, caret);
+    }
+    if (values.count(QStringLiteral("bookmarks"))) {
+        for (const QString& item : values[QStringLiteral("bookmarks")].split(u',', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const int line = item.toInt(&ok);
+            if (ok && line >= 0 && line < lines && !(editor_->markersAtLine(line) & (1 << kBookmarkMarker)))
+                editor_->markerAdd(line, kBookmarkMarker);
+        }
+        refreshBookmarks();
+    }
+    bool ok = false;
+    const int top = values[QStringLiteral("top")].toInt(&ok);
+    if (ok && top >= 0) {
+        pendingFirstLine_ = std::min(top, std::max(lines - 1, 0));
+        Sci(editor_, QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, pendingFirstLine_);
+    }
+    const int x = values[QStringLiteral("x")].toInt(&ok);
+    if (ok && x >= 0)
+        Sci(editor_, QsciScintillaBase::SCI_SETXOFFSET, x);
+    updateState();
+    updateStatusBar();
+}
+
+void TTextEditorWindow::SaveCookie(QString& cookie)
+{
+    auto position = [this](long pos) {
+        const long line = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, pos);
+        return QStringLiteral("%1:%2").arg(line).arg(pos - Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, line));
+    };
+    QStringList bookmarks;
+    for (int line : bookmarkLines())
+        bookmarks << QString::number(line);
+    cookie = QStringLiteral("caret=%1;anchor=%2;top=%3;x=%4;bookmarks=%5")
+                 .arg(position(Sci(editor_, QsciScintillaBase::SCI_GETCURRENTPOS)))
+                 .arg(position(Sci(editor_, QsciScintillaBase::SCI_GETANCHOR)))
+                 .arg(Sci(editor_, QsciScintillaBase::SCI_GETFIRSTVISIBLELINE))
+                 .arg(Sci(editor_, QsciScintillaBase::SCI_GETXOFFSET))
+                 .arg(bookmarks.join(u','));
+}
+
+// ---------------------------------------------------------------------------
+// Window events
+// ---------------------------------------------------------------------------
+
+void TTextEditorWindow::closeEvent(QCloseEvent* event)
+{
+    if (!maybeSave()) {
+        event->ignore();
+        return;
+    }
+    if (!FileName.isEmpty())
+        QXRequestCookie(this, false);
+    if (find_)
+        find_->hide();
+    event->accept();
+}
+
+void TTextEditorWindow::changeEvent(QEvent* event)
+{
+    TQX_PluginWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        // Inside the host's document area only the current document checks.
+        if (!subWindow_ || !subWindow_->mdiArea() || subWindow_->mdiArea()->currentSubWindow() == subWindow_)
+            scheduleDiskCheck();
+    } else if (event->type() == QEvent::ParentChange) {
+        QMdiSubWindow* sub = nullptr;
+        for (QWidget* w = parentWidget(); w && !sub; w = w->parentWidget())
+            sub = qobject_cast<QMdiSubWindow*>(w);
+        if (sub != subWindow_) {
+            if (subWindow_)
+                disconnect(subWindow_, nullptr, this, nullptr);
+            subWindow_ = sub;
+            if (sub)
+                connect(sub, &QMdiSubWindow::windowStateChanged, this,
+                    [this](Qt::WindowStates before, Qt::WindowStates now) {
+                        if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
+                            scheduleDiskCheck();
+                    });
+        }
+    }
+}
+
+void TTextEditorWindow::showEvent(QShowEvent* event)
+{
+    TQX_PluginWindow::showEvent(event);
+    // The first layout may scroll to the caret; the stored scroll position
+    // wins once the window has its size.
+    if (pendingFirstLine_ >= 0) {
+        QTimer::singleShot(0, this, [this] {
+            if (pendingFirstLine_ >= 0)
+                Sci(editor_, QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, pendingFirstLine_);
+            pendingFirstLine_ = -1;
+        });
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Files
+// ---------------------------------------------------------------------------
+
+bool TTextEditorWindow::openFile(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return false;
+    if (!maybeSave())
+        return false;
+    if (!loadFromDisk(fileName, std::nullopt))
+        return false;
+    QXRequestCookie(this, true);
+    return true;
+}
+
+bool TTextEditorWindow::loadFromDisk(const QString& fileName, std::optional<TTextEncoding> encoding)
+{
+    const QFileInfo info(fileName);
+    const QString shown = displayName(fileName);
+    if (!info.exists()) {
+        tell(QStringLiteral("Soubor „%1“ neexistuje.").arg(shown));
+        return false;
+    }
+    if (!info.isFile()) {
+        tell(QStringLiteral("„%1“ není běžný soubor, textový editor jej neotevře.").arg(shown));
+        return false;
+    }
+    if (info.size() > kMaxFileSize) {
+        tell(QStringLiteral("Soubor „%1“ je příliš velký (%2). Textový editor otevírá soubory do velikosti %3.")
+                 .arg(shown, sizeText(info.size()), sizeText(kMaxFileSize)));
+        return false;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        tell(QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(shown, file.errorString()));
+        return false;
+    }
+    // Read at most one byte more than allowed: the size may have grown since.
+    QByteArray bytes = file.read(kMaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        tell(QStringLiteral("Soubor „%1“ nelze přečíst: %2").arg(shown, file.errorString()));
+        return false;
+    }
+    if (bytes.size() > kMaxFileSize) {
+        tell(QStringLiteral("Soubor „%1“ je příliš velký. Textový editor otevírá soubory do velikosti %2.")
+                 .arg(shown, sizeText(kMaxFileSize)));
+        return false;
+    }
+    file.close();
+    if (!encoding && !LooksLikeText(bytes.left(kTextSniffBytes))) {
+        const int answer = ask(QStringLiteral("Soubor „%1“ obsahuje binární data.\n\n"
+                                              "Textový editor jej zobrazí, ale úpravy mohou soubor poškodit. "
+                                              "Přesto jej otevřít?")
+                                   .arg(shown),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
+        if (answer != QMessageBox::Yes)
+            return false;
+    }
+
+    TDecodedText text = encoding ? DecodeAs(bytes, *encoding, TLineEnd::Lf) : DecodeText(bytes, TLineEnd::Lf);
+    bytes = QByteArray();
+
+    // The lexer goes in first: changing it later restyles the whole text.
+    if (kind_ == TKind::Text) {
+        const TLanguage* language = DetectLanguage(fileName, text.Utf8.left(kTextSniffBytes));
+        setLanguage(language ? language->Id : QString());
+    }
+
+    clearScriptError();
+    steps_->SetSuspended(true);
+    editor_->setReadOnly(false);
+    Sci(editor_, QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
+    Sci(editor_, QsciScintillaBase::SCI_MARKERDELETEALL, -1);
+    Sci(editor_, QsciScintillaBase::SCI_CLEARALL);
+    Sci(editor_, QsciScintillaBase::SCI_ALLOCATE, long(text.Utf8.size()) + 4096);
+    SciText(editor_, QsciScintillaBase::SCI_APPENDTEXT, long(text.Utf8.size()), text.Utf8.constData());
+    Sci(editor_, QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
+    Sci(editor_, QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    Sci(editor_, QsciScintillaBase::SCI_SETSAVEPOINT);
+    Sci(editor_, QsciScintillaBase::SCI_GOTOPOS, 0);
+    steps_->SetSuspended(false);
+    steps_->Reset();
+    text.Utf8 = QByteArray();
+
+    format_ = savedFormat_ = text.Format;
+    editor_->setEolMode(QsciScintilla::EolMode(eolMode(format_.LineEnd)));
+    outOfSync_ = false;
+    bookmarks_ = false;
+    setFileName(info.absoluteFilePath());
+    rememberDisk();
+    detectIndentation();
+    applyIndentation();
+    updateLineNumberMargin();
+    if (text.Lossy) {
+        editor_->setReadOnly(true);
+        tell(QStringLiteral("Soubor „%1“ obsahuje bajty, které v kódování %2 nejsou platné; editor je ukazuje jako znak �.\n\n"
+                            "Aby se soubor uložením nepoškodil, je otevřen jen pro čtení. Jiné kódování zvolíte "
+                            "ve stavovém řádku okna.")
+                 .arg(shown, EncodingName(format_)),
+            false);
+    }
+    updateState();
+    updateStatusBar();
+    return true;
+}
+
+bool TTextEditorWindow::save()
+{
+    if (FileName.isEmpty())
+        return saveAs();
+    const TDiskStamp now = stampOf(FileName);
+    if (disk_.Exists && now.Exists && !(now == disk_)) {
+        const int answer = ask(QStringLiteral("Soubor „%1“ byl od načtení změněn jiným programem.\n\n"
+                                              "Chcete jej přepsat textem z editoru?")
+                                   .arg(displayName(FileName)),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
+        if (answer != QMessageBox::Yes)
+            return false;
+    }
+    return writeTo(FileName);
+}
+
+bool TTextEditorWindow::saveAs()
+{
+    QFileDialog dialog(this, QStringLiteral("Uložit jako"));
+    dialog.setObjectName(QStringLiteral("SaveAsDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (kind_ == TKind::Script) {
+        dialog.setNameFilters({QStringLiteral("Skripty (*.qx)"), QStringLiteral("Všechny soubory (*)")});
+        dialog.setDefaultSuffix(QStringLiteral("qx"));
+    } else {
+        dialog.setNameFilters({QStringLiteral("Všechny soubory (*)"), QStringLiteral("Textové soubory (*.txt)")});
+    }
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+    else
+        dialog.setDirectory(QDir::homePath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    return writeTo(dialog.selectedFiles().constFirst());
+}
+
+bool TTextEditorWindow::writeTo(const QString& fileName)
+{
+    const QString shown = displayName(fileName);
+    QByteArray bytes;
+    QString unencodable;
+    if (!EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes, &unencodable)) {
+        const int answer = ask(QStringLiteral("Znak „%1“ nelze uložit v kódování %2.\n\nUložit dokument v kódování UTF-8?")
+                                   .arg(unencodable, EncodingName(format_)),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (answer != QMessageBox::Yes)
+            return false;
+        format_.Encoding = TTextEncoding::Utf8;
+        format_.Bom = false;
+        EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes);
+    }
+    // A temporary file beside the target, renamed over it once complete: a
+    // failed save leaves the old file as it was.
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        tell(QStringLiteral("Soubor „%1“ nelze uložit: %2\n\nText zůstává v editoru; můžete jej uložit pod jiným jménem.")
+                 .arg(shown, file.errorString()));
+        updateStatusBar();
+        return false;
+    }
+    Sci(editor_, QsciScintillaBase::SCI_SETSAVEPOINT);
+    savedFormat_ = format_;
+    outOfSync_ = false;
+    const QString absolute = QFileInfo(fileName).absoluteFilePath();
+    if (absolute != FileName) {
+        setFileName(absolute);
+        if (kind_ == TKind::Text) {
+            const TLanguage* language = DetectLanguage(absolute, QByteArray(SciCharacters(editor_),
+                                                                     std::min<long>(SciLength(editor_), kTextSniffBytes)));
+            if (language && language->Id != languageId_)
+                setLanguage(language->Id);
+        }
+    }
+    rememberDisk();
+    updateState();
+    updateStatusBar();
+    return true;
+}
+
+bool TTextEditorWindow::maybeSave()
+{
+    if (!Modified)
+        return true;
+    const QString name = FileName.isEmpty()
+        ? (kind_ == TKind::Script ? QStringLiteral("Nový skript") : QStringLiteral("Nový dokument"))
+        : QFileInfo(FileName).fileName();
+    const int answer = ask(QStringLiteral("Dokument „%1“ byl změněn.\n\nChcete změny uložit?").arg(name),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        return save();
+    return answer == QMessageBox::No;
+}
+
+TTextEditorWindow::TDiskStamp TTextEditorWindow::stampOf(const QString& fileName)
+{
+    TDiskStamp stamp;
+    QFileInfo info(fileName);
+    stamp.Exists = info.exists();
+    if (stamp.Exists) {
+        stamp.Modified = info.lastModified();
+        stamp.Changed = info.fileTime(QFileDevice::FileMetadataChangeTime);
+        stamp.Size = info.size();
+    }
+    return stamp;
+}
+
+void TTextEditorWindow::rememberDisk()
+{
+    disk_ = FileName.isEmpty() ? TDiskStamp {} : stampOf(FileName);
+}
+
+void TTextEditorWindow::scheduleDiskCheck()
+{
+    if (diskCheckPending_ || FileName.isEmpty())
+        return;
+    diskCheckPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        diskCheckPending_ = false;
+        checkDisk();
+    });
+}
+
+void TTextEditorWindow::checkDisk()
+{
+    if (checkingDisk_ || FileName.isEmpty())
+        return;
+    const TDiskStamp now = stampOf(FileName);
+    if (now == disk_)
+        return;
+    checkingDisk_ = true;
+    const QString shown = displayName(FileName);
+    disk_ = now;
+    if (!now.Exists) {
+        outOfSync_ = true;
+        updateState();
+        tell(QStringLiteral("Soubor „%1“ byl smazán nebo přesunut jiným programem.\n\n"
+                            "Text zůstává v editoru; uložením soubor vytvoříte znovu.")
+                 .arg(shown),
+            false);
+    } else {
+        const QString text = Modified
+            ? QStringLiteral("Soubor „%1“ byl změněn jiným programem.\n\n"
+                             "Chcete jej znovu načíst? Neuložené změny v editoru se ztratí.")
+            : QStringLiteral("Soubor „%1“ byl změněn jiným programem.\n\nChcete jej znovu načíst?");
+        if (ask(text.arg(shown), QMessageBox::Yes | QMessageBox::No, Modified ? QMessageBox::No : QMessageBox::Yes) ==
+            QMessageBox::Yes) {
+            reload(std::nullopt);
+        } else {
+            // The editor now differs from the file: keep it saveable.
+            outOfSync_ = true;
+            updateState();
+        }
+    }
+    checkingDisk_ = false;
+}
+
+bool TTextEditorWindow::reload(std::optional<TTextEncoding> encoding)
+{
+    const long caret = Sci(editor_, QsciScintillaBase::SCI_GETCURRENTPOS);
+    const long caretLine = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, caret);
+    const long caretColumn = caret - Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, caretLine);
+    const long top = Sci(editor_, QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    const QList<int> marks = bookmarkLines();
+    if (!loadFromDisk(FileName, encoding))
+        return false;
+    QStringList lines;
+    for (int line : marks)
+        lines << QString::number(line);
+    LoadCookie(QStringLiteral("caret=%1:%2;top=%3;bookmarks=%4").arg(caretLine).arg(caretColumn).arg(top).arg(lines.join(u',')));
+    pendingFirstLine_ = -1;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// State
+// ---------------------------------------------------------------------------
+
+void TTextEditorWindow::setFileName(const QString& fileName)
+{
+    const bool changed = fileName != FileName;
+    FileName = fileName;
+    QString title = fileName.isEmpty()
+        ? (kind_ == TKind::Script ? QStringLiteral("Nový skript") : QStringLiteral("Nový dokument"))
+        : QFileInfo(fileName).fileName();
+    setWindowTitle(title);
+    setToolTip(displayName(fileName));
+    if (changed)
+        NotifyStateChange();
+}
+
+TQX_CommandSet TTextEditorWindow::currentCommands() const
+{
+    TQX_CommandSet c;
+    const bool readOnly = editor_->isReadOnly();
+    const bool selection = editor_->hasSelectedText();
+    c.Set(QXC_LOADFILE);
+    c.Set(QXC_UNDO, editor_->isUndoAvailable());
+    c.Set(QXC_UNDOLIST, editor_->isUndoAvailable());
+    c.Set(QXC_REDO, editor_->isRedoAvailable());
+    c.Set(QXC_REDOLIST, editor_->isRedoAvailable());
+    c.Set(QXC_COPY, selection);
+    c.Set(QXC_CUT, selection && !readOnly);
+    c.Set(QXC_PASTE, clipboardHasText_ && !readOnly);
+    c.Set(QXC_SELECTALL, SciLength(editor_) > 0);
+    c.Set(QXC_FIND);
+    c.Set(QXC_REPLACE, !readOnly);
+    c.Set(QXC_INCINDENT, !readOnly);
+    c.Set(QXC_DECINDENT, !readOnly);
+    c.Set(QXC_TOGGLEBOOKMARK);
+    c.Set(QXC_NEXTBOOKMARK, bookmarks_);
+    c.Set(QXC_PREVBOOKMARK, bookmarks_);
+    c.Set(QXC_REMOVEBOOKMARKS, bookmarks_);
+    c.Set(QXC_PRINT);
+    c.Set(QXC_SAVE, Modified);
+    c.Set(QXC_SAVEAS);
+    c.Set(QXC_RELOADSETTINGS);
+    c.Set(QXC_SHOWERROR, kind_ == TKind::Script);
+    return c;
+}
+
+void TTextEditorWindow::updateState()
+{
+    const bool modified = Sci(editor_, QsciScintillaBase::SCI_GETMODIFY) || outOfSync_ ||
+        format_.Encoding != savedFormat_.Encoding || format_.Bom != savedFormat_.Bom;
+    const bool modifiedChanged = modified != Modified;
+    Modified = modified;
+    const TQX_CommandSet commands = currentCommands();
+    if (commands == Commands && !modifiedChanged)
+        return;
+    Commands = commands;
+    NotifyStateChange();
+}
+
+void TTextEditorWindow::updateStatusBar()
+{
+    int line = 0, index = 0;
+    editor_->getCursorPosition(&line, &index);
+    const long caret = Sci(editor_, QsciScintillaBase::SCI_GETCURRENTPOS);
+    QString text = QStringLiteral("Řádek %1, sloupec %2").arg(line + 1).arg(Sci(editor_, QsciScintillaBase::SCI_GETCOLUMN, caret) + 1);
+    const long selStart = Sci(editor_, QsciScintillaBase::SCI_GETSELECTIONSTART);
+    const long selEnd = Sci(editor_, QsciScintillaBase::SCI_GETSELECTIONEND);
+    if (selEnd > selStart)
+        text += QStringLiteral(" (vybráno %1)").arg(Sci(editor_, QsciScintillaBase::SCI_COUNTCHARACTERS, selStart, selEnd));
+    position_->setText(text);
+    readOnly_->setVisible(editor_->isReadOnly());
+    const TLanguage* language = LanguageById(languageId_);
+    language_->setText(language ? language->Name : QStringLiteral("Prostý text"));
+    encoding_->setText(EncodingName(format_));
+    lineEnd_->setText(LineEndName(format_.LineEnd));
+    indent_->setText(useTabs_ ? QStringLiteral("Tabulátory: %1").arg(settings_.TabWidth)
+                              : QStringLiteral("Mezery: %1").arg(indentWidth_));
+}
+
+void TTextEditorWindow::updateLineNumberMargin()
+{
+    int digits = 1;
+    for (int lines = editor_->lines(); lines >= 10; lines /= 10)
+        ++digits;
+    digits = std::max(digits, 3);
+    if (digits == lineDigits_)
+        return;
+    lineDigits_ = digits;
+    editor_->setMarginWidth(kNumberMargin, QString(digits + 1, u'9'));
+}
+
+// ---------------------------------------------------------------------------
+// Presentation
+// ---------------------------------------------------------------------------
+
+void TTextEditorWindow::applySettings()
+{
+    const QFont font = settings_.Font();
+    ApplyEditorTheme(editor_, font);
+    if (QsciLexer* lexer = editor_->lexer())
+        ApplyLexerTheme(lexer, font);
+    editor_->setAutoIndent(settings_.AutoIndent);
+    editor_->setWrapMode(settings_.WrapLines ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+    editor_->setWrapVisualFlags(QsciScintilla::WrapFlagByBorder);
+    editor_->setWhitespaceVisibility(settings_.ShowWhitespace ? QsciScintilla::WsVisible : QsciScintilla::WsInvisible);
+    editor_->setIndentationGuides(settings_.ShowIndentGuides);
+    if (settings_.EdgeColumn > 0) {
+        editor_->setEdgeMode(QsciScintilla::EdgeLine);
+        editor_->setEdgeColumn(settings_.EdgeColumn);
+    } else {
+        editor_->setEdgeMode(QsciScintilla::EdgeNone);
+    }
+    applyIndentation();
+    lineDigits_ = 0;
+    updateLineNumberMargin();
+    updateStatusBar();
+}
+
+void TTextEditorWindow::applyIndentation()
+{
+    const bool detected = (settings_.DetectIndentation || indentOverride_) && detectedTabs_.has_value();
+    useTabs_ = detected ? *detectedTabs_ : !settings_.UseSpaces;
+    indentWidth_ = detected && detectedWidth_ > 0 ? detectedWidth_ : settings_.TabWidth;
+    editor_->setTabWidth(settings_.TabWidth);
+    editor_->setIndentationsUseTabs(useTabs_);
+    editor_->setIndentationWidth(useTabs_ ? 0 : indentWidth_);
+    updateStatusBar();
+}
+
+void TTextEditorWindow::detectIndentation()
+{
+    detectedTabs_.reset();
+    detectedWidth_ = 0;
+    indentOverride_ = false;
+    const char* text = SciCharacters(editor_);
+    const long length = SciLength(editor_);
+    int tabLines = 0, spaceLines = 0, previous = 0;
+    std::map<int, int> steps;
+    long at = 0;
+    for (int line = 0; line < kIndentSampleLines && at < length; ++line) {
+        int spaces = 0;
+        bool tab = false;
+        long p = at;
+        while (p < length && (text[p] == ' ' || text[p] == '\t')) {
+            tab = tab || text[p] == '\t';
+            ++spaces;
+            ++p;
+        }
+        const bool blank = p >= length || text[p] == '\n' || text[p] == '\r';
+        if (!blank) {
+            if (tab)
+                ++tabLines;
+            else if (spaces > 0)
+                ++spaceLines;
+            if (!tab) {
+                const int step = std::abs(spaces - previous);
+                if (step >= 2 && step <= 8)
+                    ++steps[step];
+                previous = spaces;
+            }
+        }
+        while (p < length && text[p] != '\n' && text[p] != '\r')
+            ++p;
+        at = p + ((p + 1 < length && text[p] == '\r' && text[p + 1] == '\n') ? 2 : 1);
+    }
+    // Only a clear majority counts; a file with a few stray lines keeps the
+    // user's setting.
+    if (tabLines + spaceLines < 3)
+        return;
+    if (tabLines > spaceLines * 3) {
+        detectedTabs_ = true;
+    } else if (spaceLines > tabLines * 3) {
+        detectedTabs_ = false;
+        int best = 0;
+        for (const auto& [step, count] : steps)
+            if (count > best)
+                best = count, detectedWidth_ = step;
+    }
+}
+
+void TTextEditorWindow::setLanguage(const QString& id)
+{
+    QsciLexer* old = editor_->lexer();
+    QsciLexer* lexer = nullptr;
+    if (id == kScriptLanguageId)
+        lexer = new TScriptLexer(editor_);
+    else if (!id.isEmpty())
+        lexer = CreateLexer(id, editor_);
+    languageId_ = lexer ? id : QString();
+    if (lexer) {
+        ApplyLexerTheme(lexer, settings_.Font());
+        if (id == kScriptLanguageId && !scriptRoutines_.isEmpty())
+            new TScriptApis(lexer, scriptRoutines_);
+    }
+    editor_->setLexer(lexer);
+    delete old;
+    // Without a lexer the editor's own colours apply to the text.
+    ApplyEditorTheme(editor_, settings_.Font());
+    editor_->setFolding(lexer ? QsciScintilla::BoxedTreeFoldStyle : QsciScintilla::NoFoldStyle, kFoldMargin);
+    updateStatusBar();
+}
+
+void TTextEditorWindow::setupScriptSupport()
+{
+    QStringList signatures;
+    QXGetValidScriptTokens(&signatures);
+    scriptRoutines_ = ParseScriptSignatures(signatures + BuiltinScriptSignatures());
+    setLanguage(kScriptLanguageId);
+    editor_->setAutoCompletionSource(QsciScintilla::AcsAll);
+    editor_->setAutoCompletionThreshold(2);
+    editor_->setAutoCompletionCaseSensitivity(false);
+    editor_->setAutoCompletionReplaceWord(true);
+    editor_->setCallTipsStyle(QsciScintilla::CallTipsContext);
+    editor_->setCallTipsVisible(0);
+    editor_->setCallTipsBackgroundColor(QColor(0xFF, 0xFF, 0xF0));
+    editor_->setCallTipsForegroundColor(theme::Text);
+    editor_->setCallTipsHighlightColor(QColor(0x00, 0x33, 0xB3));
+    auto* complete = new QAction(this);
+    complete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space));
+    complete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(complete, &QAction::triggered, editor_, &QsciScintilla::autoCompleteFromAll);
+    addAction(complete);
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+// ---------------------------------------------------------------------------
+
+QList<int> TTextEditorWindow::bookmarkLines() const
+{
+    QList<int> lines;
+    for (long line = Sci(editor_, QsciScintillaBase::SCI_MARKERNEXT, 0, 1 << kBookmarkMarker); line >= 0;
+         line = Sci(editor_, QsciScintillaBase::SCI_MARKERNEXT, line + 1, 1 << kBookmarkMarker))
+        lines << int(line);
+    return lines;
+}
+
+void TTextEditorWindow::refreshBookmarks()
+{
+    bookmarks_ = Sci(editor_, QsciScintillaBase::SCI_MARKERNEXT, 0, 1 << kBookmarkMarker) >= 0;
+    updateState();
+}
+
+void TTextEditorWindow::toggleBookmark()
+{
+    int line = 0, index = 0;
+    editor_->getCursorPosition(&line, &index);
+    if (editor_->markersAtLine(line) & (1 << kBookmarkMarker))
+        editor_->markerDelete(line, kBookmarkMarker);
+    else
+        editor_->markerAdd(line, kBookmarkMarker);
+    refreshBookmarks();
+}
+
+void TTextEditorWindow::gotoBookmark(bool forward)
+{
+    int line = 0, index = 0;
+    editor_->getCursorPosition(&line, &index);
+    const long mask = 1 << kBookmarkMarker;
+    long target = forward ? Sci(editor_, QsciScintillaBase::SCI_MARKERNEXT, line + 1, mask)
+                          : (line > 0 ? Sci(editor_, QsciScintillaBase::SCI_MARKERPREVIOUS, line - 1, mask) : -1);
+    // Past the last bookmark the search goes round.
+    if (target < 0)
+        target = forward ? Sci(editor_, QsciScintillaBase::SCI_MARKERNEXT, 0, mask)
+                         : Sci(editor_, QsciScintillaBase::SCI_MARKERPREVIOUS, editor_->lines() - 1, mask);
+    if (target < 0)
+        return;
+    Sci(editor_, QsciScintillaBase::SCI_ENSUREVISIBLEENFORCEPOLICY, target);
+    Sci(editor_, QsciScintillaBase::SCI_GOTOLINE, target);
+}
+
+void TTextEditorWindow::removeBookmarks()
+{
+    editor_->markerDeleteAll(kBookmarkMarker);
+    refreshBookmarks();
+}
+
+void TTextEditorWindow::print()
+{
+    const QString title = FileName.isEmpty() ? windowTitle() : displayName(FileName);
+    TEditorPrinter printer(title);
+    printer.setDocName(windowTitle());
+    printer.setWrapMode(QsciScintilla::WrapWord);
+    printer.setMagnification(-1);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("PrintPreviewDialog"));
+    preview.setWindowTitle(QStringLiteral("Tisk – %1").arg(windowTitle()));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+        [this](QPrinter* target) { static_cast<TEditorPrinter*>(target)->printRange(editor_); });
+    preview.resize(900, 700);
+    preview.exec();
+}
+
+void TTextEditorWindow::showScriptError(qint64 position)
+{
+    clearScriptError();
+    const QByteArray text(SciCharacters(editor_), SciLength(editor_));
+    const qsizetype at = ScriptPositionToEditor(text, format_, position);
+    if (at < 0)
+        return;
+    const long line = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, long(at));
+    editor_->markerAdd(int(line), kErrorLineMarker);
+    editor_->markerAdd(int(line), kErrorSymbolMarker);
+    errorLine_ = int(line);
+    long end = Sci(editor_, QsciScintillaBase::SCI_WORDENDPOSITION, long(at), 1);
+    if (end <= at)
+        end = Sci(editor_, QsciScintillaBase::SCI_POSITIONAFTER, long(at));
+    if (end > at) {
+        Sci(editor_, QsciScintillaBase::SCI_SETINDICATORCURRENT, kErrorIndicator);
+        Sci(editor_, QsciScintillaBase::SCI_INDICATORFILLRANGE, long(at), end - long(at));
+    }
+    Sci(editor_, QsciScintillaBase::SCI_ENSUREVISIBLEENFORCEPOLICY, line);
+    Sci(editor_, QsciScintillaBase::SCI_GOTOPOS, long(at));
+    // The line in the middle of the window, where the eye looks first.
+    const long visible = Sci(editor_, QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, line);
+    const long onScreen = Sci(editor_, QsciScintillaBase::SCI_LINESONSCREEN);
+    Sci(editor_, QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, std::max(0L, visible - onScreen / 2));
+    pendingFirstLine_ = -1;
+    editor_->setFocus();
+    updateStatusBar();
+}
+
+void TTextEditorWindow::clearScriptError()
+{
+    if (errorLine_ < 0)
+        return;
+    editor_->markerDeleteAll(kErrorLineMarker);
+    editor_->markerDeleteAll(kErrorSymbolMarker);
+    Sci(editor_, QsciScintillaBase::SCI_SETINDICATORCURRENT, kErrorIndicator);
+    Sci(editor_, QsciScintillaBase::SCI_INDICATORCLEARRANGE, 0, SciLength(editor_));
+    errorLine_ = -1;
+}
+
+void TTextEditorWindow::goToLine()
+{
+    int line = 0, index = 0;
+    editor_->getCursorPosition(&line, &index);
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("GoToLineDialog"));
+    dialog.setWindowTitle(QStringLiteral("Přejít na řádek"));
+    dialog.setLabelText(QStringLiteral("Číslo řádku (1 až %1):").arg(editor_->lines()));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(1, editor_->lines());
+    dialog.setIntValue(line + 1);
+    dialog.setOkButtonText(QStringLiteral("&OK"));
+    dialog.setCancelButtonText(QStringLiteral("&Storno"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int target = dialog.intValue() - 1;
+    Sci(editor_, QsciScintillaBase::SCI_ENSUREVISIBLEENFORCEPOLICY, target);
+    Sci(editor_, QsciScintillaBase::SCI_GOTOLINE, target);
+    editor_->setFocus();
+}
+
+void TTextEditorWindow::indentSelection(bool increase)
+{
+    if (editor_->isReadOnly())
+        return;
+    int lineFrom = 0, indexFrom = 0, lineTo = 0, indexTo = 0;
+    if (editor_->hasSelectedText()) {
+        editor_->getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo);
+        // A selection ending at the start of a line does not take that line.
+        if (indexTo == 0 && lineTo > lineFrom)
+            --lineTo;
+    } else {
+        editor_->getCursorPosition(&lineFrom, &indexFrom);
+        lineTo = lineFrom;
+    }
+    steps_->NameNextStep(increase ? QStringLiteral("Zvětšení odsazení") : QStringLiteral("Zmenšení odsazení"));
+    editor_->beginUndoAction();
+    for (int line = lineFrom; line <= lineTo; ++line)
+        increase ? editor_->indent(line) : editor_->unindent(line);
+    editor_->endUndoAction();
+    // Nothing changed (no indentation to remove): the name must not go to
+    // the next step.
+    steps_->NameNextStep(QString());
+}
+
+void TTextEditorWindow::setLineEnd(TLineEnd lineEnd)
+{
+    if (!editor_->isReadOnly()) {
+        steps_->NameNextStep(QStringLiteral("Převod konců řádků na %1").arg(LineEndName(lineEnd)));
+        editor_->convertEols(QsciScintilla::EolMode(eolMode(lineEnd)));
+        steps_->NameNextStep(QString());
+    }
+    format_.LineEnd = lineEnd;
+    editor_->setEolMode(QsciScintilla::EolMode(eolMode(lineEnd)));
+    updateState();
+    updateStatusBar();
+}
+
+void TTextEditorWindow::setEncoding(TTextEncoding encoding, bool bom)
+{
+    format_.Encoding = encoding;
+    format_.Bom = encoding == TTextEncoding::Utf8 && bom;
+    updateState();
+    updateStatusBar();
+}
+
+void TTextEditorWindow::reopenAs(TTextEncoding encoding)
+{
+    if (FileName.isEmpty())
+        return;
+    if (Modified &&
+        ask(QStringLiteral("Znovu načíst soubor v kódování %1? Neuložené změny se ztratí.")
+                .arg(EncodingName(TTextFormat {encoding, false, format_.LineEnd})),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true) != QMessageBox::Yes)
+        return;
+    reload(encoding);
+}
+
+void TTextEditorWindow::editSettings()
+{
+    TEditorSettingsDialog dialog(settings_, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    dialog.Result().Save();
+    settings_ = TEditorSettings::Load();
+    applySettings();
+    // Every other editor window follows.
+    QXReloadToolSettingsByClass(metaObject()->className());
+}
+
+TFindReplaceDialog* TTextEditorWindow::findDialog()
+{
+    if (!find_)
+        find_ = new TFindReplaceDialog(editor_, steps_, this);
+    return find_;
+}
+
+// ---------------------------------------------------------------------------
+// Menus
+// ---------------------------------------------------------------------------
+
+void TTextEditorWindow::fillContextMenu(QMenu* menu)
+{
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("&Najít…"), this, [this] { findDialog()->Open(false); });
+    if (!editor_->isReadOnly())
+        menu->addAction(QStringLiteral("Nah&radit…"), this, [this] { findDialog()->Open(true); });
+    menu->addAction(QStringLiteral("&Přejít na řádek…"), this, [this] { goToLine(); });
+    menu->addSeparator();
+    QMenu* marks = menu->addMenu(QStringLiteral("&Záložky"));
+    marks->addAction(QStringLiteral("&Přepnout záložku"), this, [this] { toggleBookmark(); });
+    marks->addAction(QStringLiteral("&Další záložka"), this, [this] { gotoBookmark(true); })->setEnabled(bookmarks_);
+    marks->addAction(QStringLiteral("P&ředchozí záložka"), this, [this] { gotoBookmark(false); })->setEnabled(bookmarks_);
+    marks->addAction(QStringLiteral("&Odstranit všechny záložky"), this, [this] { removeBookmarks(); })
+        ->setEnabled(bookmarks_);
+    QMenu* view = menu->addMenu(QStringLiteral("&Zobrazení"));
+    view->addAction(QStringLiteral("&Zvětšit"), editor_, [this] { editor_->zoomIn(); });
+    view->addAction(QStringLiteral("Z&menšit"), editor_, [this] { editor_->zoomOut(); });
+    view->addAction(QStringLiteral("&Původní velikost"), editor_, [this] { editor_->zoomTo(0); });
+    view->addSeparator();
+    view->addAction(QStringLiteral("Sbalit &vše"), editor_, [this] { editor_->foldAll(true); });
+    QAction* readOnly = menu->addAction(QStringLiteral("&Jen pro čtení"));
+    readOnly->setCheckable(true);
+    readOnly->setChecked(editor_->isReadOnly());
+    connect(readOnly, &QAction::toggled, this, [this](bool on) {
+        editor_->setReadOnly(on);
+        updateState();
+        updateStatusBar();
+    });
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Nastavení &editoru…"), this, [this] { editSettings(); });
+}
+
+void TTextEditorWindow::buildStatusMenus()
+{
+    QMenu* languages = language_->menu();
+    language_->setToolTip(QStringLiteral("Zvýrazňování syntaxe"));
+    connect(languages, &QMenu::aboutToShow, this, [this, languages] {
+        languages->clear();
+        auto add = [this, languages](const QString& name, const QString& id) {
+            QAction* action = languages->addAction(name, this, [this, id] { setLanguage(id); });
+            action->setCheckable(true);
+            action->setChecked(id == languageId_);
+        };
+        add(QStringLiteral("Prostý text"), QString());
+        languages->addSeparator();
+        for (const TLanguage& language : Languages())
+            add(language.Name, language.Id);
+    });
+
+    QMenu* encodings = encoding_->menu();
+    encoding_->setToolTip(QStringLiteral("Kódování souboru"));
+    connect(encodings, &QMenu::aboutToShow, this, [this, encodings] {
+        encodings->clear();
+        encodings->addSection(QStringLiteral("Ukládat v kódování"));
+        const TTextFormat choices[] = {{TTextEncoding::Utf8, false, {}}, {TTextEncoding::Utf8, true, {}},
+            {TTextEncoding::Utf16LE, true, {}}, {TTextEncoding::Utf16BE, true, {}},
+            {TTextEncoding::Windows1250, false, {}}};
+        for (const TTextFormat& choice : choices) {
+            QAction* action = encodings->addAction(EncodingName(choice), this,
+                [this, choice] { setEncoding(choice.Encoding, choice.Bom); });
+            action->setCheckable(true);
+            action->setChecked(choice.Encoding == format_.Encoding && choice.Bom == format_.Bom);
+        }
+        if (FileName.isEmpty())
+            return;
+        encodings->addSection(QStringLiteral("Znovu načíst v kódování"));
+        for (TTextEncoding encoding :
+            {TTextEncoding::Utf8, TTextEncoding::Utf16LE, TTextEncoding::Utf16BE, TTextEncoding::Windows1250})
+            encodings->addAction(EncodingName(TTextFormat {encoding, false, {}}), this, [this, encoding] { reopenAs(encoding); });
+    });
+
+    QMenu* lineEnds = lineEnd_->menu();
+    lineEnd_->setToolTip(QStringLiteral("Konce řádků"));
+    connect(lineEnds, &QMenu::aboutToShow, this, [this, lineEnds] {
+        lineEnds->clear();
+        lineEnds->addSection(QStringLiteral("Převést konce řádků na"));
+        for (TLineEnd lineEnd : {TLineEnd::CrLf, TLineEnd::Lf, TLineEnd::Cr}) {
+            QAction* action = lineEnds->addAction(LineEndName(lineEnd), this, [this, lineEnd] { setLineEnd(lineEnd); });
+            action->setCheckable(true);
+            action->setChecked(lineEnd == format_.LineEnd);
+        }
+    });
+
+    QMenu* indents = indent_->menu();
+    indent_->setToolTip(QStringLiteral("Odsazení"));
+    connect(indents, &QMenu::aboutToShow, this, [this, indents] {
+        indents->clear();
+        QAction* tabs = indents->addAction(QStringLiteral("Odsazovat &tabulátory"), this, [this](bool on) {
+            detectedTabs_ = on;
+            if (!on && detectedWidth_ == 0)
+                detectedWidth_ = settings_.TabWidth;
+            applyIndentationOverride();
+        });
+        tabs->setCheckable(true);
+        tabs->setChecked(useTabs_);
+        indents->addSection(QStringLiteral("Šířka odsazení mezerami"));
+        for (int width : {2, 3, 4, 8}) {
+            QAction* action = indents->addAction(QString::number(width), this, [this, width] {
+                detectedTabs_ = false;
+                detectedWidth_ = width;
+                applyIndentationOverride();
+            });
+            action->setCheckable(true);
+            action->setChecked(!useTabs_ && indentWidth_ == width);
+        }
+    });
+}
+
+void TTextEditorWindow::applyIndentationOverride()
+{
+    // A choice made for this document wins over the settings' rule.
+    indentOverride_ = true;
+    applyIndentation();
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+// ---------------------------------------------------------------------------
+
+int TTextEditorWindow::ask(const QString& text, int buttons, int defaultButton, bool warning)
+{
+    QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Question, kCaption, text,
+        QMessageBox::StandardButtons(buttons), this);
+    box.setObjectName(QStringLiteral("EditorQuestion"));
+    box.setDefaultButton(QMessageBox::StandardButton(defaultButton));
+    if (QAbstractButton* b = box.button(QMessageBox::Yes))
+        b->setText(QStringLiteral("&Ano"));
+    if (QAbstractButton* b = box.button(QMessageBox::No))
+        b->setText(QStringLiteral("&Ne"));
+    if (QAbstractButton* b = box.button(QMessageBox::Cancel))
+        b->setText(QStringLiteral("&Storno"));
+    return box.exec();
+}
+
+void TTextEditorWindow::tell(const QString& text, bool error)
+{
+    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, kCaption, text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("EditorMessage"));
+    box.exec();
+}

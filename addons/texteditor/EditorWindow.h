@@ -1,0 +1,171 @@
+#pragma once
+// The document window of both entries: a code editor for one text file, or
+// the script editor (script lexer, completion of the host's script
+// functions, script errors shown in place). It answers the host's commands,
+// keeps Commands, Modified and FileName up to date and tells the host about
+// every change.
+#include "EditorSettings.h"
+#include "ScriptSupport.h"
+#include "TextFileFormat.h"
+
+#include <QX_Types.h>
+
+#include <QDateTime>
+#include <QPointer>
+
+#include <Qsci/qsciscintilla.h>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QMdiSubWindow;
+class QMenu;
+class QToolButton;
+class TFindReplaceDialog;
+class TUndoSteps;
+
+// The editor component with the window's own context menu.
+class TEditorView : public QsciScintilla {
+public:
+    explicit TEditorView(QWidget* parent)
+        : QsciScintilla(parent)
+    {
+    }
+    // Adds the window's commands below the standard editing ones.
+    std::function<void(QMenu*)> ExtendContextMenu;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+};
+
+class TTextEditorWindow : public TQX_PluginWindow {
+    Q_OBJECT
+public:
+    enum class TKind { Text, Script };
+
+    explicit TTextEditorWindow(TKind kind, QWidget* parent = nullptr);
+    ~TTextEditorWindow() override;
+
+    void LoadCookie(const QString& cookie) override;
+    void SaveCookie(QString& cookie) override;
+    void Command(uint8_t code, void* param) override;
+
+    // The largest file the editor opens; the text is held several times
+    // over while it loads.
+    static constexpr qint64 kMaxFileSize = qint64(1) << 30;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Files
+    bool openFile(const QString& fileName);
+    // Reads the file into the editor; with an encoding, decodes as that one.
+    bool loadFromDisk(const QString& fileName, std::optional<TTextEncoding> encoding);
+    bool save();
+    bool saveAs();
+    bool writeTo(const QString& fileName);
+    // The close query: true when the document may be discarded.
+    bool maybeSave();
+    // Reads the file again, keeping the caret, the scroll position and the
+    // bookmarks.
+    bool reload(std::optional<TTextEncoding> encoding);
+    // Asks whether to reload when the file changed on disk since it was read.
+    void checkDisk();
+    void scheduleDiskCheck();
+    void rememberDisk();
+
+    // State
+    void setFileName(const QString& fileName);
+    void updateState();
+    void updateStatusBar();
+    void updateLineNumberMargin();
+    TQX_CommandSet currentCommands() const;
+
+    // Presentation
+    void applySettings();
+    void applyIndentation();
+    void applyIndentationOverride();
+    void detectIndentation();
+    void setLanguage(const QString& id);
+    void setupScriptSupport();
+
+    // Commands
+    void toggleBookmark();
+    void gotoBookmark(bool forward);
+    void removeBookmarks();
+    // Recomputes whether any bookmark exists after bookmarks were changed.
+    void refreshBookmarks();
+    QList<int> bookmarkLines() const;
+    void print();
+    void showScriptError(qint64 position);
+    void clearScriptError();
+    void goToLine();
+    void indentSelection(bool increase);
+    void setLineEnd(TLineEnd lineEnd);
+    void setEncoding(TTextEncoding encoding, bool bom);
+    void reopenAs(TTextEncoding encoding);
+    void editSettings();
+    TFindReplaceDialog* findDialog();
+
+    // Menus
+    void fillContextMenu(QMenu* menu);
+    void buildStatusMenus();
+
+    // Questions with Czech buttons; the chosen QMessageBox::StandardButton.
+    int ask(const QString& text, int buttons, int defaultButton, bool warning = false);
+    void tell(const QString& text, bool error = true);
+
+    const TKind kind_;
+    TEditorView* editor_;
+    TUndoSteps* steps_;
+    QPointer<TFindReplaceDialog> find_;
+    TEditorSettings settings_;
+
+    // How the file is stored and how it was stored when last read or saved.
+    TTextFormat format_;
+    TTextFormat savedFormat_;
+    QString languageId_;
+    QList<TScriptRoutine> scriptRoutines_;
+    // Indentation in effect, and what the file showed (or the user chose
+    // for this document, which then wins over the settings).
+    bool useTabs_ = false;
+    int indentWidth_ = 4;
+    std::optional<bool> detectedTabs_;
+    int detectedWidth_ = 0;
+    bool indentOverride_ = false;
+
+    struct TDiskStamp {
+        bool Exists = false;
+        QDateTime Modified;
+        QDateTime Changed;
+        qint64 Size = -1;
+        bool operator==(const TDiskStamp&) const = default;
+    };
+    static TDiskStamp stampOf(const QString& fileName);
+    TDiskStamp disk_;
+    // The editor holds text that is not what the file on disk holds (the
+    // file vanished, or the user kept the text over a changed file): the
+    // document counts as unsaved.
+    bool outOfSync_ = false;
+    bool bookmarks_ = false;
+    bool clipboardHasText_ = false;
+    bool diskCheckPending_ = false;
+    bool checkingDisk_ = false;
+    QPointer<QMdiSubWindow> subWindow_;
+
+    int errorLine_ = -1;
+    int pendingFirstLine_ = -1;
+    int lineDigits_ = 0;
+
+    // Status bar
+    QLabel* position_;
+    QLabel* readOnly_;
+    QToolButton* language_;
+    QToolButton* encoding_;
+    QToolButton* lineEnd_;
+    QToolButton* indent_;
+};

@@ -1,0 +1,52 @@
+#pragma once
+// The file types the editor highlights: how a file is recognised (name
+// patterns, then its first line), which lexer colours it, and how well each
+// of the plug-in's entries opens a file.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+class QObject;
+class QsciLexer;
+
+struct TLanguage {
+    // Stable identifier, kept in settings and cookies: "cpp", "python"...
+    QString Id;
+    // Shown to the user.
+    QString Name;
+    // Glob patterns matched against the file name without regard to case:
+    // "*.cpp", "Makefile", "CMakeLists.txt".
+    QStringList Patterns;
+};
+
+// Every highlighted type, in the order shown to the user.
+const QList<TLanguage>& Languages();
+// Null for an unknown id.
+const TLanguage* LanguageById(const QString& id);
+// The type of a file from its name, then from its first line (an
+// interpreter line such as "#!/bin/sh", an XML declaration, an HTML
+// doctype). Null for plain text.
+const TLanguage* DetectLanguage(const QString& fileName, const QByteArray& head);
+
+// The language id of script files, highlighted with the script keywords.
+inline const QString kScriptLanguageId = QStringLiteral("qxscript");
+
+// A new lexer for the language, owned by parent; null for plain text. The
+// script language's lexer is made by the script support (see ScriptSupport.h).
+QsciLexer* CreateLexer(const QString& languageId, QObject* parent);
+
+// Answers of the two entries' CanOpenFile: 0 cannot, 1 can, 2 preferred.
+// The text editor prefers the types it highlights and takes any other file
+// that looks like text; the script editor prefers script files only.
+uint8_t TextEditorCanOpen(const QString& fileName);
+uint8_t ScriptEditorCanOpen(const QString& fileName);
+
+// Open-dialog filter pairs of the two entries.
+QString TextEditorFilter();
+QString ScriptEditorFilter();
+
+// The first bytes of a file (up to kTextSniffBytes); empty when unreadable.
+// ok tells an empty file from an unreadable one.
+QByteArray ReadFileHead(const QString& fileName, bool* ok = nullptr);
