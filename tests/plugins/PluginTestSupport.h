@@ -1,9 +1,10 @@
 #pragma once
 // Shared by the plug-in manager tests: a fresh kernel (temporary HOME,
-// registry, program folder and event log), a recording frame, and helpers
-// that install copies of the probe plug-in with a behaviour file and read
-// back what the probe received.
+// registry, program folder and event log), a recording frame and event log
+// helpers; ProbeSupport.h installs the probe and reads what it received.
 #include "plugins/PluginFrame.h"
+
+#include "ProbeSupport.h"
 
 #include "TestEnv.h"
 
@@ -49,16 +50,6 @@ protected:
 
     // The plug-in directory of the test program (GetPluginsDir).
     std::string pluginDir() const;
-    // Copies a library built for the tests (file name in build/tests/plugins)
-    // to dir/name; returns the new path.
-    static std::string InstallLibrary(const std::string& built, const std::string& dir, const std::string& name);
-    // Copies the probe to dir/name with the given behaviour file.
-    static std::string InstallProbe(const std::string& dir, const std::string& name, const std::string& behaviour);
-    // What the probe at path received, one line per event.
-    static std::vector<std::string> ProbeLog(const std::string& path);
-    // Only the message lines of ProbeLog, without the thread: "QXM_ATTACH", "QXM_QUERY_ENTRY 0"...
-    static std::vector<std::string> ProbeMessages(const std::string& path);
-
     // Event log lines from index mark on, without their time stamps.
     static std::vector<std::string> LogMessages(size_t mark = 0);
     static size_t LogMark();
