@@ -268,9 +268,11 @@ bool TQX_Plugin::checkSdkStamp()
     if (!stamp || stamp->Magic != QX_SDK_STAMP_MAGIC) {
         refusal = "carries no SDK version stamp (" QX_SDK_STAMP_NAME "); it was not built with QX_Types.h";
     } else if (stamp->SdkMajor != QX_SDK_VERSION_MAJOR || stamp->SdkMinor > QX_SDK_VERSION_MINOR) {
+        std::string supported = std::to_string(QX_SDK_VERSION_MAJOR) + ".0";
+        if (QX_SDK_VERSION_MINOR > 0)
+            supported += " to " + std::to_string(QX_SDK_VERSION_MAJOR) + "." + std::to_string(QX_SDK_VERSION_MINOR);
         refusal = "was built for plug-in SDK " + std::to_string(stamp->SdkMajor) + "." + std::to_string(stamp->SdkMinor)
-            + "; this host runs plug-ins of SDK " + std::to_string(QX_SDK_VERSION_MAJOR) + ".0 to "
-            + std::to_string(QX_SDK_VERSION_MAJOR) + "." + std::to_string(QX_SDK_VERSION_MINOR);
+            + "; this host runs plug-ins built for SDK " + supported;
     } else if (stamp->QtMajor != qt.majorVersion() || stamp->QtMinor > qt.minorVersion()) {
         refusal = "was built with Qt " + std::to_string(stamp->QtMajor) + "." + std::to_string(stamp->QtMinor)
             + "; the host runs Qt " + str(qt.toString());
