@@ -350,3 +350,15 @@ TEST_F(PluginLoadTest, GettersRaiseWhileNotLoaded)
         EXPECT_TRUE(LogContains("GetEntry: entry index " + std::to_string(bad) + " out of range 0..1.", mark));
     }
 }
+
+// Names longer than the contract's short strings are cut, not refused.
+TEST_F(PluginLoadTest, OverlongNamesAreCutToTheirLimits)
+{
+    std::string longName(200, 'n');
+    std::string path = InstallProbe(pluginDir(), "probe.so",
+        "name=" + longName + "\nentry=0," + longName + ",0,0,none,,,make\n");
+    TQX_Plugin plugin(QString::fromStdString(path));
+    ASSERT_EQ(plugin.Load(), TQX_Plugin::LoadOk);
+    EXPECT_EQ(plugin.GetName().size(), QX_PLUGIN_NAME_MAX);
+    EXPECT_EQ(plugin.GetEntry(0)->GetName().size(), QX_ENTRY_NAME_MAX);
+}
