@@ -129,6 +129,9 @@ void TFrameWindowForm::updateWindowActions(int windowCount)
 
 void TFrameWindowForm::UpdateProjectActions()
 {
+    // Demo mode shows every command enabled for the whole run.
+    if (DemoMode())
+        return;
     const bool open = project_ != nullptr;
     for (A id : {A::ProjectSave, A::ProjectClose, A::ProjectSetup, A::ProjectNewWorkspace})
         Action(id)->setEnabled(open);

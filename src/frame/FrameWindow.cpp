@@ -125,6 +125,10 @@ TFrameWindowForm::~TFrameWindowForm()
         SetPluginFrame(nullptr);
     if (theFrame == this)
         theFrame = nullptr;
+    // The document windows go while the frame is whole: their area reports
+    // activations to it as they close.
+    delete mdiArea_;
+    mdiArea_ = nullptr;
 }
 
 void TFrameWindowForm::createTimers()

@@ -1,0 +1,127 @@
+// Creation, the post-initialization sequence, the close query, closing and
+// the stored properties.
+#include "FrameFixture.h"
+
+#include "QX_Types.h"
+#include "frame/FrameStatusBar.h"
+#include "frame/RecentFiles.h"
+#include "kernel/Logging.h"
+#include "kernel/Settings.h"
+#include "kernel/Startup.h"
+#include "platform/Registry.h"
+#include "plugins/PluginWindowList.h"
+
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+class FrameLifecycleTest : public FrameFixture {
+protected:
+    // Event log messages (time stamps cut) that start with the frame's or the loader's source.
+    static std::vector<std::string> FrameLog()
+    {
+        std::vector<std::string> lines;
+        for (const std::string& line : GetEventLogLines()) {
+            size_t space = line.find(' ');
+            std::string message = space == std::string::npos ? line : line.substr(space + 1);
+            if (message.rfind("Server\\FrameWindow", 0) == 0 || message.rfind("Misc\\Helpers: LoadPlugins", 0) == 0)
+                lines.push_back(message);
+        }
+        return lines;
+    }
+};
+
+TEST_F(FrameLifecycleTest, StartUpRunsInOrderAndOpensCommandLineFilesAfterLoading)
+{
+    InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
+    const QString file = MakeFile("cmd.txt");
+    GetCommandLineFiles() = {file.toStdString()};
+    StartFrame();
+    GetCommandLineFiles().clear();
+
+    EXPECT_EQ(FrameLog(), (std::vector<std::string> {
+                              "Server\\FrameWindow: FrameWindow -> WM_CREATE",
+                              "Server\\FrameWindow: Loading settings...",
+                              "Server\\FrameWindow: Loaded.",
+                              "Server\\FrameWindow: FrameWindow -> WM_SHOW",
+                              "Server\\FrameWindow: post-initialization sequence entered...",
+                              "Misc\\Helpers: LoadPlugins()",
+                              "Server\\FrameWindow: post-initialization sequence finished.",
+                          }));
+    ASSERT_EQ(GetDocumentWindowCount(), 1);
+    EXPECT_EQ(GetDocumentWindow(0)->FileName, file);
+}
+
+TEST_F(FrameLifecycleTest, DemoModeLoadsNothingAndKeepsEveryActionEnabled)
+{
+    InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
+    SetDemoMode(true);
+    GetCommandLineFiles() = {MakeFile("cmd.txt").toStdString()};
+    StartFrame();
+    GetCommandLineFiles().clear();
+
+    for (const std::string& line : FrameLog())
+        EXPECT_EQ(line.find("LoadPlugins"), std::string::npos) << line;
+    for (int i = 0; i < kFrameActionCount; ++i) {
+        if (FrameAction(i) != FrameAction::SubmenuNotepadClear) {
+            EXPECT_TRUE(Act(FrameAction(i))->isEnabled()) << FrameActionDef(FrameAction(i)).name;
+        }
+    }
+    QList<QAction*> launch = frame->findChild<QMenu*>(QStringLiteral("MenuLaunch"))->actions();
+    ASSERT_EQ(launch.size(), 1);
+    EXPECT_EQ(launch[0]->text(), QStringLiteral("(žádný modul)"));
+    // The command-line file finds no entry; the update cycle never runs.
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Žádný z nainstalovaných modulů")));
+    frame->RequestToolbarUpdate();
+    EXPECT_FALSE(frame->findChild<QTimer*>(QStringLiteral("_ToolbarUpdateTimer"))->isActive());
+    EXPECT_EQ(frame->UpdateCount(), 0);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Quorvix 2"));
+}
+
+TEST_F(FrameLifecycleTest, ARefusedCloseKeepsTheFrameOpenAndSavesNothing)
+{
+    InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
+    StartFrame();
+    TQX_PluginWindow* keeps = frame->OpenFile(MakeFile("one.txt"), TFrameWindowForm::DefaultEntryID());
+    frame->OpenFile(MakeFile("two.txt"), TFrameWindowForm::DefaultEntryID());
+    RefuseClose(keeps);
+
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(processEnds, 0);
+    // Closing stopped at the window that refused; the later one is closed.
+    ASSERT_EQ(GetDocumentWindowCount(), 1);
+    EXPECT_EQ(GetDocumentWindow(0), keeps);
+    qx::Registry reg;
+    EXPECT_FALSE(reg.KeyExists("Software\\Quorvix\\Frame"));
+}
+
+TEST_F(FrameLifecycleTest, StoredPropertiesComeBackWithTheNextFrame)
+{
+    InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
+    StartFrame();
+    const QString file = MakeFile("doc.txt");
+    frame->OpenFile(file, TFrameWindowForm::DefaultEntryID());
+    frame->SetInitialDir(QString::fromStdString(home.dir().path().string()));
+    Act(FrameAction::ViewStatusbar)->trigger();
+    frame->setGeometry(40, 50, 700, 500);
+    const QRect geometry = frame->geometry();
+    ASSERT_TRUE(frame->close());
+    EXPECT_EQ(processEnds, 1);
+    bool closingLogged = false;
+    for (const std::string& line : FrameLog())
+        closingLogged |= line == "Server\\FrameWindow: Saving settings...";
+    EXPECT_TRUE(closingLogged);
+
+    DestroyFrame();
+    StartFrame();
+    EXPECT_EQ(frame->RecentFiles().Items(), QStringList {file});
+    EXPECT_EQ(frame->InitialDir(), QString::fromStdString(home.dir().path().string()));
+    EXPECT_FALSE(Act(FrameAction::StatusBar)->isChecked());
+    EXPECT_FALSE(frame->StatusBarPanels()->isVisible());
+    EXPECT_EQ(frame->geometry().size(), geometry.size());
+}
+
+} // namespace
