@@ -1,0 +1,783 @@
+// The editor plug-in loaded into the host: its entries, the windows'
+// commands and state, and files saved byte for byte.
+#include "EditorTestSupport.h"
+
+#include "plugins/ExportsDef.h"
+#include "plugins/PluginManagement.h"
+
+#include <QX_Types.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <Qsci/qsciscintilla.h>
+
+#include <filesystem>
+
+namespace {
+
+QByteArray bytes(const char* text, size_t size)
+{
+    return QByteArray(text, qsizetype(size));
+}
+#define B(literal) bytes(literal, sizeof(literal) - 1)
+
+void command(TQX_PluginWindow* window, uint8_t code, void* param = nullptr)
+{
+    window->Command(code, param);
+    QApplication::processEvents();
+}
+
+bool has(TQX_PluginWindow* window, int code)
+{
+    return window->Commands.Contains(code);
+}
+
+long sci(QsciScintilla* editor, unsigned int message, long w = 0, long l = 0)
+{
+    return editor->SendScintilla(message, static_cast<unsigned long>(w), l);
+}
+
+QStringList list(TQX_PluginWindow* window, uint8_t code)
+{
+    QStringList steps {QStringLiteral("stale")};
+    window->Command(code, &steps);
+    return steps;
+}
+
+// ---------------------------------------------------------------------------
+
+using Entries = EditorFixture;
+
+TEST_F(Entries, DescribeTheTextAndTheScriptEditor)
+{
+    ASSERT_EQ(plugin->GetEntryCount(), 2);
+    struct Expected {
+        TQX_PluginEntry* entry;
+        const char* name;
+        uint32_t flags;
+    } expected[] = {{TextEntry(), "Textový editor", QX_FLAG_DEFAULT_NEW}, {ScriptEntry(), "Editor skriptů", QX_FLAG_SCRIPT_EDITOR}};
+    for (const Expected& e : expected) {
+        EXPECT_EQ(e.entry->GetName(), QString::fromUtf8(e.name));
+        EXPECT_EQ(e.entry->GetKind(), QX_KIND_FILE_DOCUMENT);
+        EXPECT_EQ(e.entry->GetFlags(), e.flags);
+        EXPECT_TRUE(e.entry->CanCreateFile());
+        EXPECT_TRUE(e.entry->HasFilter());
+        EXPECT_TRUE(e.entry->GetFilter().contains(u'|'));
+        EXPECT_FALSE(e.entry->GetIcon().isNull());
+    }
+    const QString cpp = WriteFile("x.cpp", "int main() {}\n");
+    const QString script = WriteFile("s.qx", "begin end.\n");
+    const QString text = WriteFile("notes", "plain\n");
+    const QString binary = WriteFile("blob", B("\x7F" "ELF\0\0\0"));
+    EXPECT_EQ(TextEntry()->CanOpenFile(cpp), 2);
+    EXPECT_EQ(TextEntry()->CanOpenFile(script), 1);
+    EXPECT_EQ(TextEntry()->CanOpenFile(text), 1);
+    EXPECT_EQ(TextEntry()->CanOpenFile(binary), 0);
+    EXPECT_EQ(ScriptEntry()->CanOpenFile(script), 2);
+    EXPECT_EQ(ScriptEntry()->CanOpenFile(cpp), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Files of every format come back unchanged, and edits keep the format.
+
+struct FileCase {
+    const char* name;
+    QByteArray original;
+    // The file after typing "ž" and Enter at the start of the document.
+    QByteArray edited;
+    const char* encoding;
+    const char* lineEnd;
+};
+
+class FileFormats : public EditorFixture, public ::testing::WithParamInterface<FileCase> {};
+
+TEST_P(FileFormats, SaveKeepsEncodingAndLineEnds)
+{
+    const FileCase& c = GetParam();
+    const QString path = WriteFile(std::string("doc-") + c.name + ".txt", c.original);
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->FileName, path);
+    EXPECT_FALSE(window->Modified);
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("encoding"))->property("text").toString(),
+        QString::fromUtf8(c.encoding));
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("lineEnd"))->property("text").toString(),
+        QString::fromUtf8(c.lineEnd));
+
+    // An edit undone by hand still counts as a change; saving it writes the
+    // same bytes.
+    Type(window, QStringLiteral("q"));
+    Key(window, Qt::Key_Backspace);
+    EXPECT_TRUE(window->Modified);
+    command(window, QXC_SAVE);
+    EXPECT_FALSE(window->Modified);
+    EXPECT_EQ(ReadBytes(path), c.original);
+
+    Editor(window)->setCursorPosition(0, 0);
+    Type(window, QStringLiteral("ž"));
+    Key(window, Qt::Key_Return);
+    command(window, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(path).toHex(' '), c.edited.toHex(' '));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editor, FileFormats,
+    ::testing::Values(
+        FileCase {"Utf8Lf", B("první\ndruhý\n"), B("ž\nprvní\ndruhý\n"), "UTF-8", "LF"},
+        FileCase {"Utf8BomCrLf", B("\xEF\xBB\xBF" "a\r\nb\r\n"), B("\xEF\xBB\xBF\xC5\xBE\r\na\r\nb\r\n"), "UTF-8 s BOM",
+            "CR LF"},
+        FileCase {"Utf8NoFinalBreak", B("end"), B("\xC5\xBE\nend"), "UTF-8", "LF"},
+        FileCase {"Utf16LeCrLf", B("\xFF\xFE" "a\0\r\0\n\0"), B("\xFF\xFE\x7E\x01\r\0\n\0" "a\0\r\0\n\0"), "UTF-16 LE",
+            "CR LF"},
+        FileCase {"Utf16BeLf", B("\xFE\xFF\0a\0\n"), B("\xFE\xFF\x01\x7E\0\n\0a\0\n"), "UTF-16 BE", "LF"},
+        FileCase {"Windows1250Cr", B("\xE8\r"), B("\x9E\r\xE8\r"), "Windows-1250", "CR"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EditorFixture, UnencodableCharacterOffersUtf8)
+{
+    const QString path = WriteFile("legacy.txt", B("\xE8\n"));
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    Editor(window)->setCursorPosition(0, 1);
+    Type(window, QStringLiteral("Ж"));
+    dialogs->ExpectButton(QStringLiteral("Ano"));
+    command(window, QXC_SAVE);
+    ASSERT_EQ(dialogs->Texts.size(), 1);
+    EXPECT_TRUE(dialogs->Texts[0].contains(QStringLiteral("Windows-1250"))) << dialogs->Texts[0].toStdString();
+    EXPECT_EQ(ReadBytes(path), B("\xC4\x8D\xD0\x96\n"));
+    EXPECT_FALSE(window->Modified);
+
+    // Declining leaves the file alone and the document unsaved.
+    const QString other = WriteFile("legacy2.txt", B("\xE8\n"));
+    TQX_PluginWindow* second = Open(TextEntry(), other);
+    Type(second, QStringLiteral("Ж"));
+    dialogs->ExpectButton(QStringLiteral("Ne"));
+    command(second, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(other), B("\xE8\n"));
+    EXPECT_TRUE(second->Modified);
+}
+
+TEST_F(EditorFixture, BadFilesGetAMessageAndChangeNothing)
+{
+    // Binary data: the user is asked first.
+    const QString binary = WriteFile("blob.dat", B("\x01\x02\0\x03"));
+    dialogs->ExpectButton(QStringLiteral("Ne"));
+    TQX_PluginWindow* refused = Open(TextEntry(), binary);
+    ASSERT_NE(refused, nullptr);
+    EXPECT_TRUE(refused->FileName.isEmpty());
+    EXPECT_EQ(Editor(refused)->length(), 0);
+
+    // Accepted, the bytes survive a save, zero bytes included.
+    dialogs->ExpectButton(QStringLiteral("Ano"));
+    TQX_PluginWindow* opened = Open(TextEntry(), binary);
+    EXPECT_EQ(opened->FileName, binary);
+    Type(opened, QStringLiteral("x"));
+    Key(opened, Qt::Key_Backspace);
+    command(opened, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(binary), B("\x01\x02\0\x03"));
+
+    // Too large: refused without reading it.
+    const QString huge = WriteFile("huge.txt", QByteArray());
+    ASSERT_TRUE(QFile::resize(huge, (qint64(1) << 30) + 1));
+    dialogs->ExpectButton(QStringLiteral("OK"));
+    TQX_PluginWindow* tooBig = Open(TextEntry(), huge);
+    EXPECT_TRUE(tooBig->FileName.isEmpty());
+    EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("příliš velký"))) << dialogs->Texts.last().toStdString();
+
+    // Broken UTF-16: shown, but read-only so that saving cannot damage it.
+    const QString broken = WriteFile("broken.txt", B("\xFF\xFE" "a\0\x3D\xD8" "b\0"));
+    dialogs->ExpectButton(QStringLiteral("OK"));
+    TQX_PluginWindow* lossy = Open(TextEntry(), broken);
+    EXPECT_TRUE(Editor(lossy)->isReadOnly());
+    EXPECT_FALSE(has(lossy, QXC_PASTE));
+    EXPECT_FALSE(has(lossy, QXC_REPLACE));
+    Type(lossy, QStringLiteral("zzz"));
+    EXPECT_FALSE(lossy->Modified);
+
+    // A missing file.
+    dialogs->ExpectButton(QStringLiteral("OK"));
+    TQX_PluginWindow* missing = Open(TextEntry(), QString::fromStdString(home.dir().file("nope.txt")));
+    EXPECT_TRUE(missing->FileName.isEmpty());
+}
+
+// ---------------------------------------------------------------------------
+// Commands, Modified and OnStateChange follow every change.
+
+TEST_F(EditorFixture, CommandsFollowTheState)
+{
+    QApplication::clipboard()->clear();
+    TQX_PluginWindow* window = Open(TextEntry());
+    ASSERT_NE(window, nullptr);
+    int notified = 0;
+    auto host = window->OnStateChange;
+    window->OnStateChange = [&](TQX_PluginWindow* w) {
+        ++notified;
+        if (host)
+            host(w);
+    };
+
+    for (int code : {QXC_UNDO, QXC_REDO, QXC_UNDOLIST, QXC_REDOLIST, QXC_CUT, QXC_COPY, QXC_PASTE, QXC_SAVE,
+             QXC_NEXTBOOKMARK, QXC_PREVBOOKMARK, QXC_REMOVEBOOKMARKS, QXC_SHOWERROR, QXC_BOLD, QXC_SENDMAIL})
+        EXPECT_FALSE(has(window, code)) << code;
+    for (int code : {QXC_SAVEAS, QXC_FIND, QXC_REPLACE, QXC_PRINT, QXC_TOGGLEBOOKMARK, QXC_RELOADSETTINGS})
+        EXPECT_TRUE(has(window, code)) << code;
+    EXPECT_FALSE(window->Modified);
+
+    Type(window, QStringLiteral("hello"));
+    EXPECT_TRUE(window->Modified);
+    EXPECT_GT(notified, 0);
+    EXPECT_TRUE(has(window, QXC_UNDO));
+    EXPECT_TRUE(has(window, QXC_UNDOLIST));
+    EXPECT_TRUE(has(window, QXC_SAVE));
+    EXPECT_FALSE(has(window, QXC_REDO));
+    EXPECT_FALSE(has(window, QXC_COPY));
+
+    notified = 0;
+    command(window, QXC_SELECTALL);
+    EXPECT_TRUE(has(window, QXC_COPY));
+    EXPECT_TRUE(has(window, QXC_CUT));
+    EXPECT_GT(notified, 0);
+    command(window, QXC_COPY);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("hello"));
+    EXPECT_TRUE(has(window, QXC_PASTE));
+    command(window, QXC_CUT);
+    EXPECT_EQ(Editor(window)->text(), QString());
+    EXPECT_FALSE(has(window, QXC_COPY));
+    command(window, QXC_PASTE);
+    command(window, QXC_PASTE);
+    EXPECT_EQ(Editor(window)->text(), QStringLiteral("hellohello"));
+
+    // Undo back to the start: unmodified again, redo possible.
+    while (has(window, QXC_UNDO))
+        command(window, QXC_UNDO);
+    EXPECT_EQ(Editor(window)->text(), QString());
+    EXPECT_FALSE(window->Modified);
+    EXPECT_FALSE(has(window, QXC_SAVE));
+    EXPECT_TRUE(has(window, QXC_REDO));
+    EXPECT_TRUE(has(window, QXC_REDOLIST));
+    command(window, QXC_REDO);
+    EXPECT_EQ(Editor(window)->text(), QStringLiteral("hello"));
+    EXPECT_TRUE(window->Modified);
+}
+
+TEST_F(EditorFixture, UndoAndRedoListsNameEachStep)
+{
+    TQX_PluginWindow* window = Open(TextEntry());
+    EXPECT_TRUE(list(window, QXC_UNDOLIST).isEmpty());
+    Type(window, QStringLiteral("abc"));
+    Key(window, Qt::Key_Return);
+    Type(window, QStringLiteral("xyz"));
+    Key(window, Qt::Key_Backspace);
+    Key(window, Qt::Key_Backspace);
+    QApplication::clipboard()->setText(QStringLiteral("pasted text"));
+    command(window, QXC_PASTE);
+
+    const QStringList undo = list(window, QXC_UNDOLIST);
+    ASSERT_FALSE(undo.isEmpty());
+    EXPECT_EQ(undo.first(), QStringLiteral("Vložení „pasted text“"));
+    EXPECT_TRUE(undo.contains(QStringLiteral("Odstranění „yz“"))) << undo.join(u" | ").toStdString();
+    EXPECT_TRUE(undo.last().startsWith(QStringLiteral("Psaní „abc"))) << undo.join(u" | ").toStdString();
+
+    // As many entries as the editor can undo: the host sends undo k+1 times
+    // for line k.
+    int undoable = 0;
+    while (has(window, QXC_UNDO)) {
+        command(window, QXC_UNDO);
+        ++undoable;
+    }
+    EXPECT_EQ(undoable, undo.size());
+    EXPECT_TRUE(list(window, QXC_UNDOLIST).isEmpty());
+    const QStringList redo = list(window, QXC_REDOLIST);
+    ASSERT_EQ(redo.size(), undo.size());
+    EXPECT_EQ(redo.first(), undo.last());
+
+    // Line 1 of the redo list: two redos.
+    command(window, QXC_REDO);
+    command(window, QXC_REDO);
+    EXPECT_EQ(list(window, QXC_UNDOLIST).size(), 2);
+    EXPECT_EQ(list(window, QXC_REDOLIST).size(), undo.size() - 2);
+    // A new change drops what could be redone.
+    Type(window, QStringLiteral("!"));
+    EXPECT_TRUE(list(window, QXC_REDOLIST).isEmpty());
+    EXPECT_FALSE(has(window, QXC_REDO));
+}
+
+// ---------------------------------------------------------------------------
+
+struct FindDialog {
+    QWidget* dialog;
+    QComboBox* find;
+    QComboBox* replace;
+    QLabel* status;
+    void option(const char* name, bool on) { dialog->findChild<QCheckBox*>(QLatin1String(name))->setChecked(on); }
+    void click(const char* name) { dialog->findChild<QPushButton*>(QLatin1String(name))->click(); }
+};
+
+FindDialog findDialog(TQX_PluginWindow* window)
+{
+    QWidget* dialog = window->findChild<QWidget*>(QStringLiteral("FindReplaceDialog"));
+    EXPECT_NE(dialog, nullptr);
+    return {dialog, dialog->findChild<QComboBox*>(QStringLiteral("findText")),
+        dialog->findChild<QComboBox*>(QStringLiteral("replaceText")), dialog->findChild<QLabel*>(QStringLiteral("status"))};
+}
+
+TEST_F(EditorFixture, FindAndReplaceInOneDialog)
+{
+    const QString path = WriteFile("find.txt", "Alpha beta alphabet\nALPHA mail@host\n");
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    QsciScintilla* editor = Editor(window);
+    command(window, QXC_FIND);
+    FindDialog d = findDialog(window);
+    ASSERT_TRUE(d.dialog->isVisible());
+
+    // Whole words, any case, wrapping from the caret at the end.
+    editor->setCursorPosition(1, 15);
+    d.find->setCurrentText(QStringLiteral("alpha"));
+    d.option("wholeWord", true);
+    d.click("findNext");
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("Alpha"));
+    EXPECT_TRUE(d.status->text().contains(QStringLiteral("od začátku")));
+    d.click("findNext");
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("ALPHA"));
+    // Without wrapping, the end is the end.
+    d.option("wrapAround", false);
+    d.click("findNext");
+    EXPECT_TRUE(d.status->text().contains(QStringLiteral("nebyl nalezen")));
+
+    // Replace all: whole words only, one undo step.
+    command(window, QXC_REPLACE);
+    d.replace->setCurrentText(QStringLiteral("omega"));
+    d.click("replaceAll");
+    EXPECT_EQ(editor->text(), QStringLiteral("omega beta alphabet\nomega mail@host\n"));
+    EXPECT_TRUE(d.status->text().contains(u'2'));
+    EXPECT_TRUE(list(window, QXC_UNDOLIST).first().startsWith(QStringLiteral("Nahrazení všech výskytů")));
+    command(window, QXC_UNDO);
+    EXPECT_EQ(editor->text(), QStringLiteral("Alpha beta alphabet\nALPHA mail@host\n"));
+
+    // Match case.
+    d.option("wholeWord", false);
+    d.option("matchCase", true);
+    d.find->setCurrentText(QStringLiteral("alpha"));
+    d.replace->setCurrentText(QStringLiteral("ALEF"));
+    d.click("replaceAll");
+    EXPECT_EQ(editor->text(), QStringLiteral("Alpha beta ALEFbet\nALPHA mail@host\n"));
+
+    // Regular expression with groups; an empty match cannot loop forever.
+    d.option("regularExpression", true);
+    d.find->setCurrentText(QStringLiteral("(\\w+)@(\\w+)"));
+    d.replace->setCurrentText(QStringLiteral("\\2 at \\1"));
+    d.click("replaceAll");
+    EXPECT_EQ(editor->text(), QStringLiteral("Alpha beta ALEFbet\nALPHA host at mail\n"));
+    d.find->setCurrentText(QStringLiteral("x*"));
+    d.replace->setCurrentText(QStringLiteral("-"));
+    d.click("replaceAll");
+    EXPECT_TRUE(editor->text().startsWith(QStringLiteral("-A-l-p-h-a-"))) << editor->text().toStdString();
+    d.find->setCurrentText(QStringLiteral("(unclosed"));
+    d.click("findNext");
+    EXPECT_TRUE(d.status->text().contains(QStringLiteral("není platný")));
+
+    // Replace one by one: the first click finds, the second replaces.
+    editor->setText(QStringLiteral("a1 a2 a3"));
+    editor->setCursorPosition(0, 0);
+    d.option("regularExpression", false);
+    d.find->setCurrentText(QStringLiteral("a"));
+    d.replace->setCurrentText(QStringLiteral("b"));
+    d.click("replace");
+    EXPECT_EQ(editor->text(), QStringLiteral("a1 a2 a3"));
+    d.click("replace");
+    d.click("replace");
+    EXPECT_EQ(editor->text(), QStringLiteral("b1 b2 a3"));
+}
+
+TEST_F(EditorFixture, BookmarksToggleCycleAndClear)
+{
+    QByteArray text;
+    for (int i = 0; i < 12; ++i)
+        text += "line " + QByteArray::number(i) + "\n";
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("marks.txt", text));
+    QsciScintilla* editor = Editor(window);
+    auto line = [editor] {
+        int l = 0, i = 0;
+        editor->getCursorPosition(&l, &i);
+        return l;
+    };
+    for (int l : {2, 5, 8}) {
+        editor->setCursorPosition(l, 0);
+        command(window, QXC_TOGGLEBOOKMARK);
+    }
+    EXPECT_TRUE(has(window, QXC_NEXTBOOKMARK));
+    EXPECT_TRUE(has(window, QXC_REMOVEBOOKMARKS));
+    editor->setCursorPosition(0, 0);
+    std::vector<int> visited;
+    for (int i = 0; i < 4; ++i) {
+        command(window, QXC_NEXTBOOKMARK);
+        visited.push_back(line());
+    }
+    EXPECT_EQ(visited, (std::vector<int> {2, 5, 8, 2}));
+    command(window, QXC_PREVBOOKMARK);
+    EXPECT_EQ(line(), 8);
+    // Toggling on a bookmarked line removes it.
+    command(window, QXC_TOGGLEBOOKMARK);
+    editor->setCursorPosition(0, 0);
+    command(window, QXC_PREVBOOKMARK);
+    EXPECT_EQ(line(), 5);
+    command(window, QXC_REMOVEBOOKMARKS);
+    EXPECT_FALSE(has(window, QXC_NEXTBOOKMARK));
+    EXPECT_FALSE(has(window, QXC_REMOVEBOOKMARKS));
+    command(window, QXC_NEXTBOOKMARK);
+    EXPECT_EQ(line(), 5);
+}
+
+// ---------------------------------------------------------------------------
+
+TEST_F(EditorFixture, CloseQueryAsksWhetherToSave)
+{
+    const QString path = WriteFile("close.txt", "original\n");
+    QPointer<TQX_PluginWindow> window = Open(TextEntry(), path);
+    Type(window, QStringLiteral("changed "));
+
+    dialogs->ExpectButton(QStringLiteral("Storno"));
+    EXPECT_FALSE(window->close());
+    QApplication::processEvents();
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("close.txt")));
+    EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("Chcete změny uložit?")));
+
+    dialogs->ExpectButton(QStringLiteral("Ne"));
+    EXPECT_TRUE(window->close());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(ReadBytes(path), QByteArray("original\n"));
+
+    QPointer<TQX_PluginWindow> again = Open(TextEntry(), path);
+    Type(again, QStringLiteral("saved "));
+    dialogs->ExpectButton(QStringLiteral("Ano"));
+    EXPECT_TRUE(again->close());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(again.isNull());
+    EXPECT_EQ(ReadBytes(path), QByteArray("saved original\n"));
+
+    // An unchanged document closes without a question.
+    QPointer<TQX_PluginWindow> clean = Open(TextEntry(), path);
+    EXPECT_TRUE(clean->close());
+}
+
+TEST_F(EditorFixture, SaveAsNamesTheDocument)
+{
+    TQX_PluginWindow* window = Open(TextEntry());
+    Type(window, QStringLiteral("int x;"));
+    int notified = 0;
+    window->OnStateChange = [&](TQX_PluginWindow*) { ++notified; };
+    const QString target = QString::fromStdString(home.dir().file("named.cpp"));
+    dialogs->Expect([&](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_NE(files, nullptr);
+        files->selectFile(target);
+        static_cast<QDialog*>(files)->accept();
+    });
+    command(window, QXC_SAVE);
+    EXPECT_EQ(window->FileName, target);
+    EXPECT_FALSE(window->Modified);
+    EXPECT_GT(notified, 0);
+    EXPECT_EQ(ReadBytes(target), QByteArray("int x;"));
+    // Named ".cpp" now: highlighted as C++.
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("language"))->property("text").toString(), QStringLiteral("C/C++"));
+}
+
+TEST_F(EditorFixture, SaveReplacesTheFileAtomically)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = home.dir().path() / "atomic";
+    fs::create_directory(dir);
+    const QString real = QString::fromStdString((dir / "real.txt").string());
+    {
+        QFile f(real);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("one\n");
+    }
+    fs::permissions(real.toStdString(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("real.txt", dir / "link.txt");
+
+    TQX_PluginWindow* window = Open(TextEntry(), QString::fromStdString((dir / "link.txt").string()));
+    Type(window, QStringLiteral("zero "));
+    command(window, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(real), QByteArray("zero one\n"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(fs::status(real.toStdString()).permissions() & fs::perms::all,
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // Nothing left beside the file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+
+    // A save that cannot be written says so and keeps the document unsaved.
+    fs::remove_all(dir);
+    Type(window, QStringLiteral("more "));
+    dialogs->ExpectButton(QStringLiteral("OK"));
+    command(window, QXC_SAVE);
+    EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("nelze uložit"))) << dialogs->Texts.last().toStdString();
+    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(has(window, QXC_SAVE));
+}
+
+// ---------------------------------------------------------------------------
+
+class DiskChanges : public EditorFixture {
+protected:
+    // Another top-level window takes the activation, then the editor gets it
+    // back, as when the user returns from another program.
+    void Reactivate(TQX_PluginWindow* window)
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::qWait(50);
+    }
+
+    // Rewrites the file with another size, so the change is visible at once.
+    void Rewrite(const QString& path, const QByteArray& content)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+};
+
+TEST_F(DiskChanges, NoticedWhenTheWindowIsActivated)
+{
+    const QString path = WriteFile("watched.txt", "first\nsecond\n");
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    Reactivate(window);
+    EXPECT_TRUE(dialogs->Texts.isEmpty());
+
+    Rewrite(path, "first\nsecond\nthird line\n");
+    dialogs->ExpectButton(QStringLiteral("Ano"));
+    Reactivate(window);
+    ASSERT_EQ(dialogs->Texts.size(), 1);
+    EXPECT_TRUE(dialogs->Texts[0].contains(QStringLiteral("změněn jiným programem")));
+    EXPECT_EQ(Editor(window)->text(), QStringLiteral("first\nsecond\nthird line\n"));
+    EXPECT_FALSE(window->Modified);
+
+    // Kept text over a changed file: still unsaved, and asked only once.
+    Type(window, QStringLiteral("mine "));
+    Rewrite(path, "theirs\n");
+    dialogs->ExpectButton(QStringLiteral("Ne"));
+    Reactivate(window);
+    EXPECT_TRUE(Editor(window)->text().startsWith(QStringLiteral("mine first")));
+    EXPECT_TRUE(window->Modified);
+    Reactivate(window);
+    EXPECT_EQ(dialogs->Texts.size(), 2);
+    // Saving over the other program's change asks first.
+    dialogs->ExpectButton(QStringLiteral("Ano"));
+    command(window, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(path), QByteArray("mine first\nsecond\nthird line\n"));
+
+    // A deleted file: the text stays and counts as unsaved.
+    QFile::remove(path);
+    dialogs->ExpectButton(QStringLiteral("OK"));
+    Reactivate(window);
+    EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("smazán")));
+    EXPECT_TRUE(window->Modified);
+    command(window, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(path), QByteArray("mine first\nsecond\nthird line\n"));
+}
+
+// ---------------------------------------------------------------------------
+
+TEST_F(EditorFixture, CookieRestoresCaretScrollAndBookmarks)
+{
+    QByteArray text;
+    for (int i = 0; i < 300; ++i)
+        text += "line number " + QByteArray::number(i) + "\n";
+    const QString path = WriteFile("long.txt", text);
+    QPointer<TQX_PluginWindow> window = Open(TextEntry(), path);
+    QsciScintilla* editor = Editor(window);
+    for (int l : {10, 150}) {
+        editor->setCursorPosition(l, 0);
+        command(window, QXC_TOGGLEBOOKMARK);
+    }
+    editor->setCursorPosition(120, 3);
+    editor->setFirstVisibleLine(100);
+    QApplication::processEvents();
+    ASSERT_EQ(editor->firstVisibleLine(), 100);
+    ASSERT_TRUE(window->close());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(window.isNull());
+
+    // Another file has its own cookie.
+    TQX_PluginWindow* other = Open(TextEntry(), WriteFile("other.txt", text));
+    int line = -1, index = -1;
+    Editor(other)->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 0);
+
+    TQX_PluginWindow* reopened = Open(TextEntry(), path);
+    editor = Editor(reopened);
+    QTest::qWait(20);
+    editor->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 120);
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(editor->firstVisibleLine(), 100);
+    EXPECT_TRUE(has(reopened, QXC_NEXTBOOKMARK));
+    editor->setCursorPosition(0, 0);
+    command(reopened, QXC_NEXTBOOKMARK);
+    editor->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 10);
+    command(reopened, QXC_NEXTBOOKMARK);
+    editor->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 150);
+}
+
+TEST_F(EditorFixture, DamagedCookieIsIgnored)
+{
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("c.txt", "a\nb\n"));
+    for (const char* cookie : {"", "garbage", "caret=x:y;top=-5;bookmarks=a,,99999,-1", "caret=999:999;anchor=0:0"}) {
+        window->LoadCookie(QString::fromLatin1(cookie));
+        EXPECT_FALSE(has(window, QXC_NEXTBOOKMARK)) << cookie;
+    }
+    // Clamped to the text: the end of the last line.
+    int line = -1, index = -1;
+    Editor(window)->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 2);
+    EXPECT_EQ(index, 0);
+}
+
+// ---------------------------------------------------------------------------
+
+TEST_F(EditorFixture, ScriptErrorMovesTheCaretAndMarksTheLine)
+{
+    // The engine sees "begin\r\n  foo := 1;\r\nend.\r\n": "foo" is at 9.
+    const QString path = WriteFile("broken.qx", "begin\n  foo := 1;\nend.\n");
+    TQX_PluginWindow* window = Open(ScriptEntry(), path);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(has(window, QXC_SHOWERROR));
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("language"))->property("text").toString(), QStringLiteral("Skript"));
+    QsciScintilla* editor = Editor(window);
+    command(window, QXC_SHOWERROR, reinterpret_cast<void*>(intptr_t(9)));
+    int line = -1, index = -1;
+    editor->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 1);
+    EXPECT_EQ(index, 2);
+    EXPECT_NE(editor->markersAtLine(1), 0u);
+    EXPECT_EQ(editor->markersAtLine(0), 0u);
+
+    // A second error replaces the first mark; editing clears it.
+    command(window, QXC_SHOWERROR, reinterpret_cast<void*>(intptr_t(20)));
+    EXPECT_EQ(editor->markersAtLine(1), 0u);
+    EXPECT_NE(editor->markersAtLine(2), 0u);
+    Type(window, QStringLiteral(" "));
+    EXPECT_EQ(editor->markersAtLine(2), 0u);
+    EXPECT_FALSE(has(window, QXC_SAVE) && !window->Modified);
+}
+
+TEST_F(EditorFixture, ScriptEditorCompletesHostFunctions)
+{
+    THostApiProviders providers;
+    providers.ScriptTokens = [] {
+        return QStringList {QStringLiteral("14 AskUser Question 8"), QStringLiteral("0 ShowMessage Message 8")};
+    };
+    SetHostApiProviders(providers);
+    TQX_PluginWindow* window = Open(ScriptEntry());
+    SetHostApiProviders({});
+    QsciScintilla* editor = Editor(window);
+    editor->setFocus();
+
+    Type(window, QStringLiteral("begin Ask"));
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Tab);
+    EXPECT_EQ(editor->text(), QStringLiteral("begin AskUser"));
+    Type(window, QStringLiteral("("));
+    EXPECT_TRUE(editor->isCallTipActive());
+    Key(window, Qt::Key_Escape);
+
+    // The built-in routines are there too, whatever the host lists.
+    Type(window, QStringLiteral("); strg"));
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Tab);
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("STRGET")));
+}
+
+// ---------------------------------------------------------------------------
+
+TEST_F(EditorFixture, PrintShowsAPreviewOfEveryPage)
+{
+    QByteArray text;
+    for (int i = 0; i < 200; ++i)
+        text += "printed line " + QByteArray::number(i) + "\n";
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("print.txt", text));
+    int pages = 0;
+    dialogs->Expect([&](QWidget* dialog) {
+        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+        if (preview) {
+            preview->updatePreview();
+            pages = preview->pageCount();
+        }
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    command(window, QXC_PRINT);
+    EXPECT_GE(pages, 3);
+}
+
+TEST_F(EditorFixture, IndentCommandsShiftTheSelectedLines)
+{
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("indent.txt", "a\nb\nc\n"));
+    QsciScintilla* editor = Editor(window);
+    editor->setIndentationsUseTabs(false);
+    editor->setIndentationWidth(4);
+    editor->setSelection(0, 0, 2, 0);
+    command(window, QXC_INCINDENT);
+    EXPECT_EQ(editor->text(), QStringLiteral("    a\n    b\nc\n"));
+    command(window, QXC_DECINDENT);
+    EXPECT_EQ(editor->text(), QStringLiteral("a\nb\nc\n"));
+    EXPECT_EQ(list(window, QXC_UNDOLIST).first(), QStringLiteral("Zmenšení odsazení"));
+}
+
+TEST_F(EditorFixture, CtrlWheelZooms)
+{
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("zoom.txt", "zoom\n"));
+    QsciScintilla* editor = Editor(window);
+    const long before = sci(editor, QsciScintillaBase::SCI_GETZOOM);
+    QWidget* target = editor->viewport();
+    const QPointF at(10, 10);
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+    EXPECT_GT(sci(editor, QsciScintillaBase::SCI_GETZOOM), before);
+}
+
+TEST_F(EditorFixture, ReloadSettingsAppliesTheSettingsFile)
+{
+    TQX_PluginWindow* window = Open(TextEntry());
+    QsciScintilla* editor = Editor(window);
+    {
+        QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor"));
+        ini.setValue(QStringLiteral("Editor/TabWidth"), 8);
+        ini.setValue(QStringLiteral("Editor/UseSpaces"), false);
+        ini.setValue(QStringLiteral("Editor/FontSize"), 14);
+        ini.setValue(QStringLiteral("Editor/WrapLines"), true);
+    }
+    command(window, QXC_RELOADSETTINGS);
+    EXPECT_EQ(editor->tabWidth(), 8);
+    EXPECT_TRUE(editor->indentationsUseTabs());
+    EXPECT_EQ(editor->wrapMode(), QsciScintilla::WrapWord);
+    // Values out of range fall back to the defaults.
+    {
+        QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor"));
+        ini.setValue(QStringLiteral("Editor/TabWidth"), 500);
+    }
+    command(window, QXC_RELOADSETTINGS);
+    EXPECT_EQ(editor->tabWidth(), 4);
+    QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor")).fileName());
+}
+
+} // namespace

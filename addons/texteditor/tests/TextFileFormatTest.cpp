@@ -1,0 +1,161 @@
+// Reading and writing text files: every supported format must come back
+// byte for byte, and text that cannot be stored must be refused, not mangled.
+#include "TextFileFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+
+namespace {
+
+QByteArray bytes(const char* text, size_t size)
+{
+    return QByteArray(text, qsizetype(size));
+}
+#define B(literal) bytes(literal, sizeof(literal) - 1)
+
+struct RoundTripCase {
+    const char* name;
+    QByteArray file;
+    TTextEncoding encoding;
+    bool bom;
+    TLineEnd lineEnd;
+    // What the editor sees.
+    QByteArray utf8;
+};
+
+class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(RoundTrip, DecodesAndEncodesBackToTheSameBytes)
+{
+    const RoundTripCase& c = GetParam();
+    const TDecodedText decoded = DecodeText(c.file, TLineEnd::Lf);
+    EXPECT_EQ(decoded.Format.Encoding, c.encoding);
+    EXPECT_EQ(decoded.Format.Bom, c.bom);
+    EXPECT_EQ(decoded.Format.LineEnd, c.lineEnd);
+    EXPECT_FALSE(decoded.Lossy);
+    EXPECT_EQ(decoded.Utf8, c.utf8);
+    QByteArray out;
+    ASSERT_TRUE(EncodeText(decoded.Utf8.constData(), size_t(decoded.Utf8.size()), decoded.Format, out));
+    EXPECT_EQ(out, c.file);
+}
+
+QByteArray allBytesButNul()
+{
+    QByteArray all;
+    for (int b = 1; b < 256; ++b)
+        all.append(char(b));
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
+    ::testing::Values(
+        RoundTripCase {"Utf8Lf", B("a\xC5\x99\n\xC5\xBE\n"), TTextEncoding::Utf8, false, TLineEnd::Lf,
+            B("a\xC5\x99\n\xC5\xBE\n")},
+        RoundTripCase {"Utf8BomCrLf", B("\xEF\xBB\xBFx\r\ny\r\n"), TTextEncoding::Utf8, true, TLineEnd::CrLf,
+            B("x\r\ny\r\n")},
+        RoundTripCase {"Utf8Cr", B("one\rtwo\r"), TTextEncoding::Utf8, false, TLineEnd::Cr, B("one\rtwo\r")},
+        // "ř\r\n" and U+1F600 as a surrogate pair.
+        RoundTripCase {"Utf16LeCrLf", B("\xFF\xFE\x59\x01\r\0\n\0\x3D\xD8\x00\xDE"), TTextEncoding::Utf16LE, false,
+            TLineEnd::CrLf, B("\xC5\x99\r\n\xF0\x9F\x98\x80")},
+        RoundTripCase {"Utf16BeLf", B("\xFE\xFF\x01\x59\0\n"), TTextEncoding::Utf16BE, false, TLineEnd::Lf,
+            B("\xC5\x99\n")},
+        // "Příliš žluťoučký kůň" in Windows-1250.
+        RoundTripCase {"Windows1250", B("P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2\r\n"),
+            TTextEncoding::Windows1250, false, TLineEnd::CrLf,
+            B("P\xC5\x99\xC3\xADli\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88\r\n")},
+        // A mark followed by broken UTF-8: kept as legacy text, mark and all.
+        RoundTripCase {"BomWithBrokenUtf8", B("\xEF\xBB\xBF\xE8\n"), TTextEncoding::Windows1250, false, TLineEnd::Lf,
+            B("\xC4\x8F\xC2\xBB\xC5\xBC\xC4\x8D\n")},
+        RoundTripCase {"Empty", QByteArray(), TTextEncoding::Utf8, false, TLineEnd::Lf, QByteArray()},
+        // Mixed line ends stay exactly as they are; the majority is reported.
+        RoundTripCase {"MixedLineEnds", B("a\r\nb\nc\r\nd\r"), TTextEncoding::Utf8, false, TLineEnd::CrLf,
+            B("a\r\nb\nc\r\nd\r")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextFileFormat, EveryLegacyByteSurvivesALoadAndASave)
+{
+    // Includes the five bytes the code page leaves undefined.
+    const QByteArray file = allBytesButNul() + '\xFF';
+    const TDecodedText decoded = DecodeText(file, TLineEnd::Lf);
+    ASSERT_EQ(decoded.Format.Encoding, TTextEncoding::Windows1250);
+    QByteArray out;
+    ASSERT_TRUE(EncodeText(decoded.Utf8.constData(), size_t(decoded.Utf8.size()), decoded.Format, out));
+    EXPECT_EQ(out, file);
+}
+
+TEST(TextFileFormat, LegacyCodePageRefusesCharactersItCannotHold)
+{
+    const TTextFormat legacy {TTextEncoding::Windows1250, false, TLineEnd::Lf};
+    QByteArray out;
+    QString bad;
+    // The euro sign and Czech letters exist in the code page...
+    ASSERT_TRUE(EncodeText("\xE2\x82\xAC \xC5\x99", 6, legacy, out, &bad));
+    EXPECT_EQ(out, B("\x80 \xF8"));
+    // ...a Cyrillic letter and an emoji do not.
+    EXPECT_FALSE(EncodeText("ok \xD0\x96", 5, legacy, out, &bad));
+    EXPECT_EQ(bad, QString::fromUtf8("\xD0\x96"));
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_FALSE(EncodeText("\xF0\x9F\x98\x80", 4, legacy, out, &bad));
+    EXPECT_EQ(bad, QString::fromUtf8("\xF0\x9F\x98\x80"));
+}
+
+TEST(TextFileFormat, BrokenUtf16IsReportedAsLossy)
+{
+    // A lone high surrogate, then an odd trailing byte.
+    EXPECT_TRUE(DecodeText(B("\xFF\xFE\x3D\xD8\x41\x00"), TLineEnd::Lf).Lossy);
+    EXPECT_TRUE(DecodeText(B("\xFF\xFE\x41\x00\x42"), TLineEnd::Lf).Lossy);
+    EXPECT_FALSE(DecodeText(B("\xFF\xFE\x41\x00"), TLineEnd::Lf).Lossy);
+}
+
+TEST(TextFileFormat, DecodeAsForcesTheEncoding)
+{
+    // Valid UTF-8 that the user says is the legacy code page.
+    const TDecodedText legacy = DecodeAs(B("\xC5\x99"), TTextEncoding::Windows1250, TLineEnd::Lf);
+    EXPECT_EQ(legacy.Utf8, B("\xC4\xB9\xE2\x84\xA2"));
+    EXPECT_FALSE(legacy.Lossy);
+    // Legacy bytes read as UTF-8 cannot be kept.
+    const TDecodedText utf8 = DecodeAs(B("\xF8"), TTextEncoding::Utf8, TLineEnd::Lf);
+    EXPECT_TRUE(utf8.Lossy);
+}
+
+TEST(TextFileFormat, StrictUtf8Validation)
+{
+    struct Case {
+        QByteArray text;
+        bool valid;
+    } cases[] = {
+        {B("plain ascii"), true},
+        {B("\xC5\x99\xE2\x82\xAC\xF0\x9F\x98\x80"), true},
+        {B("\xC0\xAF"), false},         // overlong "/"
+        {B("\xE0\x80\xAF"), false},     // overlong, three bytes
+        {B("\xED\xA0\x80"), false},     // surrogate
+        {B("\xF4\x90\x80\x80"), false}, // above U+10FFFF
+        {B("\xC5"), false},             // cut short
+        {B("abcdefgh\xC5\x99xyz\x80"), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsValidUtf8(c.text.constData(), size_t(c.text.size())), c.valid) << c.text.toHex().constData();
+}
+
+TEST(TextFileFormat, TextOrBinary)
+{
+    EXPECT_TRUE(LooksLikeText(B("hello\n")));
+    EXPECT_TRUE(LooksLikeText(QByteArray()));
+    EXPECT_FALSE(LooksLikeText(B("ELF\0\1")));
+    // UTF-16 is full of zero bytes but is text.
+    EXPECT_TRUE(LooksLikeText(B("\xFF\xFE" "a\0b\0")));
+    // A zero byte beyond the sniffed start does not count.
+    QByteArray late(kTextSniffBytes, 'x');
+    late.append('\0');
+    EXPECT_TRUE(LooksLikeText(late));
+}
+
+TEST(TextFileFormat, LineEndConversion)
+{
+    EXPECT_EQ(ConvertLineEnds(B("a\r\nb\nc\rd"), TLineEnd::Lf), B("a\nb\nc\nd"));
+    EXPECT_EQ(ConvertLineEnds(B("a\r\nb\nc\rd"), TLineEnd::CrLf), B("a\r\nb\r\nc\r\nd"));
+    EXPECT_EQ(DetectLineEnd("no break", 8, TLineEnd::CrLf), TLineEnd::CrLf);
+}
+
+} // namespace
