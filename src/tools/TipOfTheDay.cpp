@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
@@ -80,18 +79,22 @@ TTipOfTheDayForm::TTipOfTheDayForm(QWidget* mainWindow)
         l->installEventFilter(this);
     CheckBox1 = new QCheckBox(QStringLiteral("&Zobrazovat tipy po spuštění"), this);
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(picture, 0, 0, 3, 1, Qt::AlignTop);
-    grid->addWidget(title, 0, 1);
-    grid->addWidget(Label3, 1, 1);
-    grid->addWidget(Label2, 2, 1);
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture, 0, Qt::AlignTop);
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(title);
+    texts->addWidget(Label3);
+    texts->addWidget(Label2, 1);
+    top->addLayout(texts, 1);
+    layout->addLayout(top, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(CheckBox1);
     bottom->addStretch();
     bottom->addWidget(Image4);
     bottom->addWidget(Image2);
     bottom->addWidget(Image3);
-    grid->addLayout(bottom, 3, 0, 1, 2);
+    layout->addLayout(bottom);
     setFixedWidth(440);
 
     CheckBox1->setChecked(TipOfTheDayEnabled());
