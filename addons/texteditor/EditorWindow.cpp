@@ -389,8 +389,9 @@ void TTextEditorWindow::LoadCookie(const QString& cookie)
         const long start = Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, clampedLine);
         const long end = Sci(editor_, QsciScintillaBase::SCI_GETLINEENDPOSITION, clampedLine);
         out = line > clampedLine ? end : std::min(start + column, end);
-        // Never inside a character.
-        out = Sci(editor_, QsciScintillaBase::SCI_POSITIONBEFORE, Sci(editor_, QsciScintillaBase::SCI_POSITIONAFTER, out));
+        // Never inside a character (the file may have changed since).
+        if (out < end)
+            out = Sci(editor_, QsciScintillaBase::SCI_POSITIONBEFORE, Sci(editor_, QsciScintillaBase::SCI_POSITIONAFTER, out));
         return true;
     };
 

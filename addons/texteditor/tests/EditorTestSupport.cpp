@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTest>
 
@@ -147,7 +148,19 @@ QByteArray EditorFixture::ReadBytes(const QString& path)
 
 void EditorFixture::Type(TQX_PluginWindow* window, const QString& text)
 {
-    QTest::keyClicks(Editor(window), text);
+    // QTest types ASCII only; other characters arrive as a key event that
+    // carries the text, as from an input method.
+    QWidget* target = Editor(window);
+    for (QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(target, c.toLatin1());
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &release);
+    }
 }
 
 void EditorFixture::Key(TQX_PluginWindow* window, int key, Qt::KeyboardModifiers modifiers)

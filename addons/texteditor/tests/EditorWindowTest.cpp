@@ -459,7 +459,9 @@ TEST_F(EditorFixture, CloseQueryAsksWhetherToSave)
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(ReadBytes(path), QByteArray("original\n"));
 
+    // (The cookie put the caret where it was; go to the start.)
     QPointer<TQX_PluginWindow> again = Open(TextEntry(), path);
+    Editor(again)->setCursorPosition(0, 0);
     Type(again, QStringLiteral("saved "));
     dialogs->ExpectButton(QStringLiteral("Ano"));
     EXPECT_TRUE(again->close());
@@ -578,10 +580,22 @@ TEST_F(DiskChanges, NoticedWhenTheWindowIsActivated)
     EXPECT_TRUE(window->Modified);
     Reactivate(window);
     EXPECT_EQ(dialogs->Texts.size(), 2);
-    // Saving over the other program's change asks first.
+    // The user chose to keep the text: saving needs no second question.
+    command(window, QXC_SAVE);
+    EXPECT_EQ(dialogs->Texts.size(), 2);
+    EXPECT_EQ(ReadBytes(path), QByteArray("mine first\nsecond\nthird line\n"));
+
+    // A change the window has not seen yet (saving a background document):
+    // asked before it is overwritten.
+    Rewrite(path, "changed again\n");
+    Type(window, QStringLiteral("x"));
+    dialogs->ExpectButton(QStringLiteral("Ne"));
+    command(window, QXC_SAVE);
+    EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("přepsat"))) << dialogs->Texts.last().toStdString();
+    EXPECT_EQ(ReadBytes(path), QByteArray("changed again\n"));
     dialogs->ExpectButton(QStringLiteral("Ano"));
     command(window, QXC_SAVE);
-    EXPECT_EQ(ReadBytes(path), QByteArray("mine first\nsecond\nthird line\n"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("mine xfirst\nsecond\nthird line\n"));
 
     // A deleted file: the text stays and counts as unsaved.
     QFile::remove(path);
@@ -590,7 +604,7 @@ TEST_F(DiskChanges, NoticedWhenTheWindowIsActivated)
     EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("smazán")));
     EXPECT_TRUE(window->Modified);
     command(window, QXC_SAVE);
-    EXPECT_EQ(ReadBytes(path), QByteArray("mine first\nsecond\nthird line\n"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("mine xfirst\nsecond\nthird line\n"));
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,268 @@
+// Opening a large source file in the text editor plug-in, loaded into the
+// host as the program loads it.
+//
+//   build/bench/bench_bigfile [FILE]
+//       Measures, offscreen, one open of FILE (default: a generated 50 MiB
+//       C-like file, the same text as the peer editors are measured with):
+//       the time from the open command to the text being painted, memory,
+//       the time per keystroke in the middle and at the end of the text,
+//       the jump to the end and a save. Prints one line of name=value pairs.
+//   build/bench/bench_bigfile --show FILE
+//       Opens FILE in a visible editor window and keeps running, for
+//       measuring from outside the way the peers are (bench/bigfile/compare.sh).
+#include "kernel/Logging.h"
+#include "kernel/Settings.h"
+#include "plugins/PluginManagement.h"
+
+#include <QX_Types.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+
+#include <Qsci/qsciscintilla.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr qint64 kDefaultSize = 50 * 1024 * 1024;
+
+// One C translation unit, repeated with numbered names until the size is
+// reached: the text the peer editors open in their benchmark.
+const char kTemplate[] = R"(/* ---- block @N@ ------------------------------------------------------ */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+typedef struct node_@N@ {
+    int key;
+    double weight;
+    struct node_@N@ *left, *right;
+} node_@N@_t;
+
+static node_@N@_t *insert_@N@(node_@N@_t *root, int key, double weight)
+{
+    if (root == NULL) {
+        node_@N@_t *n = calloc(1, sizeof *n);
+        if (!n) { perror("calloc"); exit(EXIT_FAILURE); }
+        n->key = key;
+        n->weight = weight;
+        return n;
+    }
+    if (key < root->key)
+        root->left = insert_@N@(root->left, key, weight);
+    else if (key > root->key)
+        root->right = insert_@N@(root->right, key, weight);
+    else
+        root->weight += weight;   /* merge duplicates */
+    return root;
+}
+
+static double sum_@N@(const node_@N@_t *root)
+{
+    return root ? root->weight + sum_@N@(root->left) + sum_@N@(root->right) : 0.0;
+}
+
+int main_@N@(int argc, char **argv)
+{
+    node_@N@_t *tree = NULL;
+    char buf[256];
+    for (int i = 1; i < argc; i++) {
+        strncpy(buf, argv[i], sizeof buf - 1);
+        buf[sizeof buf - 1] = '\0';
+        tree = insert_@N@(tree, atoi(buf), (double)i * 0.5);
+    }
+    printf("block @N@: total weight %.3f\n", sum_@N@(tree));
+    return 0;
+}
+
+)";
+
+bool writeBigFile(const QString& path, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray block = QByteArray(kTemplate) + "\n";
+    qint64 total = 0;
+    for (int n = 1; total < size; ++n) {
+        QByteArray b = block;
+        b.replace("@N@", QByteArray::number(n).rightJustified(6, '0'));
+        file.write(b);
+        total += b.size();
+    }
+    return true;
+}
+
+long procStatusKb(const char* key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string name;
+    long value = -1;
+    std::string unit;
+    while (in >> name) {
+        if (name == key) {
+            in >> value;
+            return value;
+        }
+        std::getline(in, unit);
+    }
+    return -1;
+}
+
+// Runs the event loop until the widget has painted once more.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget)
+        : widget_(widget)
+    {
+        widget_->installEventFilter(this);
+    }
+    void WaitForPaint()
+    {
+        painted_ = false;
+        widget_->update();
+        while (!painted_)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        // The paint event seen by the filter has been handled by now.
+        QApplication::processEvents();
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (object == widget_ && event->type() == QEvent::Paint)
+            painted_ = true;
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+    bool painted_ = false;
+};
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void key(QWidget* target, int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, code, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, code, modifiers, text);
+    QApplication::sendEvent(target, &release);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool show = argc > 1 && std::string(argv[1]) == "--show";
+    if (!show && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Settings, registry and event log in a folder of their own.
+    QTemporaryDir home;
+    setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
+    QApplication app(argc, argv);
+    SetProgramDirectory(home.path().toStdString() + "/");
+    InitEventLog("bench_bigfile");
+    LoadSettings();
+
+    QString fileName = argc > (show ? 2 : 1) ? QString::fromLocal8Bit(argv[show ? 2 : 1]) : QString();
+    if (fileName.isEmpty()) {
+        if (show) {
+            std::fprintf(stderr, "usage: bench_bigfile --show FILE\n");
+            return 2;
+        }
+        fileName = home.filePath(QStringLiteral("big.c"));
+        if (!writeBigFile(fileName, kDefaultSize)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(fileName));
+            return 1;
+        }
+    }
+    {
+        // From the page cache, as for the peers: measure the editor, not the disk.
+        QFile warm(fileName);
+        if (warm.open(QIODevice::ReadOnly))
+            while (!warm.read(1 << 20).isEmpty()) {
+            }
+    }
+
+    TQX_Plugin plugin(QStringLiteral(QX_TEXTEDITOR_PLUGIN));
+    if (plugin.Load() != TQX_Plugin::LoadOk) {
+        std::fprintf(stderr, "cannot load %s\n", QX_TEXTEDITOR_PLUGIN);
+        return 1;
+    }
+    TQX_PluginEntry* entry = plugin.GetEntry(0);
+
+    const long rssBefore = procStatusKb("VmRSS:");
+    QElapsedTimer clock;
+    clock.start();
+    TQX_PluginWindow* window = entry->Launch(fileName);
+    if (!window || window->FileName.isEmpty()) {
+        std::fprintf(stderr, "the editor did not open %s\n", qPrintable(fileName));
+        return 1;
+    }
+    auto* editor = window->findChild<QsciScintilla*>(QStringLiteral("editor"));
+    PaintWatch watch(editor->viewport());
+    window->resize(1000, 800);
+    window->show();
+    const qint64 loadMs = clock.elapsed();
+    watch.WaitForPaint();
+    const qint64 openMs = clock.elapsed();
+    if (show)
+        return app.exec();
+
+    const long rssOpen = procStatusKb("VmRSS:");
+    const int lines = editor->lines();
+
+    // Keystrokes with the repaint they cause, in the middle and at the end.
+    auto typing = [&](int line) {
+        editor->setCursorPosition(line, 0);
+        watch.WaitForPaint();
+        std::vector<double> times;
+        for (int i = 0; i < 40; ++i) {
+            QElapsedTimer t;
+            t.start();
+            if (i % 10 == 9)
+                key(editor, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+            else
+                key(editor, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+            watch.WaitForPaint();
+            times.push_back(t.nsecsElapsed() / 1e6);
+        }
+        return times;
+    };
+    const std::vector<double> middle = typing(lines / 2);
+    clock.restart();
+    key(editor, Qt::Key_End, Qt::ControlModifier);
+    watch.WaitForPaint();
+    const qint64 endMs = clock.elapsed();
+    const std::vector<double> atEnd = typing(editor->lines() - 1);
+    std::vector<double> all = middle;
+    all.insert(all.end(), atEnd.begin(), atEnd.end());
+
+    clock.restart();
+    window->Command(QXC_SAVE, nullptr);
+    const qint64 saveMs = clock.elapsed();
+    const bool saved = !window->Modified;
+
+    std::printf("bigfile bytes=%lld lines=%d load_ms=%lld open_ms=%lld rss_kb=%ld rss_added_kb=%ld hwm_kb=%ld "
+                "key_median_ms=%.2f key_max_ms=%.2f key_end_median_ms=%.2f ctrl_end_ms=%lld save_ms=%lld saved=%d\n",
+        static_cast<long long>(QFile(fileName).size()), lines, static_cast<long long>(loadMs),
+        static_cast<long long>(openMs), rssOpen, rssOpen - rssBefore, procStatusKb("VmHWM:"), median(all),
+        *std::max_element(all.begin(), all.end()), median(atEnd), static_cast<long long>(endMs),
+        static_cast<long long>(saveMs), saved ? 1 : 0);
+    delete window;
+    return saved ? 0 : 1;
+}
