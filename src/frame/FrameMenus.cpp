@@ -340,7 +340,7 @@ QToolBar* TFrameWindowForm::addFrameToolbar(const char* name, const char* captio
     return bar;
 }
 
-QToolButton* TFrameWindowForm::addToolbarButton(QToolBar* bar, FrameAction id, QMenu* dropdown, bool arrowOnly)
+QToolButton* TFrameWindowForm::addToolbarButton(QToolBar* bar, FrameAction id, QMenu* dropdown)
 {
     auto* button = new TSplitButton(bar);
     const TFrameActionDef& def = FrameActionDef(id);
@@ -351,7 +351,7 @@ QToolButton* TFrameWindowForm::addToolbarButton(QToolBar* bar, FrameAction id, Q
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     if (dropdown) {
         button->setMenu(dropdown);
-        button->setPopupMode(arrowOnly ? QToolButton::InstantPopup : QToolButton::MenuButtonPopup);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
     }
     QAction* holder = bar->addWidget(button);
     button->setProperty("qxHolder", QVariant::fromValue(holder));
@@ -402,50 +402,42 @@ void TFrameWindowForm::showCustomizeToolbarMenu(QToolBar* bar, QToolButton* send
 
 void TFrameWindowForm::createToolbars()
 {
+    // One row per button, left to right: the action and the menu its arrow
+    // opens; kSep is a separator. Every toolbar ends with its customize button.
+    struct Button {
+        int action;
+        QMenu* dropdown = nullptr;
+    };
+    auto build = [this](QToolBar* bar, std::initializer_list<Button> buttons) {
+        for (const Button& b : buttons) {
+            if (b.action == kSep)
+                bar->addSeparator();
+            else
+                addToolbarButton(bar, FrameAction(b.action), b.dropdown);
+        }
+    };
     const auto top = Qt::TopToolBarArea;
-
-    QToolBar* file = addFrameToolbar("FileToolbar", "Soubor", top, false);
-    addToolbarButton(file, A::FileNew, newDocumentSubmenu_);
-    addToolbarButton(file, A::FileOpen);
-    addToolbarButton(file, A::FileSave);
-    addToolbarButton(file, A::FileSaveAll);
-    file->addSeparator();
-    addToolbarButton(file, A::FilePrint);
-    file->addSeparator();
-    addToolbarButton(file, A::FileProperties);
-    addCustomizeButton(file);
-
-    QToolBar* notepad = addFrameToolbar("NotepadToolbar", "Poznámky", top, false);
-    addToolbarButton(notepad, A::ViewNotepad, notepadSubmenu_);
-    addCustomizeButton(notepad);
-
-    QToolBar* edit = addFrameToolbar("EditToolbar", "Úpravy", top, false);
-    addToolbarButton(edit, A::EditCut);
-    addToolbarButton(edit, A::EditCopy);
-    addToolbarButton(edit, A::EditPaste);
-    edit->addSeparator();
     undoListMenu_ = new QMenu(this);
+
+    build(addFrameToolbar("FileToolbar", "Soubor", top, false),
+        {{item(A::FileNew), newDocumentSubmenu_}, {item(A::FileOpen)}, {item(A::FileSave)}, {item(A::FileSaveAll)},
+            {kSep}, {item(A::FilePrint)}, {kSep}, {item(A::FileProperties)}});
+    build(addFrameToolbar("NotepadToolbar", "Poznámky", top, false), {{item(A::ViewNotepad), notepadSubmenu_}});
+    QToolBar* edit = addFrameToolbar("EditToolbar", "Úpravy", top, false);
+    build(edit, {{item(A::EditCut)}, {item(A::EditCopy)}, {item(A::EditPaste)}, {kSep},
+                    {item(A::EditUndo), undoListMenu_}, {item(A::EditRedo), undoListMenu_}, {kSep},
+                    {item(A::EditFind)}, {item(A::EditReplace)}});
+    // The undo and redo arrows open the step lists instead of a menu.
     for (bool undo : {true, false}) {
         auto* button = static_cast<TSplitButton*>(
-            addToolbarButton(edit, undo ? A::EditUndo : A::EditRedo, undoListMenu_));
+            findChild<QToolButton*>(undo ? QStringLiteral("ToolbarButtonEditUndo") : QStringLiteral("ToolbarButtonEditRedo")));
         button->OnArrow = [this, undo] { ShowUndoRedoList(undo); };
     }
-    edit->addSeparator();
-    addToolbarButton(edit, A::EditFind);
-    addToolbarButton(edit, A::EditReplace);
-    addCustomizeButton(edit);
-
     QToolBar* project = addFrameToolbar("ProjectToolbar", "Projekt", top, false);
-    addToolbarButton(project, A::ProjectNew);
-    addToolbarButton(project, A::ProjectOpen, openProjectSubmenu_);
-    addToolbarButton(project, A::ProjectSave);
-    addToolbarButton(project, A::ProjectSetup);
-    project->addSeparator();
-    addToolbarButton(project, A::ProjectNewWorkspace);
-    addToolbarButton(project, A::ProjectOpenWorkspace, openWorkspaceSubmenu_);
-    addToolbarButton(project, A::ProjectSaveWorkspace);
-    addToolbarButton(project, A::ProjectDeleteWorkspace);
-    project->addSeparator();
+    build(project, {{item(A::ProjectNew)}, {item(A::ProjectOpen), openProjectSubmenu_}, {item(A::ProjectSave)},
+                       {item(A::ProjectSetup)}, {kSep}, {item(A::ProjectNewWorkspace)},
+                       {item(A::ProjectOpenWorkspace), openWorkspaceSubmenu_}, {item(A::ProjectSaveWorkspace)},
+                       {item(A::ProjectDeleteWorkspace)}, {kSep}});
     {
         // A button that only opens the project documents list.
         auto* button = new QToolButton(project);
@@ -460,44 +452,19 @@ void TFrameWindowForm::createToolbars()
         button->setProperty("qxHolder", QVariant::fromValue(holder));
         toolbarButtons_.push_back(button);
     }
-    addCustomizeButton(project);
-
-    QToolBar* bookmarks = addFrameToolbar("BookmarksToolbar", "Záložky", top, true);
-    addToolbarButton(bookmarks, A::EditToggleBookmark);
-    addToolbarButton(bookmarks, A::EditNextBookmark);
-    addToolbarButton(bookmarks, A::EditPrevBookmark);
-    addToolbarButton(bookmarks, A::EditRemoveAllBookmarks);
-    addCustomizeButton(bookmarks);
-
-    QToolBar* window = addFrameToolbar("WindowToolbar", "Okno", top, false);
-    addToolbarButton(window, A::WindowNext);
-    addToolbarButton(window, A::WindowPrevious);
-    window->addSeparator();
-    addToolbarButton(window, A::WindowCascade);
-    addToolbarButton(window, A::WindowArrange);
-    addToolbarButton(window, A::WindowArrangeV);
-    addToolbarButton(window, A::WindowArrangeIcons);
-    addCustomizeButton(window);
-
-    QToolBar* docs = addFrameToolbar("DocsCtrlToolbar", "Dokumenty", top, false);
-    addToolbarButton(docs, A::DocsAddCurrFile);
-    addToolbarButton(docs, A::DocsAddFile);
-    addToolbarButton(docs, A::DocsArrange);
-    addToolbarButton(docs, A::DocsClear);
-    docs->addSeparator();
-    addToolbarButton(docs, A::DocsCustomize);
-    addCustomizeButton(docs);
-
-    QToolBar* script = addFrameToolbar("ScriptToolbar", "Skripty", top, false);
-    addToolbarButton(script, A::ScriptExecute, scriptSubmenu_);
-    addToolbarButton(script, A::ScriptExecuteProc, scriptSubmenu_);
-    script->addSeparator();
-    addToolbarButton(script, A::ScriptOpenExecute);
-    addToolbarButton(script, A::ScriptOpenExecuteProc);
-    script->addSeparator();
-    addToolbarButton(script, A::ScriptNew);
-    addToolbarButton(script, A::ScriptOpen, scriptSubmenu_);
-    addCustomizeButton(script);
+    build(addFrameToolbar("BookmarksToolbar", "Záložky", top, true),
+        {{item(A::EditToggleBookmark)}, {item(A::EditNextBookmark)}, {item(A::EditPrevBookmark)},
+            {item(A::EditRemoveAllBookmarks)}});
+    build(addFrameToolbar("WindowToolbar", "Okno", top, false),
+        {{item(A::WindowNext)}, {item(A::WindowPrevious)}, {kSep}, {item(A::WindowCascade)}, {item(A::WindowArrange)},
+            {item(A::WindowArrangeV)}, {item(A::WindowArrangeIcons)}});
+    build(addFrameToolbar("DocsCtrlToolbar", "Dokumenty", top, false),
+        {{item(A::DocsAddCurrFile)}, {item(A::DocsAddFile)}, {item(A::DocsArrange)}, {item(A::DocsClear)}, {kSep},
+            {item(A::DocsCustomize)}});
+    build(addFrameToolbar("ScriptToolbar", "Skripty", top, false),
+        {{item(A::ScriptExecute), scriptSubmenu_}, {item(A::ScriptExecuteProc), scriptSubmenu_}, {kSep},
+            {item(A::ScriptOpenExecute)}, {item(A::ScriptOpenExecuteProc)}, {kSep}, {item(A::ScriptNew)},
+            {item(A::ScriptOpen), scriptSubmenu_}});
 
     QToolBar* format = addFrameToolbar("FormatToolbar", "Formát", top, true);
     format->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
@@ -518,23 +485,14 @@ void TFrameWindowForm::createToolbars()
         gap->setFixedWidth(6);
         format->addWidget(gap);
     }
-    format->addSeparator();
-    for (A id : {A::FormatBold, A::FormatItalic, A::FormatUnderline})
-        addToolbarButton(format, id);
-    format->addSeparator();
-    for (A id : {A::FormatLeftAlign, A::FormatCenterAlign, A::FormatRightAlign, A::FormatNoAlign})
-        addToolbarButton(format, id);
-    format->addSeparator();
-    for (A id : {A::FormatNumBullets, A::FormatBullets, A::FormatDecIndent, A::FormatIncIndent})
-        addToolbarButton(format, id);
-    format->addSeparator();
-    addToolbarButton(format, A::FormatBgColor);
-    addToolbarButton(format, A::FormatTextColor);
-    addCustomizeButton(format);
+    build(format, {{kSep}, {item(A::FormatBold)}, {item(A::FormatItalic)}, {item(A::FormatUnderline)}, {kSep},
+                      {item(A::FormatLeftAlign)}, {item(A::FormatCenterAlign)}, {item(A::FormatRightAlign)},
+                      {item(A::FormatNoAlign)}, {kSep}, {item(A::FormatNumBullets)}, {item(A::FormatBullets)},
+                      {item(A::FormatDecIndent)}, {item(A::FormatIncIndent)}, {kSep}, {item(A::FormatBgColor)},
+                      {item(A::FormatTextColor)}});
     format->hide();
 
-    // Component order: file, edit, notepad, window, format, project,
-    // bookmarks, documents, script (the order other parts walk them in).
+    // The frame's component order, in which other parts walk the toolbars.
     const char* const order[] = {"FileToolbar", "EditToolbar", "NotepadToolbar", "WindowToolbar", "FormatToolbar",
         "ProjectToolbar", "BookmarksToolbar", "DocsCtrlToolbar", "ScriptToolbar"};
     std::vector<QToolBar*> sorted;
@@ -543,6 +501,8 @@ void TFrameWindowForm::createToolbars()
             if (bar->objectName() == QLatin1String(name))
                 sorted.push_back(bar);
     toolbars_ = sorted;
+    for (QToolBar* bar : toolbars_)
+        addCustomizeButton(bar);
 }
 
 QToolBar* TFrameWindowForm::ToolbarByNumber(int number) const

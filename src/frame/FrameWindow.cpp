@@ -25,6 +25,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -46,6 +47,9 @@ QTimer* oneShot(QObject* owner, const char* name, int interval)
     timer->setObjectName(QLatin1String(name));
     timer->setSingleShot(true);
     timer->setInterval(interval);
+    // Ticks when due, not up to 5 % later: the message and progress times are
+    // user-visible.
+    timer->setTimerType(Qt::PreciseTimer);
     return timer;
 }
 
@@ -356,10 +360,15 @@ void TFrameWindowForm::AttachDocumentWindow(TQX_PluginWindow* window)
     }
     QMdiSubWindow* active = mdiArea_->activeSubWindow();
     const bool maximized = active && active->isMaximized();
+    const int earlier = int(mdiArea_->subWindowList().size());
     mdiArea_->addSubWindow(sub);
-    // A document gets room to work in, whatever its own size hint says.
+    // A document gets room to work in, whatever its own size hint says, and
+    // new windows cascade from the top-left corner so that none hides another.
     const QSize area = mdiArea_->viewport()->size();
-    sub->resize(sub->size().expandedTo(QSize(area.width() * 3 / 5, area.height() * 3 / 5)).boundedTo(area));
+    sub->resize(sub->size().expandedTo(QSize(area.width() * 2 / 3, area.height() * 2 / 3)).boundedTo(area));
+    const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub) + 4;
+    const int room = std::max(1, std::min(area.width() - sub->width(), area.height() - sub->height()) / step + 1);
+    sub->move(QPoint(step, step) * (earlier % room));
     connect(sub, &QMdiSubWindow::windowStateChanged, this, [this] { RequestToolbarUpdate(); });
     if (maximized)
         sub->showMaximized();

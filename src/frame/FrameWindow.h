@@ -228,7 +228,7 @@ private:
     void addActionItems(QMenu* menu, std::initializer_list<int> items);
     void createToolbars();
     QToolBar* addFrameToolbar(const char* name, const char* caption, Qt::ToolBarArea area, bool lineBreak);
-    QToolButton* addToolbarButton(QToolBar* bar, FrameAction id, QMenu* dropdown = nullptr, bool arrowOnly = false);
+    QToolButton* addToolbarButton(QToolBar* bar, FrameAction id, QMenu* dropdown = nullptr);
     void addCustomizeButton(QToolBar* bar);
     void showCustomizeToolbarMenu(QToolBar* bar, QToolButton* sender);
     QMenu* addListSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint,
