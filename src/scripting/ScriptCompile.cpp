@@ -76,6 +76,7 @@ NameKind Engine::FindName(int32_t id, VarBase& var, int& routine) const {
         var.resolve = s.resolve;
         var.type = s.type;
         var.elem = s.elem;
+        var.elemKnown = s.elemKnown;
         return NameKind::Local;
     }
     auto& self = const_cast<Engine&>(*this);
@@ -103,9 +104,8 @@ NameKind Engine::FindName(int32_t id, VarBase& var, int& routine) const {
 
 // Cached translations -------------------------------------------------------------
 
-Stmt* Engine::StmtAt(int32_t t) {
+Stmt* Engine::StmtSlow(int32_t t) {
     TokCache& c = cache_[static_cast<size_t>(t)];
-    if (c.stmt && c.stmtCtx == ctx_->id) return c.stmt;
     const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(t)) << 32) | static_cast<uint32_t>(ctx_->id);
     auto it = stmtMap_.find(key);
     Stmt* s;

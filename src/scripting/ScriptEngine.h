@@ -28,6 +28,7 @@ namespace qx::detail {
 
 struct Expr;
 struct CallSite;
+struct Plan;
 
 // A stack of T whose blocks never move once handed out (frames refer to the
 // cells of their callers while further frames are pushed).
@@ -80,6 +81,7 @@ struct VarBase {
     bool resolve = false;            // the slot holds a reference
     uint16_t type = vtNone;          // declared type
     uint16_t elem = vtNone;          // declared element type of an ARRAY
+    bool elemKnown = true;           // false for ARRAY parameters (the caller's arrays)
 };
 
 // A variable with its index suffixes: Name[e1][e2]...
@@ -128,6 +130,11 @@ struct Expr {
     bool single = false;         // the list reduces to one operand
     bool fails = false;          // always stops with an error once reached
     bool pure = true;
+    // Typed translations by destination type, made at first evaluation
+    // (ScriptPlan.cpp); a destination type without one uses cells.
+    mutable uint16_t planDest[1] = {0xFFFF};
+    mutable std::unique_ptr<Plan> plans[1];
+    mutable std::vector<std::pair<uint16_t, std::unique_ptr<Plan>>> otherPlans;  // never freed while in use
 };
 
 struct Arg {
@@ -234,6 +241,7 @@ struct Slot {
     int32_t name = -1;      // name id
     uint16_t type = vtNone;
     uint16_t elem = vtNone;
+    bool elemKnown = true;
     bool resolve = false;
 };
 
@@ -258,9 +266,42 @@ struct RoutineInfo {
     int32_t stmtTok = 0;            // the body statement after the variable section
     std::vector<int> arrayParams;   // parameters of type ARRAY
     std::unordered_map<uint64_t, Context*> contexts;  // by (run mode, shape)
+    Context* plainCall = nullptr;   // the context of calls without arrays of arrays
 };
 
 enum class SeqMode : uint8_t { Block, Statement, Repeat };
+
+// Typed translations ("plans") of expressions whose values are numbers,
+// BOOLEAN or CHAR and whose types are known: operands load into registers,
+// the operator steps run in the walker's order on int32 views or long double
+// values, and the result is stored by the destination's type. Every check
+// that the cells would make happens here too, with the same code and token.
+union Reg {
+    int32_t i;       // integer view (ValueAsInteger), BOOLEAN 0/1, CHAR code
+    long double x;   // real value (ValueAsReal)
+};
+
+// One instruction of a plan; registers are numbered like the operands.
+struct PlanIns {
+    uint16_t op = 0;          // PlanOp (ScriptPlan.cpp)
+    uint16_t type = vtNone;   // the value's type: loads check it, integer results are cut to it, real ones rounded
+    int32_t a = 0, b = 0;     // registers
+    Reg value{};              // constants
+    TQXVariant* cell = nullptr;
+    int32_t slot = -1;
+    const Operand* src = nullptr;  // the operand loaded (error positions, accesses, calls)
+    const Plan* sub = nullptr;     // a parenthesised expression
+};
+
+struct Plan {
+    std::vector<PlanIns> code;
+    std::vector<std::unique_ptr<Plan>> subs;
+    uint16_t resultType = vtNone;  // type of the value the plan yields in register 0
+    uint16_t destType = vtNone;    // made for this destination type (vtReference: untyped)
+    int32_t endTok = 0;            // operator failures are raised here
+    int32_t registers = 0;
+};
+constexpr size_t kMaxPlanRegisters = 32;
 
 class Engine {
 public:
@@ -273,6 +314,7 @@ public:
     bool IsNameInUse(const std::string& upperName, const std::vector<int32_t>* localNames, const TVariableManager* locals) const;
 
     uint16_t lastError_ = 0;
+    const std::atomic<bool>* interrupt_ = nullptr;
     int32_t lastPos_ = -1;
     std::vector<std::string> units_;
     TRoutineList scripts_;
@@ -298,8 +340,17 @@ private:
         return -1;
     }
     void FailAt(uint16_t code, int32_t pos);
-    bool Hook(int32_t tok);
-    bool StackLow();
+    bool Hook(int32_t tok) {
+        if (interrupt_ && interrupt_->load(std::memory_order_relaxed)) return Fail(seInterrupted, tok);
+        return !hasStatementHook_ || CallHook(tok);
+    }
+    bool CallHook(int32_t tok);
+    // Whether the native stack is close to its end (or, where it cannot be
+    // measured, the engine's recursion is deep).
+    bool StackLow() const {
+        if (stackLimit_) return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < stackLimit_;
+        return depth_ > 2000;
+    }
     void BeginRun();
 
     // Loading
@@ -307,13 +358,21 @@ private:
     bool ReadUses(int32_t& t);
     bool ReadVarSection(int32_t& t, TVariableManager* target, std::vector<Slot>* frame);
     bool ReadRoutine(int32_t& t, bool isFunction);
-    int32_t SkipStatement(int32_t t);
+    int32_t SkipStatement(int32_t t) {
+        const int32_t cached = cache_[static_cast<size_t>(t)].skip;
+        return cached >= 0 ? cached : SkipSlow(t);
+    }
+    int32_t SkipSlow(int32_t t);
     int32_t SkipBlock(int32_t t);
     int32_t SkipUncached(int32_t t, uint16_t& code, int32_t& errTok);
     int32_t SkipBlockUncached(int32_t t, uint16_t& code, int32_t& errTok);
 
     // Translation
-    Stmt* StmtAt(int32_t t);
+    Stmt* StmtAt(int32_t t) {
+        const TokCache& c = cache_[static_cast<size_t>(t)];
+        return c.stmt && c.stmtCtx == ctx_->id ? c.stmt : StmtSlow(t);
+    }
+    Stmt* StmtSlow(int32_t t);
     Expr* ExprAt(int32_t t, TQXTokenCode stop);
     std::unique_ptr<Stmt> CompileStmt(int32_t t);
     std::unique_ptr<Expr> CompileExpr(int32_t t, TQXTokenCode stop);
@@ -322,11 +381,27 @@ private:
     void CompileCall(int32_t nameTok, bool script, int routine, CallSite& cs);
     void Schedule(Expr& e, const std::vector<TQXOperator>& ops, bool dangling);
     RoutineInfo& Prepare(int routine);
+    RoutineInfo& Routine(int routine) {
+        RoutineInfo& ri = routines_[static_cast<size_t>(routine)];
+        return ri.prepared ? ri : Prepare(routine);
+    }
     Context* ContextFor(int routine, bool runProc, uint32_t shape);
 
     // Execution
     int32_t RunSeq(int32_t t, SeqMode mode);
-    int32_t RunStmt(int32_t t) { return RunSeq(t, Code(t) == tcBegin ? SeqMode::Block : SeqMode::Statement); }
+    // One statement (after THEN, ELSE, DO, a CASE value, or a routine body):
+    // a block, or a sequence in statement mode, which is mostly one statement.
+    int32_t RunStmt(int32_t t) {
+        const TQXTokenCode c = Code(t);
+        if (c == tcBegin) return RunSeq(t, SeqMode::Block);
+        if ((c == tcName || c == tcIf) && !StackLow()) {
+            t = Exec(StmtAt(t));
+            if (t < 0) return -1;
+            const TQXTokenCode e = Code(t);
+            if (e == tcSemicolon || e == tcEnd || e == tcElse || e == tcUntil) return t;
+        }
+        return RunSeq(t, SeqMode::Statement);
+    }
     int32_t Exec(Stmt* s);
     int32_t ExecAssign(AssignStmt* s);
     int32_t ExecIf(IfStmt* s);
@@ -334,7 +409,34 @@ private:
     int32_t ExecFor(ForStmt* s);
     int32_t ExecWhile(WhileStmt* s);
     int32_t ExecRepeat(RepeatStmt* s);
-    bool Eval(const Expr& e, TQXVariant* dest);
+    bool Eval(const Expr& e, TQXVariant* dest) {
+        TQXVariant* d = dest->VType == vtReference ? ResolveValue(dest) : dest;
+        if (const Plan* p = PlanFor(e, d->VType)) {
+            Reg r;
+            return RunPlan(*p, r) && StorePlan(*p, d, r);
+        }
+        return EvalCells(e, d);
+    }
+    bool EvalCells(const Expr& e, TQXVariant* d);
+    // A condition: 1 true, 0 false, -1 after an error.
+    int EvalCondition(const Expr& e) {
+        if (const Plan* p = PlanFor(e, vtBoolean)) {
+            Reg r;
+            if (!RunPlan(*p, r)) return -1;
+            return r.i != 0;
+        }
+        return EvalConditionCells(e);
+    }
+    int EvalConditionCells(const Expr& e);
+    // An index into a new LONGINT.
+    bool EvalIndex(const Expr& e, int32_t& index);
+    const Plan* PlanFor(const Expr& e, uint16_t destType) {
+        return e.planDest[0] == destType ? e.plans[0].get() : PlanSlow(e, destType);
+    }
+    const Plan* PlanSlow(const Expr& e, uint16_t destType);
+    std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType);
+    bool RunPlan(const Plan& p, Reg& result);
+    bool StorePlan(const Plan& p, TQXVariant* d, const Reg& r);
     bool EvalOperand(const Operand& o, TQXVariant* out, uint16_t destType);
     TQXVariant* Base(const VarBase& v) const {
         if (!v.local) return v.global;

@@ -57,43 +57,62 @@ Temps::~Temps() {
 
 // Statement sequences ----------------------------------------------------------------
 
+namespace {
+
+// What a token does where a statement may start.
+enum SeqClass : uint8_t { scStatement, scSemicolon, scEnd, scBegin, scElse, scUntil, scOther };
+
+struct SeqClasses {
+    uint8_t of[256];
+    SeqClasses() {
+        for (uint8_t& c : of) c = scOther;
+        for (int c : {tcName, tcIf, tcCase, tcFor, tcWhile, tcRepeat}) of[c] = scStatement;
+        of[tcSemicolon] = scSemicolon;
+        of[tcEnd] = scEnd;
+        of[tcBegin] = scBegin;
+        of[tcElse] = scElse;
+        of[tcUntil] = scUntil;
+    }
+};
+const SeqClasses kSeq;
+
+}  // namespace
+
+// Tested in the order of their frequency: a chain of predictable branches
+// rather than one jump table.
 int32_t Engine::RunSeq(int32_t t, SeqMode mode) {
     DepthGuard dg(depth_);
     if (StackLow()) return Stop(seStackOverflow, t);
     if (mode == SeqMode::Block) t = Next(t);
     for (;;) {
         const TQXTokenCode c = Code(t);
-        switch (c) {
-        case tcName: case tcIf: case tcCase: case tcFor: case tcWhile: case tcRepeat:
+        const uint8_t k = kSeq.of[c];
+        if (k == scStatement) {
             t = Exec(StmtAt(t));
             if (t < 0) return -1;
-            break;
-        case tcBegin:
-            t = RunSeq(t, SeqMode::Block);
-            if (t < 0) return -1;
-            break;
-        case tcSemicolon:
+        } else if (k == scSemicolon) {
             if (mode == SeqMode::Statement) return t;
             t = Next(t);
-            break;
-        case tcElse:
+        } else if (k == scEnd) {
+            return mode == SeqMode::Block ? Next(t) : t;
+        } else if (k == scBegin) {
+            t = RunSeq(t, SeqMode::Block);
+            if (t < 0) return -1;
+        } else if (k == scElse) {
             if (mode == SeqMode::Block) return Stop(seBadStatement, t);
             return t;
-        case tcEnd:
-            return mode == SeqMode::Block ? Next(t) : t;
-        case tcUntil:
+        } else if (k == scUntil) {
             return t;
-        case tcEof:
-            Fail(seUnexpectedEnd, t);
-            return -1;
-        default:
-            Fail(IsErrorToken(c) ? ErrorTokenCode(c) : uint16_t(seBadStatement), t);
-            return -1;
+        } else if (c == tcEof) {
+            return Stop(seUnexpectedEnd, t);
+        } else {
+            return Stop(IsErrorToken(c) ? ErrorTokenCode(c) : uint16_t(seBadStatement), t);
         }
     }
 }
 
 int32_t Engine::Exec(Stmt* s) {
+    if (s->kind == StmtKind::Assign) return ExecAssign(static_cast<AssignStmt*>(s));
     switch (s->kind) {
     case StmtKind::Assign: return ExecAssign(static_cast<AssignStmt*>(s));
     case StmtKind::Call: {
@@ -126,8 +145,9 @@ int32_t Engine::ExecAssign(AssignStmt* s) {
         if (!AppendInPlace(s, base)) return -1;
         return s->expr->endTok;
     }
-    TQXVariant* cell = Access(s->var);
+    TQXVariant* cell = s->var.indexes.empty() && s->var.missingTok < 0 && base->VType != vtArray ? base : Access(s->var);
     if (!cell) return -1;
+    if (cell == base) HoldValue(cell);
     if (s->err13Tok >= 0) {
         ReleaseValue(cell);
         Fail(seAssignmentExpected, s->err13Tok);
@@ -164,13 +184,8 @@ bool Engine::AppendInPlace(AssignStmt* s, TQXVariant* target) {
 
 int32_t Engine::ExecIf(IfStmt* s) {
     if (!Hook(s->tok)) return -1;
-    bool value;
-    {
-        Temps c(*this, 1);
-        InitCell(c[0], vtBoolean);
-        if (!Eval(*s->cond, c[0])) return -1;
-        value = c[0]->V.Boolean != 0;
-    }
+    const int value = EvalCondition(*s->cond);
+    if (value < 0) return -1;
     if (s->err20Tok >= 0) return Stop(seThenExpected, s->err20Tok);
     if (value) {
         int32_t e = RunStmt(s->thenTok);
@@ -252,7 +267,12 @@ int32_t Engine::ExecFor(ForStmt* s) {
             v->SetReadOnly(false);
             return -1;
         }
-        StoreInteger(v, static_cast<int32_t>(i));
+        switch (v->VType) {  // the control variable is of an integer type
+        case vtByte: v->V.Byte = static_cast<uint8_t>(i); break;
+        case vtShortInt: v->V.ShortInt = static_cast<int8_t>(i); break;
+        case vtWord: v->V.Word = static_cast<uint16_t>(i); break;
+        default: v->V.Long = static_cast<int32_t>(i); break;
+        }
         if (RunStmt(body) < 0) {
             v->SetReadOnly(false);
             return -1;
@@ -263,37 +283,36 @@ int32_t Engine::ExecFor(ForStmt* s) {
 }
 
 int32_t Engine::ExecWhile(WhileStmt* s) {
-    Temps c(*this, 1);
-    InitCell(c[0], vtBoolean);
-    if (!Eval(*s->cond, c[0])) return -1;
+    int value = EvalCondition(*s->cond);
+    if (value < 0) return -1;
     if (s->err24Tok >= 0) return Stop(seDoExpected, s->err24Tok);
     for (;;) {
-        if (!c[0]->V.Boolean) return SkipStatement(s->bodyTok);
+        if (!value) return SkipStatement(s->bodyTok);
         if (!Hook(s->bodyTok)) return -1;
         if (RunStmt(s->bodyTok) < 0) return -1;
-        if (!Eval(*s->cond, c[0])) return -1;
+        value = EvalCondition(*s->cond);
+        if (value < 0) return -1;
     }
 }
 
 int32_t Engine::ExecRepeat(RepeatStmt* s) {
-    Temps c(*this, 1);
-    InitCell(c[0], vtBoolean);
     for (;;) {
         if (!Hook(s->bodyTok)) return -1;
         const int32_t e = RunSeq(s->bodyTok, SeqMode::Repeat);
         if (e < 0) return -1;
         if (Code(e) != tcUntil) return Stop(seSyntaxError, e);
         Expr* cond = ExprAt(Next(e), tcDo);
-        if (!Eval(*cond, c[0])) return -1;
-        if (c[0]->V.Boolean) return cond->endTok;
+        const int value = EvalCondition(*cond);
+        if (value < 0) return -1;
+        if (value) return cond->endTok;
     }
 }
 
 // Expressions ------------------------------------------------------------------------
 
-bool Engine::Eval(const Expr& e, TQXVariant* dest) {
+// The expression on operand cells, as the walker evaluates it.
+bool Engine::EvalCells(const Expr& e, TQXVariant* d) {
     DepthGuard dg(depth_);
-    TQXVariant* d = ResolveValue(dest);
     uint16_t dt = d->VType;
     const size_t n = e.operands.size();
     if (StackLow()) return Fail(seStackOverflow, n ? e.operands[0].tok : e.endTok);
@@ -386,14 +405,9 @@ TQXVariant* Engine::Access(const VarAccess& va) {
             return nullptr;
         }
         int32_t index;
-        {
-            Temps it(*this, 1);
-            InitCell(it[0], vtLongInt);
-            if (!Eval(*ix.expr, it[0])) {
-                ReleaseValue(c);
-                return nullptr;
-            }
-            index = it[0]->V.Long;
+        if (!EvalIndex(*ix.expr, index)) {
+            ReleaseValue(c);
+            return nullptr;
         }
         if (ix.err30Tok >= 0) {
             ReleaseValue(c);
@@ -541,53 +555,98 @@ bool Engine::CallBuiltin(const CallSite& cs, TQXVariant* result) {
     return true;
 }
 
+namespace {
+
+// Cells of small frames live in the calling function's own stack frame.
+constexpr size_t kInlineCells = 4;
+constexpr size_t kInlineSlots = 8;
+
+struct InlineCells {
+    alignas(TQXVariant) unsigned char bytes[kInlineCells * sizeof(TQXVariant)];
+    size_t count = 0;
+    TQXVariant* Make(size_t n) {
+        TQXVariant* c = reinterpret_cast<TQXVariant*>(bytes);
+        for (; count < n; ++count) new (c + count) TQXVariant();
+        return c;
+    }
+    ~InlineCells() {
+        TQXVariant* c = reinterpret_cast<TQXVariant*>(bytes);
+        for (size_t i = 0; i < count; ++i) c[i].~TQXVariant();
+    }
+};
+
+}  // namespace
+
 bool Engine::CallScript(const CallSite& cs, TQXVariant* result) {
     DepthGuard dg(depth_);
     if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
+    RoutineInfo& ri = Routine(cs.routine);
     const size_t np = cs.args.size();
-    Temps params(*this, np ? np : 1);
+    const size_t nl = static_cast<size_t>(ri.locals);
+    const size_t ncells = np + nl;
+    InlineCells inlineCells;
+    std::unique_ptr<Temps> stackCells;
+    TQXVariant* cells;
+    if (ncells <= kInlineCells) {
+        cells = inlineCells.Make(ncells);
+    } else {
+        stackCells = std::make_unique<Temps>(*this, ncells);
+        cells = (*stackCells)[0];
+    }
     for (size_t i = 0; i < np; ++i) {
         const Arg& a = cs.args[i];
         if (a.isVar) {
             TQXVariant* target = VarArgument(a);
             if (!target) return false;
-            BindReference(params[i], target);
+            BindReference(cells + i, target);
             ReleaseValue(target);
         } else {
-            InitCell(params[i], a.type);
-            if (!Eval(*a.expr, params[i])) return false;
+            InitCell(cells + i, a.type);
+            if (!Eval(*a.expr, cells + i)) return false;
         }
         if (a.sepErr) return Fail(a.sepErr, a.sepTok);
     }
     if (cs.fails) return false;
-    RoutineInfo& ri = Prepare(cs.routine);
     if (cs.resultType != 0) InitCell(result, ResultCellType(cs.resultType));
     if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
 
     const size_t nslots = ri.frame.size();
-    auto slotMark = slots_.GetMark();
+    TQXVariant* inlineSlots[kInlineSlots];
+    TQXVariant** frame = inlineSlots;
     struct SlotScope {
         BlockStack<TQXVariant*, 1024>& stack;
         BlockStack<TQXVariant*, 1024>::Mark mark;
-        ~SlotScope() { stack.Reset(mark); }
-    } slotScope{slots_, slotMark};
-    TQXVariant** frame = slots_.Push(nslots ? nslots : 1);
-    for (size_t i = 0; i < np; ++i) frame[i] = params[i];
+        bool used;
+        ~SlotScope() {
+            if (used) stack.Reset(mark);
+        }
+    } slotScope{slots_, slots_.GetMark(), nslots > kInlineSlots};
+    if (slotScope.used) frame = slots_.Push(nslots);
+    for (size_t i = 0; i < np; ++i) frame[i] = cells + i;
     if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
     const size_t firstLocal = static_cast<size_t>(ri.params) + (ri.resultSlot >= 0 ? 1 : 0);
-    Temps locals(*this, ri.locals ? static_cast<size_t>(ri.locals) : 1);
-    for (int k = 0; k < ri.locals; ++k) {
-        const Slot& s = ri.frame[firstLocal + static_cast<size_t>(k)];
-        InitCell(locals[static_cast<size_t>(k)], s.type, s.elem);
-        frame[firstLocal + static_cast<size_t>(k)] = locals[static_cast<size_t>(k)];
+    for (size_t k = 0; k < nl; ++k) {
+        const Slot& s = ri.frame[firstLocal + k];
+        InitCell(cells + np + k, s.type, s.elem);
+        frame[firstLocal + k] = cells + np + k;
     }
-    uint32_t shape = 0;
-    for (size_t k = 0; k < ri.arrayParams.size() && k < 32; ++k) {
-        TQXVariant* a = ResolveValue(frame[ri.arrayParams[k]]);
-        if (a && a->ElementType == vtArray) shape |= 1u << k;
+    Context* ctx = ri.plainCall;
+    if (!ri.arrayParams.empty() || !ctx) {
+        uint32_t shape = 0;
+        for (size_t k = 0; k < ri.arrayParams.size() && k < 32; ++k) {
+            TQXVariant* a = ResolveValue(frame[ri.arrayParams[k]]);
+            if (a && a->ElementType == vtArray) shape |= 1u << k;
+        }
+        ctx = shape == 0 && ri.plainCall ? ri.plainCall : ContextFor(cs.routine, false, shape);
     }
-    Context* ctx = ContextFor(cs.routine, false, shape);
-    return RunBody(ri, ctx, frame) >= 0;
+    Context* const savedCtx = ctx_;
+    TQXVariant** const savedFrame = frame_;
+    ctx_ = ctx;
+    frame_ = frame;
+    const int32_t end = RunStmt(ri.stmtTok);
+    ctx_ = savedCtx;
+    frame_ = savedFrame;
+    return end >= 0;
 }
 
 int32_t Engine::RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame) {

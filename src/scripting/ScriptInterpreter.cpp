@@ -55,8 +55,7 @@ void Engine::FailAt(uint16_t code, int32_t pos) {
     lastPos_ = pos;
 }
 
-bool Engine::Hook(int32_t tok) {
-    if (!hasStatementHook_) return true;
+bool Engine::CallHook(int32_t tok) {
     uint16_t code;
     try {
         code = owner_.OnStatement(userData_, owner_, Tok(tok).Pos);
@@ -103,12 +102,6 @@ void Engine::BeginRun() {
     }
     // Sized once per run: routine records are referred to while calls nest.
     if (routines_.size() < static_cast<size_t>(scripts_.Count())) routines_.resize(static_cast<size_t>(scripts_.Count()));
-}
-
-// Without a known stack (other systems) a depth count stands in.
-bool Engine::StackLow() {
-    if (stackLimit_) return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < stackLimit_;
-    return depth_ > 2000;
 }
 
 bool Engine::IsNameInUse(const std::string& name, const std::vector<int32_t>* localNames, const TVariableManager* locals) const {
@@ -388,7 +381,7 @@ bool Engine::ReadRoutine(int32_t& t, bool isFunction) {
 
 // Skipping ---------------------------------------------------------------------
 
-int32_t Engine::SkipStatement(int32_t t) {
+int32_t Engine::SkipSlow(int32_t t) {
     TokCache& c = cache_[static_cast<size_t>(t)];
     if (c.skip == INT32_MIN) c.skip = SkipUncached(t, c.skipErr, c.skipErrTok);
     if (c.skip < 0) {
@@ -526,12 +519,17 @@ Context* Engine::ContextFor(int routine, bool runProc, uint32_t shape) {
     ctx->slots = ri.frame;
     for (int i = 0; i < ri.params; ++i)
         if (runProc) ctx->slots[static_cast<size_t>(i)].resolve = true;
-    for (size_t k = 0; k < ri.arrayParams.size(); ++k)
-        ctx->slots[static_cast<size_t>(ri.arrayParams[k])].elem = (shape >> k) & 1 ? vtArray : vtNone;
+    for (size_t k = 0; k < ri.arrayParams.size(); ++k) {
+        // The caller's array: only whether its elements are arrays is known.
+        Slot& s = ctx->slots[static_cast<size_t>(ri.arrayParams[k])];
+        s.elem = (shape >> k) & 1 ? vtArray : vtNone;
+        s.elemKnown = (shape >> k) & 1;
+    }
     for (size_t i = 0; i < ctx->slots.size(); ++i) ctx->slotOf.emplace(ctx->slots[i].name, static_cast<int32_t>(i));
     Context* raw = ctx.get();
     contexts_.push_back(std::move(ctx));
     ri.contexts.emplace(key, raw);
+    if (key == 0) ri.plainCall = raw;
     return raw;
 }
 
@@ -644,6 +642,7 @@ void TQXScriptInterpreter::RunMainBlock() { engine_->RunMainBlock(); }
 TQXVariant* TQXScriptInterpreter::RunProcedure(const std::string& name, TVariableManager& args) {
     return engine_->RunProcedure(name, args);
 }
+void TQXScriptInterpreter::SetInterruptFlag(const std::atomic<bool>* flag) { engine_->interrupt_ = flag; }
 uint16_t TQXScriptInterpreter::LastError() const { return engine_->lastError_; }
 int32_t TQXScriptInterpreter::LastErrorPos() const { return engine_->lastPos_; }
 TRoutineList& TQXScriptInterpreter::ExternalRoutines() { return engine_->externals_; }

@@ -12,6 +12,7 @@
 //
 // One thread at a time: the hooks and external routine handlers run on the
 // thread that called LoadScript/RunMainBlock/RunProcedure.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -64,6 +65,12 @@ public:
 
     UnitUsedHook OnUnitUsed;
     StatementHook OnStatement;
+    // A stop request the interpreter checks itself at every point where it
+    // calls OnStatement (before calling it): while the flag is set, the run
+    // stops there with code 65535. Equivalent to an OnStatement hook that
+    // returns 65535 while the flag is set, without a call per statement.
+    // None (the default) checks nothing. The flag must outlive the runs.
+    void SetInterruptFlag(const std::atomic<bool>* flag);
 
     void* UserData() const { return userData_; }
     // Built-in routines and host routines; register with AddRoutine (the

@@ -274,8 +274,7 @@ void FreeValue(TQXVariant* cell) {
     delete cell;
 }
 
-void ReleaseValue(TQXVariant* cell) {
-    if (!cell || !cell->Shared) return;
+void ReleaseShared(TQXVariant* cell) {
     if (cell->Holders > 0) --cell->Holders;
     if (cell->Holders == 0 && !cell->InArray) delete cell;
 }

@@ -167,7 +167,8 @@ bool ResizeArray(TQXVariant* cell, int32_t n);
 
 // Holds on shared (array element) cells; no-ops for other cells.
 inline void HoldValue(TQXVariant* cell) { if (cell && cell->Shared) ++cell->Holders; }
-void ReleaseValue(TQXVariant* cell);
+void ReleaseShared(TQXVariant* cell);
+inline void ReleaseValue(TQXVariant* cell) { if (cell && cell->Shared) ReleaseShared(cell); }
 
 // Variable list -------------------------------------------------------------
 // Ordered entries of an upper-case name and a cell the list owns. Names are

@@ -96,9 +96,8 @@ TScriptThread::~TScriptThread() = default;
 
 void TScriptThread::Execute() {
     interp_.OnUnitUsed = [this](void*, TQXScriptInterpreter&, const std::string& unit) { return UnitUsed(unit); };
-    interp_.OnStatement = [this](void*, TQXScriptInterpreter&, int32_t) -> uint16_t {
-        return Terminated.load(std::memory_order_relaxed) ? seInterrupted : 0;
-    };
+    // The interruption check: 65535 at the next statement once Terminated is set.
+    interp_.SetInterruptFlag(&Terminated);
     if (!lines_.empty()) interp_.LoadScript(JoinScriptLines(lines_));
     if (procName_.empty()) {
         interp_.RunMainBlock();

@@ -319,6 +319,13 @@ TEST(ScriptInterpreter, DeepNestingEndsTheRunNotTheProcess) {
     interp.LoadScript(blocks);
     interp.RunMainBlock();
     EXPECT_EQ(interp.LastError(), seStackOverflow);
+
+    std::string ifs = "var x: integer; begin ";
+    for (int i = 0; i < depth; ++i) ifs += "if true then ";
+    ifs += "x := 1 end.";
+    interp.LoadScript(ifs);
+    interp.RunMainBlock();
+    EXPECT_EQ(interp.LastError(), seStackOverflow);
 }
 
 TEST(ScriptInterpreter, ExtendedIsTheX87Format) {
