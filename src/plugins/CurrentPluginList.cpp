@@ -6,10 +6,11 @@
 
 namespace {
 
+// Never destroyed: the plug-ins it holds stay loaded until the process ends.
 std::vector<TQX_Plugin*>& plugins()
 {
-    static std::vector<TQX_Plugin*> list;
-    return list;
+    static auto* list = new std::vector<TQX_Plugin*>;
+    return *list;
 }
 
 // Calls visit(entry) for every entry in list order until it returns true;

@@ -31,8 +31,8 @@ const int kDots = 8;
 // the process ends.
 std::vector<TQX_Plugin*>& setAsidePlugins()
 {
-    static std::vector<TQX_Plugin*> plugins;
-    return plugins;
+    static auto* plugins = new std::vector<TQX_Plugin*>; // never destroyed, like the plug-ins
+    return *plugins;
 }
 
 } // namespace

@@ -59,8 +59,8 @@ TEST_F(PluginLoadTest, LoadRunsTheConversationInOrderAndKeepsTheAnswers)
     std::string icon = MakeIconFile("plugin.png", Qt::blue);
     std::string path = InstallProbe(pluginDir(), "probe.so",
         "name=Probe name\nfullname=The probe plug-in\nicon=" + icon + "\n" + kTwoEntries);
+    Strings hooks; // outlives the plug-in, whose destructor may still fire hooks
     TQX_Plugin plugin(QString::fromStdString(path));
-    Strings hooks;
     RecordHooks(plugin, hooks);
     size_t mark = LogMark();
 
@@ -171,8 +171,8 @@ TEST_F(PluginLoadTest, EveryConversationFailureReleasesTheLibrary)
     for (const Case& c : cases) {
         std::string path = InstallProbe(pluginDir(), "probe.so", c.behaviour);
         size_t mark = LogMark();
+        Strings hooks; // outlives the plug-in, whose destructor may still fire hooks
         TQX_Plugin plugin(QString::fromStdString(path));
-        Strings hooks;
         RecordHooks(plugin, hooks);
 
         EXPECT_EQ(plugin.Load(), TQX_Plugin::LoadFailed) << c.behaviour;
@@ -220,8 +220,8 @@ TEST_F(PluginLoadTest, UnusableLibrariesAreRefusedBeforeTheirFirstMessage)
             qxtest::WriteFile(path, "This is a text file, not a shared library.\n");
         }
         size_t mark = LogMark();
+        Strings hooks; // outlives the plug-in, whose destructor may still fire hooks
         TQX_Plugin plugin(QString::fromStdString(path));
-        Strings hooks;
         RecordHooks(plugin, hooks);
         EXPECT_EQ(plugin.Load(), TQX_Plugin::LoadFailed) << path;
         EXPECT_EQ(hooks, c.hooks) << path;
@@ -271,9 +271,9 @@ TEST_F(PluginLoadTest, UnloadAsksFinalizesAndDetaches)
     };
     for (const Case& c : cases) {
         std::string path = InstallProbe(pluginDir(), "probe.so", std::string(c.behaviour) + kTwoEntries);
+        Strings hooks; // outlives the plug-in, whose destructor may still fire hooks
         TQX_Plugin plugin(QString::fromStdString(path));
         ASSERT_EQ(plugin.Load(), TQX_Plugin::LoadOk);
-        Strings hooks;
         RecordHooks(plugin, hooks);
         EXPECT_EQ(plugin.Unload(), c.result) << c.behaviour;
         EXPECT_EQ(plugin.Loaded, c.stillLoaded) << c.behaviour;
