@@ -7,18 +7,23 @@
 #include "frame/FrameStatusBar.h"
 #include "frame/FrameStrings.h"
 #include "kernel/Settings.h"
+#include "kernel/Startup.h"
+#include "platform/ShellLinks.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/AboutBoxes.h"
+#include "tools/ExternalTools.h"
 #include "tools/TipOfTheDay.h"
 #include "tools/UndoRedoSelection.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
 #include <QStatusTipEvent>
@@ -99,6 +104,19 @@ void TFrameWindowForm::Action_FilePropertiesExecute()
     TQX_PluginWindow* window = GetActiveDocumentWindow();
     if (window && !window->FileName.isEmpty())
         showFileProperties(window->FileName);
+}
+
+void TFrameWindowForm::Action_FileSendDesktopExecute()
+{
+    TQX_PluginWindow* window = GetActiveDocumentWindow();
+    if (!window || window->FileName.isEmpty())
+        return;
+    const QString name = QFileInfo(window->FileName).fileName();
+    const QString description = FrameText(FrameString::ShortcutDescription).arg(name);
+    // A write failure raises and reaches the kernel's report; no success box then.
+    qx::CreateShortcutFile(name.toStdString(), qx::DesktopFolder(), description.toStdString(), std::string(),
+        QFile::encodeName(window->FileName).toStdString());
+    QMessageBox::information(this, QString::fromUtf8(kApplicationTitle), FrameText(FrameString::ShortcutCreated));
 }
 
 void TFrameWindowForm::Action_FileExitExecute()
@@ -247,6 +265,12 @@ void TFrameWindowForm::Action_StatusBarExecute()
     Action(A::ViewStatusbar)->setChecked(shown);
 }
 
+void TFrameWindowForm::Action_HelpIndexExecute()
+{
+    ExecuteFile(QLatin1Char('"') + QString::fromStdString(GetProgramDirectory()) + QStringLiteral("Qxrel32.hlp\""),
+        false);
+}
+
 void TFrameWindowForm::Action_HelpWWWExecute()
 {
     QDesktopServices::openUrl(QUrl(ProductWebPage()));
@@ -327,8 +351,6 @@ void TFrameWindowForm::showFileProperties(const QString&) { }
 void TFrameWindowForm::showMailDialog(const QString&, const QString&, const QString&) { }
 // Shows the toolbar dialog (toolbars and their buttons).
 void TFrameWindowForm::showSetupToolbars() { }
-// Creates a desktop shortcut to the active document.
-void TFrameWindowForm::Action_FileSendDesktopExecute() { }
 // Shows the auto-backup options.
 void TFrameWindowForm::Action_FileSettingsAutoBackupExecute() { }
 // Shows the keyboard shortcut options.
@@ -379,7 +401,5 @@ void TFrameWindowForm::Action_ScriptNewExecute() { }
 void TFrameWindowForm::Action_ScriptOpenExecute() { }
 // Shows the external tools dialog.
 void TFrameWindowForm::Action_ToolsSetupExecute() { }
-// Opens the help file "Qxrel32.hlp" beside the program.
-void TFrameWindowForm::Action_HelpIndexExecute() { }
 // Shows the feedback wizard.
 void TFrameWindowForm::Action_HelpSendMessageExecute() { }

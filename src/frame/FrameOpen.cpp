@@ -11,6 +11,7 @@
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
+#include "platform/ShellLinks.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
@@ -68,11 +69,17 @@ QStringList OpenFilterToNameFilters(const QString& filter)
 TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QString& entryId)
 {
     QString file = fileName;
-    if (file.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive))
-        file = resolveShellLink(file);
+    bool brokenLink = false;
+    if (qx::IsShortcutFile(QFile::encodeName(file).toStdString())) {
+        // A shortcut opens its target; one that names none is reported as a
+        // missing file (its empty name must not find an unnamed document).
+        auto link = qx::ResolveShellLink(QFile::encodeName(file).toStdString());
+        file = link ? QFile::decodeName(QByteArray::fromStdString(link->TargetPath)) : QString();
+        brokenLink = file.isEmpty();
+    }
 
     const bool anyEntry = entryId == DefaultEntryID();
-    for (int i = 0; i < GetDocumentWindowCount(); ++i) {
+    for (int i = 0; !brokenLink && i < GetDocumentWindowCount(); ++i) {
         TQX_PluginWindow* window = GetDocumentWindow(i);
         if (SameDocumentPath(window->FileName, file) && (anyEntry || window->EntryID == entryId)) {
             if (QMdiSubWindow* sub = subWindowOf(window)) {
@@ -203,12 +210,6 @@ void TFrameWindowForm::rebuildRecentFilesMenu()
 TRecentFiles& TFrameWindowForm::RecentFiles() const
 {
     return *recentFiles_;
-}
-
-// Follows the target of a shell link; an unreadable link gives its own name.
-QString TFrameWindowForm::resolveShellLink(const QString& linkFile)
-{
-    return linkFile;
 }
 
 // ---------------------------------------------------------------------------

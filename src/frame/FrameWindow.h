@@ -267,7 +267,6 @@ private:
     bool makeBackup(const QString& fileName);
     void showFileProperties(const QString& fileName);
     void showMailDialog(const QString& attachment, const QString& subject, const QString& body);
-    QString resolveShellLink(const QString& linkFile);
 
     // Update cycle steps (FrameUpdate.cpp).
     void updateCommandActions(const TQX_CommandSet& commands);
