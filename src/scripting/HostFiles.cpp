@@ -17,11 +17,6 @@ namespace qx::host {
 
 namespace {
 
-QString qs(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
 // Safe scripting refuses the functions that change files: the user is warned
 // once per run and the function returns FALSE.
 bool refusedInSafeMode(const TScriptHostCall& c)

@@ -2,6 +2,7 @@
 // files share.
 #include "scripting/HostFunctions.h"
 
+#include "QX_Types.h"
 #include "frame/FrameWindow.h"
 #include "plugins/PluginWindowList.h"
 

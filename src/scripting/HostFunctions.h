@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+class QDialog;
 class QWidget;
 class TQX_PluginWindow;
 
@@ -67,7 +68,13 @@ inline void StoreText(TQXVariant* cell, const QString& text) { StoreString(cell,
 // progress window's abort button stays usable while they are open.
 QWidget* DialogOwner();
 // Runs a dialog modally in that way and returns its result.
-int ExecHostDialog(class QDialog& dialog);
+int ExecHostDialog(QDialog& dialog);
+
+// File name parts: the extension with its dot (empty without one), the name
+// after the last '/', and the folder up to and including it.
+QString ExtractFileExt(const QString& path);
+QString ExtractFileName(const QString& path);
+QString ExtractFilePath(const QString& path);
 
 // Document window handles: a number per window, given on first sight and
 // never reused in the process (scripts keep them between calls).

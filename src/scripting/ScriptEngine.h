@@ -15,6 +15,7 @@
 // routine whose frame supplies local names, and whether its ARRAY parameters
 // hold arrays of arrays); it is remembered per token and context.
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -267,6 +268,9 @@ struct RoutineInfo {
     std::vector<int> arrayParams;   // parameters of type ARRAY
     std::unordered_map<uint64_t, Context*> contexts;  // by (run mode, shape)
     Context* plainCall = nullptr;   // the context of calls without arrays of arrays
+    int32_t slots = 0;              // frame size
+    int32_t firstLocal = 0;
+    bool small = false;             // frame cells and slots fit the caller's stack frame
 };
 
 enum class SeqMode : uint8_t { Block, Statement, Repeat };
@@ -300,8 +304,23 @@ struct Plan {
     uint16_t destType = vtNone;    // made for this destination type (vtReference: untyped)
     int32_t endTok = 0;            // operator failures are raised here
     int32_t registers = 0;
+    // Plans of one 32-bit integer variable, or one such variable and an
+    // operator with a literal that cannot fail, run without the dispatcher.
+    enum Shape : uint8_t { General, Variable, VariableWithLiteral } shape = General;
+    uint16_t shapeOp = 0;          // the literal step's instruction
+    uint16_t shapeType = vtNone;   // the variable's type
+    int32_t shapeLiteral = 0;
+    int32_t shapeSlot = -1;        // a local's slot, or -1 for a global
+    bool shapeResolve = false;
+    TQXVariant* shapeCell = nullptr;
+    const Operand* shapeSrc = nullptr;
 };
 constexpr size_t kMaxPlanRegisters = 32;
+// The operators of Plan::VariableWithLiteral.
+enum PlanShapeOp : uint16_t {
+    PlanShapeAdd, PlanShapeSub, PlanShapeMul, PlanShapeDiv, PlanShapeMod,
+    PlanShapeEq, PlanShapeNe, PlanShapeLt, PlanShapeGt, PlanShapeLe, PlanShapeGe,
+};
 
 class Engine {
 public:
@@ -388,41 +407,80 @@ private:
     Context* ContextFor(int routine, bool runProc, uint32_t shape);
 
     // Execution
-    int32_t RunSeq(int32_t t, SeqMode mode);
+    // A statement sequence from its first token (a block's BEGIN is stepped over).
+    int32_t RunSeq(int32_t t, SeqMode mode) { return RunSeqFrom(mode == SeqMode::Block ? Next(t) : t, mode); }
+    // The sequence from token t on, inside the block or statement.
+    int32_t RunSeqFrom(int32_t t, SeqMode mode);
     // One statement (after THEN, ELSE, DO, a CASE value, or a routine body):
-    // a block, or a sequence in statement mode, which is mostly one statement.
+    // a block, or a sequence in statement mode; both are mostly one statement,
+    // which runs here without the sequence loop.
     int32_t RunStmt(int32_t t) {
-        const TQXTokenCode c = Code(t);
-        if (c == tcBegin) return RunSeq(t, SeqMode::Block);
+        TQXTokenCode c = Code(t);
+        const bool block = c == tcBegin;
+        if (block) c = Code(t = Next(t));
         if ((c == tcName || c == tcIf) && !StackLow()) {
             t = Exec(StmtAt(t));
             if (t < 0) return -1;
             const TQXTokenCode e = Code(t);
-            if (e == tcSemicolon || e == tcEnd || e == tcElse || e == tcUntil) return t;
+            if (e == tcEnd) return block ? Next(t) : t;
+            if (!block && (e == tcSemicolon || e == tcElse || e == tcUntil)) return t;
         }
-        return RunSeq(t, SeqMode::Statement);
+        return RunSeqFrom(t, block ? SeqMode::Block : SeqMode::Statement);
     }
     int32_t Exec(Stmt* s);
-    int32_t ExecAssign(AssignStmt* s);
-    int32_t ExecIf(IfStmt* s);
+    inline int32_t ExecAssign(AssignStmt* s);
+    inline int32_t ExecIf(IfStmt* s);
     int32_t ExecCase(CaseStmt* s);
     int32_t ExecFor(ForStmt* s);
     int32_t ExecWhile(WhileStmt* s);
     int32_t ExecRepeat(RepeatStmt* s);
-    bool Eval(const Expr& e, TQXVariant* dest) {
+    __attribute__((always_inline)) bool Eval(const Expr& e, TQXVariant* dest) {
         TQXVariant* d = dest->VType == vtReference ? ResolveValue(dest) : dest;
         if (const Plan* p = PlanFor(e, d->VType)) {
             Reg r;
-            return RunPlan(*p, r) && StorePlan(*p, d, r);
+            if (!Run(*p, r)) return false;
+            if (d->VType == vtLongInt && IsIntegerType(p->resultType)) {
+                d->V.Long = r.i;
+                return true;
+            }
+            return StorePlan(*p, d, r);
         }
         return EvalCells(e, d);
+    }
+    // A plan, its simple shapes without the dispatcher.
+    bool Run(const Plan& p, Reg& r) {
+        if (p.shape == Plan::General) return RunPlan(p, r);
+        const TQXVariant* c = p.shapeSlot < 0 ? p.shapeCell : frame_[p.shapeSlot];
+        if (p.shapeResolve) c = ResolveValue(c);
+        if (c->VType != p.shapeType) return Fail(seTypeMismatch, p.shapeSrc->tok);
+        const int32_t v = c->V.Long;
+        if (p.shape == Plan::Variable) {
+            r.i = v;
+            return true;
+        }
+        const int32_t k = p.shapeLiteral;
+        const uint32_t uv = static_cast<uint32_t>(v), uk = static_cast<uint32_t>(k);
+        switch (p.shapeOp) {
+        case PlanShapeAdd: r.i = static_cast<int32_t>(uv + uk); break;
+        case PlanShapeSub: r.i = static_cast<int32_t>(uv - uk); break;
+        case PlanShapeMul: r.i = static_cast<int32_t>(uv * uk); break;
+        case PlanShapeDiv: r.i = v / k; break;
+        case PlanShapeMod: r.i = v % k; break;
+        case PlanShapeEq: r.i = v == k; break;
+        case PlanShapeNe: r.i = v != k; break;
+        case PlanShapeLt: r.i = v < k; break;
+        case PlanShapeGt: r.i = v > k; break;
+        case PlanShapeLe: r.i = v <= k; break;
+        default: r.i = v >= k; break;
+        }
+        return true;
     }
     bool EvalCells(const Expr& e, TQXVariant* d);
     // A condition: 1 true, 0 false, -1 after an error.
     int EvalCondition(const Expr& e) {
         if (const Plan* p = PlanFor(e, vtBoolean)) {
             Reg r;
-            if (!RunPlan(*p, r)) return -1;
+            if (!Run(*p, r)) return -1;
             return r.i != 0;
         }
         return EvalConditionCells(e);
@@ -446,7 +504,14 @@ private:
     TQXVariant* Access(const VarAccess& va);
     bool AppendInPlace(AssignStmt* s, TQXVariant* target);
     bool Call(const CallSite& cs, TQXVariant* result);
-    bool CallScript(const CallSite& cs, TQXVariant* result);
+    // result: a cell for a function's result; resultReady when it is a new
+    // cell of the result type already.
+    bool CallScript(const CallSite& cs, TQXVariant* result, bool resultReady = false);
+    bool CallScriptLarge(const CallSite& cs, TQXVariant* result, RoutineInfo& ri);
+    Context* CallContext(int routine, RoutineInfo& ri, TQXVariant** frame) {
+        return ri.arrayParams.empty() && ri.plainCall ? ri.plainCall : ShapedContext(routine, ri, frame);
+    }
+    Context* ShapedContext(int routine, RoutineInfo& ri, TQXVariant** frame);
     bool CallExternal(const CallSite& cs, TQXVariant* result);
     bool CallBuiltin(const CallSite& cs, TQXVariant* result);
     TQXVariant* VarArgument(const Arg& a);
@@ -513,7 +578,14 @@ struct Temps {
 };
 
 // Gives a stack cell a fresh value of a type: NewValue without allocation.
-void InitCell(TQXVariant* c, uint16_t type, uint16_t elem = vtNone);
+inline void InitCell(TQXVariant* c, uint16_t type, uint16_t elem = vtNone) {
+    if (c->VType == vtArray || c->VType == vtReference) RetypeValue(c, vtNone);
+    c->VType = type;
+    c->ElementType = elem;
+    c->Flags = 0;
+    std::memset(static_cast<void*>(&c->V), 0, sizeof(c->V));
+    if (type == vtString) c->Text.clear();
+}
 // Makes a stack cell clean again (drops elements, holds and large texts).
 void CleanCell(TQXVariant* c);
 

@@ -35,15 +35,6 @@ uint16_t ResultCellType(int type) { return type > 0 && type <= vtArray ? static_
 
 }  // namespace
 
-void InitCell(TQXVariant* c, uint16_t type, uint16_t elem) {
-    if (c->VType == vtArray || c->VType == vtReference) RetypeValue(c, vtNone);
-    c->VType = type;
-    c->ElementType = elem;
-    c->Flags = 0;
-    std::memset(static_cast<void*>(&c->V), 0, sizeof(c->V));
-    if (type == vtString) c->Text.clear();
-}
-
 void CleanCell(TQXVariant* c) {
     if (c->VType == vtArray || c->VType == vtReference) RetypeValue(c, vtNone);
     if (c->Text.capacity() > 1024) std::string().swap(c->Text);
@@ -80,10 +71,9 @@ const SeqClasses kSeq;
 
 // Tested in the order of their frequency: a chain of predictable branches
 // rather than one jump table.
-int32_t Engine::RunSeq(int32_t t, SeqMode mode) {
+int32_t Engine::RunSeqFrom(int32_t t, SeqMode mode) {
     DepthGuard dg(depth_);
     if (StackLow()) return Stop(seStackOverflow, t);
-    if (mode == SeqMode::Block) t = Next(t);
     for (;;) {
         const TQXTokenCode c = Code(t);
         const uint8_t k = kSeq.of[c];
@@ -137,7 +127,7 @@ int32_t Engine::Exec(Stmt* s) {
     return -1;
 }
 
-int32_t Engine::ExecAssign(AssignStmt* s) {
+__attribute__((always_inline)) inline int32_t Engine::ExecAssign(AssignStmt* s) {
     if (!Hook(s->tok)) return -1;
     TQXVariant* base = Base(s->var.base);
     if (base->ReadOnly()) return Stop(seBadStatement, s->tok);
@@ -182,7 +172,7 @@ bool Engine::AppendInPlace(AssignStmt* s, TQXVariant* target) {
     return true;
 }
 
-int32_t Engine::ExecIf(IfStmt* s) {
+__attribute__((always_inline)) inline int32_t Engine::ExecIf(IfStmt* s) {
     if (!Hook(s->tok)) return -1;
     const int value = EvalCondition(*s->cond);
     if (value < 0) return -1;
@@ -555,90 +545,63 @@ bool Engine::CallBuiltin(const CallSite& cs, TQXVariant* result) {
     return true;
 }
 
+// The context a call runs in: whether its ARRAY parameters hold arrays of
+// arrays decides how their elements are indexed.
+Context* Engine::ShapedContext(int routine, RoutineInfo& ri, TQXVariant** frame) {
+    uint32_t shape = 0;
+    for (size_t k = 0; k < ri.arrayParams.size() && k < 32; ++k) {
+        TQXVariant* a = ResolveValue(frame[ri.arrayParams[k]]);
+        if (a && a->ElementType == vtArray) shape |= 1u << k;
+    }
+    return shape == 0 && ri.plainCall ? ri.plainCall : ContextFor(routine, false, shape);
+}
+
 namespace {
 
-// Cells of small frames live in the calling function's own stack frame.
-constexpr size_t kInlineCells = 4;
-constexpr size_t kInlineSlots = 8;
-
-struct InlineCells {
-    alignas(TQXVariant) unsigned char bytes[kInlineCells * sizeof(TQXVariant)];
-    size_t count = 0;
-    TQXVariant* Make(size_t n) {
-        TQXVariant* c = reinterpret_cast<TQXVariant*>(bytes);
-        for (; count < n; ++count) new (c + count) TQXVariant();
-        return c;
-    }
-    ~InlineCells() {
-        TQXVariant* c = reinterpret_cast<TQXVariant*>(bytes);
-        for (size_t i = 0; i < count; ++i) c[i].~TQXVariant();
+// The cells of a small frame, in the calling function's own stack frame.
+struct FrameCells {
+    alignas(TQXVariant) unsigned char bytes[4 * sizeof(TQXVariant)];
+    size_t made = 0;
+    TQXVariant* at(size_t i) { return reinterpret_cast<TQXVariant*>(bytes) + i; }
+    ~FrameCells() {
+        for (size_t i = 0; i < made; ++i) at(i)->~TQXVariant();
     }
 };
 
 }  // namespace
 
-bool Engine::CallScript(const CallSite& cs, TQXVariant* result) {
+bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady) {
     DepthGuard dg(depth_);
     if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
     RoutineInfo& ri = Routine(cs.routine);
+    if (!ri.small || cs.fails) return CallScriptLarge(cs, result, ri);
     const size_t np = cs.args.size();
-    const size_t nl = static_cast<size_t>(ri.locals);
-    const size_t ncells = np + nl;
-    InlineCells inlineCells;
-    std::unique_ptr<Temps> stackCells;
-    TQXVariant* cells;
-    if (ncells <= kInlineCells) {
-        cells = inlineCells.Make(ncells);
-    } else {
-        stackCells = std::make_unique<Temps>(*this, ncells);
-        cells = (*stackCells)[0];
-    }
+    FrameCells cells;
     for (size_t i = 0; i < np; ++i) {
         const Arg& a = cs.args[i];
         if (a.isVar) {
             TQXVariant* target = VarArgument(a);
             if (!target) return false;
-            BindReference(cells + i, target);
+            BindReference(new (cells.at(i)) TQXVariant(), target);
+            ++cells.made;
             ReleaseValue(target);
         } else {
-            InitCell(cells + i, a.type);
-            if (!Eval(*a.expr, cells + i)) return false;
+            new (cells.at(i)) TQXVariant(a.type);
+            ++cells.made;
+            if (!Eval(*a.expr, cells.at(i))) return false;
         }
-        if (a.sepErr) return Fail(a.sepErr, a.sepTok);
     }
-    if (cs.fails) return false;
-    if (cs.resultType != 0) InitCell(result, ResultCellType(cs.resultType));
+    if (cs.resultType != 0 && !resultReady) InitCell(result, ResultCellType(cs.resultType));
     if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
-
-    const size_t nslots = ri.frame.size();
-    TQXVariant* inlineSlots[kInlineSlots];
-    TQXVariant** frame = inlineSlots;
-    struct SlotScope {
-        BlockStack<TQXVariant*, 1024>& stack;
-        BlockStack<TQXVariant*, 1024>::Mark mark;
-        bool used;
-        ~SlotScope() {
-            if (used) stack.Reset(mark);
-        }
-    } slotScope{slots_, slots_.GetMark(), nslots > kInlineSlots};
-    if (slotScope.used) frame = slots_.Push(nslots);
-    for (size_t i = 0; i < np; ++i) frame[i] = cells + i;
+    TQXVariant* frame[8];
+    for (size_t i = 0; i < np; ++i) frame[i] = cells.at(i);
     if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
-    const size_t firstLocal = static_cast<size_t>(ri.params) + (ri.resultSlot >= 0 ? 1 : 0);
-    for (size_t k = 0; k < nl; ++k) {
-        const Slot& s = ri.frame[firstLocal + k];
-        InitCell(cells + np + k, s.type, s.elem);
-        frame[firstLocal + k] = cells + np + k;
+    for (int k = 0; k < ri.locals; ++k) {
+        const Slot& s = ri.frame[static_cast<size_t>(ri.firstLocal + k)];
+        frame[ri.firstLocal + k] = new (cells.at(np + static_cast<size_t>(k))) TQXVariant(s.type, s.elem);
+        ++cells.made;
     }
-    Context* ctx = ri.plainCall;
-    if (!ri.arrayParams.empty() || !ctx) {
-        uint32_t shape = 0;
-        for (size_t k = 0; k < ri.arrayParams.size() && k < 32; ++k) {
-            TQXVariant* a = ResolveValue(frame[ri.arrayParams[k]]);
-            if (a && a->ElementType == vtArray) shape |= 1u << k;
-        }
-        ctx = shape == 0 && ri.plainCall ? ri.plainCall : ContextFor(cs.routine, false, shape);
-    }
+    Context* const ctx = CallContext(cs.routine, ri, frame);
     Context* const savedCtx = ctx_;
     TQXVariant** const savedFrame = frame_;
     ctx_ = ctx;
@@ -647,6 +610,44 @@ bool Engine::CallScript(const CallSite& cs, TQXVariant* result) {
     ctx_ = savedCtx;
     frame_ = savedFrame;
     return end >= 0;
+}
+
+// Frames beyond the small size, and calls whose parse stops with an error.
+bool Engine::CallScriptLarge(const CallSite& cs, TQXVariant* result, RoutineInfo& ri) {
+    const size_t np = cs.args.size();
+    const size_t nl = static_cast<size_t>(ri.locals);
+    Temps cells(*this, np + nl ? np + nl : 1);
+    for (size_t i = 0; i < np; ++i) {
+        const Arg& a = cs.args[i];
+        if (a.isVar) {
+            TQXVariant* target = VarArgument(a);
+            if (!target) return false;
+            BindReference(cells[i], target);
+            ReleaseValue(target);
+        } else {
+            InitCell(cells[i], a.type);
+            if (!Eval(*a.expr, cells[i])) return false;
+        }
+        if (a.sepErr) return Fail(a.sepErr, a.sepTok);
+    }
+    if (cs.fails) return false;
+    if (cs.resultType != 0) InitCell(result, ResultCellType(cs.resultType));
+    if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
+    const auto mark = slots_.GetMark();
+    struct SlotScope {
+        BlockStack<TQXVariant*, 1024>& stack;
+        BlockStack<TQXVariant*, 1024>::Mark mark;
+        ~SlotScope() { stack.Reset(mark); }
+    } slotScope{slots_, mark};
+    TQXVariant** frame = slots_.Push(static_cast<size_t>(ri.slots ? ri.slots : 1));
+    for (size_t i = 0; i < np; ++i) frame[i] = cells[i];
+    if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
+    for (size_t k = 0; k < nl; ++k) {
+        const Slot& s = ri.frame[static_cast<size_t>(ri.firstLocal) + k];
+        InitCell(cells[np + k], s.type, s.elem);
+        frame[static_cast<size_t>(ri.firstLocal) + k] = cells[np + k];
+    }
+    return RunBody(ri, CallContext(cs.routine, ri, frame), frame) >= 0;
 }
 
 int32_t Engine::RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame) {

@@ -505,6 +505,9 @@ RoutineInfo& Engine::Prepare(int routine) {
     }
     ri.stmtTok = t;
     ri.locals = static_cast<int>(ri.frame.size()) - ri.params - (ri.resultSlot >= 0 ? 1 : 0);
+    ri.slots = static_cast<int32_t>(ri.frame.size());
+    ri.firstLocal = ri.params + (ri.resultSlot >= 0 ? 1 : 0);
+    ri.small = ri.params + ri.locals <= 4 && ri.slots <= 8;
     return ri;
 }
 

@@ -395,6 +395,32 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType) {
     PlanIns end;
     end.op = opEnd;
     code.push_back(end);
+    // Simple shapes.
+    const PlanIns& first = code[0];
+    const bool variable = first.op == opGlobalL || first.op == opLocalL || first.op == opLocalRefL;
+    if (variable && (code.size() == 2 || code.size() == 3)) {
+        bool ok = code.size() == 2;
+        if (code.size() == 3) {
+            const uint16_t op = code[1].op;
+            ok = (op >= opAddIK && op <= opMulIK) || (op >= opEqIK && op <= opGeIK) ||
+                 ((op == opDivIK || op == opModIK) && code[1].value.i != 0 && code[1].value.i != -1);
+            ok = ok && Is32(code[1].type == vtBoolean ? first.type : code[1].type);
+        }
+        if (ok) {
+            p->shape = code.size() == 2 ? Plan::Variable : Plan::VariableWithLiteral;
+            p->shapeType = first.type;
+            p->shapeSrc = first.src;
+            p->shapeSlot = first.op == opGlobalL ? -1 : first.slot;
+            p->shapeCell = first.cell;
+            p->shapeResolve = first.op == opLocalRefL;
+            if (code.size() == 3) {
+                const uint16_t op = code[1].op;
+                p->shapeOp = op >= opEqIK ? static_cast<uint16_t>(PlanShapeEq + (op - opEqIK))
+                                          : static_cast<uint16_t>(PlanShapeAdd + (op - opAddIK));
+                p->shapeLiteral = code[1].value.i;
+            }
+        }
+    }
     return p;
 }
 
@@ -502,9 +528,9 @@ dispatch:
         NEXT();
     }
     CASE(opCall) {
-        TQXVariant cell;
+        TQXVariant cell(ip->type);
         const CallSite& cs = *ip->src->call;
-        if (!(cs.script && !cs.headErr ? CallScript(cs, &cell) : Call(cs, &cell))) return false;
+        if (!(cs.script && !cs.headErr ? CallScript(cs, &cell, true) : Call(cs, &cell))) return false;
         if (!Load(&cell, ip->type, A)) return Fail(seTypeMismatch, ip->src->tok);
         NEXT();
     }

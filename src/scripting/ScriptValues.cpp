@@ -254,13 +254,7 @@ TQXValueLimits& ValueLimits() {
     return limits;
 }
 
-TQXVariant::TQXVariant(uint16_t type, uint16_t elementType) : VType(type), ElementType(elementType) {
-    ZeroValue(this);
-}
-
-TQXVariant::~TQXVariant() {
-    if (VType == vtArray || VType == vtReference) ReleaseContents(this);
-}
+void TQXVariant::ReleaseHeld() { ReleaseContents(this); }
 
 TQXVariant* NewValue(uint16_t type, uint16_t elementType) { return new TQXVariant(type, elementType); }
 

@@ -4,6 +4,7 @@
 // the routine list. The interpreter and the host reach values only through
 // these operations, so type codes and conversion rules are the same everywhere.
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -67,9 +68,13 @@ enum class TQXOperator : uint8_t {
 // or ApplyOperator(Assign).
 class TQXVariant {
 public:
-    TQXVariant() { V.Extended = 0; }
-    explicit TQXVariant(uint16_t type, uint16_t elementType = vtNone);
-    ~TQXVariant();
+    TQXVariant() { std::memset(static_cast<void*>(&V), 0, sizeof(V)); }  // not through the x87 unit
+    explicit TQXVariant(uint16_t type, uint16_t elementType = vtNone) : VType(type), ElementType(elementType) {
+        std::memset(static_cast<void*>(&V), 0, sizeof(V));
+    }
+    ~TQXVariant() {
+        if (VType == vtArray || VType == vtReference) ReleaseHeld();
+    }
     TQXVariant(const TQXVariant&) = delete;
     TQXVariant& operator=(const TQXVariant&) = delete;
 
@@ -99,6 +104,8 @@ public:
     std::string Text;  // STRING
 
     bool ReadOnly() const { return Flags & 1; }
+    // Frees elements or drops the hold of a reference (the destructor's slow part).
+    void ReleaseHeld();
     void SetReadOnly(bool on) { Flags = on ? (Flags | 1) : (Flags & ~1); }
 };
 using PQXVariant = TQXVariant*;

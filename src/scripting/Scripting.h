@@ -6,6 +6,7 @@
 //
 // Everything here runs on the GUI thread except the worker of a run, which
 // reaches the GUI thread only through the runner's blocking hand-over.
+#include "scripting/ExecutingScript.h"
 #include "scripting/ThreadedScript.h"
 
 #include <QObject>
@@ -15,8 +16,6 @@
 
 #include <cstdint>
 #include <memory>
-
-class TExecutingScriptForm;
 
 class TScriptObject : public QObject {
     Q_OBJECT

@@ -1,0 +1,114 @@
+#include "scripting/SelectScript.h"
+
+#include "frame/FrameImages.h"
+#include "frame/FrameWindow.h"
+#include "kernel/Settings.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The image of scripts in the toolbar image list.
+const int kScriptImage = 63;
+
+} // namespace
+
+QStringList ScriptFileNames()
+{
+    // Every kind of entry is listed (hidden ones too); only files count.
+    const QDir dir(QString::fromStdString(GetScriptsDir()));
+    QStringList names;
+    for (const QFileInfo& info : dir.entryInfoList({QStringLiteral("*.qx")},
+             QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted))
+        if (info.isFile())
+            names.append(info.fileName());
+    return names;
+}
+
+TSelectScriptForm::TSelectScriptForm(QWidget* owner)
+    : QDialog(owner)
+{
+    setObjectName(QStringLiteral("SelectScriptForm"));
+    setWindowTitle(QStringLiteral("Vybrat skript"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QFont shellFont = font();
+    shellFont.setFamily(QString::fromStdString(GetShellFont()));
+    setFont(shellFont);
+
+    Label1 = new QLabel(QStringLiteral("Vyberte skript a stiskněte tlačítko OK:"), this);
+    ListView = new QTreeWidget(this);
+    ListView->setObjectName(QStringLiteral("ListView"));
+    ListView->setColumnCount(1);
+    ListView->setHeaderHidden(true);
+    ListView->setRootIsDecorated(false);
+    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    Label2 = new QLabel(QStringLiteral("Skript:"), this);
+    Edit1 = new QLineEdit(this);
+    Edit1->setReadOnly(true);
+    Button1 = new QPushButton(QStringLiteral("&OK"), this);
+    Button2 = new QPushButton(QStringLiteral("&Storno"), this);
+    Button1->setDefault(true);
+    Button1->setEnabled(false);
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(Label2);
+    pathRow->addWidget(Edit1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(ListView, 1);
+    layout->addLayout(pathRow);
+    layout->addLayout(buttons);
+    resize(400, 340);
+
+    const QIcon icon = ToolbarImage(kScriptImage);
+    for (const QString& name : ScriptFileNames())
+        (new QTreeWidgetItem(ListView, {name}))->setIcon(0, icon);
+    ListView->sortItems(0, Qt::AscendingOrder);
+
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ListView, &QTreeWidget::itemSelectionChanged, this, &TSelectScriptForm::listViewSelectItem);
+    connect(ListView, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (Button1->isEnabled())
+            accept();
+    });
+}
+
+void TSelectScriptForm::listViewSelectItem()
+{
+    const QList<QTreeWidgetItem*> selected = ListView->selectedItems();
+    Button1->setEnabled(!selected.isEmpty());
+    Edit1->setText(selected.isEmpty() ? QString() : QString::fromStdString(GetScriptsDir()) + selected.first()->text(0));
+}
+
+bool ChooseFilesToOpen(QWidget* owner, const QString& caption, const QString& filter, bool selectFirst,
+    const QString& initialDir, QStringList& files)
+{
+    QFileDialog dialog(owner, caption, initialDir);
+    dialog.setObjectName(QStringLiteral("ScriptOpenDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    const QStringList filters = OpenFilterToNameFilters(filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters[selectFirst || filters.size() < 2 ? 0 : 1]);
+    if (owner)
+        dialog.setWindowModality(Qt::WindowModal);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    files = dialog.selectedFiles();
+    return true;
+}
