@@ -357,8 +357,6 @@ void TFrameWindowForm::Action_FileSettingsAutoBackupExecute() { }
 void TFrameWindowForm::Action_FileSettingsShortcutsExecute() { }
 // Shows the start-up and shutdown options.
 void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
-// Shows the scripting options.
-void TFrameWindowForm::Action_FileSettingsScriptingExecute() { }
 // Shows the document area's background options.
 void TFrameWindowForm::Action_ViewDesktopOptionsExecute() { }
 // Switches full-screen mode on or off (closing the documents first).
@@ -387,18 +385,6 @@ void TFrameWindowForm::Action_DocsArrangeExecute() { }
 void TFrameWindowForm::Action_DocsClearExecute() { }
 // Shows the documents panel's look options.
 void TFrameWindowForm::Action_DocsCustomizeExecute() { }
-// Runs a script chosen from the scripts list.
-void TFrameWindowForm::Action_ScriptExecuteExecute() { }
-// Runs a procedure of a script chosen from the scripts list.
-void TFrameWindowForm::Action_ScriptExecuteProcExecute() { }
-// Runs a script file chosen in the open dialog.
-void TFrameWindowForm::Action_ScriptOpenExecuteExecute() { }
-// Runs a procedure of a script file chosen in the open dialog.
-void TFrameWindowForm::Action_ScriptOpenExecuteProcExecute() { }
-// Opens a new script in the script editor entry.
-void TFrameWindowForm::Action_ScriptNewExecute() { }
-// Opens a script file in the script editor entry.
-void TFrameWindowForm::Action_ScriptOpenExecute() { }
 // Shows the external tools dialog.
 void TFrameWindowForm::Action_ToolsSetupExecute() { }
 // Shows the feedback wizard.

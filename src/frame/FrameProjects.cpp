@@ -107,6 +107,61 @@ bool TFrameWindowForm::CloseProject()
     return true;
 }
 
+bool TFrameWindowForm::OpenProject(std::unique_ptr<TProject> project)
+{
+    if (!project)
+        return false;
+    if (project_
+        && QString::fromStdString(project_->FileName)
+                .compare(QString::fromStdString(project->FileName), Qt::CaseInsensitive)
+            == 0)
+        return true;
+    // The project in use, or without one the loose documents, go first.
+    if (project_ ? !CloseProject() : !CloseWorkspace())
+        return false;
+    project_ = std::move(project);
+    workspace_ = nullptr;
+    if (!project_->DefaultDir.empty())
+        SetInitialDir(QString::fromStdString(project_->DefaultDir));
+    TWorkspace* workspace = project_->DefaultWorkspace();
+    if (!workspace)
+        workspace = project_->Workspaces.GetWorkspace(0);
+    if (workspace)
+        OpenWorkspace(workspace);
+    RequestToolbarUpdate();
+    UpdateProjectActions();
+    return true;
+}
+
+bool TFrameWindowForm::OpenWorkspace(TWorkspace* workspace)
+{
+    if (!workspace)
+        return false;
+    if (workspace == workspace_)
+        return true;
+    if (workspace_)
+        StoreWorkspaceFiles(workspace_);
+    if (!CloseWorkspace())
+        return false;
+    // A copy: opening a document may run code that stores the workspace.
+    const std::vector<std::string> files = workspace->Files;
+    const int count = int(files.size());
+    try {
+        for (int i = 0; i < count; ++i) {
+            SetProgressBarStatus(i + 1, count);
+            OpenFile(QString::fromStdString(files[size_t(i)]), DefaultEntryID());
+        }
+    } catch (...) {
+        ResetProgressBar();
+        throw;
+    }
+    ResetProgressBar();
+    SetCurrentWorkspace(workspace);
+    RequestToolbarUpdate();
+    UpdateProjectActions();
+    return true;
+}
+
 void TFrameWindowForm::SetCurrentProject(std::unique_ptr<TProject> project)
 {
     project_ = std::move(project);

@@ -98,6 +98,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createActions();
     createMenus();
     createToolbars();
+    createScriptCommands();
     createDocks();
     createStatusBar();
     createTimers();
@@ -414,7 +415,5 @@ void TFrameWindowForm::rebuildDocumentList() { }
 void TFrameWindowForm::highlightDocument(const QString&) { }
 // Stores the window's cookie in the cookie store before it closes.
 void TFrameWindowForm::saveDocumentCookie(TQX_PluginWindow*) { }
-// Runs a procedure of a script file with the script progress window.
-void TFrameWindowForm::executeScript(const QString&, const QString&) { }
 // Shows the feedback question and, when asked to, the feedback wizard.
 void TFrameWindowForm::AskForFeedback() { }

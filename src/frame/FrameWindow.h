@@ -115,6 +115,13 @@ public:
     // Runs the script on the next turn of the message loop; a second call
     // before that replaces the pair.
     void ExecScriptAsync(const QString& scriptFile, const QString& procedure);
+    // The documents panel's file paths, in order; setting them refills the panel.
+    QStringList DocumentsList() const { return documentsList_; }
+    void SetDocumentsList(const QStringList& files)
+    {
+        documentsList_ = files;
+        rebuildDocumentList();
+    }
     void ShowTipOfTheDay();
     void AskForFeedback();
 
@@ -129,6 +136,14 @@ public:
     bool CloseProject();
     void SaveProject();
     void StoreWorkspaceFiles(TWorkspace* workspace);
+    // Takes the project over and makes it current with its default (or first)
+    // workspace open; the project already current (same file, any case) is
+    // kept. False when a document refused to close; the old state stays.
+    bool OpenProject(std::unique_ptr<TProject> project);
+    // Stores the open documents into the current workspace, closes them and
+    // opens the workspace's files; true at once for the current workspace.
+    // False when a document refused to close.
+    bool OpenWorkspace(TWorkspace* workspace);
     TProject* CurrentProject() const { return project_.get(); }
     TWorkspace* CurrentWorkspace() const { return workspace_; }
     // Makes project current (the frame owns it) and workspace its current
@@ -249,6 +264,14 @@ private:
     void executeScript(const QString& path, const QString& procedure);
     void asyncExecScriptTick();
 
+    // Script commands (FrameScripts.cpp).
+    void createScriptCommands();
+    void scriptSubmenuPopup();
+    void scriptMenuItemClick(const QString& fileName);
+    bool askProcedureName(QString& name);
+    bool chooseScriptFile(QString& fileName);
+    void openScriptForEditing(const QString& fileName);
+
     // Later parts of the frame, called at their place.
     void loadDocuments();
     void saveDocuments();
@@ -341,6 +364,8 @@ private:
     int progressPosition_ = 0;
     int progressMaximum_ = 0;
     QString asyncScriptFile_, asyncScriptProcedure_;
+    // The toolbar button that last opened the script drop-down menu.
+    QToolButton* scriptDropdownButton_ = nullptr;
     int updateCount_ = 0;
     std::function<void()> processEnd_;
 };

@@ -9,6 +9,7 @@
 #include "platform/Registry.h"
 #include "plugins/Cookies.h"
 #include "plugins/ExportsDef.h"
+#include "scripting/Scripting.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -228,6 +229,7 @@ int RunQuorvix(int argc, char** argv)
         THostApiProviders providers;
         providers.SetProgress = [frame](int position, int total) { frame->SetProgressBarStatus(position, total); };
         providers.Toolbar = [frame](int id) { return frame->ToolbarByNumber(id); };
+        providers.ScriptTokens = [] { return ScriptTokens(); };
         SetHostApiProviders(providers);
         mainWindow->show();
     } catch (const std::exception& e) {

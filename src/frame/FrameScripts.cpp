@@ -1,0 +1,176 @@
+// The frame's script commands: running a script or one of its procedures,
+// chosen from the scripts list, from a file or from the script drop-down
+// menu; new and open in the script editor; the scripting options. A run
+// starts on the next turn of the message loop (ExecScriptAsync).
+#include "frame/FrameWindow.h"
+
+#include "QX_Types.h"
+#include "frame/FrameImages.h"
+#include "frame/FrameStrings.h"
+#include "kernel/Settings.h"
+#include "plugins/CurrentPluginList.h"
+#include "plugins/PluginManagement.h"
+#include "scripting/ScriptingSetup.h"
+#include "scripting/Scripting.h"
+#include "scripting/SelectScript.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+
+// The image of scripts in the toolbar image list.
+const int kScriptImage = 63;
+
+QString scriptsDir()
+{
+    return QString::fromStdString(GetScriptsDir());
+}
+
+// Notes which of the script toolbar buttons is about to open the shared
+// drop-down menu (its arrow reacts to the press).
+class ScriptButtonWatcher : public QObject {
+public:
+    ScriptButtonWatcher(QObject* parent, QToolButton*& target)
+        : QObject(parent)
+        , target_(target)
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)
+            target_ = static_cast<QToolButton*>(watched);
+        return false;
+    }
+
+private:
+    QToolButton*& target_;
+};
+
+} // namespace
+
+void TFrameWindowForm::createScriptCommands()
+{
+    connect(scriptSubmenu_, &QMenu::aboutToShow, this, &TFrameWindowForm::scriptSubmenuPopup);
+    auto* watcher = new ScriptButtonWatcher(this, scriptDropdownButton_);
+    for (const char* name : {"ToolbarButtonScriptExecute", "ToolbarButtonScriptExecuteProc", "ToolbarButtonScriptOpen"})
+        if (auto* button = findChild<QToolButton*>(QLatin1String(name)))
+            button->installEventFilter(watcher);
+}
+
+void TFrameWindowForm::executeScript(const QString& path, const QString& procedure)
+{
+    if (TScriptObject* script = ScriptObject())
+        script->ExecuteScript(path, procedure);
+}
+
+bool TFrameWindowForm::askProcedureName(QString& name)
+{
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("ProcedureNameQuery"));
+    dialog.setWindowTitle(FrameText(FrameString::ProcedureCaption));
+    dialog.setLabelText(FrameText(FrameString::ProcedurePrompt));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    name = dialog.textValue();
+    return true;
+}
+
+bool TFrameWindowForm::chooseScriptFile(QString& fileName)
+{
+    QStringList files;
+    if (!ChooseFilesToOpen(this, QString(), FrameText(FrameString::ScriptFilter), false, scriptsDir(), files)
+        || files.isEmpty())
+        return false;
+    fileName = files.first();
+    return true;
+}
+
+void TFrameWindowForm::openScriptForEditing(const QString& fileName)
+{
+    if (TQX_PluginEntry* editor = FindPluginEntryByFlags(QX_FLAG_SCRIPT_EDITOR))
+        OpenFile(fileName, editor->ID);
+}
+
+void TFrameWindowForm::Action_ScriptExecuteExecute()
+{
+    TSelectScriptForm form(this);
+    if (form.exec() == QDialog::Accepted)
+        ExecScriptAsync(form.Edit1->text(), QString());
+}
+
+void TFrameWindowForm::Action_ScriptExecuteProcExecute()
+{
+    TSelectScriptForm form(this);
+    QString procedure;
+    if (form.exec() == QDialog::Accepted && askProcedureName(procedure))
+        ExecScriptAsync(form.Edit1->text(), procedure);
+}
+
+void TFrameWindowForm::Action_ScriptOpenExecuteExecute()
+{
+    QString file;
+    if (chooseScriptFile(file))
+        ExecScriptAsync(file, QString());
+}
+
+void TFrameWindowForm::Action_ScriptOpenExecuteProcExecute()
+{
+    QString file, procedure;
+    if (chooseScriptFile(file) && askProcedureName(procedure))
+        ExecScriptAsync(file, procedure);
+}
+
+void TFrameWindowForm::Action_ScriptNewExecute()
+{
+    if (TQX_PluginEntry* editor = FindPluginEntryByFlags(QX_FLAG_SCRIPT_EDITOR))
+        editor->Launch(QString());
+}
+
+void TFrameWindowForm::Action_ScriptOpenExecute()
+{
+    QString file;
+    if (chooseScriptFile(file))
+        openScriptForEditing(file);
+}
+
+void TFrameWindowForm::Action_FileSettingsScriptingExecute()
+{
+    TSetupScriptingForm form(this);
+    form.exec();
+}
+
+void TFrameWindowForm::scriptSubmenuPopup()
+{
+    scriptSubmenu_->clear();
+    const QIcon icon = ToolbarImage(kScriptImage);
+    for (const QString& name : ScriptFileNames()) {
+        // "&" in a file name is shown as itself, not as an accelerator mark;
+        // the item keeps the real name for its click.
+        QString caption = name;
+        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction* item = scriptSubmenu_->addAction(icon, caption);
+        item->setObjectName(QStringLiteral("ScriptMenuItem"));
+        connect(item, &QAction::triggered, this, [this, name] { scriptMenuItemClick(name); });
+    }
+}
+
+void TFrameWindowForm::scriptMenuItemClick(const QString& fileName)
+{
+    const QString file = scriptsDir() + fileName;
+    if (!QFileInfo(file).isFile())
+        return;
+    const QString button = scriptDropdownButton_ ? scriptDropdownButton_->objectName() : QString();
+    if (button == QLatin1String("ToolbarButtonScriptOpen")) {
+        openScriptForEditing(file);
+    } else if (button == QLatin1String("ToolbarButtonScriptExecuteProc")) {
+        QString procedure;
+        if (askProcedureName(procedure))
+            ExecScriptAsync(file, procedure);
+    } else {
+        ExecScriptAsync(file, QString());
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+// TSendMailForm: composing a message for the mail client. Recipient, copy and
+// attachment fields hold their items separated by ";". The dialog ends with
+// OK exactly when the message was handed to the mail client.
+#include <QDialog>
+#include <QStringList>
+
+#include <functional>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+struct TMailMessage;
+
+class TSendMailForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSendMailForm(QWidget* owner = nullptr);
+
+    QLineEdit* EmailEdit = nullptr;
+    QLineEdit* CcEdit = nullptr;
+    QLineEdit* SubjectEdit = nullptr;
+    QLineEdit* AttEdit = nullptr;
+    QPushButton* Button3 = nullptr;  // adds an attachment
+    QPlainTextEdit* MessageMemo = nullptr;
+    QPushButton* Button1 = nullptr;  // send
+    QPushButton* Button2 = nullptr;  // cancel (asks first)
+    // The dialog's messages, in order: the cancel question, the hand-over
+    // notice, the failure report (%1 the result code).
+    QStringList Strings;
+
+    // The message the fields describe: list fields split at ";" with empty
+    // pieces skipped and the pieces kept as typed.
+    TMailMessage Message() const;
+
+    // Tests replace the hand-over to the mail client.
+    static void SetTransport(std::function<int(const TMailMessage&)> transport);
+
+protected:
+    void reject() override;
+
+private:
+    void cleanUp(QLineEdit* edit);
+    void button1Click();
+    void button3Click();
+};
+
+// The fields a caller fills before the dialog is shown.
+struct TMailFields {
+    QString To, Cc, Attachments, Subject, Text;
+};
+// Shows the dialog with the fields, modal to owner; true when the message
+// was handed to the mail client.
+bool ComposeMail(QWidget* owner, const TMailFields& fields);
