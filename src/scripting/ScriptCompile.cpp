@@ -248,6 +248,21 @@ void Engine::CompileCall(int32_t nameTok, bool script, int routine, CallSite& cs
         cs.args.push_back(std::move(a));
     }
     cs.endTok = Next(t);
+    if (cs.builtin >= 0) {
+        bool laterPure = true;
+        for (size_t i = cs.args.size(); i-- > 0;) {
+            const Arg& a = cs.args[i];
+            const Expr* e = a.expr.get();
+            if (!a.isVar && a.type == vtString && laterPure && i < 32 && e->single && e->operands.size() == 1 &&
+                e->operands[0].kind == OperandKind::Var && e->operands[0].prefix.empty() && e->operands[0].pure)
+                cs.borrow |= 1u << i;
+            if (a.isVar) {
+                for (const VarAccess::Index& ix : a.var->indexes) laterPure = laterPure && ix.expr->pure;
+            } else {
+                laterPure = laterPure && e->pure;
+            }
+        }
+    }
 }
 
 // Expressions ------------------------------------------------------------------

@@ -165,6 +165,11 @@ struct CallSite {
     int resultType = 0;
     int builtin = -1;
     bool fails = false;
+    // Built-ins: value arguments (bit per parameter) that are a STRING
+    // variable read as it is; nothing evaluated after them can change it and
+    // built-ins do not change value parameters, so they get the variable's
+    // own cell instead of a copy.
+    uint32_t borrow = 0;
 };
 
 enum class StmtKind : uint8_t { Assign, Call, If, Case, For, While, Repeat, Error };

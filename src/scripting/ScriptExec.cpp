@@ -526,6 +526,16 @@ bool Engine::CallBuiltin(const CallSite& cs, TQXVariant* result) {
             held[i] = target;
             argv[i] = target;
         } else {
+            if (cs.borrow & (1u << i)) {
+                TQXVariant* v = Access(*a.expr->operands[0].var);
+                if (!v) return false;
+                if (v->VType == vtString) {
+                    held[i] = v;
+                    argv[i] = v;
+                    continue;
+                }
+                ReleaseValue(v);  // not a STRING: converted as any value
+            }
             InitCell(vals[i], a.type);
             if (!Eval(*a.expr, vals[i])) return false;
             argv[i] = vals[i];

@@ -1,0 +1,7 @@
+-- Naive doubly recursive Fibonacci: fib(27) = 196418 (635,621 calls).
+local function fib(n)
+  if n < 2 then return n end
+  return fib(n - 1) + fib(n - 2)
+end
+
+print(fib(27))
