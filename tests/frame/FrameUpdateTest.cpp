@@ -9,7 +9,9 @@
 
 #include <QMdiSubWindow>
 #include <QEvent>
+#include <QStatusTipEvent>
 #include <QTimer>
+#include <QCoreApplication>
 
 namespace {
 
@@ -248,6 +250,15 @@ TEST_F(FrameUpdateTest, StatusMessagesReplaceEachOtherAndWarningsDoNotExtendThem
     EXPECT_FALSE(timer->isActive());
     frame->CheckPositiveResult(true, QStringLiteral("fine"));
     EXPECT_FALSE(bar->SimpleMessageShown());
+}
+
+TEST_F(FrameUpdateTest, HintsGoToTheirPanelWithoutHidingThePanels)
+{
+    QStatusTipEvent tip(QStringLiteral("Uložit dokument"));
+    QCoreApplication::sendEvent(frame.get(), &tip);
+    EXPECT_EQ(Panel(TFrameStatusBar::HintPanel), QStringLiteral(" Uložit dokument"));
+    EXPECT_FALSE(frame->StatusBarPanels()->SimpleMessageShown());
+    EXPECT_TRUE(frame->StatusBarPanels()->currentMessage().isEmpty());
 }
 
 TEST(KeyIndicators, TextShowsTheLockKeysThatAreOn)
