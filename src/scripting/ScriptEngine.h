@@ -499,6 +499,7 @@ private:
     const Plan* PlanSlow(const Expr& e, uint16_t destType);
     std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType);
     bool RunPlan(const Plan& p, Reg& result);
+    bool CallOperand(const PlanIns& ins, Reg& r);
     bool StorePlan(const Plan& p, TQXVariant* d, const Reg& r);
     bool EvalOperand(const Operand& o, TQXVariant* out, uint16_t destType);
     TQXVariant* Base(const VarBase& v) const {

@@ -527,13 +527,9 @@ dispatch:
         if (!ok) return Fail(seTypeMismatch, ip->src->tok);
         NEXT();
     }
-    CASE(opCall) {
-        TQXVariant cell(ip->type);
-        const CallSite& cs = *ip->src->call;
-        if (!(cs.script && !cs.headErr ? CallScript(cs, &cell, true) : Call(cs, &cell))) return false;
-        if (!Load(&cell, ip->type, A)) return Fail(seTypeMismatch, ip->src->tok);
+    CASE(opCall)
+        if (!CallOperand(*ip, A)) return false;
         NEXT();
-    }
     CASE(opNegI) INT_RESULT(static_cast<int32_t>(0u - UA)); NEXT();
     CASE(opNotI) INT_RESULT(~A.i); NEXT();
     CASE(opNotB) A.i = !A.i; NEXT();
@@ -618,6 +614,15 @@ dispatch:
 #undef CASE
 #undef DISPATCH
 #undef NEXT
+
+// A function call's result as a register (its cell lives only here).
+bool Engine::CallOperand(const PlanIns& ins, Reg& r) {
+    TQXVariant cell(ins.type);
+    const CallSite& cs = *ins.src->call;
+    if (!(cs.script && !cs.headErr ? CallScript(cs, &cell, true) : Call(cs, &cell))) return false;
+    if (!Load(&cell, ins.type, r)) return Fail(seTypeMismatch, ins.src->tok);
+    return true;
+}
 
 bool Engine::StorePlan(const Plan& p, TQXVariant* d, const Reg& r) {
     const uint16_t t = p.resultType;
