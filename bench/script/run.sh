@@ -6,7 +6,10 @@
 # the minimum wall-clock and CPU (user + system) time over RUNS runs (default
 # 5, after one untimed run) and the ratio qxscript / Lua.
 #
-# Builds the qxscript target first (QX_BUILD_DIR chooses the build directory,
+# Then prints how long a stop from the main thread takes to end runs of
+# scripts that never end by themselves (bench_script_stop).
+#
+# Builds the qxscript and bench_script_stop targets first (QX_BUILD_DIR chooses the build directory,
 # default build/; LUA the interpreter, default lua5.4). The machine may be
 # shared: minimum times of runs taken back to back are the figures to compare.
 set -euo pipefail
@@ -21,7 +24,7 @@ programs=${*:-fib loop str}
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" --target qxscript >/dev/null
+cmake --build "$build" --target qxscript bench_script_stop >/dev/null
 qx=$build/bin/qxscript
 
 declare -A qx_expect=([fib]="196418" [loop]="77870" [str]="200000 40000")
@@ -61,3 +64,6 @@ for p in $programs; do
         rw = lw > 0 ? qw / lw : 0; rc = lc > 0 ? qc / lc : 0
         printf "%-6s %10.1f %10.1f %7.2f %10.1f %10.1f %7.2f\n", p, qw, lw, rw, qc, lc, rc }'
 done
+echo
+echo "# stop latency: StopScript to OnError(65535), $runs trials each"
+"$build/bench/bench_script_stop" "$runs"

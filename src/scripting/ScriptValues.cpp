@@ -27,6 +27,7 @@ void ReleaseContents(TQXVariant* c) {
     if (c->VType == vtArray) {
         if (c->V.Items) {
             for (TQXVariant* e : *c->V.Items) {
+                if (!e) continue;
                 e->InArray = false;
                 if (e->Holders == 0) delete e;
             }
@@ -463,7 +464,15 @@ TQXVariant* ArrayElement(TQXVariant* cell, int32_t index) {
     TQXVariant* c = ResolveValue(cell);
     if (!c || c->VType != vtArray || !c->V.Items || index < 0) return nullptr;
     if (static_cast<size_t>(index) >= c->V.Items->size()) return nullptr;
-    return (*c->V.Items)[static_cast<size_t>(index)];
+    TQXVariant*& e = (*c->V.Items)[static_cast<size_t>(index)];
+    if (!e) {
+        // Elements come into being when first reached, so that sizing an
+        // array costs no more than its list of places.
+        e = new TQXVariant(c->ElementType);
+        e->Shared = 1;
+        e->InArray = true;
+    }
+    return e;
 }
 
 int32_t ArrayLength(const TQXVariant* cell) {
@@ -483,20 +492,16 @@ bool ResizeArray(TQXVariant* cell, int32_t n) {
     }
     std::vector<TQXVariant*>& items = *c->V.Items;
     if (static_cast<size_t>(n) > items.size()) {
-        items.reserve(static_cast<size_t>(n));
-        while (items.size() < static_cast<size_t>(n)) {
-            TQXVariant* e = new TQXVariant(c->ElementType);
-            e->Shared = 1;
-            e->InArray = true;
-            items.push_back(e);
-        }
+        items.resize(static_cast<size_t>(n), nullptr);  // new elements: made by ArrayElement
     } else {
         while (items.size() > static_cast<size_t>(n)) {
             TQXVariant* e = items.back();
             items.pop_back();
+            if (!e) continue;
             e->InArray = false;
             if (e->Holders == 0) delete e;
         }
+        if (items.capacity() > 2 * items.size() + 64) items.shrink_to_fit();
     }
     return true;
 }

@@ -116,7 +116,7 @@ constexpr uint8_t kReadOnlyFlag = 1;
 // would make a longer text, or a resize beyond the array limit, fails with
 // kOutOfMemory. Process-wide; set them before runs start.
 struct TQXValueLimits {
-    size_t MaxStringLength = size_t(256) << 20;  // 256 MiB
+    size_t MaxStringLength = size_t(64) << 20;   // 64 MiB: one copy stays well below a stop's 100 ms
     int32_t MaxArrayLength = 1 << 22;            // 4,194,304 elements
 };
 TQXValueLimits& ValueLimits();
@@ -166,6 +166,8 @@ uint16_t NotValue(TQXVariant* cell);
 uint16_t ApplyOperator(TQXVariant* left, const TQXVariant* right, TQXOperator op);
 
 // The element at a 0-based index, or none (not an ARRAY, index out of range).
+// (Elements are created when first reached; to scripts and hosts they exist
+// from the resize on.)
 TQXVariant* ArrayElement(TQXVariant* cell, int32_t index);
 int32_t ArrayLength(const TQXVariant* cell);
 // Appends new elements or frees the last ones until there are n; a negative n
