@@ -9,6 +9,8 @@
 
 #include <QX_Exports.h>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -57,6 +59,15 @@ const QString kCaption = QStringLiteral("Quorvix 2");
 // Leading indentation of each of the first lines tells whether the file
 // indents with tabs or spaces and by how much.
 constexpr int kIndentSampleLines = 2000;
+
+// The editor component reports every inserted or deleted piece of text to
+// its accessibility layer with the position counted in characters from the
+// start of the document: each keystroke costs time in proportion to where
+// it is typed (about 20 ms at the end of a megabyte). Above this size the
+// window stops asking for those reports; the undo steps then go unnamed.
+constexpr long kFullChangeReportsLimit = 512 * 1024;
+// What a large document still reports: fold and marker changes.
+constexpr long kLargeDocumentEvents = QsciScintillaBase::SC_MOD_CHANGEFOLD | QsciScintillaBase::SC_MOD_CHANGEMARKER;
 
 QString displayName(const QString& fileName)
 {
@@ -113,7 +124,47 @@ private:
     QString title_;
 };
 
+bool accessibilityFactoryInstalled = false;
+
+QAccessibleInterface* lightAccessibility(const QString& className, QObject* object)
+{
+    // Asked for every class of an object's hierarchy, the most derived first:
+    // answering for "QsciScintilla" comes before the component's own factory.
+    if (className != QLatin1String("QsciScintilla"))
+        return nullptr;
+    auto* view = dynamic_cast<TEditorView*>(object);
+    if (!view || !view->LightAccessibility())
+        return nullptr;
+    return new QAccessibleWidget(view, QAccessible::EditableText, QStringLiteral("Text dokumentu"));
+}
+
 } // namespace
+
+void RemoveEditorAccessibility()
+{
+    if (accessibilityFactoryInstalled)
+        QAccessible::removeFactory(lightAccessibility);
+    accessibilityFactoryInstalled = false;
+}
+
+TEditorView::TEditorView(QWidget* parent)
+    : QsciScintilla(parent)
+{
+    if (!accessibilityFactoryInstalled) {
+        QAccessible::installFactory(lightAccessibility);
+        accessibilityFactoryInstalled = true;
+    }
+}
+
+void TEditorView::SetLightAccessibility(bool light)
+{
+    if (light == light_)
+        return;
+    light_ = light;
+    // Drop the interface made so far; the next one asked for is the right kind.
+    if (QAccessibleInterface* current = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(current));
+}
 
 void TEditorView::contextMenuEvent(QContextMenuEvent* event)
 {
@@ -178,6 +229,18 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
         updateState();
     });
     connect(editor_, &QsciScintilla::modificationChanged, this, [this] { updateState(); });
+    // Large documents report no text changes (see kFullChangeReportsLimit):
+    // the state follows the component's display updates instead.
+    connect(editor_, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        if (!(updated & QsciScintillaBase::SC_UPDATE_CONTENT))
+            return;
+        if (fullChangeReports_ && SciLength(editor_) > kFullChangeReportsLimit)
+            setChangeReports(false);
+        if (!fullChangeReports_) {
+            updateLineNumberMargin();
+            updateState();
+        }
+    });
     connect(editor_, &QsciScintilla::selectionChanged, this, [this] {
         updateState();
         updateStatusBar();
@@ -566,6 +629,9 @@ bool TTextEditorWindow::loadFromDisk(const QString& fileName, std::optional<TTex
     }
 
     clearScriptError();
+    // Without reports while the text is replaced: the reports would copy
+    // and convert the whole old and new text.
+    setChangeReports(false);
     steps_->SetSuspended(true);
     editor_->setReadOnly(false);
     Sci(editor_, QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
@@ -579,6 +645,7 @@ bool TTextEditorWindow::loadFromDisk(const QString& fileName, std::optional<TTex
     Sci(editor_, QsciScintillaBase::SCI_GOTOPOS, 0);
     steps_->SetSuspended(false);
     steps_->Reset();
+    setChangeReports(text.Utf8.size() <= kFullChangeReportsLimit);
     text.Utf8 = QByteArray();
 
     format_ = savedFormat_ = text.Format;
@@ -802,9 +869,9 @@ TQX_CommandSet TTextEditorWindow::currentCommands() const
     const bool selection = editor_->hasSelectedText();
     c.Set(QXC_LOADFILE);
     c.Set(QXC_UNDO, editor_->isUndoAvailable());
-    c.Set(QXC_UNDOLIST, editor_->isUndoAvailable());
+    c.Set(QXC_UNDOLIST, editor_->isUndoAvailable() && fullChangeReports_);
     c.Set(QXC_REDO, editor_->isRedoAvailable());
-    c.Set(QXC_REDOLIST, editor_->isRedoAvailable());
+    c.Set(QXC_REDOLIST, editor_->isRedoAvailable() && fullChangeReports_);
     c.Set(QXC_COPY, selection);
     c.Set(QXC_CUT, selection && !readOnly);
     c.Set(QXC_PASTE, clipboardHasText_ && !readOnly);
@@ -836,6 +903,16 @@ void TTextEditorWindow::updateState()
         return;
     Commands = commands;
     NotifyStateChange();
+}
+
+void TTextEditorWindow::setChangeReports(bool full)
+{
+    fullChangeReports_ = full;
+    editor_->SetLightAccessibility(!full);
+    Sci(editor_, QsciScintillaBase::SCI_SETMODEVENTMASK, full ? long(QsciScintillaBase::SC_MODEVENTMASKALL) : kLargeDocumentEvents);
+    // Steps made from here on would not be seen: the names are dropped.
+    if (!full)
+        steps_->Reset();
 }
 
 void TTextEditorWindow::updateStatusBar()

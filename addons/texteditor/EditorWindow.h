@@ -25,19 +25,31 @@ class QToolButton;
 class TFindReplaceDialog;
 class TUndoSteps;
 
-// The editor component with the window's own context menu.
+// The editor component with the window's own context menu and a lighter
+// accessibility interface for large documents.
 class TEditorView : public QsciScintilla {
 public:
-    explicit TEditorView(QWidget* parent)
-        : QsciScintilla(parent)
-    {
-    }
+    explicit TEditorView(QWidget* parent);
     // Adds the window's commands below the standard editing ones.
     std::function<void(QMenu*)> ExtendContextMenu;
 
+    // The component's own accessibility interface converts the caret
+    // position to a character count from the start of the text at every
+    // display update, which makes typing in a document of many megabytes
+    // take hundreds of milliseconds per key. For such documents the view
+    // describes itself as a plain editable widget instead.
+    void SetLightAccessibility(bool light);
+    bool LightAccessibility() const { return light_; }
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    bool light_ = false;
 };
+
+// Takes the view's accessibility factory out of Qt before the library goes.
+void RemoveEditorAccessibility();
 
 class TTextEditorWindow : public TQX_PluginWindow {
     Q_OBJECT
@@ -83,6 +95,8 @@ private:
     void updateState();
     void updateStatusBar();
     void updateLineNumberMargin();
+    // Whether the component reports every text change (small documents).
+    void setChangeReports(bool full);
     TQX_CommandSet currentCommands() const;
 
     // Presentation
@@ -152,6 +166,7 @@ private:
     // document counts as unsaved.
     bool outOfSync_ = false;
     bool bookmarks_ = false;
+    bool fullChangeReports_ = true;
     bool clipboardHasText_ = false;
     bool diskCheckPending_ = false;
     bool checkingDisk_ = false;

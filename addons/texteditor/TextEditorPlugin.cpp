@@ -78,9 +78,12 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
     switch (message) {
     case QXM_ATTACH:
     case QXM_INITIALIZE:
+    case QXM_QUERY_UNLOAD:
+        return 1;
     case QXM_FINALIZE:
     case QXM_DETACH:
-    case QXM_QUERY_UNLOAD:
+        // Nothing of this library may stay registered with Qt once it is gone.
+        RemoveEditorAccessibility();
         return 1;
     case QXM_QUERY_INFO: {
         auto* info = static_cast<TQX_PluginInfo*>(param);

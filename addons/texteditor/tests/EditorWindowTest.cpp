@@ -312,6 +312,31 @@ TEST_F(EditorFixture, UndoAndRedoListsNameEachStep)
     EXPECT_FALSE(has(window, QXC_REDO));
 }
 
+TEST_F(EditorFixture, LargeDocumentsStillFollowTheState)
+{
+    // Above half a megabyte the steps go unnamed, so no list is offered;
+    // undo itself and the command set keep working.
+    QByteArray text;
+    while (text.size() <= 600 * 1024)
+        text += "int value_" + QByteArray::number(text.size()) + " = 0;\n";
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("large.c", text));
+    EXPECT_FALSE(has(window, QXC_UNDO));
+    Editor(window)->setCursorPosition(Editor(window)->lines() - 1, 0);
+    Type(window, QStringLiteral("abc"));
+    QTest::qWait(50);
+    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(has(window, QXC_UNDO));
+    EXPECT_FALSE(has(window, QXC_UNDOLIST));
+    while (has(window, QXC_UNDO))
+        command(window, QXC_UNDO);
+    QTest::qWait(50);
+    EXPECT_FALSE(window->Modified);
+    EXPECT_TRUE(has(window, QXC_REDO));
+    EXPECT_FALSE(has(window, QXC_REDOLIST));
+    command(window, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(window->FileName), text);
+}
+
 // ---------------------------------------------------------------------------
 
 struct FindDialog {
