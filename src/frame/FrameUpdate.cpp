@@ -27,6 +27,13 @@ QString fileNameOnly(const QString& path)
     return QFileInfo(path).fileName();
 }
 
+// "name.ext" or "Nový dokument", with " (*)" while modified.
+QString documentCaption(const TQX_PluginWindow* window)
+{
+    return (window->FileName.isEmpty() ? FrameText(FrameString::NewDocument) : fileNameOnly(window->FileName))
+        + (window->Modified ? QStringLiteral(" (*)") : QString());
+}
+
 } // namespace
 
 void TFrameWindowForm::UpdateToolbars()
@@ -47,6 +54,7 @@ void TFrameWindowForm::UpdateToolbars()
         updateDocumentPanel(nullptr);
     }
     updateSaveAllAction();
+    updateDocumentCaptions();
     updateFrameTitle();
     statusBar_->PanelAt(TFrameStatusBar::IconPanel)->update();
     statusBar_->PanelAt(TFrameStatusBar::ProgressPanel)->update();
@@ -64,22 +72,25 @@ void TFrameWindowForm::updateCommandActions(const TQX_CommandSet& commands)
 
 void TFrameWindowForm::updateDocumentPanel(TQX_PluginWindow* window)
 {
-    QString text;
-    bool named = window && !window->FileName.isEmpty();
-    if (!window)
-        text = FrameText(FrameString::NoDocument);
-    else
-        text = (named ? fileNameOnly(window->FileName) : FrameText(FrameString::NewDocument))
-            + (window->Modified ? QStringLiteral(" (*)") : QString());
+    const bool named = window && !window->FileName.isEmpty();
+    const QString text = window ? documentCaption(window) : FrameText(FrameString::NoDocument);
     Action(A::FileProperties)->setEnabled(named);
     Action(A::FileSendDesktop)->setEnabled(named);
     statusBar_->SetPanelText(TFrameStatusBar::DocumentPanel, QLatin1Char(' ') + text);
+}
 
+void TFrameWindowForm::updateDocumentCaptions()
+{
     // Windows that give themselves no caption are captioned after their
     // document, the way the document panel names it.
-    if (window && window->windowTitle().isEmpty()) {
-        if (QMdiSubWindow* sub = subWindowOf(window); sub && sub->windowTitle() != text)
-            sub->setWindowTitle(text);
+    for (int i = 0; i < GetDocumentWindowCount(); ++i) {
+        TQX_PluginWindow* window = GetDocumentWindow(i);
+        QMdiSubWindow* sub = subWindowOf(window);
+        if (!sub || !window->windowTitle().isEmpty())
+            continue;
+        const QString caption = documentCaption(window);
+        if (sub->windowTitle() != caption)
+            sub->setWindowTitle(caption);
     }
 }
 

@@ -356,8 +356,10 @@ void TFrameWindowForm::AttachDocumentWindow(TQX_PluginWindow* window)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWidget(window);
     if (!window->testAttribute(Qt::WA_SetWindowIcon)) {
-        if (TQX_PluginEntry* entry = FindPluginEntryByID(window->EntryID))
-            sub->setWindowIcon(entry->GetIcon());
+        // The entry's icon, else a plain document (never the toolkit's logo).
+        TQX_PluginEntry* entry = FindPluginEntryByID(window->EntryID);
+        QIcon icon = entry ? entry->GetIcon() : QIcon();
+        sub->setWindowIcon(icon.isNull() ? QIcon::fromTheme(QStringLiteral("text-x-generic"), ToolbarImage(0)) : icon);
     }
     QMdiSubWindow* active = mdiArea_->activeSubWindow();
     const bool maximized = active && active->isMaximized();

@@ -295,6 +295,7 @@ private:
     void updateCommandActions(const TQX_CommandSet& commands);
     void updateDocumentPanel(TQX_PluginWindow* window);
     void updateSaveAllAction();
+    void updateDocumentCaptions();
     void updateFrameTitle();
     void updateWindowActions(int windowCount);
     void updateKeyIndicators();
