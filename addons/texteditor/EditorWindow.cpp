@@ -49,6 +49,9 @@ constexpr int kBookmarkMarker = 1;
 constexpr int kErrorLineMarker = 2;
 constexpr int kErrorSymbolMarker = 3;
 constexpr int kErrorIndicator = 8;
+// A translucent box under the text of the error line: unlike a background
+// marker it stays visible on the caret's line.
+constexpr int kErrorLineIndicator = 9;
 
 constexpr int kNumberMargin = 0;
 constexpr int kSymbolMargin = 1;
@@ -195,7 +198,8 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     // Line numbers, a symbol margin for bookmarks and error marks, folding.
     editor_->setMarginType(kNumberMargin, QsciScintilla::NumberMargin);
     editor_->setMarginLineNumbers(kNumberMargin, true);
-    editor_->setMarginType(kSymbolMargin, QsciScintilla::SymbolMargin);
+    editor_->setMarginType(kSymbolMargin, QsciScintilla::SymbolMarginColor);
+    editor_->setMarginBackgroundColor(kSymbolMargin, theme::Margin);
     editor_->setMarginWidth(kSymbolMargin, 16);
     editor_->setMarginSensitivity(kSymbolMargin, true);
     editor_->setMarginMarkerMask(kSymbolMargin, (1 << kBookmarkMarker) | (1 << kErrorSymbolMarker));
@@ -208,12 +212,12 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     editor_->markerDefine(QsciScintilla::Circle, kErrorSymbolMarker);
     editor_->setMarkerBackgroundColor(theme::ErrorMarker, kErrorSymbolMarker);
     editor_->setMarkerForegroundColor(theme::ErrorMarker, kErrorSymbolMarker);
-    for (int marker = 25; marker <= 31; ++marker) {
-        editor_->setMarkerForegroundColor(theme::Paper, marker);
-        editor_->setMarkerBackgroundColor(QColor(0x9A, 0xA0, 0xA6), marker);
-    }
     editor_->indicatorDefine(QsciScintilla::SquiggleIndicator, kErrorIndicator);
     editor_->setIndicatorForegroundColor(theme::ErrorMarker, kErrorIndicator);
+    editor_->indicatorDefine(QsciScintilla::FullBoxIndicator, kErrorLineIndicator);
+    editor_->setIndicatorForegroundColor(QColor(0xCF, 0x22, 0x2E, 40), kErrorLineIndicator);
+    editor_->setIndicatorOutlineColor(QColor(0xCF, 0x22, 0x2E, 0), kErrorLineIndicator);
+    editor_->setIndicatorDrawUnder(true, kErrorLineIndicator);
 
     editor_->setBraceMatching(QsciScintilla::SloppyBraceMatch);
     editor_->setBackspaceUnindents(true);
@@ -1055,6 +1059,13 @@ void TTextEditorWindow::setLanguage(const QString& id)
     // Without a lexer the editor's own colours apply to the text.
     ApplyEditorTheme(editor_, settings_.Font());
     editor_->setFolding(lexer ? QsciScintilla::BoxedTreeFoldStyle : QsciScintilla::NoFoldStyle, kFoldMargin);
+    // The fold symbols (markers 25 to 31) are made anew with the folding.
+    // (Set directly: the component's colour setters skip markers it did not
+    // allocate itself.)
+    for (int marker = 25; marker <= 31; ++marker) {
+        editor_->SendScintilla(QsciScintillaBase::SCI_MARKERSETFORE, static_cast<unsigned long>(marker), theme::Paper);
+        editor_->SendScintilla(QsciScintillaBase::SCI_MARKERSETBACK, static_cast<unsigned long>(marker), QColor(0xAE, 0xB6, 0xBF));
+    }
     updateStatusBar();
 }
 
@@ -1167,6 +1178,10 @@ void TTextEditorWindow::showScriptError(qint64 position)
         Sci(editor_, QsciScintillaBase::SCI_SETINDICATORCURRENT, kErrorIndicator);
         Sci(editor_, QsciScintillaBase::SCI_INDICATORFILLRANGE, long(at), end - long(at));
     }
+    const long lineStart = Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    const long lineEnd = Sci(editor_, QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
+    Sci(editor_, QsciScintillaBase::SCI_SETINDICATORCURRENT, kErrorLineIndicator);
+    Sci(editor_, QsciScintillaBase::SCI_INDICATORFILLRANGE, lineStart, std::max(lineEnd - lineStart, 1L));
     Sci(editor_, QsciScintillaBase::SCI_ENSUREVISIBLEENFORCEPOLICY, line);
     Sci(editor_, QsciScintillaBase::SCI_GOTOPOS, long(at));
     // The line in the middle of the window, where the eye looks first.
@@ -1184,8 +1199,10 @@ void TTextEditorWindow::clearScriptError()
         return;
     editor_->markerDeleteAll(kErrorLineMarker);
     editor_->markerDeleteAll(kErrorSymbolMarker);
-    Sci(editor_, QsciScintillaBase::SCI_SETINDICATORCURRENT, kErrorIndicator);
-    Sci(editor_, QsciScintillaBase::SCI_INDICATORCLEARRANGE, 0, SciLength(editor_));
+    for (int indicator : {kErrorIndicator, kErrorLineIndicator}) {
+        Sci(editor_, QsciScintillaBase::SCI_SETINDICATORCURRENT, indicator);
+        Sci(editor_, QsciScintillaBase::SCI_INDICATORCLEARRANGE, 0, SciLength(editor_));
+    }
     errorLine_ = -1;
 }
 
