@@ -90,7 +90,7 @@ TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QStr
                 window->raise();
                 window->activateWindow();
             }
-            window->setFocus();
+            FocusDocument(window);
             return window;
         }
     }

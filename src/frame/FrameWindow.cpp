@@ -378,7 +378,23 @@ void TFrameWindowForm::AttachDocumentWindow(TQX_PluginWindow* window)
     else
         sub->show();
     mdiArea_->setActiveSubWindow(sub);
-    window->setFocus();
+    FocusDocument(window);
+}
+
+void FocusDocument(QWidget* window)
+{
+    // Typing goes to the document: its focus proxy, the child that had the
+    // focus last, or else its first child that takes focus.
+    QWidget* target = window->focusProxy() ? window : window->focusWidget();
+    if (!target && window->focusPolicy() == Qt::NoFocus) {
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if ((child->focusPolicy() & Qt::TabFocus) && child->isVisibleTo(window) && child->isEnabled()) {
+                target = child;
+                break;
+            }
+        }
+    }
+    (target ? target : window)->setFocus(Qt::OtherFocusReason);
 }
 
 void TFrameWindowForm::AttachToolWindow(TQX_PluginWindow* window)

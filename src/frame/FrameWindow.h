@@ -375,5 +375,8 @@ private:
 // of the platform's file dialog ("Description (*.a *.b)").
 QStringList OpenFilterToNameFilters(const QString& filter);
 
+// Gives the keyboard focus to a document window's editing part.
+void FocusDocument(QWidget* window);
+
 // The frame, or null before it is created and after it is destroyed.
 TFrameWindowForm* FrameWindow();

@@ -6,6 +6,8 @@
 #include "frame/RecentFiles.h"
 #include "platform/Registry.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -112,6 +114,26 @@ TEST_F(FramePartsTest, CustomizePopupListsButtonsAndSeparatorsAndHidesAButton)
     popup->actions()[1]->trigger();
     auto* bold = frame->findChild<QToolButton*>(QStringLiteral("ToolbarButtonFormatBold"));
     EXPECT_TRUE(WaitFor([bold] { return !bold->isVisible(); }, 1000));
+}
+
+TEST(FocusDocument, TheEditingPartOfADocumentGetsTheFocus)
+{
+    QWidget top;
+    auto* outside = new QLineEdit(&top);
+    auto* document = new QWidget(&top);
+    auto* label = new QLabel(QStringLiteral("ruler"), document);
+    auto* editor = new QLineEdit(document);
+    (void)label;
+    top.show();
+    outside->setFocus();
+    FocusDocument(document);
+    EXPECT_EQ(top.focusWidget(), editor);
+    // A window that names its editor as focus proxy hands the focus on.
+    auto* other = new QLineEdit(document);
+    other->show();
+    document->setFocusProxy(other);
+    FocusDocument(document);
+    EXPECT_EQ(top.focusWidget(), other);
 }
 
 TEST(RecentFiles, MostRecentFirstWithoutDuplicatesAndAtMostFifteen)
