@@ -8,6 +8,7 @@
 #include "frame/FrameStrings.h"
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
+#include "mail/SendMail.h"
 #include "platform/ShellLinks.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/AboutBoxes.h"
@@ -97,6 +98,15 @@ void TFrameWindowForm::Action_FileSendMailRecipientExecute()
         return;
     showMailDialog(window->FileName, FrameText(FrameString::MailSubject).arg(QFileInfo(window->FileName).fileName()),
         window->FileName);
+}
+
+void TFrameWindowForm::showMailDialog(const QString& attachment, const QString& subject, const QString& body)
+{
+    TMailFields fields;
+    fields.Attachments = attachment;
+    fields.Subject = subject;
+    fields.Text = body;
+    ComposeMail(this, fields);
 }
 
 void TFrameWindowForm::Action_FilePropertiesExecute()
@@ -347,8 +357,6 @@ void TFrameWindowForm::dropEvent(QDropEvent* event)
 bool TFrameWindowForm::makeBackup(const QString&) { return true; }
 // Shows the file properties dialog for the document.
 void TFrameWindowForm::showFileProperties(const QString&) { }
-// Opens the mail dialog with the document attached.
-void TFrameWindowForm::showMailDialog(const QString&, const QString&, const QString&) { }
 // Shows the toolbar dialog (toolbars and their buttons).
 void TFrameWindowForm::showSetupToolbars() { }
 // Shows the auto-backup options.
