@@ -6,7 +6,9 @@
 #include "frame/KeyIndicators.h"
 #include "kernel/Logging.h"
 #include "plugins/PluginWindowList.h"
+#include "tools/UndoRedoSelection.h"
 
+#include <QListWidget>
 #include <QMdiSubWindow>
 #include <QEvent>
 #include <QStatusTipEvent>
@@ -259,6 +261,41 @@ TEST_F(FrameUpdateTest, HintsGoToTheirPanelWithoutHidingThePanels)
     EXPECT_EQ(Panel(TFrameStatusBar::HintPanel), QStringLiteral(" Uložit dokument"));
     EXPECT_FALSE(frame->StatusBarPanels()->SimpleMessageShown());
     EXPECT_TRUE(frame->StatusBarPanels()->currentMessage().isEmpty());
+}
+
+// A document window of the test itself: it lists three undo steps and
+// records the commands it gets.
+class StepsWindow : public TQX_PluginWindow {
+public:
+    std::vector<int> received;
+    void Command(uint8_t code, void* param) override
+    {
+        received.push_back(code);
+        if (code == QXC_UNDOLIST)
+            *static_cast<QStringList*>(param) = {QStringLiteral("typing"), QStringLiteral("delete"), QStringLiteral("paste")};
+    }
+};
+
+TEST_F(FrameUpdateTest, UndoListAsksTheWindowAndUndoesUpToTheChosenStep)
+{
+    auto* window = new StepsWindow;
+    window->OnDestroyNotify = [](TQX_PluginWindow* w) { RemoveDocumentWindow(w); };
+    AddDocumentWindow(window);
+    frame->AttachDocumentWindow(window);
+
+    // Without the list command in its set the window is not asked.
+    window->Commands.Set(QXC_UNDO);
+    frame->ShowUndoRedoList(true);
+    EXPECT_TRUE(window->received.empty());
+    EXPECT_EQ(frame->findChild<TUndoRedoSelectionForm*>(), nullptr);
+
+    window->Commands.Set(QXC_UNDOLIST);
+    frame->ShowUndoRedoList(true);
+    auto* popup = frame->findChild<TUndoRedoSelectionForm*>();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->ListBox->count(), 3);
+    popup->Choose(1);
+    EXPECT_EQ(window->received, (std::vector<int> {QXC_UNDOLIST, QXC_UNDO, QXC_UNDO}));
 }
 
 TEST(KeyIndicators, TextShowsTheLockKeysThatAreOn)
