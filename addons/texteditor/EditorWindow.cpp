@@ -601,8 +601,15 @@ bool TTextEditorWindow::loadFromDisk(const QString& fileName, std::optional<TTex
         tell(QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(shown, file.errorString()));
         return false;
     }
-    // Read at most one byte more than allowed: the size may have grown since.
-    QByteArray bytes = file.read(kMaxFileSize + 1);
+    // The size read up front; then whatever the file still has (it may have
+    // grown since, and some files report no size at all), up to the limit.
+    QByteArray bytes = file.read(info.size());
+    while (!file.atEnd() && bytes.size() <= kMaxFileSize && file.error() == QFileDevice::NoError) {
+        const QByteArray more = file.read(1 << 20);
+        if (more.isEmpty())
+            break;
+        bytes += more;
+    }
     if (file.error() != QFileDevice::NoError) {
         tell(QStringLiteral("Soubor „%1“ nelze přečíst: %2").arg(shown, file.errorString()));
         return false;

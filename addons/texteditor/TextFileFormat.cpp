@@ -207,23 +207,9 @@ TLineEnd DetectLineEnd(const char* data, size_t size, TLineEnd fallback)
     return lf >= cr ? TLineEnd::Lf : TLineEnd::Cr;
 }
 
-TDecodedText DecodeText(const QByteArray& bytes, TLineEnd newFileLineEnd)
-{
-    TTextEncoding encoding;
-    if (startsWith(bytes, "\xFF\xFE", 2))
-        encoding = TTextEncoding::Utf16LE;
-    else if (startsWith(bytes, "\xFE\xFF", 2))
-        encoding = TTextEncoding::Utf16BE;
-    else if (IsValidUtf8(bytes.constData(), size_t(bytes.size()))) // the mark included
-        encoding = TTextEncoding::Utf8;
-    else
-        // Not UTF-8, even if it starts with the mark: read as the legacy code
-        // page, mark bytes included, so that saving gives the same bytes.
-        encoding = TTextEncoding::Windows1250;
-    return DecodeAs(bytes, encoding, newFileLineEnd);
-}
+namespace {
 
-TDecodedText DecodeAs(const QByteArray& bytes, TTextEncoding encoding, TLineEnd newFileLineEnd)
+TDecodedText decode(const QByteArray& bytes, TTextEncoding encoding, TLineEnd newFileLineEnd, bool knownValid)
 {
     TDecodedText result;
     TTextFormat& format = result.Format;
@@ -232,7 +218,7 @@ TDecodedText DecodeAs(const QByteArray& bytes, TTextEncoding encoding, TLineEnd 
     case TTextEncoding::Utf8: {
         format.Bom = startsWith(bytes, kUtf8Bom, 3);
         result.Utf8 = format.Bom ? bytes.sliced(3) : bytes;
-        if (!IsValidUtf8(result.Utf8.constData(), size_t(result.Utf8.size()))) {
+        if (!knownValid && !IsValidUtf8(result.Utf8.constData(), size_t(result.Utf8.size()))) {
             result.Utf8 = QString::fromUtf8(result.Utf8).toUtf8();
             result.Lossy = true;
         }
@@ -253,6 +239,28 @@ TDecodedText DecodeAs(const QByteArray& bytes, TTextEncoding encoding, TLineEnd 
     return result;
 }
 
+} // namespace
+
+TDecodedText DecodeText(const QByteArray& bytes, TLineEnd newFileLineEnd)
+{
+    TTextEncoding encoding;
+    if (startsWith(bytes, "\xFF\xFE", 2))
+        encoding = TTextEncoding::Utf16LE;
+    else if (startsWith(bytes, "\xFE\xFF", 2))
+        encoding = TTextEncoding::Utf16BE;
+    else if (IsValidUtf8(bytes.constData(), size_t(bytes.size()))) // the mark included
+        return decode(bytes, TTextEncoding::Utf8, newFileLineEnd, true);
+    else
+        // Not UTF-8, even if it starts with the mark: read as the legacy code
+        // page, mark bytes included, so that saving gives the same bytes.
+        encoding = TTextEncoding::Windows1250;
+    return decode(bytes, encoding, newFileLineEnd, false);
+}
+
+TDecodedText DecodeAs(const QByteArray& bytes, TTextEncoding encoding, TLineEnd newFileLineEnd)
+{
+    return decode(bytes, encoding, newFileLineEnd, false);
+}
 bool EncodeText(const char* utf8, size_t size, const TTextFormat& format, QByteArray& out, QString* firstUnencodable)
 {
     out.clear();
