@@ -295,6 +295,7 @@ struct PlanIns {
     uint16_t op = 0;          // PlanOp (ScriptPlan.cpp)
     uint16_t type = vtNone;   // the value's type: loads check it, integer results are cut to it, real ones rounded
     int32_t a = 0, b = 0;     // registers
+    int32_t failTok = 0;      // where a failing step is raised: the end of its (inner) expression
     Reg value{};              // constants
     TQXVariant* cell = nullptr;
     int32_t slot = -1;
@@ -594,6 +595,9 @@ inline void InitCell(TQXVariant* c, uint16_t type, uint16_t elem = vtNone) {
 }
 // Makes a stack cell clean again (drops elements, holds and large texts).
 void CleanCell(TQXVariant* c);
+
+// Whether expressions get typed plans (default on). Tests compare both ways.
+void SetPlansEnabled(bool enabled);
 
 // The built-in routines (ScriptBuiltins.cpp).
 int BuiltinCount();

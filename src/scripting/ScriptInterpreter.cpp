@@ -66,24 +66,37 @@ bool Engine::CallHook(int32_t tok) {
     return true;
 }
 
-// The deepest the native stack may grow before a run reports seStackOverflow:
-// recursion of scripts is recursion of the engine.
+namespace {
+
+// The deepest the native stack of this thread may grow before a run reports
+// seStackOverflow (recursion of scripts is recursion of the engine); 0 when
+// unknown. Found once per thread: the system reads it from the process's maps.
+uintptr_t ThreadStackLimit() {
+    thread_local uintptr_t limit = [] {
+        uintptr_t l = 0;
+#if defined(__linux__)
+        pthread_attr_t attr;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            void* low = nullptr;
+            size_t size = 0;
+            if (pthread_attr_getstack(&attr, &low, &size) == 0 && size > 0) {
+                const size_t margin = std::max<size_t>(size_t(256) << 10, size / 8);
+                if (margin < size) l = reinterpret_cast<uintptr_t>(low) + margin;
+            }
+            pthread_attr_destroy(&attr);
+        }
+#endif
+        return l;
+    }();
+    return limit;
+}
+
+}  // namespace
+
 void Engine::BeginRun() {
     hasStatementHook_ = static_cast<bool>(owner_.OnStatement);
     depth_ = 0;
-    stackLimit_ = 0;
-#if defined(__linux__)
-    pthread_attr_t attr;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-        void* low = nullptr;
-        size_t size = 0;
-        if (pthread_attr_getstack(&attr, &low, &size) == 0 && size > 0) {
-            size_t margin = std::max<size_t>(size_t(256) << 10, size / 8);
-            if (margin < size) stackLimit_ = reinterpret_cast<uintptr_t>(low) + margin;
-        }
-        pthread_attr_destroy(&attr);
-    }
-#endif
+    stackLimit_ = ThreadStackLimit();
     if (scripts_.Generation() + externals_.Generation() != compiledGeneration_) {
         // Routines were registered after the translations were made: names may
         // mean something else now.

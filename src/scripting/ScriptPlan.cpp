@@ -120,7 +120,7 @@ struct RightOperand {
 // Appends the instructions of one operator step on registers l and r of
 // types lt and rt; gives the result type, or false where ApplyOperator fails.
 bool EmitStep(std::vector<PlanIns>& code, TQXOperator op, int32_t l, const RightOperand& right, uint16_t lt, uint16_t rt,
-              uint16_t& result) {
+              int32_t failTok, uint16_t& result) {
     const bool compare = op >= TQXOperator::Equal;
     const int32_t r = right.reg;
     auto emit = [&](uint16_t o, uint16_t type) {
@@ -130,6 +130,7 @@ bool EmitStep(std::vector<PlanIns>& code, TQXOperator op, int32_t l, const Right
         ins.a = l;
         ins.b = r;
         ins.value.i = right.value;
+        ins.failTok = failTok;
         code.push_back(ins);
     };
     auto toReal = [&](bool left, uint16_t t) {
@@ -223,7 +224,14 @@ bool Assignable(uint16_t dest, uint16_t t) {
 
 }  // namespace
 
+namespace {
+bool g_plansEnabled = true;
+}
+
+void SetPlansEnabled(bool enabled) { g_plansEnabled = enabled; }
+
 const Plan* Engine::PlanSlow(const Expr& e, uint16_t destType) {
+    if (!g_plansEnabled) return nullptr;
     if (e.planDest[0] == 0xFFFF) {
         e.plans[0] = BuildPlan(e, destType);
         e.planDest[0] = destType;
@@ -367,7 +375,7 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType) {
             skip[s.r] = true;
         }
         uint16_t result;
-        if (!EmitStep(steps, s.op, s.l, right, types[s.l], types[s.r], result)) return nullptr;
+        if (!EmitStep(steps, s.op, s.l, right, types[s.l], types[s.r], e.endTok, result)) return nullptr;
         types[s.l] = result;
         merged[s.l] = true;
     }
@@ -476,13 +484,13 @@ bool Engine::RunPlan(const Plan& p, Reg& result) {
 #define REAL_RESULT(v)                                                           \
     do {                                                                         \
         x = (v);                                                                 \
-        if (uint16_t code_ = RoundTo(ip->type, x)) return Fail(code_, p.endTok); \
+        if (uint16_t code_ = RoundTo(ip->type, x)) return Fail(code_, ip->failTok); \
         A.x = x;                                                                 \
     } while (0)
 #define DIV_BY(d, op)                                                  \
     do {                                                               \
         const int32_t d_ = (d);                                        \
-        if (d_ == 0) return Fail(kIntegerDivisionByZero, p.endTok);    \
+        if (d_ == 0) return Fail(kIntegerDivisionByZero, ip->failTok);    \
         if (d_ == -1) INT_RESULT(op == 0 ? static_cast<int32_t>(0u - UA) : 0); /* no INT32_MIN / -1 trap */ \
         else INT_RESULT(op == 0 ? A.i / d_ : A.i % d_);               \
     } while (0)
@@ -567,20 +575,20 @@ dispatch:
     CASE(opItoXA) A.x = static_cast<long double>(A.i); NEXT();
     CASE(opItoXB) B.x = static_cast<long double>(B.i); NEXT();
     CASE(opAddX)
-        if (!std::isfinite(x = A.x + B.x)) return Fail(kRealOverflow, p.endTok);
+        if (!std::isfinite(x = A.x + B.x)) return Fail(kRealOverflow, ip->failTok);
         REAL_RESULT(x);
         NEXT();
     CASE(opSubX)
-        if (!std::isfinite(x = A.x - B.x)) return Fail(kRealOverflow, p.endTok);
+        if (!std::isfinite(x = A.x - B.x)) return Fail(kRealOverflow, ip->failTok);
         REAL_RESULT(x);
         NEXT();
     CASE(opMulX)
-        if (!std::isfinite(x = A.x * B.x)) return Fail(kRealOverflow, p.endTok);
+        if (!std::isfinite(x = A.x * B.x)) return Fail(kRealOverflow, ip->failTok);
         REAL_RESULT(x);
         NEXT();
     CASE(opDivideX)
-        if (B.x == 0) return Fail(kRealDivisionByZero, p.endTok);
-        if (!std::isfinite(x = A.x / B.x)) return Fail(kRealOverflow, p.endTok);
+        if (B.x == 0) return Fail(kRealDivisionByZero, ip->failTok);
+        if (!std::isfinite(x = A.x / B.x)) return Fail(kRealOverflow, ip->failTok);
         REAL_RESULT(x);
         NEXT();
     CASE(opEqX) A.i = A.x == B.x; NEXT();

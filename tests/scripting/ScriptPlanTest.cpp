@@ -1,0 +1,145 @@
+// Expressions on typed values run as typed plans; everything else on cells.
+// Both must give the same outcome: values, error codes and positions. Random
+// expressions over every numeric type, BOOLEAN and CHAR, run both ways.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "scripting/ScriptConsole.h"
+#include "scripting/ScriptEngine.h"
+#include "scripting/ScriptInterpreter.h"
+
+namespace {
+
+using namespace qx;
+
+struct Var {
+    const char* name;
+    const char* type;
+    const char* value;
+};
+
+const Var kVars[] = {
+    {"b", "byte", "200"},         {"si", "shortint", "-100"},   {"w", "word", "65000"},
+    {"sm", "smallint", "-30000"}, {"c", "cardinal", "2147483000"}, {"l", "longint", "-7"},
+    {"z", "integer", "0"},        {"r", "real", "2.5"},         {"f", "single", "0.1"},
+    {"d", "double", "1.5"},       {"e", "extended", "3.25"},    {"cp", "comp", "1234567"},
+    {"t", "boolean", "true"},     {"ch", "char", "'x'"},
+};
+const char* const kIntVars[] = {"b", "si", "w", "sm", "c", "l", "z"};
+const char* const kRealVars[] = {"r", "f", "d", "e", "cp"};
+const char* const kIntLiterals[] = {"0", "1", "2", "7", "255", "300", "2147483647", "$FF", "$FFFFFFFF"};
+const char* const kRealLiterals[] = {"0.5", "1.25", "3.", "1000000000.0", "0.0"};
+const char* const kIntOperators[] = {"+", "-", "*", "div", "mod", "and", "or", "xor", "shl", "shr"};
+const char* const kRealOperators[] = {"+", "-", "*", "/"};
+const char* const kComparisons[] = {"=", "<>", "<", ">", "<=", ">="};
+const char* const kAnyOperators[] = {"+", "-", "*", "/", "div", "mod", "and", "or", "xor", "shl", "shr", "=", "<>", "<", ">", "<=", ">="};
+const char* const kDests[] = {"rb", "rl", "rw", "re", "rd", "rf", "rc", "rt", "rh"};
+
+template <size_t N>
+const char* PickFrom(std::mt19937& rng, const char* const (&list)[N]) {
+    return list[rng() % N];
+}
+
+// Mostly well-typed expressions of one kind, with a few wild picks that make
+// operators and assignments fail (the failures must match too).
+class Generator {
+public:
+    enum Kind { Int, Real, Bool, Char };
+    explicit Generator(uint32_t seed) : rng_(seed) {}
+    Kind RandomKind() { return static_cast<Kind>(rng_() % 4); }
+    std::string Expression(Kind k, int depth) {
+        if (k == Bool) {
+            switch (Pick(4)) {
+            case 0: return "(" + Expression(Int, depth - 1) + ") " + PickFrom(rng_, kComparisons) + " (" + Expression(Pick(2) ? Int : Real, depth - 1) + ")";
+            case 1: return "(" + Expression(Real, depth - 1) + ") " + PickFrom(rng_, kComparisons) + " (" + Expression(Int, depth - 1) + ")";
+            case 2: return Prefix(true) + "t " + (Pick(2) ? "and" : Pick(2) ? "or" : "xor") + " " + Prefix(true) + "(ch " + PickFrom(rng_, kComparisons) + " ch)";
+            default: return "t";
+            }
+        }
+        if (k == Char) return "ch";
+        std::string s = Operand(k, depth);
+        const int n = Pick(4);
+        for (int i = 0; i < n; ++i) {
+            const char* op = Wild() ? PickFrom(rng_, kAnyOperators) : k == Int ? PickFrom(rng_, kIntOperators) : PickFrom(rng_, kRealOperators);
+            s += std::string(" ") + op + " " + Operand(k == Real && Pick(3) == 0 ? Int : k, depth);
+        }
+        return s;
+    }
+
+private:
+    int Pick(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
+    bool Wild() { return Pick(12) == 0; }
+    std::string Prefix(bool boolean) {
+        switch (Pick(8)) {
+        case 0: return boolean || Pick(2) ? "not " : "-";
+        case 1: return "- -";
+        case 2: return Wild() ? "not " : "";
+        default: return "";
+        }
+    }
+    std::string Operand(Kind k, int depth) {
+        std::string prefix = Prefix(false);
+        if (k == Real && prefix == "not ") prefix = "-";
+        if (depth > 0 && Pick(4) == 0) return prefix + "(" + Expression(Wild() ? RandomKind() : k, depth - 1) + ")";
+        if (Wild()) return prefix + (Pick(2) ? "t" : "ch");
+        if (k == Int) return prefix + (Pick(3) ? PickFrom(rng_, kIntVars) : PickFrom(rng_, kIntLiterals));
+        return prefix + (Pick(3) ? PickFrom(rng_, kRealVars) : PickFrom(rng_, kRealLiterals));
+    }
+    std::mt19937 rng_;
+};
+
+struct Outcome {
+    uint16_t error;
+    int32_t pos;
+    std::string globals;
+};
+
+Outcome RunOneWay(const std::string& text, bool plans) {
+    detail::SetPlansEnabled(plans);
+    TQXScriptInterpreter interp;
+    interp.LoadScript(text);
+    interp.RunMainBlock();
+    Outcome o{interp.LastError(), interp.LastErrorPos(), {}};
+    TVariableManager& g = interp.GlobalVariables();
+    for (int i = 0; i < g.Count(); ++i) o.globals += g.Name(i) + "=" + FormatScriptValue(g.Variable(i)) + ";";
+    detail::SetPlansEnabled(true);
+    return o;
+}
+
+TEST(ScriptPlans, TypedPlansMatchCellEvaluation) {
+    std::string head = "var rb: byte; rl: integer; re: extended; rd: double; rf: single; rc: comp; rt: boolean; rh: char; rw: word;\r\n";
+    std::string init;
+    for (const Var& v : kVars) {
+        head += std::string("  ") + v.name + ": " + v.type + ";\r\n";
+        init += std::string("  ") + v.name + " := " + v.value + ";\r\n";
+    }
+    Generator gen(20261210);
+    std::mt19937 pick(7);
+    int compared = 0, succeeded = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const Generator::Kind kind = gen.RandomKind();
+        const std::string expr = gen.Expression(kind, 2);
+        // Two destinations that fit the kind, one at random.
+        static const std::vector<const char*> fit[] = {{"rb", "rl", "rw", "re"}, {"re", "rd", "rf", "rc"}, {"rt"}, {"rh"}};
+        const std::vector<const char*>& f = fit[kind];
+        for (const char* dest : {f[pick() % f.size()], f[pick() % f.size()], kDests[pick() % (sizeof kDests / sizeof *kDests)]}) {
+            std::string text = head + "begin\r\n" + init + "  " + dest + " := " + expr + ";\r\n";
+            if (kind == Generator::Bool) text += "  if " + expr + " then rl := 1;\r\n  while t and (" + expr + ") do t := false;\r\n";
+            text += "end.\r\n";
+            const Outcome cells = RunOneWay(text, false);
+            const Outcome plans = RunOneWay(text, true);
+            ++compared;
+            if (cells.error == 0) ++succeeded;
+            ASSERT_EQ(plans.error, cells.error) << dest << " := " << expr;
+            ASSERT_EQ(plans.pos, cells.pos) << dest << " := " << expr;
+            ASSERT_EQ(plans.globals, cells.globals) << dest << " := " << expr;
+        }
+    }
+    // Enough of them must get through to the end to mean something.
+    EXPECT_GT(succeeded, compared / 3) << succeeded << " of " << compared;
+}
+
+}  // namespace
