@@ -60,7 +60,7 @@ inline uint16_t RoundTo(uint16_t t, long double& x) {
     case vtComp: {
         const long double r = std::nearbyintl(x);
         if (!(r >= -9223372036854775808.0L && r < 9223372036854775808.0L)) return kRealOverflow;
-        x = r;
+        x = static_cast<long double>(static_cast<int64_t>(r));  // as stored: no negative zero
         return 0;
     }
     default:

@@ -3,6 +3,7 @@
 // expressions over every numeric type, BOOLEAN and CHAR, run both ways.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,8 +29,8 @@ const Var kVars[] = {
     {"d", "double", "1.5"},       {"e", "extended", "3.25"},    {"cp", "comp", "1234567"},
     {"t", "boolean", "true"},     {"ch", "char", "'x'"},
 };
-const char* const kIntVars[] = {"b", "si", "w", "sm", "c", "l", "z"};
-const char* const kRealVars[] = {"r", "f", "d", "e", "cp"};
+const char* const kIntVars[] = {"b", "si", "w", "sm", "c", "l", "z", "ai[1]", "ai[b - 198]", "Twice(si)", "Ord(ch)", "Length('ab')"};
+const char* const kRealVars[] = {"r", "f", "d", "e", "cp", "ar[0]", "Half(e)"};
 const char* const kIntLiterals[] = {"0", "1", "2", "7", "255", "300", "2147483647", "$FF", "$FFFFFFFF"};
 const char* const kRealLiterals[] = {"0.5", "1.25", "3.", "1000000000.0", "0.0"};
 const char* const kIntOperators[] = {"+", "-", "*", "div", "mod", "and", "or", "xor", "shl", "shr"};
@@ -91,6 +92,10 @@ private:
     std::mt19937 rng_;
 };
 
+const char kRoutines[] =
+    "function Twice(n: integer): integer; begin result := n * 2 end;\r\n"
+    "function Half(x: extended): extended; begin result := x / 2 end;\r\n";
+
 struct Outcome {
     uint16_t error;
     int32_t pos;
@@ -100,6 +105,10 @@ struct Outcome {
 Outcome RunOneWay(const std::string& text, bool plans) {
     detail::SetPlansEnabled(plans);
     TQXScriptInterpreter interp;
+    interp.OnUnitUsed = [](void*, TQXScriptInterpreter& in, const std::string&) -> uint16_t {
+        RegisterBuiltins(in);
+        return 0;
+    };
     interp.LoadScript(text);
     interp.RunMainBlock();
     Outcome o{interp.LastError(), interp.LastErrorPos(), {}};
@@ -110,13 +119,16 @@ Outcome RunOneWay(const std::string& text, bool plans) {
 }
 
 TEST(ScriptPlans, TypedPlansMatchCellEvaluation) {
-    std::string head = "var rb: byte; rl: integer; re: extended; rd: double; rf: single; rc: comp; rt: boolean; rh: char; rw: word;\r\n";
-    std::string init;
+    std::string head = "var rb: byte; rl: integer; re: extended; rd: double; rf: single; rc: comp; rt: boolean; rh: char; rw: word;\r\n"
+                       "  ai: array of smallint; ar: array of double;\r\n";
+    std::string init = "  SetArrayLength(ai, 3); ai[1] := -5; ai[2] := 9; SetArrayLength(ar, 1); ar[0] := 0.25;\r\n";
     for (const Var& v : kVars) {
         head += std::string("  ") + v.name + ": " + v.type + ";\r\n";
         init += std::string("  ") + v.name + " := " + v.value + ";\r\n";
     }
-    Generator gen(20261210);
+    // QX_PLAN_TEST_SEED explores other expressions; the default is fixed.
+    const char* seed = std::getenv("QX_PLAN_TEST_SEED");
+    Generator gen(seed ? static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)) : 20261210u);
     std::mt19937 pick(7);
     int compared = 0, succeeded = 0;
     for (int i = 0; i < 3000; ++i) {
@@ -126,7 +138,8 @@ TEST(ScriptPlans, TypedPlansMatchCellEvaluation) {
         static const std::vector<const char*> fit[] = {{"rb", "rl", "rw", "re"}, {"re", "rd", "rf", "rc"}, {"rt"}, {"rh"}};
         const std::vector<const char*>& f = fit[kind];
         for (const char* dest : {f[pick() % f.size()], f[pick() % f.size()], kDests[pick() % (sizeof kDests / sizeof *kDests)]}) {
-            std::string text = head + "begin\r\n" + init + "  " + dest + " := " + expr + ";\r\n";
+            std::string text = head + kRoutines + "begin\r\n" + init + "  " + dest + " := " + expr + ";\r\n";
+            if (kind == Generator::Int) text += "  case " + expr + " of 1: rl := 5; 255: rl := 6 else rl := 7 end;\r\n";
             if (kind == Generator::Bool) text += "  if " + expr + " then rl := 1;\r\n  while t and (" + expr + ") do t := false;\r\n";
             text += "end.\r\n";
             const Outcome cells = RunOneWay(text, false);

@@ -51,6 +51,9 @@ void HostScriptFixture::checkForDialog()
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || modal == lastDialog_ || modal == ScriptObject()->ExecutingForm() || !modal->isVisible())
         return;
+    // The plug-in loading dialog of the frame's start closes by itself.
+    if (modal->inherits("TLoadPluginListForm"))
+        return;
     lastDialog_ = modal;
     QString text = modal->windowTitle();
     if (auto* box = qobject_cast<QMessageBox*>(modal))
