@@ -87,32 +87,37 @@ TEditorSettingsDialog::TEditorSettingsDialog(const TEditorSettings& settings, QW
     setWindowTitle(QStringLiteral("Nastavení editoru"));
 
     font_ = new QFontComboBox(this);
+    font_->setObjectName(QStringLiteral("font"));
     font_->setFontFilters(QFontComboBox::MonospacedFonts);
     font_->setCurrentFont(settings.Font());
     fontSize_ = new QDoubleSpinBox(this);
+    fontSize_->setObjectName(QStringLiteral("fontSize"));
     fontSize_->setRange(kMinFont, kMaxFont);
     fontSize_->setDecimals(1);
     fontSize_->setSingleStep(0.5);
     fontSize_->setValue(settings.FontSize);
     tabWidth_ = new QSpinBox(this);
+    tabWidth_->setObjectName(QStringLiteral("tabWidth"));
     tabWidth_->setRange(kMinTab, kMaxTab);
     tabWidth_->setValue(settings.TabWidth);
     edge_ = new QSpinBox(this);
+    edge_->setObjectName(QStringLiteral("edgeColumn"));
     edge_->setRange(0, kMaxEdge);
     edge_->setSpecialValueText(QStringLiteral("nezobrazovat"));
     edge_->setValue(settings.EdgeColumn);
 
-    auto check = [this](const QString& text, bool on) {
+    auto check = [this](const char* name, const QString& text, bool on) {
         auto* box = new QCheckBox(text, this);
+        box->setObjectName(QLatin1String(name));
         box->setChecked(on);
         return box;
     };
-    useSpaces_ = check(QStringLiteral("Odsazovat &mezerami místo tabulátorů"), settings.UseSpaces);
-    detect_ = check(QStringLiteral("Převzít způsob odsazení ze &souboru"), settings.DetectIndentation);
-    autoIndent_ = check(QStringLiteral("&Automaticky odsazovat nové řádky"), settings.AutoIndent);
-    wrap_ = check(QStringLiteral("&Zalamovat dlouhé řádky"), settings.WrapLines);
-    whitespace_ = check(QStringLiteral("Zobrazovat &bílé znaky"), settings.ShowWhitespace);
-    guides_ = check(QStringLiteral("Zobrazovat &vodítka odsazení"), settings.ShowIndentGuides);
+    useSpaces_ = check("useSpaces", QStringLiteral("Odsazovat &mezerami místo tabulátorů"), settings.UseSpaces);
+    detect_ = check("detectIndentation", QStringLiteral("Převzít způsob odsazení ze &souboru"), settings.DetectIndentation);
+    autoIndent_ = check("autoIndent", QStringLiteral("&Automaticky odsazovat nové řádky"), settings.AutoIndent);
+    wrap_ = check("wrapLines", QStringLiteral("&Zalamovat dlouhé řádky"), settings.WrapLines);
+    whitespace_ = check("showWhitespace", QStringLiteral("Zobrazovat &bílé znaky"), settings.ShowWhitespace);
+    guides_ = check("showIndentGuides", QStringLiteral("Zobrazovat &vodítka odsazení"), settings.ShowIndentGuides);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Písmo:"), font_);

@@ -11,6 +11,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QInputDialog>
+#include <QMenu>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -744,6 +749,121 @@ TEST_F(EditorFixture, ScriptEditorCompletesHostFunctions)
     ASSERT_TRUE(editor->isListActive());
     Key(window, Qt::Key_Tab);
     EXPECT_TRUE(editor->text().endsWith(QStringLiteral("STRGET")));
+}
+
+// ---------------------------------------------------------------------------
+// The status bar's menus, go to line and the settings dialog.
+
+// The action with this text in the menu of a status bar button; with last,
+// the last of several with the same text.
+QAction* statusAction(TQX_PluginWindow* window, const char* button, const QString& text, bool last = false)
+{
+    auto* tool = window->findChild<QToolButton*>(QLatin1String(button));
+    if (!tool || !tool->menu())
+        return nullptr;
+    emit tool->menu()->aboutToShow();
+    QAction* found = nullptr;
+    for (QAction* action : tool->menu()->actions()) {
+        if (!action->isSeparator() && action->text().remove(u'&') == text) {
+            found = action;
+            if (!last)
+                break;
+        }
+    }
+    return found;
+}
+
+TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
+{
+    const QString path = WriteFile("format.txt", "a\nb\n");
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    QsciScintilla* editor = Editor(window);
+
+    // Stored as UTF-16 from now on: a change to save, nothing to undo.
+    QAction* utf16 = statusAction(window, "encoding", QStringLiteral("UTF-16 LE"));
+    ASSERT_NE(utf16, nullptr);
+    utf16->trigger();
+    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(has(window, QXC_SAVE));
+    EXPECT_FALSE(has(window, QXC_UNDO));
+    command(window, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(path), B("\xFF\xFE" "a\0\n\0b\0\n\0"));
+
+    // Line ends converted as one undoable step.
+    statusAction(window, "lineEnd", QStringLiteral("CR LF"))->trigger();
+    EXPECT_EQ(editor->text(), QStringLiteral("a\r\nb\r\n"));
+    EXPECT_EQ(list(window, QXC_UNDOLIST).first(), QStringLiteral("Převod konců řádků na CR LF"));
+    Type(window, QStringLiteral("x"));
+    Key(window, Qt::Key_Return);
+    command(window, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(path), B("\xFF\xFE" "x\0\r\0\n\0" "a\0\r\0\n\0b\0\r\0\n\0"));
+
+    // Read again as another encoding.
+    const QString legacy = WriteFile("reopen.txt", "\xC5\x99\n");
+    TQX_PluginWindow* second = Open(TextEntry(), legacy);
+    EXPECT_EQ(Editor(second)->text(), QStringLiteral("ř\n"));
+    statusAction(second, "encoding", QStringLiteral("Windows-1250"), true)->trigger();
+    EXPECT_EQ(Editor(second)->text(), QStringLiteral("Ĺ™\n"));
+    EXPECT_FALSE(second->Modified);
+
+    // Highlighting chosen by hand.
+    statusAction(second, "language", QStringLiteral("Python"))->trigger();
+    EXPECT_EQ(second->findChild<QToolButton*>(QStringLiteral("language"))->text(), QStringLiteral("Python"));
+    EXPECT_NE(Editor(second)->lexer(), nullptr);
+    statusAction(second, "language", QStringLiteral("Prostý text"))->trigger();
+    EXPECT_EQ(Editor(second)->lexer(), nullptr);
+}
+
+TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
+{
+    QByteArray text;
+    for (int i = 0; i < 50; ++i)
+        text += "line\n";
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("goto.txt", text));
+    TQX_PluginWindow* other = Open(TextEntry());
+    QsciScintilla* editor = Editor(window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    editor->setFocus();
+
+    dialogs->Expect([](QWidget* dialog) {
+        auto* input = qobject_cast<QInputDialog*>(dialog);
+        ASSERT_NE(input, nullptr);
+        EXPECT_EQ(input->intMaximum(), 51);
+        input->setIntValue(30);
+        input->accept();
+    });
+    Key(window, Qt::Key_G, Qt::ControlModifier);
+    int line = -1, index = -1;
+    editor->getCursorPosition(&line, &index);
+    EXPECT_EQ(line, 29);
+
+    // The settings dialog, from the context menu, reaches every editor window.
+    const QString ini =
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor")).fileName();
+    QFile::remove(ini);
+    dialogs->Expect([](QWidget* dialog) {
+        dialog->findChild<QSpinBox*>(QStringLiteral("tabWidth"))->setValue(6);
+        dialog->findChild<QCheckBox*>(QStringLiteral("useSpaces"))->setChecked(false);
+        dialog->findChild<QCheckBox*>(QStringLiteral("detectIndentation"))->setChecked(false);
+        qobject_cast<QDialog*>(dialog)->accept();
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(20, 20), editor->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(editor->viewport(), &menuEvent);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* settings = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().remove(u'&') == QStringLiteral("Nastavení editoru…"))
+            settings = action;
+    ASSERT_NE(settings, nullptr);
+    menu->close();
+    settings->trigger();
+    EXPECT_EQ(editor->tabWidth(), 6);
+    EXPECT_TRUE(editor->indentationsUseTabs());
+    EXPECT_EQ(Editor(other)->tabWidth(), 6);
+    EXPECT_TRUE(Editor(other)->indentationsUseTabs());
+    QFile::remove(ini);
 }
 
 // ---------------------------------------------------------------------------
