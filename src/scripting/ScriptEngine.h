@@ -1,7 +1,7 @@
 #pragma once
 // Inside of TQXScriptInterpreter (not for hosts).
 //
-// The language is specified as a walker over the text. The engine walks a
+// The language is defined as a walker over the text. The engine walks a
 // token array instead (each token scanned once) and translates each statement
 // the first time the walk reaches it into a small tree that records, for every
 // place where the walker could raise an error, the code and the token. Only
@@ -24,6 +24,15 @@
 #include "scripting/ScriptInterpreter.h"
 #include "scripting/ScriptLexer.h"
 #include "scripting/ScriptValues.h"
+
+#if defined(__GNUC__)
+#define QX_ALWAYS_INLINE __attribute__((always_inline)) inline
+#define QX_FRAME_ADDRESS() reinterpret_cast<uintptr_t>(__builtin_frame_address(0))
+#else
+#include <intrin.h>
+#define QX_ALWAYS_INLINE __forceinline
+#define QX_FRAME_ADDRESS() reinterpret_cast<uintptr_t>(_AddressOfReturnAddress())
+#endif
 
 namespace qx::detail {
 
@@ -373,7 +382,7 @@ private:
     // Whether the native stack is close to its end (or, where it cannot be
     // measured, the engine's recursion is deep).
     bool StackLow() const {
-        if (stackLimit_) return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < stackLimit_;
+        if (stackLimit_) return QX_FRAME_ADDRESS() < stackLimit_;
         return depth_ > 2000;
     }
     void BeginRun();
@@ -388,7 +397,6 @@ private:
         return cached >= 0 ? cached : SkipSlow(t);
     }
     int32_t SkipSlow(int32_t t);
-    int32_t SkipBlock(int32_t t);
     int32_t SkipUncached(int32_t t, uint16_t& code, int32_t& errTok);
     int32_t SkipBlockUncached(int32_t t, uint16_t& code, int32_t& errTok);
 
@@ -434,13 +442,13 @@ private:
         return RunSeqFrom(t, block ? SeqMode::Block : SeqMode::Statement);
     }
     int32_t Exec(Stmt* s);
-    inline int32_t ExecAssign(AssignStmt* s);
-    inline int32_t ExecIf(IfStmt* s);
+    int32_t ExecAssign(AssignStmt* s);
+    int32_t ExecIf(IfStmt* s);
     int32_t ExecCase(CaseStmt* s);
     int32_t ExecFor(ForStmt* s);
     int32_t ExecWhile(WhileStmt* s);
     int32_t ExecRepeat(RepeatStmt* s);
-    __attribute__((always_inline)) bool Eval(const Expr& e, TQXVariant* dest) {
+    QX_ALWAYS_INLINE bool Eval(const Expr& e, TQXVariant* dest) {
         TQXVariant* d = dest->VType == vtReference ? ResolveValue(dest) : dest;
         if (const Plan* p = PlanFor(e, d->VType)) {
             Reg r;
@@ -524,10 +532,7 @@ private:
     TQXVariant* VarArgument(const Arg& a);
     int32_t RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame);
 
-    // Stack cells for operands, parameters and local variables.
-    TQXVariant* PushCells(size_t n) { return cells_.Push(n); }
     friend struct Temps;
-    friend struct FrameScope;
 
     TQXScriptInterpreter& owner_;
     void* userData_;

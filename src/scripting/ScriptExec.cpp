@@ -127,7 +127,8 @@ int32_t Engine::Exec(Stmt* s) {
     return -1;
 }
 
-__attribute__((always_inline)) inline int32_t Engine::ExecAssign(AssignStmt* s) {
+// Assignments and IF are most of what runs; they are compiled into Exec.
+QX_ALWAYS_INLINE int32_t Engine::ExecAssign(AssignStmt* s) {
     if (!Hook(s->tok)) return -1;
     TQXVariant* base = Base(s->var.base);
     if (base->ReadOnly()) return Stop(seBadStatement, s->tok);
@@ -172,7 +173,7 @@ bool Engine::AppendInPlace(AssignStmt* s, TQXVariant* target) {
     return true;
 }
 
-__attribute__((always_inline)) inline int32_t Engine::ExecIf(IfStmt* s) {
+QX_ALWAYS_INLINE int32_t Engine::ExecIf(IfStmt* s) {
     if (!Hook(s->tok)) return -1;
     const int value = EvalCondition(*s->cond);
     if (value < 0) return -1;

@@ -226,11 +226,11 @@ std::string SignatureNameOf(std::string_view signature, int n);
 // Routine list -------------------------------------------------------------
 class TQXScriptInterpreter;
 
-// What an external routine handler receives (Part of the handler contract:
-// it runs on the interpreter's thread; value arguments are cells of exactly
-// the declared type, var arguments references to the caller's cells; the
-// result cell has the declared type, starts zeroed and is none for a
-// procedure; the handler owns neither).
+// What an external routine handler receives. The handler runs on the
+// interpreter's thread, after all arguments were evaluated; value arguments
+// are cells of exactly the declared type, var arguments references to the
+// caller's cells (ResolveValue); the result cell has the declared type,
+// starts zeroed and is none for a procedure; the handler owns neither.
 struct TQXExternalCall {
     void* UserData;                      // the interpreter's user data
     TQXScriptInterpreter* Interpreter;

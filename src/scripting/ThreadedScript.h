@@ -10,9 +10,9 @@
 // interpreter; nothing survives from one run to the next.
 //
 // Host routines are registered as signature strings in ExternalProcs (one per
-// routine, upper-case names, Part of the value rules in ScriptValues.h) and
-// reach OnExternalProc with their index in that list, so a host dispatches
-// them through a table (TScriptHostFunctions does that).
+// routine, in the format of ScriptValues.h, with upper-case names) and reach
+// OnExternalProc with their index in that list, so a host dispatches them
+// through a table (TScriptHostFunctions does that).
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
