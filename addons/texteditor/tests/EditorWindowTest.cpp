@@ -135,6 +135,16 @@ TEST_P(FileFormats, SaveKeepsEncodingAndLineEnds)
     Key(window, Qt::Key_Return);
     command(window, QXC_SAVE);
     EXPECT_EQ(ReadBytes(path).toHex(' '), c.edited.toHex(' '));
+
+    // Opened again, the saved file reads as the same text in the same format.
+    const QString text = Editor(window)->text();
+    delete window;
+    TQX_PluginWindow* again = Open(TextEntry(), path);
+    EXPECT_EQ(Editor(again)->text(), text);
+    EXPECT_EQ(again->findChild<QWidget*>(QStringLiteral("encoding"))->property("text").toString(),
+        QString::fromUtf8(c.encoding));
+    EXPECT_EQ(again->findChild<QWidget*>(QStringLiteral("lineEnd"))->property("text").toString(),
+        QString::fromUtf8(c.lineEnd));
 }
 
 INSTANTIATE_TEST_SUITE_P(Editor, FileFormats,
