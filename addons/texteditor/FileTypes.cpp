@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <map>
+
 #include <Qsci/qscilexerbash.h>
 #include <Qsci/qscilexerbatch.h>
 #include <Qsci/qscilexercmake.h>
@@ -162,86 +164,77 @@ const TLanguage* DetectLanguage(const QString& fileName, const QByteArray& head)
 
 QsciLexer* CreateLexer(const QString& id, QObject* parent)
 {
-    if (id == u"cpp") {
-        auto* lexer = new QsciLexerCPP(parent);
-        lexer->setFoldComments(true);
-        lexer->setFoldCompact(false);
-        lexer->setFoldPreprocessor(true);
-        lexer->setHighlightEscapeSequences(true);
-        return lexer;
-    }
-    if (id == u"pascal") {
-        auto* lexer = new QsciLexerPascal(parent);
-        lexer->setFoldComments(true);
-        lexer->setFoldCompact(false);
-        return lexer;
-    }
-    if (id == u"python") {
-        auto* lexer = new QsciLexerPython(parent);
-        lexer->setFoldComments(true);
-        lexer->setFoldCompact(false);
-        lexer->setFoldQuotes(true);
-        return lexer;
-    }
-    if (id == u"shell") {
-        auto* lexer = new QsciLexerBash(parent);
-        lexer->setFoldComments(true);
-        lexer->setFoldCompact(false);
-        return lexer;
-    }
-    if (id == u"html") {
-        auto* lexer = new QsciLexerHTML(parent);
-        lexer->setFoldCompact(false);
-        lexer->setFoldPreprocessor(true);
-        return lexer;
-    }
-    if (id == u"xml") {
-        auto* lexer = new QsciLexerXML(parent);
-        lexer->setFoldCompact(false);
-        return lexer;
-    }
-    if (id == u"css")
-        return new QsciLexerCSS(parent);
-    if (id == u"javascript") {
-        auto* lexer = new QsciLexerJavaScript(parent);
-        lexer->setFoldComments(true);
-        lexer->setFoldCompact(false);
-        return lexer;
-    }
-    if (id == u"json")
-        return new QsciLexerJSON(parent);
-    if (id == u"sql")
-        return new QsciLexerSQL(parent);
-    if (id == u"makefile")
-        return new QsciLexerMakefile(parent);
-    if (id == u"cmake")
-        return new QsciLexerCMake(parent);
-    if (id == u"ini") {
-        auto* lexer = new QsciLexerProperties(parent);
-        lexer->setFoldCompact(false);
-        return lexer;
-    }
-    if (id == u"markdown")
-        return new QsciLexerMarkdown(parent);
-    if (id == u"diff")
-        return new QsciLexerDiff(parent);
-    if (id == u"java")
-        return new QsciLexerJava(parent);
-    if (id == u"csharp")
-        return new QsciLexerCSharp(parent);
-    if (id == u"lua")
-        return new QsciLexerLua(parent);
-    if (id == u"perl")
-        return new QsciLexerPerl(parent);
-    if (id == u"ruby")
-        return new QsciLexerRuby(parent);
-    if (id == u"yaml")
-        return new QsciLexerYAML(parent);
-    if (id == u"batch")
-        return new QsciLexerBatch(parent);
-    if (id == u"tex")
-        return new QsciLexerTeX(parent);
-    return nullptr;
+    // Folding of comments and preprocessor blocks where the lexer offers it;
+    // "compact" folding off, so that a fold ends at its last line of code.
+    using Make = QsciLexer* (*)(QObject*);
+    static const std::map<QString, Make> makers {
+        {QStringLiteral("cpp"), [](QObject* p) -> QsciLexer* {
+             auto* l = new QsciLexerCPP(p);
+             l->setFoldComments(true);
+             l->setFoldCompact(false);
+             l->setFoldPreprocessor(true);
+             l->setHighlightEscapeSequences(true);
+             return l;
+         }},
+        {QStringLiteral("pascal"), [](QObject* p) -> QsciLexer* {
+             auto* l = new QsciLexerPascal(p);
+             l->setFoldComments(true);
+             l->setFoldCompact(false);
+             return l;
+         }},
+        {QStringLiteral("python"), [](QObject* p) -> QsciLexer* {
+             auto* l = new QsciLexerPython(p);
+             l->setFoldComments(true);
+             l->setFoldCompact(false);
+             l->setFoldQuotes(true);
+             return l;
+         }},
+        {QStringLiteral("shell"), [](QObject* p) -> QsciLexer* {
+             auto* l = new QsciLexerBash(p);
+             l->setFoldComments(true);
+             l->setFoldCompact(false);
+             return l;
+         }},
+        {QStringLiteral("html"), [](QObject* p) -> QsciLexer* {
+             auto* l = new QsciLexerHTML(p);
+             l->setFoldCompact(false);
+             l->setFoldPreprocessor(true);
+             return l;
+         }},
+        {QStringLiteral("xml"), [](QObject* p) -> QsciLexer* {
+             auto* l = new QsciLexerXML(p);
+             l->setFoldCompact(false);
+             return l;
+         }},
+        {QStringLiteral("javascript"), [](QObject* p) -> QsciLexer* {
+             auto* l = new QsciLexerJavaScript(p);
+             l->setFoldComments(true);
+             l->setFoldCompact(false);
+             return l;
+         }},
+        {QStringLiteral("ini"), [](QObject* p) -> QsciLexer* {
+             auto* l = new QsciLexerProperties(p);
+             l->setFoldCompact(false);
+             return l;
+         }},
+        {QStringLiteral("css"), [](QObject* p) -> QsciLexer* { return new QsciLexerCSS(p); }},
+        {QStringLiteral("json"), [](QObject* p) -> QsciLexer* { return new QsciLexerJSON(p); }},
+        {QStringLiteral("sql"), [](QObject* p) -> QsciLexer* { return new QsciLexerSQL(p); }},
+        {QStringLiteral("makefile"), [](QObject* p) -> QsciLexer* { return new QsciLexerMakefile(p); }},
+        {QStringLiteral("cmake"), [](QObject* p) -> QsciLexer* { return new QsciLexerCMake(p); }},
+        {QStringLiteral("markdown"), [](QObject* p) -> QsciLexer* { return new QsciLexerMarkdown(p); }},
+        {QStringLiteral("diff"), [](QObject* p) -> QsciLexer* { return new QsciLexerDiff(p); }},
+        {QStringLiteral("java"), [](QObject* p) -> QsciLexer* { return new QsciLexerJava(p); }},
+        {QStringLiteral("csharp"), [](QObject* p) -> QsciLexer* { return new QsciLexerCSharp(p); }},
+        {QStringLiteral("lua"), [](QObject* p) -> QsciLexer* { return new QsciLexerLua(p); }},
+        {QStringLiteral("perl"), [](QObject* p) -> QsciLexer* { return new QsciLexerPerl(p); }},
+        {QStringLiteral("ruby"), [](QObject* p) -> QsciLexer* { return new QsciLexerRuby(p); }},
+        {QStringLiteral("yaml"), [](QObject* p) -> QsciLexer* { return new QsciLexerYAML(p); }},
+        {QStringLiteral("batch"), [](QObject* p) -> QsciLexer* { return new QsciLexerBatch(p); }},
+        {QStringLiteral("tex"), [](QObject* p) -> QsciLexer* { return new QsciLexerTeX(p); }},
+    };
+    const auto it = makers.find(id);
+    return it == makers.end() ? nullptr : it->second(parent);
 }
 
 QByteArray ReadFileHead(const QString& fileName, bool* ok)
