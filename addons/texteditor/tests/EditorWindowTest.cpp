@@ -20,6 +20,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSettings>
@@ -645,6 +647,41 @@ TEST_F(DiskChanges, NoticedWhenTheWindowIsActivated)
     EXPECT_TRUE(window->Modified);
     command(window, QXC_SAVE);
     EXPECT_EQ(ReadBytes(path), QByteArray("mine xfirst\nsecond\nthird line\n"));
+}
+
+TEST_F(DiskChanges, NoticedWhenItsDocumentBecomesTheCurrentOne)
+{
+    // In the host's document area the frame stays active; switching
+    // documents is what activates a window.
+    QWidget frame;
+    auto* area = new QMdiArea(&frame);
+    frame.resize(800, 600);
+    area->resize(800, 600);
+    const QString path = WriteFile("first.txt", "one\n");
+    TQX_PluginWindow* first = Open(TextEntry(), path);
+    TQX_PluginWindow* second = Open(TextEntry(), WriteFile("second.txt", "two\n"));
+    QMdiSubWindow* firstSub = area->addSubWindow(first);
+    QMdiSubWindow* secondSub = area->addSubWindow(second);
+    frame.show();
+    firstSub->show();
+    secondSub->show();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    area->setActiveSubWindow(firstSub);
+    QTest::qWait(20);
+    area->setActiveSubWindow(secondSub);
+    QTest::qWait(20);
+    EXPECT_TRUE(dialogs->Texts.isEmpty());
+
+    Rewrite(path, "one and more\n");
+    dialogs->ExpectButton(QStringLiteral("Ano"));
+    area->setActiveSubWindow(firstSub);
+    QTest::qWait(50);
+    EXPECT_EQ(dialogs->Texts.size(), 1);
+    EXPECT_EQ(Editor(first)->text(), QStringLiteral("one and more\n"));
+    // The windows belong to the test's document area, not to the host.
+    delete firstSub;
+    delete secondSub;
 }
 
 // ---------------------------------------------------------------------------
