@@ -108,6 +108,11 @@ struct FileCase {
     const char* lineEnd;
 };
 
+void PrintTo(const FileCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class FileFormats : public EditorFixture, public ::testing::WithParamInterface<FileCase> {};
 
 TEST_P(FileFormats, SaveKeepsEncodingAndLineEnds)

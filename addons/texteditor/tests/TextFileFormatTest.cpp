@@ -24,6 +24,11 @@ struct RoundTripCase {
     QByteArray utf8;
 };
 
+void PrintTo(const RoundTripCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(RoundTrip, DecodesAndEncodesBackToTheSameBytes)
