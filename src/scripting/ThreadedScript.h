@@ -109,8 +109,10 @@ public:
     using ExternalProcEvent = std::function<void(TThreadedScript& sender, const std::string& procName, int procIndex,
                                                  TVariableManager& params, TQXVariant* res)>;
 
+    // The invoker must outlive every run, also one let go by the destructor.
     explicit TThreadedScript(TScriptInvoker& invoker);
-    // A running worker is asked to stop and let go; it ends on its own.
+    // A running worker is asked to stop and let go; it ends on its own once
+    // the invoker serves its last two hand-overs (which then do nothing).
     ~TThreadedScript();
     TThreadedScript(const TThreadedScript&) = delete;
     TThreadedScript& operator=(const TThreadedScript&) = delete;

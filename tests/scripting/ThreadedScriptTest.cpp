@@ -219,7 +219,8 @@ TEST(ThreadedScript, AHostRoutinesExceptionIsSwallowed) {
 }
 
 TEST(ThreadedScript, DestroyingTheRunnerDuringARunLetsTheWorkerGo) {
-    TScriptCallQueue queue;
+    // The invoker outlives every worker, also one that was let go.
+    static TScriptCallQueue queue;
     {
         TThreadedScript runner(queue);
         bool completed = false;

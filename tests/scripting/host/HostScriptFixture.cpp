@@ -27,7 +27,8 @@ void HostScriptFixture::SetUp()
     SetHostApiProviders(providers);
     ASSERT_NE(ScriptObject(), nullptr);
 
-    dialogTimer_ = new QTimer;
+    testScope_ = new QObject;
+    dialogTimer_ = new QTimer(testScope_);
     dialogTimer_->setInterval(10);
     QObject::connect(dialogTimer_, &QTimer::timeout, [this] { checkForDialog(); });
     dialogTimer_->start();
@@ -40,7 +41,8 @@ void HostScriptFixture::TearDown()
         ScriptObject()->StopScript();
         WaitFor([] { return !ScriptObject()->IsScriptRunning(); }, 10000);
     }
-    delete dialogTimer_;
+    delete testScope_;
+    testScope_ = nullptr;
     dialogTimer_ = nullptr;
     SetHostApiProviders({});
     FrameFixture::TearDown();
@@ -111,6 +113,11 @@ void HostScriptFixture::RunFile(const QString& path, const std::string& proc)
     ScriptObject()->ExecuteScript(path, QString::fromStdString(proc));
     runner.OnComplete = complete;
     runner.OnError = error;
+}
+
+void HostScriptFixture::After(int ms, std::function<void()> fn)
+{
+    QTimer::singleShot(ms, testScope_, std::move(fn));
 }
 
 std::vector<std::string> HostScriptFixture::LogLines(const std::string& text)

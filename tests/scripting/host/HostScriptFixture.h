@@ -35,6 +35,9 @@ protected:
     std::function<void(QWidget* dialog)> onDialog;
     QStringList dialogTexts;
 
+    // Runs fn on the GUI thread after ms (within this test only).
+    void After(int ms, std::function<void()> fn);
+
     // The event log lines that contain text.
     static std::vector<std::string> LogLines(const std::string& text);
     // The probe with one document entry (claims ".txt") and one script
@@ -44,5 +47,6 @@ protected:
 private:
     void checkForDialog();
     QTimer* dialogTimer_ = nullptr;
+    QObject* testScope_ = nullptr;
     QPointer<QWidget> lastDialog_;
 };
