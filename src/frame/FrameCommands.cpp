@@ -369,20 +369,8 @@ void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
 void TFrameWindowForm::Action_ViewDesktopOptionsExecute() { }
 // Switches full-screen mode on or off (closing the documents first).
 void TFrameWindowForm::Action_ViewFullscreenExecute() { Action(A::ViewFullscreen)->setChecked(false); }
-// Creates a new project with the project options dialog.
-void TFrameWindowForm::Action_ProjectNewExecute() { }
-// Opens a project file chosen in the open dialog.
-void TFrameWindowForm::Action_ProjectOpenExecute() { }
-// Shows the current project's options.
-void TFrameWindowForm::Action_ProjectSetupExecute() { }
-// Adds a workspace to the current project and switches to it.
-void TFrameWindowForm::Action_ProjectNewWorkspaceExecute() { }
-// Switches to a workspace chosen in the workspace dialog.
-void TFrameWindowForm::Action_ProjectOpenWorkspaceExecute() { }
 // Stores the open documents in the current workspace.
 void TFrameWindowForm::Action_ProjectSaveWorkspaceExecute() { }
-// Deletes the current workspace from the project.
-void TFrameWindowForm::Action_ProjectDeleteWorkspaceExecute() { }
 // Adds the active document to the documents panel.
 void TFrameWindowForm::Action_DocsAddCurrFileExecute() { }
 // Adds files chosen in the open dialog to the documents panel.

@@ -99,6 +99,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createMenus();
     createToolbars();
     createScriptCommands();
+    createProjectCommands();
     createDocks();
     createStatusBar();
     createTimers();

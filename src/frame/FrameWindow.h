@@ -225,6 +225,11 @@ public:
     void ChangePluginItemClick(const QString& entryId);
     // The undo (true) or redo list under the toolbar button.
     void ShowUndoRedoList(bool undo);
+    // Items of the project list (0-based project number), the workspace list
+    // (position in the open project) and the project documents list.
+    void ProjectListItemClick(int index);
+    void WorkspaceListItemClick(int index);
+    void ProjectDocumentItemClick(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -263,6 +268,12 @@ private:
     void saveStoredProperties();
     void executeScript(const QString& path, const QString& procedure);
     void asyncExecScriptTick();
+
+    // Project list submenus (FrameProjectCommands.cpp).
+    void createProjectCommands();
+    void rebuildProjectListMenu();
+    void rebuildWorkspaceListMenu();
+    void rebuildProjectDocumentMenu();
 
     // Script commands (FrameScripts.cpp).
     void createScriptCommands();
