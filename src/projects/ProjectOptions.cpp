@@ -95,8 +95,14 @@ TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(ProjNameEdit, &QLineEdit::textChanged, this, [this](const QString& t) { Button1->setEnabled(!t.isEmpty()); });
-    connect(ProjDirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-        [this](const QModelIndex& current) { DirEdit->setText(dirModel_->filePath(current)); });
+    // Only the user's choice in the tree changes DirEdit: the view also moves
+    // its current item by itself while the folders load, and that must not
+    // overwrite what the user typed.
+    connect(ProjDirTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (ProjDirTree->hasFocus())
+            DirEdit->setText(dirModel_->filePath(current));
+    });
+    connect(ProjDirTree, &QTreeView::clicked, this, [this](const QModelIndex& index) { DirEdit->setText(dirModel_->filePath(index)); });
     connect(ListView, &QTreeWidget::itemSelectionChanged, this, [this] { Button4->setEnabled(!ListView->selectedItems().isEmpty()); });
     connect(Button3, &QPushButton::clicked, this, [this] {
         QStringList picked = FilePicker ? FilePicker(DirEdit->text())
