@@ -369,8 +369,6 @@ void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
 void TFrameWindowForm::Action_ViewDesktopOptionsExecute() { }
 // Switches full-screen mode on or off (closing the documents first).
 void TFrameWindowForm::Action_ViewFullscreenExecute() { Action(A::ViewFullscreen)->setChecked(false); }
-// Stores the open documents in the current workspace.
-void TFrameWindowForm::Action_ProjectSaveWorkspaceExecute() { }
 // Adds the active document to the documents panel.
 void TFrameWindowForm::Action_DocsAddCurrFileExecute() { }
 // Adds files chosen in the open dialog to the documents panel.

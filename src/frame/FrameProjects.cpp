@@ -180,6 +180,13 @@ void TFrameWindowForm::Action_ProjectSaveExecute()
     SaveProject();
 }
 
+void TFrameWindowForm::Action_ProjectSaveWorkspaceExecute()
+{
+    // Memory only: the file is written by SaveProject.
+    if (project_ && workspace_)
+        StoreWorkspaceFiles(workspace_);
+}
+
 void TFrameWindowForm::Action_ProjectCloseExecute()
 {
     CloseProject();
