@@ -7,7 +7,9 @@
 #include "scripting/ScriptListDialog.h"
 #include "scripting/SelectScript.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -94,8 +96,12 @@ void AddDialogFunctions(HostFunctionMap& map)
     map["ShowListDialog"] = [](const TScriptHostCall& c) { c.ReturnInteger(listDialog(c, nullptr)); };
     map["ShowCheckListDialog"] = [](const TScriptHostCall& c) { c.ReturnInteger(listDialog(c, c.Var(3))); };
     map["SelectDirectory"] = [](const TScriptHostCall& c) {
-        QFileDialog dialog(DialogOwner(), ArgText(c, 0),
-            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+        // The desktop, or the home folder where there is no desktop folder (a
+        // missing start folder would leave its name typed in the dialog).
+        QString start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        if (!QFileInfo(start).isDir())
+            start = QDir::homePath();
+        QFileDialog dialog(DialogOwner(), ArgText(c, 0), start);
         dialog.setObjectName(QStringLiteral("ScriptSelectDirectory"));
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);

@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -61,10 +63,17 @@ void HostScriptFixture::checkForDialog()
     if (auto* box = qobject_cast<QMessageBox*>(modal))
         text += QLatin1Char('|') + box->text();
     dialogTexts.append(text);
-    if (onDialog)
-        onDialog(modal);
-    else if (auto* dialog = qobject_cast<QDialog*>(modal))
-        dialog->reject();
+    // From an event of its own: a dialog the handler causes (a nested box)
+    // is seen by the next check, which cannot run while this one does.
+    QPointer<QWidget> target = modal;
+    QTimer::singleShot(0, testScope_, [this, target] {
+        if (!target)
+            return;
+        if (onDialog && !givenUp_)
+            onDialog(target);
+        else if (auto* dialog = qobject_cast<QDialog*>(target.data()))
+            dialog->reject();
+    });
 }
 
 QString HostScriptFixture::WriteScript(const std::string& name, const std::string& text)
@@ -105,14 +114,26 @@ void HostScriptFixture::RunFile(const QString& path, const std::string& proc)
     // A script that never ends fails the test instead of hanging it.
     QTimer guard;
     guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] {
-        ADD_FAILURE() << "the script did not end in time";
+    QObject::connect(&guard, &QTimer::timeout, [this] {
+        ADD_FAILURE() << "the script did not end in time; dialogs seen: " << dialogTexts.join(" / ").toStdString();
         ScriptObject()->StopScript();
+        givenUp_ = true;
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
     });
     guard.start(30000);
     ScriptObject()->ExecuteScript(path, QString::fromStdString(proc));
     runner.OnComplete = complete;
     runner.OnError = error;
+}
+
+void HostScriptFixture::ChooseInFileDialog(QFileDialog* dialog, const QString& folder, const QString& typed)
+{
+    dialog->setDirectory(folder);
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(typed);
+    QMetaObject::invokeMethod(dialog, "accept");
 }
 
 void HostScriptFixture::After(int ms, std::function<void()> fn)

@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+class QFileDialog;
 class QTimer;
 
 class HostScriptFixture : public FrameFixture {
@@ -35,6 +36,11 @@ protected:
     std::function<void(QWidget* dialog)> onDialog;
     QStringList dialogTexts;
 
+    // Answers an open dialog as a user does: the folder, then the names typed
+    // into its file name field (several in quotes; empty to take the folder
+    // itself), then OK.
+    static void ChooseInFileDialog(QFileDialog* dialog, const QString& folder, const QString& typed);
+
     // Runs fn on the GUI thread after ms (within this test only).
     void After(int ms, std::function<void()> fn);
 
@@ -48,5 +54,6 @@ private:
     void checkForDialog();
     QTimer* dialogTimer_ = nullptr;
     QObject* testScope_ = nullptr;
+    bool givenUp_ = false;
     QPointer<QWidget> lastDialog_;
 };

@@ -265,8 +265,7 @@ TEST_F(ScriptRunsTest, ScriptCommandsStartTheChosenScriptOrProcedure)
         ASSERT_NE(chooser, nullptr);
         EXPECT_EQ(chooser->selectedNameFilter(), "Skripty (*.qx)");
         EXPECT_EQ(chooser->directory().absolutePath().toStdString() + "/", GetScriptsDir());
-        chooser->selectFile("a.qx");
-        QMetaObject::invokeMethod(chooser, "accept");
+        ChooseInFileDialog(chooser, QString::fromStdString(GetScriptsDir()), "a.qx");
     };
     frame->Action(FrameAction::ScriptOpenExecute)->trigger();
     ASSERT_TRUE(WaitFor([] { return LogLines("Script execution thread terminated.").size() == 2; }));

@@ -1,0 +1,132 @@
+// The program driven end to end by its event script: qxrel32 runs as a
+// process (offscreen) in a temporary program folder with the probe plug-in;
+// the script's OnStarted opens documents, creates a project and a workspace,
+// saves and ends the program. The event log, the project file and the
+// registry tell what happened.
+#include "TestEnv.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProgramScriptTest : public ::testing::Test {
+protected:
+    qxtest::ScopedHome home;
+    std::string program;
+
+    void SetUp() override
+    {
+        // The program folder is the executable's folder: a copy of the
+        // program beside a link to the host library, and the probe in its
+        // plug-in folder.
+        const std::string dir = home.programDir();
+        fs::create_directories(dir + "Plugins");
+        fs::create_directories(dir + "Scripts");
+        program = dir + "qxrel32";
+        fs::copy_file(QX_BIN_DIR "/qxrel32", program);
+        fs::create_symlink(QX_BIN_DIR "/libqxhost.so", dir + "libqxhost.so");
+        fs::copy_file(QX_TEST_PLUGIN_DIR "qxprobe.so", dir + "Plugins/probe.so");
+        qxtest::WriteFile(dir + "Plugins/probe.so.probe", "entry=1,Probe text,0,1,2:.txt,,Texty|*.txt\n");
+    }
+
+    // Runs the program until it ends by itself; its exit code.
+    int runProgram()
+    {
+        QProcess p;
+        p.start(QString::fromStdString(program), {});
+        EXPECT_TRUE(p.waitForStarted());
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << "the program did not end; log:\n" << qxtest::ReadFile(home.programDir() + "debug.log");
+            return -1;
+        }
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    // Finds lines in order in text; an empty text when all were found, else
+    // the first missing line.
+    static std::string missingInOrder(const std::string& text, const std::vector<std::string>& lines)
+    {
+        size_t at = 0;
+        for (const std::string& line : lines) {
+            const size_t next = text.find(line, at);
+            if (next == std::string::npos)
+                return line;
+            at = next + line.size();
+        }
+        return {};
+    }
+};
+
+TEST_F(ProgramScriptTest, TheEventScriptDrivesTheProgramToItsEnd)
+{
+    const std::string a = home.dir().file("a.txt"), b = home.dir().file("b.txt");
+    qxtest::WriteFile(a, "alpha\n");
+    qxtest::WriteFile(b, "beta\n");
+    qxtest::WriteFile(home.programDir() + "Scripts/Default.qx",
+        "procedure OnStartup;\n"
+        "begin RegWriteString('Stage', 'startup') end;\n"
+        "\n"
+        "procedure OnStarted;\n"
+        "var p, w: integer; okP, okA, okB, okS: boolean; ids: array of string;\n"
+        "begin\n"
+        "  EnumPluginIDs(ids); RegWriteInt('Plugins', GetArrayLength(ids));\n"
+        "  p := CreateProject('E2E', 'Made by a script');\n"
+        "  okP := OpenProject(p);\n"
+        "  okA := OpenFile('" + a + "'); okB := OpenFile('" + b + "');\n"
+        "  w := CreateWorkspace('Second', 'Empty');\n"
+        "  okS := Menu_ProjectSave;\n"
+        "  RegWriteInt('Workspace', w);\n"
+        "  if okP and okA and okB and okS then RegWriteString('Stage', 'started');\n"
+        "  Menu_FileExit;\n"
+        "  RegWriteString('AfterExit', 'never')\n"
+        "end;\n"
+        "\n"
+        "procedure OnClosing; begin RegWriteString('Closing', 'yes') end;\n"
+        "procedure OnShutdown; begin RegWriteString('Shutdown', 'yes') end;\n"
+        "begin end.\n");
+
+    EXPECT_EQ(runProgram(), 0);
+
+    const std::string log = qxtest::ReadFile(home.programDir() + "debug.log");
+    EXPECT_EQ(missingInOrder(log,
+                  {"Server\\Scripting: Loading and executing script [DEFAULT].OnStartup..",
+                      "Server\\Scripting: Script terminated, no errors.",
+                      "Server\\Scripting: Script execution thread terminated.",
+                      "Server\\FrameWindow: post-initialization sequence finished.",
+                      "Server\\Scripting: Loading and executing script [DEFAULT].OnStarted..",
+                      "Server\\FrameWindow: FrameWindow -> WM_CLOSE", "Misc\\Helpers: UnloadPlugins()"}),
+        "")
+        << log;
+    // The program ended inside OnStarted: the closing events were skipped
+    // while it ran, and nothing after Menu_FileExit ran.
+    EXPECT_EQ(log.find("[DEFAULT].OnStarted.." "\r\n"), log.rfind("[DEFAULT].OnStarted.." "\r\n"));
+    EXPECT_EQ(log.find("Script terminated, error"), std::string::npos) << log;
+
+    const std::string project = qxtest::ReadFile(home.programDir() + "Projects/proj1.ini");
+    EXPECT_EQ(missingInOrder(project,
+                  {"[Owner]\r\nApp=Quorvix 2\r\n", "Name=E2E\r\nDescription=Made by a script\r\n",
+                      "DefaultWorkspace=Plocha 1\r\n", "[Workspaces]\r\nCount=2\r\n",
+                      "[Workspace1]\r\nName=Plocha 1\r\nDescription=\r\nFiles=2\r\nFile1=" + a + "\r\nFile2=" + b + "\r\n",
+                      "[Workspace2]\r\nName=Second\r\nDescription=Empty\r\nFiles=0\r\n"}),
+        "")
+        << project;
+
+    const std::string registry = qxtest::ReadFile(home.registryFile());
+    EXPECT_EQ(missingInOrder(registry,
+                  {"[HKEY_CURRENT_USER\\Software\\Quorvix\\Scripting]", "\"Stage\"=\"started\"",
+                      "\"Plugins\"=dword:00000001", "\"Workspace\"=dword:00000001"}),
+        "")
+        << registry;
+    for (const char* never : {"AfterExit", "Closing", "Shutdown"})
+        EXPECT_EQ(registry.find(std::string("\"") + never + "\""), std::string::npos) << never;
+}
+
+} // namespace
