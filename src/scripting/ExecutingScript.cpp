@@ -4,11 +4,11 @@
 #include "frame/FrameWindow.h"
 #include "kernel/Kernel.h"
 #include "kernel/Logging.h"
-#include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "scripting/HostFunctions.h"
+#include "scripting/ScriptDialogSupport.h"
 #include "scripting/ScriptErrors.h"
 #include "scripting/Scripting.h"
 
@@ -40,11 +40,7 @@ bool scriptRunning()
 TExecutingScriptForm::TExecutingScriptForm(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    setObjectName(QStringLiteral("ExecutingScriptForm"));
-    setWindowTitle(QStringLiteral("Skript"));
-    QFont shellFont = font();
-    shellFont.setFamily(QString::fromStdString(GetShellFont()));
-    setFont(shellFont);
+    PrepareScriptDialog(this, "ExecutingScriptForm", QStringLiteral("Skript"));
 
     Label1 = new QLabel(QStringLiteral("Probíhá zpracování skriptu..."), this);
     ScriptID = new QLabel(QStringLiteral("[SCRIPT].Proc.."), this);

@@ -1,6 +1,6 @@
 #include "scripting/ScriptListDialog.h"
 
-#include "kernel/Settings.h"
+#include "scripting/ScriptDialogSupport.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,38 +12,13 @@
 TScriptListDialogForm::TScriptListDialogForm(QWidget* owner)
     : QDialog(owner)
 {
-    setObjectName(QStringLiteral("ScriptListDialogForm"));
-    setWindowTitle(QStringLiteral("(script caption)"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QFont shellFont = font();
-    shellFont.setFamily(QString::fromStdString(GetShellFont()));
-    setFont(shellFont);
-
-    Image1 = new QLabel(this);
-    Image1->setPixmap(QIcon(QStringLiteral(":/scripting/list.svg")).pixmap(48, 48));
-    Image1->setAlignment(Qt::AlignTop);
-    Label1 = new QLabel(QStringLiteral("(script prompt)"), this);
-    Label1->setWordWrap(true);
-    auto* top = new QHBoxLayout;
-    top->addWidget(Image1);
-    top->addWidget(Label1, 1);
-
-    ListView = new QTreeWidget(this);
-    ListView->setObjectName(QStringLiteral("ListView"));
-    ListView->setColumnCount(1);
+    PrepareScriptDialog(this, "ScriptListDialogForm", QStringLiteral("(script caption)"));
+    QHBoxLayout* top = NewPictureRow(this, QStringLiteral(":/scripting/list.svg"), QStringLiteral("(script prompt)"),
+        Image1, Label1);
+    ListView = NewScriptListView(this);
     ListView->setHeaderLabels({QStringLiteral("Seznam")});
-    ListView->setRootIsDecorated(false);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
-
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Storno"), this);
-    Button1->setDefault(true);
+    QHBoxLayout* buttons = NewOkCancelRow(this, Button1, Button2);
     Button1->setEnabled(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -52,7 +27,6 @@ TScriptListDialogForm::TScriptListDialogForm(QWidget* owner)
     resize(380, 360);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(ListView, &QTreeWidget::itemSelectionChanged, this, &TScriptListDialogForm::listViewSelectItem);
     connect(ListView, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (Button1->isEnabled())

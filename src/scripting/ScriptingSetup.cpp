@@ -2,6 +2,7 @@
 
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
+#include "scripting/ScriptDialogSupport.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,18 +14,9 @@
 TSetupScriptingForm::TSetupScriptingForm(QWidget* owner)
     : QDialog(owner)
 {
-    setObjectName(QStringLiteral("SetupScriptingForm"));
-    setWindowTitle(QStringLiteral("Nastavení skriptování"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QFont shellFont = font();
-    shellFont.setFamily(QString::fromStdString(GetShellFont()));
-    setFont(shellFont);
-
-    Image1 = new QLabel(this);
-    Image1->setPixmap(QIcon(QStringLiteral(":/scripting/setup.svg")).pixmap(48, 48));
-    Image1->setAlignment(Qt::AlignTop);
-    Label1 = new QLabel(QStringLiteral("Zde si můžete přizpůsobit vlastnosti skriptování."), this);
-    Label1->setWordWrap(true);
+    PrepareScriptDialog(this, "SetupScriptingForm", QStringLiteral("Nastavení skriptování"));
+    QHBoxLayout* top = NewPictureRow(this, QStringLiteral(":/scripting/setup.svg"),
+        QStringLiteral("Zde si můžete přizpůsobit vlastnosti skriptování."), Image1, Label1);
     GroupBox1 = new QGroupBox(QStringLiteral("Skriptování"), this);
     RadioButton1 = new QRadioButton(QStringLiteral("Vůbec &nepoužívat"), GroupBox1);
     RadioButton2 = new QRadioButton(QStringLiteral("&Používat se zabezpečením"), GroupBox1);
@@ -33,17 +25,8 @@ TSetupScriptingForm::TSetupScriptingForm(QWidget* owner)
     group->addWidget(RadioButton1);
     group->addWidget(RadioButton2);
     group->addWidget(RadioButton3);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Storno"), this);
-    Button1->setDefault(true);
+    QHBoxLayout* buttons = NewOkCancelRow(this, Button1, Button2);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(Image1);
-    top->addWidget(Label1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(GroupBox1);
@@ -58,7 +41,6 @@ TSetupScriptingForm::TSetupScriptingForm(QWidget* owner)
         modes[i]->setChecked(i == mode);
 
     connect(Button1, &QPushButton::clicked, this, &TSetupScriptingForm::button1Click);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TSetupScriptingForm::button1Click()

@@ -3,6 +3,7 @@
 #include "frame/FrameImages.h"
 #include "frame/FrameWindow.h"
 #include "kernel/Settings.h"
+#include "scripting/ScriptDialogSupport.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -37,36 +38,19 @@ QStringList ScriptFileNames()
 TSelectScriptForm::TSelectScriptForm(QWidget* owner)
     : QDialog(owner)
 {
-    setObjectName(QStringLiteral("SelectScriptForm"));
-    setWindowTitle(QStringLiteral("Vybrat skript"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    QFont shellFont = font();
-    shellFont.setFamily(QString::fromStdString(GetShellFont()));
-    setFont(shellFont);
-
+    PrepareScriptDialog(this, "SelectScriptForm", QStringLiteral("Vybrat skript"));
     Label1 = new QLabel(QStringLiteral("Vyberte skript a stiskněte tlačítko OK:"), this);
-    ListView = new QTreeWidget(this);
-    ListView->setObjectName(QStringLiteral("ListView"));
-    ListView->setColumnCount(1);
+    ListView = NewScriptListView(this);
     ListView->setHeaderHidden(true);
-    ListView->setRootIsDecorated(false);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
     Label2 = new QLabel(QStringLiteral("Skript:"), this);
     Edit1 = new QLineEdit(this);
     Edit1->setReadOnly(true);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Storno"), this);
-    Button1->setDefault(true);
+    QHBoxLayout* buttons = NewOkCancelRow(this, Button1, Button2);
     Button1->setEnabled(false);
 
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(Label2);
     pathRow->addWidget(Edit1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(ListView, 1);
@@ -80,7 +64,6 @@ TSelectScriptForm::TSelectScriptForm(QWidget* owner)
     ListView->sortItems(0, Qt::AscendingOrder);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(ListView, &QTreeWidget::itemSelectionChanged, this, &TSelectScriptForm::listViewSelectItem);
     connect(ListView, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (Button1->isEnabled())

@@ -1,0 +1,56 @@
+#include "scripting/ScriptDialogSupport.h"
+
+#include "kernel/Settings.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+void PrepareScriptDialog(QDialog* dialog, const char* objectName, const QString& caption)
+{
+    dialog->setObjectName(QLatin1String(objectName));
+    dialog->setWindowTitle(caption);
+    dialog->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QFont shellFont = dialog->font();
+    shellFont.setFamily(QString::fromStdString(GetShellFont()));
+    dialog->setFont(shellFont);
+}
+
+QHBoxLayout* NewPictureRow(QDialog* dialog, const QString& picture, const QString& text, QLabel*& image, QLabel*& label)
+{
+    image = new QLabel(dialog);
+    image->setPixmap(QIcon(picture).pixmap(48, 48));
+    image->setAlignment(Qt::AlignTop);
+    label = new QLabel(text, dialog);
+    label->setWordWrap(true);
+    auto* row = new QHBoxLayout;
+    row->addWidget(image);
+    row->addWidget(label, 1);
+    return row;
+}
+
+QTreeWidget* NewScriptListView(QDialog* dialog)
+{
+    auto* list = new QTreeWidget(dialog);
+    list->setObjectName(QStringLiteral("ListView"));
+    list->setColumnCount(1);
+    list->setRootIsDecorated(false);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+QHBoxLayout* NewOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel)
+{
+    ok = new QPushButton(QStringLiteral("&OK"), dialog);
+    cancel = new QPushButton(QStringLiteral("&Storno"), dialog);
+    ok->setDefault(true);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
