@@ -302,6 +302,11 @@ TEST_F(ScriptRunsTest, TheScriptMenuListsScriptFilesAndRunsThemByButton)
     pick("ToolbarButtonScriptOpen");
     EXPECT_EQ(CountLines(ProbeLog(probe), "command 11 " + GetScriptsDir() + "one&two.qx"), 1);
     EXPECT_EQ(LogLines("Loading and executing script [ONE&TWO]").size(), 1u);
+
+    // A new script is an empty document of the script editor entry.
+    ASSERT_TRUE(frame->Action(FrameAction::ScriptNew)->isEnabled());
+    frame->Action(FrameAction::ScriptNew)->trigger();
+    EXPECT_EQ(CountLines(ProbeLog(probe), "create 1 gui 1"), 2);
 }
 
 TEST_F(ScriptRunsTest, TheOptionsDialogShowsAndStoresTheMode)
