@@ -39,6 +39,9 @@ protected:
     int runProgram()
     {
         QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
         p.start(QString::fromStdString(program), {});
         EXPECT_TRUE(p.waitForStarted());
         if (!p.waitForFinished(60000)) {
