@@ -1,6 +1,7 @@
 #include "kernel/Logging.h"
 
 #include "kernel/Settings.h"
+#include "platform/FileWrite.h"
 
 #include <cerrno>
 #include <ctime>
@@ -32,22 +33,6 @@ struct EventLog {
         inSync = false;
     }
 
-    bool writeAll(int f, const std::string& text)
-    {
-        const char* p = text.data();
-        size_t left = text.size();
-        while (left > 0) {
-            ssize_t n = ::write(f, p, left);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            p += n;
-            left -= static_cast<size_t>(n);
-        }
-        return true;
-    }
-
     void rewrite(const std::string& path)
     {
         closeFile();
@@ -59,7 +44,7 @@ struct EventLog {
             text += line;
             text += kLineEnd;
         }
-        if (!writeAll(f, text)) {
+        if (!qx::WriteFully(f, text)) {
             ::close(f);
             return;
         }
@@ -70,7 +55,7 @@ struct EventLog {
 
     void append(const std::string& line)
     {
-        if (!writeAll(fd, line + kLineEnd))
+        if (!qx::WriteFully(fd, line + kLineEnd))
             closeFile();
     }
 };

@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/FileWrite.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -415,22 +417,6 @@ void refresh(Cache& c)
     }
 }
 
-bool writeFully(int fd, const std::string& text)
-{
-    const char* p = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // Runs one change under the file lock on freshly read data and stores the result.
 template <typename Change>
 void modify(Change change)
@@ -464,7 +450,7 @@ void modify(Change change)
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         throw RegistryError("cannot create " + temp + ": " + std::strerror(errno));
-    bool ok = writeFully(fd, formatStore(updated)) && ::fsync(fd) == 0;
+    bool ok = WriteFully(fd, formatStore(updated)) && ::fsync(fd) == 0;
     int err = errno;
     ::close(fd);
     if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {

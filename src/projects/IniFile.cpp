@@ -1,5 +1,7 @@
 #include "projects/IniFile.h"
 
+#include "platform/FileWrite.h"
+
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -212,20 +214,6 @@ void setError(std::string* error, std::string text)
         *error = std::move(text);
 }
 
-bool writeFully(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(size_t(n));
-    }
-    return true;
-}
-
 } // namespace
 
 bool ReadTextFile(const std::string& path, size_t maxBytes, std::string& text, std::string* error)
@@ -316,7 +304,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
     if (hadOld)
         (void)::fchmod(fd, old.st_mode & 07777);
 
-    bool ok = writeFully(fd, content) && ::fsync(fd) == 0;
+    bool ok = qx::WriteFully(fd, content) && ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

@@ -5,8 +5,11 @@
 #include <QDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 void PrepareProjectDialog(QDialog* dialog, const QString& caption)
 {
@@ -39,4 +42,18 @@ void CentreOnOwner(QDialog* dialog)
 {
     if (QWidget* owner = dialog->parentWidget())
         dialog->move(owner->window()->frameGeometry().center() - dialog->rect().center());
+}
+
+void AddOkCancelRow(QDialog* dialog, QVBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    ok = new QPushButton(QStringLiteral("&OK"), dialog);
+    cancel = new QPushButton(QStringLiteral("&Storno"), dialog);
+    ok->setDefault(true);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
 }

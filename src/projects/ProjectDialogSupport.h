@@ -3,6 +3,8 @@
 #include <QString>
 
 class QDialog;
+class QPushButton;
+class QVBoxLayout;
 class QTreeWidget;
 
 // Dialog font, no help button, centred on its owner when shown.
@@ -11,3 +13,5 @@ void PrepareProjectDialog(QDialog* dialog, const QString& caption);
 QTreeWidget* NewFileListView(QDialog* dialog);
 void AddFileLine(QTreeWidget* list, const QString& path);
 void CentreOnOwner(QDialog* dialog);
+// The right-aligned "&OK" (default, accepts) and "&Storno" (rejects) row.
+void AddOkCancelRow(QDialog* dialog, QVBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel);

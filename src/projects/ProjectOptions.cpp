@@ -82,18 +82,9 @@ TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
     columns->addLayout(right, 2);
     layout->addLayout(columns, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Storno"), this);
-    Button1->setDefault(true);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
+    AddOkCancelRow(this, layout, Button1, Button2);
     resize(760, 460);
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(ProjNameEdit, &QLineEdit::textChanged, this, [this](const QString& t) { Button1->setEnabled(!t.isEmpty()); });
     // Only the user's choice in the tree changes DirEdit: the view also moves
     // its current item by itself while the folders load, and that must not

@@ -37,18 +37,9 @@ TSelectWorkspaceForm::TSelectWorkspaceForm(QWidget* owner)
     boxLayout->addWidget(ListView);
     layout->addWidget(box, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button2 = new QPushButton(QStringLiteral("&Storno"), this);
-    Button1->setDefault(true);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
+    AddOkCancelRow(this, layout, Button1, Button2);
     resize(520, 420);
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TSelectWorkspaceForm::showWorkspace);
 }
 
