@@ -9,10 +9,12 @@ namespace {
 uint16_t ErrorTokenCode(TQXTokenCode c) { return c == tcUnterminatedString ? seBadString : seSyntaxError; }
 bool IsErrorToken(TQXTokenCode c) { return c >= tcInvalidChar && c <= tcInvalidNumber; }
 
-// Tokens that end every expression.
+// Tokens that end every expression. UNTIL is one of them because the last
+// statement of a REPEAT body needs no ";" (as the last one before END).
 bool EndsExpression(TQXTokenCode c) {
     switch (c) {
     case tcSemicolon: case tcComma: case tcRParen: case tcDo: case tcDownto: case tcElse: case tcEnd: case tcTo:
+    case tcUntil:
         return true;
     default:
         return false;
@@ -373,8 +375,15 @@ std::unique_ptr<Expr> Engine::CompileExpr(int32_t t, TQXTokenCode stop) {
             o.paren = CompileExpr(Next(t), tcRParen);
             subFails = o.paren->fails;
             o.pure = o.paren->pure;
-            // The token that ended the inner expression is stepped over as its ")".
-            if (!subFails) t = Next(o.paren->endTok);
+            if (subFails) break;
+            if (Code(o.paren->endTok) != tcRParen) {
+                // The inner expression ended at ";", END and the like: its ")"
+                // is missing. Raised once the inner value is evaluated.
+                o.closeErrTok = o.paren->endTok;
+                subFails = true;
+                break;
+            }
+            t = Next(o.paren->endTok);
             break;
         case tcInteger:
             o.kind = OperandKind::Integer;

@@ -121,6 +121,7 @@ struct Operand {
     std::string text;
     std::unique_ptr<VarAccess> var;
     std::unique_ptr<Expr> paren;
+    int32_t closeErrTok = -1;  // a parenthesised expression ended here instead of at ")" (error 17)
     std::unique_ptr<CallSite> call;
     bool pure = true;       // evaluating it changes nothing (no script or host call)
 };
@@ -399,6 +400,7 @@ private:
     int32_t SkipSlow(int32_t t);
     int32_t SkipUncached(int32_t t, uint16_t& code, int32_t& errTok);
     int32_t SkipBlockUncached(int32_t t, uint16_t& code, int32_t& errTok);
+    int32_t SkipConditionUncached(int32_t t, uint16_t& code, int32_t& errTok);
 
     // Translation
     Stmt* StmtAt(int32_t t) {

@@ -362,6 +362,7 @@ bool Engine::EvalOperand(const Operand& o, TQXVariant* out, uint16_t dt) {
     case OperandKind::Paren:
         InitCell(out, vtReference);
         if (!Eval(*o.paren, out)) return false;
+        if (o.closeErrTok >= 0) return Fail(seRParenExpected, o.closeErrTok);
         break;
     case OperandKind::Call:
         if (!Call(*o.call, out)) return false;

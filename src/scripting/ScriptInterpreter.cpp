@@ -404,9 +404,48 @@ int32_t Engine::SkipSlow(int32_t t) {
     return c.skip;
 }
 
-// A block (BEGIN, CASE) or REPEAT statement, with the token after its closing
-// keyword as result. BEGIN and CASE open levels that END closes, REPEAT levels
-// that UNTIL closes; the skip ends when the starting level is closed.
+// The condition after UNTIL, with the token that ends it as result: the first
+// token that ends an expression ("," and ")" only outside parentheses), or
+// that opens or closes a level of the skip (BEGIN, CASE, REPEAT, END, UNTIL),
+// so that a broken condition never swallows the structure around it.
+int32_t Engine::SkipConditionUncached(int32_t t, uint16_t& code, int32_t& errTok) {
+    int parens = 0;
+    for (;;) {
+        const TQXTokenCode c = Code(t);
+        switch (c) {
+        case tcEof:
+            code = seUnexpectedEnd;
+            errTok = t;
+            return -1;
+        case tcSemicolon: case tcDo: case tcDownto: case tcElse: case tcEnd: case tcTo: case tcUntil:
+        case tcBegin: case tcCase: case tcRepeat:
+            return t;
+        case tcLParen:
+            ++parens;
+            break;
+        case tcComma:
+            if (parens == 0) return t;
+            break;
+        case tcRParen:
+            if (parens == 0) return t;
+            --parens;
+            break;
+        default:
+            if (IsErrorToken(c)) {
+                code = ErrorTokenCode(c);
+                errTok = t;
+                return -1;
+            }
+            break;
+        }
+        t = Next(t);
+    }
+}
+
+// A block (BEGIN, CASE) or REPEAT statement, with the token after it as
+// result. BEGIN and CASE open levels that END closes, REPEAT levels that UNTIL
+// closes; the skip ends when the starting level is closed. A REPEAT statement
+// ends after the condition that follows its UNTIL.
 int32_t Engine::SkipBlockUncached(int32_t t, uint16_t& code, int32_t& errTok) {
     const bool startRepeat = Code(t) == tcRepeat;
     int blocks = startRepeat ? 0 : 1, repeats = startRepeat ? 1 : 0;
@@ -433,7 +472,13 @@ int32_t Engine::SkipBlockUncached(int32_t t, uint16_t& code, int32_t& errTok) {
                 return -1;
             }
             --level;
-            if (level == 0 && (c == tcUntil) == startRepeat) return Next(t);
+            if (c == tcUntil) {
+                t = SkipConditionUncached(Next(t), code, errTok);
+                if (t < 0) return -1;
+                if (level == 0 && startRepeat) return t;
+                continue;
+            }
+            if (level == 0 && !startRepeat) return Next(t);
         }
         t = Next(t);
     }
