@@ -55,9 +55,12 @@ void TFrameWindowForm::forwardCommand(int code)
 
 void TFrameWindowForm::saveActive(int code)
 {
-    TQX_PluginWindow* window = GetActiveDocumentWindow();
-    if (!window)
-        return;
+    if (TQX_PluginWindow* window = GetActiveDocumentWindow())
+        saveDocument(window, code);
+}
+
+void TFrameWindowForm::saveDocument(TQX_PluginWindow* window, int code)
+{
     // A failed backup is reported but does not stop the save.
     if (!window->FileName.isEmpty())
         CheckPositiveResult(makeBackup(window->FileName), FrameText(FrameString::BackupFailed));

@@ -1,24 +1,34 @@
 // The frame's script commands: running a script or one of its procedures,
 // chosen from the scripts list, from a file or from the script drop-down
 // menu; new and open in the script editor; the scripting options. A run
-// starts on the next turn of the message loop (ExecScriptAsync).
+// starts on the next turn of the message loop (ExecScriptAsync), after the
+// user had the chance to save the script if it is open with unsaved changes.
 #include "frame/FrameWindow.h"
 
 #include "QX_Types.h"
 #include "frame/FrameImages.h"
 #include "frame/FrameStrings.h"
 #include "kernel/Settings.h"
+#include "kernel/Startup.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
+#include "plugins/PluginWindowList.h"
 #include "scripting/ScriptingSetup.h"
 #include "scripting/Scripting.h"
 #include "scripting/SelectScript.h"
 
+#include <QAbstractButton>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QToolButton>
+
+#include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -28,6 +38,20 @@ const int kScriptImage = 63;
 QString scriptsDir()
 {
     return QString::fromStdString(GetScriptsDir());
+}
+
+// Whether a document's file is the script file: the same path, or another
+// path of the same file (a link, "..", a differently written folder).
+bool isScriptFile(const QString& documentFile, const QString& scriptFile)
+{
+    if (documentFile.isEmpty())
+        return false;
+    if (QFileInfo(documentFile).absoluteFilePath() == QFileInfo(scriptFile).absoluteFilePath())
+        return true;
+    std::error_code ec;
+    return std::filesystem::equivalent(QFile::encodeName(documentFile).toStdString(),
+               QFile::encodeName(scriptFile).toStdString(), ec)
+        && !ec;
 }
 
 // Notes which of the script toolbar buttons is about to open the shared
@@ -95,11 +119,60 @@ void TFrameWindowForm::openScriptForEditing(const QString& fileName)
         OpenFile(fileName, editor->ID);
 }
 
+void TFrameWindowForm::runScriptFile(const QString& fileName, const QString& procedure)
+{
+    if (saveOpenScript(fileName))
+        ExecScriptAsync(fileName, procedure);
+}
+
+// A run reads the script from its file. When the script is open in a document
+// window with unsaved changes, the user chooses: save them and run the saved
+// text (Ano), run the file as it is on disk (Ne), or run nothing (Storno).
+// Returns whether to run. Nothing is asked when no run would start anyway.
+bool TFrameWindowForm::saveOpenScript(const QString& fileName)
+{
+    TScriptObject* script = ScriptObject();
+    if (!script || !script->CanStartRun())
+        return true;
+    std::vector<QPointer<TQX_PluginWindow>> modified;
+    for (int i = 0; i < GetDocumentWindowCount(); ++i) {
+        TQX_PluginWindow* window = GetDocumentWindow(i);
+        if (window && window->Modified && isScriptFile(window->FileName, fileName))
+            modified.emplace_back(window);
+    }
+    if (modified.empty())
+        return true;
+
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kApplicationTitle),
+        FrameText(FrameString::SaveScriptBeforeRun).arg(QFileInfo(fileName).fileName()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("SaveScriptBeforeRunQuestion"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Ne"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Storno"));
+    const int answer = box.exec();
+    if (answer == QMessageBox::No)
+        return true;
+    if (answer != QMessageBox::Yes)
+        return false;
+    for (const QPointer<TQX_PluginWindow>& window : modified) {
+        if (!window)
+            continue;
+        saveDocument(window, QXC_SAVE);
+        // Still unsaved (the save failed or the user cancelled it; the editor
+        // has said why): running the old file is not what was asked for.
+        if (window && window->Modified)
+            return false;
+    }
+    return true;
+}
+
 void TFrameWindowForm::Action_ScriptExecuteExecute()
 {
     TSelectScriptForm form(this);
     if (form.exec() == QDialog::Accepted)
-        ExecScriptAsync(form.Edit1->text(), QString());
+        runScriptFile(form.Edit1->text(), QString());
 }
 
 void TFrameWindowForm::Action_ScriptExecuteProcExecute()
@@ -107,21 +180,21 @@ void TFrameWindowForm::Action_ScriptExecuteProcExecute()
     TSelectScriptForm form(this);
     QString procedure;
     if (form.exec() == QDialog::Accepted && askProcedureName(procedure))
-        ExecScriptAsync(form.Edit1->text(), procedure);
+        runScriptFile(form.Edit1->text(), procedure);
 }
 
 void TFrameWindowForm::Action_ScriptOpenExecuteExecute()
 {
     QString file;
     if (chooseScriptFile(file))
-        ExecScriptAsync(file, QString());
+        runScriptFile(file, QString());
 }
 
 void TFrameWindowForm::Action_ScriptOpenExecuteProcExecute()
 {
     QString file, procedure;
     if (chooseScriptFile(file) && askProcedureName(procedure))
-        ExecScriptAsync(file, procedure);
+        runScriptFile(file, procedure);
 }
 
 void TFrameWindowForm::Action_ScriptNewExecute()
@@ -169,8 +242,8 @@ void TFrameWindowForm::scriptMenuItemClick(const QString& fileName)
     } else if (button == QLatin1String("ToolbarButtonScriptExecuteProc")) {
         QString procedure;
         if (askProcedureName(procedure))
-            ExecScriptAsync(file, procedure);
+            runScriptFile(file, procedure);
     } else {
-        ExecScriptAsync(file, QString());
+        runScriptFile(file, QString());
     }
 }

@@ -46,6 +46,7 @@ const std::array<const char*, size_t(FrameString::Count)> kTexts = {
     "Procedura:",
     "Všechny soubory (*.*)|*.*|Skripty (*.qx)|*.qx",
     "Dokument %1",
+    "Skript „%1“ je otevřen v editoru a obsahuje neuložené změny.\n\nChcete jej před spuštěním uložit?",
 };
 
 } // namespace

@@ -37,6 +37,7 @@ enum class FrameString : int {
     ProcedurePrompt,
     ScriptFilter,
     MailSubject,
+    SaveScriptBeforeRun,
     Count
 };
 

@@ -282,6 +282,8 @@ private:
     bool askProcedureName(QString& name);
     bool chooseScriptFile(QString& fileName);
     void openScriptForEditing(const QString& fileName);
+    void runScriptFile(const QString& fileName, const QString& procedure);
+    bool saveOpenScript(const QString& fileName);
 
     // Later parts of the frame, called at their place.
     void loadDocuments();
@@ -315,6 +317,7 @@ private:
     // Routing (FrameCommands.cpp).
     void forwardCommand(int code);
     void saveActive(int code);
+    void saveDocument(TQX_PluginWindow* window, int code);
     QMdiSubWindow* subWindowOf(TQX_PluginWindow* window) const;
     void tileSubWindows(bool horizontal);
 

@@ -163,9 +163,14 @@ TExecutingScriptForm& TScriptObject::form()
     return *form_;
 }
 
+bool TScriptObject::CanStartRun() const
+{
+    return !executing_ && !IsScriptRunning() && ScriptingMode() != 0;
+}
+
 void TScriptObject::ExecuteScript(const QString& fileName, const QString& procName)
 {
-    if (executing_ || IsScriptRunning() || ScriptingMode() == 0)
+    if (!CanStartRun())
         return;
     currentScript_ = fileName;
     const QString display = ScriptDisplayName(fileName, procName);

@@ -30,6 +30,9 @@ public:
     // closed. Does nothing while a run is in progress or while scripting is
     // off (ScriptingMode 0); a file that cannot be read is a kernel warning.
     void ExecuteScript(const QString& fileName, const QString& procName);
+    // Whether ExecuteScript would start a run now: scripting is on and no run
+    // is in progress.
+    bool CanStartRun() const;
     bool IsScriptRunning() const;
     // Asks a running script to stop at its next statement (logged).
     void StopScript();

@@ -16,12 +16,17 @@
 //       ending with suffix, else 0); window: none (null CreateWindow), null
 //       (returns null), make, throw; window.throw=CODE makes the windows
 //       throw in Command(CODE).
+//
+// A window given the property "probeText" (a test sets it along with
+// Modified) saves on QXC_SAVE: it writes that text to FileName and clears
+// Modified. Without it QXC_SAVE changes nothing.
 #include "QX_Types.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
 #include <QTextStream>
+#include <QVariant>
 #include <QThread>
 
 #include <dlfcn.h>
@@ -167,6 +172,15 @@ public:
         record(line);
         if (code == config.windowThrowCode)
             throw std::runtime_error("probe window: command failed");
+        const QVariant text = property("probeText");
+        if (code == QXC_SAVE && text.isValid() && !FileName.isEmpty()) {
+            QFile file(FileName);
+            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.toString().toUtf8()) >= 0) {
+                file.close();
+                Modified = false;
+                NotifyStateChange();
+            }
+        }
     }
     void LoadCookie(const QString& cookie) override { record(QStringLiteral("loadcookie ") + cookie); }
 

@@ -4,7 +4,10 @@
 #include "HostScriptFixture.h"
 
 #include "kernel/Settings.h"
+#include "plugins/CurrentPluginList.h"
+#include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
+#include "QX_Types.h"
 #include "scripting/ExecutingScript.h"
 #include "scripting/ScriptingSetup.h"
 #include "scripting/Scripting.h"
@@ -307,6 +310,109 @@ TEST_F(ScriptRunsTest, TheScriptMenuListsScriptFilesAndRunsThemByButton)
     ASSERT_TRUE(frame->Action(FrameAction::ScriptNew)->isEnabled());
     frame->Action(FrameAction::ScriptNew)->trigger();
     EXPECT_EQ(CountLines(ProbeLog(probe), "create 1 gui 1"), 2);
+}
+
+TEST_F(ScriptRunsTest, AScriptWithUnsavedChangesIsSavedOnlyIfTheUserWants)
+{
+    InstallEditorProbe();
+    StartFrame();
+    const QString path = WriteScript("edited.qx", "begin RegWriteString('Ran', 'disk') end.");
+    const std::string savedText = "begin RegWriteString('Ran', 'saved') end.";
+    TQX_PluginEntry* editor = FindPluginEntryByFlags(QX_FLAG_SCRIPT_EDITOR);
+    ASSERT_NE(editor, nullptr);
+    QPointer<TQX_PluginWindow> window = frame->OpenFile(path, editor->ID);
+    ASSERT_NE(window, nullptr);
+    window->Modified = true;
+
+    QString answer;
+    QStringList buttons;
+    auto answerQuestionOr = [&](std::function<void(QWidget*)> other) {
+        onDialog = [&, other](QWidget* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            if (!box || box->objectName() != "SaveScriptBeforeRunQuestion")
+                return other(dialog);
+            EXPECT_EQ(box->windowTitle(), "Quorvix 2");
+            EXPECT_TRUE(box->text().contains("edited.qx")) << box->text().toStdString();
+            buttons.clear();
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text().remove('&');
+            for (QAbstractButton* b : box->buttons())
+                if (b->text().remove('&') == answer)
+                    return b->click();
+            ADD_FAILURE() << "no button " << answer.toStdString();
+            box->reject();
+        };
+    };
+    auto ranText = [&] {
+        const std::string reg = qxtest::ReadFile(home.registryFile());
+        return reg.find("\"Ran\"=\"saved\"") != std::string::npos ? "saved"
+            : reg.find("\"Ran\"=\"disk\"") != std::string::npos   ? "disk"
+                                                                     : "";
+    };
+    auto runs = [] { return LogLines("Loading and executing script [EDITED]...").size(); };
+
+    // Storno, from the script menu: nothing runs, nothing is saved.
+    answer = "Storno";
+    answerQuestionOr([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    auto* button = frame->findChild<QToolButton*>("ToolbarButtonScriptExecute");
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    QCoreApplication::sendEvent(button, &press);
+    auto* menu = frame->findChild<QMenu*>("ScriptSubmenu");
+    emit menu->aboutToShow();
+    QAction* item = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text() == "edited.qx")
+            item = a;
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    Spin(200);
+    buttons.sort();  // their order follows the platform's button layout
+    EXPECT_EQ(buttons, QStringList({"Ano", "Ne", "Storno"}));
+    EXPECT_EQ(dialogTexts.size(), 1);
+    EXPECT_EQ(runs(), 0u);
+    EXPECT_TRUE(window->Modified);
+
+    // Ne, from the script list: the file runs as it is on disk.
+    auto chooseInList = [](QWidget* dialog) {
+        auto* form = qobject_cast<TSelectScriptForm*>(dialog);
+        ASSERT_NE(form, nullptr);
+        form->ListView->setCurrentItem(form->ListView->findItems("edited.qx", Qt::MatchExactly).value(0));
+        form->Button1->click();
+    };
+    answer = "Ne";
+    answerQuestionOr(chooseInList);
+    frame->Action(FrameAction::ScriptExecute)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return !LogLines("Script execution thread terminated.").empty(); }));
+    EXPECT_EQ(ranText(), "disk");
+    EXPECT_TRUE(window->Modified);
+
+    // Ano while the document cannot be saved: it stays modified and nothing runs.
+    answer = "Ano";
+    frame->Action(FrameAction::ScriptExecute)->trigger();
+    Spin(200);
+    EXPECT_EQ(runs(), 1u);
+    EXPECT_TRUE(window->Modified);
+
+    // Ano, from a file: the editor saves, and the saved text runs.
+    window->setProperty("probeText", QString::fromStdString(savedText));
+    answerQuestionOr([&](QWidget* dialog) {
+        auto* chooser = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_NE(chooser, nullptr);
+        ChooseInFileDialog(chooser, QString::fromStdString(GetScriptsDir()), "edited.qx");
+    });
+    frame->Action(FrameAction::ScriptOpenExecute)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return runs() == 2; }));
+    ASSERT_TRUE(WaitFor([] { return LogLines("Script execution thread terminated.").size() == 2; }));
+    EXPECT_EQ(qxtest::ReadFile(path.toStdString()), savedText);
+    EXPECT_EQ(ranText(), "saved");
+    EXPECT_FALSE(window->Modified);
+
+    // Saved: the next run asks nothing.
+    const qsizetype asked = dialogTexts.filter("neuložené změny").size();
+    onDialog = chooseInList;
+    frame->Action(FrameAction::ScriptExecute)->trigger();
+    ASSERT_TRUE(WaitFor([] { return LogLines("Script execution thread terminated.").size() == 3; }));
+    EXPECT_EQ(dialogTexts.filter("neuložené změny").size(), asked);
 }
 
 TEST_F(ScriptRunsTest, TheOptionsDialogShowsAndStoresTheMode)
