@@ -140,7 +140,9 @@ TEST(ScriptPlans, TypedPlansMatchCellEvaluation) {
         for (const char* dest : {f[pick() % f.size()], f[pick() % f.size()], kDests[pick() % (sizeof kDests / sizeof *kDests)]}) {
             std::string text = head + kRoutines + "begin\r\n" + init + "  " + dest + " := " + expr + ";\r\n";
             if (kind == Generator::Int) text += "  case " + expr + " of 1: rl := 5; 255: rl := 6 else rl := 7 end;\r\n";
-            if (kind == Generator::Bool) text += "  if " + expr + " then rl := 1;\r\n  while t and (" + expr + ") do t := false;\r\n";
+            if (kind == Generator::Bool)
+                text += "  if " + expr + " then rl := 1;\r\n  while t and (" + expr + ") do t := false;\r\n"
+                        "  rl := 0; repeat rl := rl + 1 until (" + expr + ") or (rl > 3);\r\n";
             text += "end.\r\n";
             const Outcome cells = RunOneWay(text, false);
             const Outcome plans = RunOneWay(text, true);
