@@ -13,6 +13,7 @@
 #include "scripting/Scripting.h"
 #include "scripting/SelectScript.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -365,7 +366,8 @@ TEST_F(ScriptRunsTest, AScriptWithUnsavedChangesIsSavedOnlyIfTheUserWants)
             item = a;
     ASSERT_NE(item, nullptr);
     item->trigger();
-    Spin(200);
+    ASSERT_TRUE(WaitFor([&] { return !buttons.isEmpty() && !QApplication::activeModalWidget(); }));
+    Spin(100);  // a run would start on the next timer tick
     buttons.sort();  // their order follows the platform's button layout
     EXPECT_EQ(buttons, QStringList({"Ano", "Ne", "Storno"}));
     EXPECT_EQ(dialogTexts.size(), 1);
@@ -388,8 +390,10 @@ TEST_F(ScriptRunsTest, AScriptWithUnsavedChangesIsSavedOnlyIfTheUserWants)
 
     // Ano while the document cannot be saved: it stays modified and nothing runs.
     answer = "Ano";
+    const qsizetype seen = dialogTexts.size();
     frame->Action(FrameAction::ScriptExecute)->trigger();
-    Spin(200);
+    ASSERT_TRUE(WaitFor([&] { return dialogTexts.size() == seen + 2 && !QApplication::activeModalWidget(); }));
+    Spin(100);
     EXPECT_EQ(runs(), 1u);
     EXPECT_TRUE(window->Modified);
 
