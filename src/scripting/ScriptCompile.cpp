@@ -292,7 +292,7 @@ void Engine::Schedule(Expr& e, const std::vector<TQXOperator>& ops, bool danglin
     e.single = n >= 1 && !dangling;
 }
 
-std::unique_ptr<Expr> Engine::CompileExpr(int32_t t, TQXTokenCode stop) {
+std::unique_ptr<Expr> Engine::CompileExpr(int32_t t, TQXTokenCode stop, bool paren) {
     auto e = std::make_unique<Expr>();
     auto tail = [&](uint16_t code, int32_t tok) {
         e->tailCode = code;
@@ -321,6 +321,7 @@ std::unique_ptr<Expr> Engine::CompileExpr(int32_t t, TQXTokenCode stop) {
         if (!expectOperand) {
             TQXOperator op;
             if (!OperatorOf(c, op)) {
+                if (paren) break;
                 tail(seBadExpression, t);
                 break;
             }
@@ -372,13 +373,13 @@ std::unique_ptr<Expr> Engine::CompileExpr(int32_t t, TQXTokenCode stop) {
         }
         case tcLParen:
             o.kind = OperandKind::Paren;
-            o.paren = CompileExpr(Next(t), tcRParen);
+            o.paren = CompileExpr(Next(t), tcRParen, true);
             subFails = o.paren->fails;
             o.pure = o.paren->pure;
             if (subFails) break;
             if (Code(o.paren->endTok) != tcRParen) {
-                // The inner expression ended at ";", END and the like: its ")"
-                // is missing. Raised once the inner value is evaluated.
+                // The inner expression ended at ";", THEN and the like: its
+                // ")" is missing. Raised once the inner value is evaluated.
                 o.closeErrTok = o.paren->endTok;
                 subFails = true;
                 break;

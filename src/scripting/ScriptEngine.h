@@ -410,7 +410,9 @@ private:
     Stmt* StmtSlow(int32_t t);
     Expr* ExprAt(int32_t t, TQXTokenCode stop);
     std::unique_ptr<Stmt> CompileStmt(int32_t t);
-    std::unique_ptr<Expr> CompileExpr(int32_t t, TQXTokenCode stop);
+    // paren: the expression inside "(" ... ")", which also ends where an
+    // operator is expected and none follows (its ")" is missing there).
+    std::unique_ptr<Expr> CompileExpr(int32_t t, TQXTokenCode stop, bool paren = false);
     NameKind FindName(int32_t nameId, VarBase& var, int& routine) const;
     void CompileVarAccess(int32_t nameTok, const VarBase& base, VarAccess& va);
     void CompileCall(int32_t nameTok, bool script, int routine, CallSite& cs);
