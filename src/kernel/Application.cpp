@@ -35,23 +35,26 @@ QStringList TQX_Kernel::DescriptionLines(const std::exception& e)
         QStringLiteral("Třída: ") + QString::fromStdString(DemangledTypeName(typeid(e))), QStringLiteral("Popis:")};
 }
 
-void TQX_Kernel::SetChoiceProvider(std::function<Choice(const QStringList&)> provider)
+void TQX_Kernel::SetChoiceProvider(std::function<Choice(TExceptionHandlerForm&)> provider)
 {
     choiceProvider_ = std::move(provider);
+}
+
+void TQX_Kernel::SetMainWindow(QWidget* window)
+{
+    mainWindow_ = window;
 }
 
 void TQX_Kernel::HandleException(QObject*, const std::exception& e)
 {
     LogEvent(std::string("_Kernel: Exception raised: \"") + e.what() + "\"");
-    QStringList description = DescriptionLines(e);
+    TExceptionHandlerForm form(mainWindow_ ? mainWindow_.data() : QApplication::activeWindow());
+    form.SetDescription(DescriptionLines(e));
     Choice choice;
-    if (choiceProvider_) {
-        choice = choiceProvider_(description);
-    } else {
-        TExceptionHandlerForm form(QApplication::activeWindow());
-        form.SetDescription(description);
+    if (choiceProvider_)
+        choice = choiceProvider_(form);
+    else
         choice = form.exec() == QDialog::Accepted ? Choice::Recover : Choice::Exit;
-    }
     if (choice == Choice::Exit)
         ExitAfterException();
 }

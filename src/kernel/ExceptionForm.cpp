@@ -65,10 +65,18 @@ TExceptionHandlerForm::TExceptionHandlerForm(QWidget* parent)
     connect(PageControl1, &QTabWidget::currentChanged, this, &TExceptionHandlerForm::pageChanged);
 
     setFixedSize(kWidth, kCollapsedHeight);
-    if (parent) {
-        QRect r = parent->window()->frameGeometry();
-        move(r.center() - QPoint(kWidth / 2, kCollapsedHeight / 2));
+}
+
+void TExceptionHandlerForm::showEvent(QShowEvent* event)
+{
+    // Centred on the window it belongs to (the frame), whichever window is
+    // active when the exception arrives.
+    if (QWidget* owner = parentWidget()) {
+        const QRect r = owner->window()->frameGeometry();
+        const QSize own = frameGeometry().size();
+        move(r.left() + r.width() / 2 - own.width() / 2, r.top() + r.height() / 2 - own.height() / 2);
     }
+    QDialog::showEvent(event);
 }
 
 void TExceptionHandlerForm::SetDescription(const QStringList& lines)

@@ -4,6 +4,7 @@
 #include "kernel/Application.h"
 #include "kernel/Helpers.h"
 #include "kernel/Kernel.h"
+#include "kernel/Language.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
@@ -183,6 +184,16 @@ void ShowCommandLineHelp()
     box.exec();
 }
 
+void PrepareApplication(QApplication& app)
+{
+    // The name only: a display name would be appended by Qt to every window
+    // title, and every window of the program has its own exact caption.
+    QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+    QApplication::setApplicationVersion(QString::fromStdString(InstalledVersionText()));
+    QApplication::setFont(QFont(QString::fromStdString(GetShellFont()), QApplication::font().pointSize()));
+    InstallCzechTranslations(app);
+}
+
 int RunQuorvix(int argc, char** argv)
 {
     // Linux conventions, answered before anything starts.
@@ -217,10 +228,7 @@ int RunQuorvix(int argc, char** argv)
     ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
 
     LogEvent("_qxrel32: Initializing server...");
-    QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
-    QApplication::setApplicationVersion(QString::fromStdString(InstalledVersionText()));
-    QApplication::setFont(QFont(QString::fromStdString(GetShellFont()), QApplication::font().pointSize()));
+    PrepareApplication(app);
 
     std::unique_ptr<TFrameWindowForm> mainWindow;
     try {
@@ -231,6 +239,7 @@ int RunQuorvix(int argc, char** argv)
         providers.Toolbar = [frame](int id) { return frame->ToolbarByNumber(id); };
         providers.ScriptTokens = [] { return ScriptTokens(); };
         SetHostApiProviders(providers);
+        Kernel()->SetMainWindow(frame);
         mainWindow->show();
     } catch (const std::exception& e) {
         Kernel()->HandleException(nullptr, e);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class QApplication;
+
 inline constexpr const char* kApplicationTitle = "Quorvix 2";
 inline constexpr int kVersionMajor = 2, kVersionMinor = 0, kVersionRelease = 1;
 
@@ -26,6 +28,10 @@ std::string CommandLineHelpText();
 void ShowCommandLineHelp();
 // Tests replace the message box.
 void SetCommandLineHelpPresenter(std::function<void()> presenter);
+
+// Names the application object, sets the shell font and installs the Czech
+// translations. Sets no display name, so window titles stay exactly as given.
+void PrepareApplication(QApplication& app);
 
 // The whole program: returns the process exit code when the message loop ends.
 int RunQuorvix(int argc, char** argv);

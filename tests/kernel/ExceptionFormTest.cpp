@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 namespace {
 
@@ -37,16 +38,43 @@ TEST_F(ExceptionFormTest, DetailsToggleAndLogPageFilledOnce)
 TEST_F(ExceptionFormTest, HandlerLogsTheExceptionAndRecovers)
 {
     TQX_Kernel kernel;
-    QStringList shown;
-    kernel.SetChoiceProvider([&](const QStringList& lines) {
-        shown = lines;
+    QString shown;
+    kernel.SetChoiceProvider([&](TExceptionHandlerForm& form) {
+        shown = form.DescriptionMemo->toPlainText();
         return TQX_Kernel::Choice::Recover;
     });
     kernel.HandleException(nullptr, EQX_KernelException("_Kernel exception raised. See debug.log for details."));
     EXPECT_NE(GetEventLogLines().back().find("_Kernel: Exception raised: \"_Kernel exception raised. See debug.log for details.\""),
         std::string::npos);
-    EXPECT_EQ(shown, (QStringList {"Předaná zpráva:", "_Kernel exception raised. See debug.log for details.", "",
-                         "Třída: EQX_KernelException", "Popis:"}));
+    EXPECT_EQ(shown, QStringList({"Předaná zpráva:", "_Kernel exception raised. See debug.log for details.", "",
+                         "Třída: EQX_KernelException", "Popis:"}).join(u'\n'));
+}
+
+TEST_F(ExceptionFormTest, DialogIsCentredOnTheMainWindowWhateverWindowIsActive)
+{
+    QWidget frame;
+    frame.setGeometry(100, 80, 900, 700);
+    frame.show();
+    QWidget other;
+    other.setGeometry(700, 500, 200, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+
+    TQX_Kernel kernel;
+    kernel.SetMainWindow(&frame);
+    QRect shownAt;
+    kernel.SetChoiceProvider([&](TExceptionHandlerForm& form) {
+        EXPECT_EQ(form.windowTitle(), "Quorvix rel. 2");
+        form.show();
+        shownAt = form.frameGeometry();
+        form.hide();
+        return TQX_Kernel::Choice::Recover;
+    });
+    kernel.HandleException(nullptr, std::runtime_error("failure"));
+    const QRect f = frame.frameGeometry();
+    EXPECT_EQ(shownAt.left(), f.left() + f.width() / 2 - shownAt.width() / 2);
+    EXPECT_EQ(shownAt.top(), f.top() + f.height() / 2 - shownAt.height() / 2);
 }
 
 } // namespace
