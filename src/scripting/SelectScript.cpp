@@ -16,6 +16,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The image of scripts in the toolbar image list.
@@ -58,10 +60,16 @@ TSelectScriptForm::TSelectScriptForm(QWidget* owner)
     layout->addLayout(buttons);
     resize(400, 340);
 
+    // Alphabetical without regard to case (names differing only in case
+    // keep a fixed order among themselves).
+    QStringList names = ScriptFileNames();
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
     const QIcon icon = ToolbarImage(kScriptImage);
-    for (const QString& name : ScriptFileNames())
+    for (const QString& name : names)
         (new QTreeWidgetItem(ListView, {name}))->setIcon(0, icon);
-    ListView->sortItems(0, Qt::AscendingOrder);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(ListView, &QTreeWidget::itemSelectionChanged, this, &TSelectScriptForm::listViewSelectItem);

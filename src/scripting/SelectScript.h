@@ -13,7 +13,8 @@ class QTreeWidget;
 class TSelectScriptForm : public QDialog {
     Q_OBJECT
 public:
-    // Lists every "*.qx" file of the scripts directory, sorted by name.
+    // Lists every "*.qx" file of the scripts directory, sorted by name
+    // without regard to case.
     explicit TSelectScriptForm(QWidget* owner = nullptr);
 
     QLabel* Label1 = nullptr;

@@ -231,6 +231,18 @@ TEST_F(ScriptRunsTest, ARunStartedFromAScriptIsIgnored)
     EXPECT_TRUE(LogLines("[OTHER]").empty());
 }
 
+TEST_F(ScriptRunsTest, ScriptListIsAlphabeticalWithoutRegardToCase)
+{
+    for (const char* name : {"beta.qx", "Alpha.qx", "gamma.qx", "Delta.qx", "alpha.qx", "_tools.qx"})
+        WriteScript(name, "begin end.");
+    TSelectScriptForm form;
+    QStringList listed;
+    for (int i = 0; i < form.ListView->topLevelItemCount(); ++i)
+        listed << form.ListView->topLevelItem(i)->text(0);
+    EXPECT_EQ(listed, QStringList({"_tools.qx", "Alpha.qx", "alpha.qx", "beta.qx", "Delta.qx", "gamma.qx"}));
+    EXPECT_EQ(form.windowTitle(), "Vybrat skript");
+}
+
 TEST_F(ScriptRunsTest, ScriptCommandsStartTheChosenScriptOrProcedure)
 {
     StartFrame();
