@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QStyleOptionToolButton>
 #include <QTextEdit>
 #include <QToolBar>
@@ -35,6 +36,18 @@ int item(A id)
 {
     return int(id);
 }
+
+// The style of a menu whose items show 32x32 images instead of the usual
+// small ones; everything else is drawn as in the other menus.
+class TLargeMenuImagesStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_SmallIconSize)
+            return 32;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 
 // A toolbar button whose arrow part runs its own handler instead of a menu
 // (the undo and redo lists).
@@ -277,7 +290,10 @@ void TFrameWindowForm::createMenus()
     viewToolbarsSubmenu_->setObjectName(QStringLiteral("ViewToolbarsSubmenu"));
     launchOrChangePluginSubmenu_ = new QMenu(this);
     launchOrChangePluginSubmenu_->setObjectName(QStringLiteral("LaunchOrChangePluginSubmenu"));
-    launchOrChangePluginSubmenu_->setStyleSheet(QStringLiteral("QMenu { icon-size: 32px; }"));
+    // Its items show the plug-ins' 32x32 images.
+    auto* largeImages = new TLargeMenuImagesStyle;
+    largeImages->setParent(launchOrChangePluginSubmenu_);
+    launchOrChangePluginSubmenu_->setStyle(largeImages);
     connect(launchOrChangePluginSubmenu_, &QMenu::aboutToShow, this, &TFrameWindowForm::rebuildLaunchOrChangeMenu);
 
     // The frame's, the docks' and the toolbars' context menu.

@@ -3,6 +3,7 @@
 // hand-over of plug-in windows.
 #include "frame/FrameWindow.h"
 
+#include "frame/AppEvents.h"
 #include "frame/FrameImages.h"
 #include "frame/FrameStatusBar.h"
 #include "frame/FrameStrings.h"
@@ -118,6 +119,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     // The frame sees key presses before its children do, for the lock-key
     // indicators.
     qApp->installEventFilter(this);
+    new TAppEvents(this);
     theFrame = this;
     SetPluginFrame(this);
     loadStoredProperties();

@@ -6,7 +6,11 @@
 #include "frame/RecentFiles.h"
 #include "platform/Registry.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QStyle>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -114,6 +118,40 @@ TEST_F(FramePartsTest, CustomizePopupListsButtonsAndSeparatorsAndHidesAButton)
     popup->actions()[1]->trigger();
     auto* bold = frame->findChild<QToolButton*>(QStringLiteral("ToolbarButtonFormatBold"));
     EXPECT_TRUE(WaitFor([bold] { return !bold->isVisible(); }, 1000));
+}
+
+TEST_F(FramePartsTest, HintsAppearAfterTheHintPauseAndStayForTheHidePause)
+{
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 200);
+
+    // A toolbar button's hint goes away after 5 s (Qt's own time is 10 s).
+    auto* button = frame->findChild<QToolButton*>(QStringLiteral("ToolbarButtonFileNew"));
+    ASSERT_NE(button, nullptr);
+    const QPoint at = button->rect().center();
+    QHelpEvent hint(QEvent::ToolTip, at, button->mapToGlobal(at));
+    QApplication::sendEvent(button, &hint);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), Act(FrameAction::FileNew)->toolTip());
+    Spin(4500);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }, 1000));
+
+    // A menu item shows the hint given to its action, and none for an item
+    // without one.
+    QMenu* fileMenu = nullptr;
+    for (QAction* top : frame->MenuToolbar()->actions())
+        if (top->menu() && top->menu()->actions().contains(Act(FrameAction::FileOpen)))
+            fileMenu = top->menu();
+    ASSERT_NE(fileMenu, nullptr);
+    fileMenu->popup(QPoint(0, 0));
+    ASSERT_TRUE(WaitFor([fileMenu] { return fileMenu->isVisible(); }));
+    const QPoint item = fileMenu->actionGeometry(Act(FrameAction::FileOpen)).center();
+    QHelpEvent menuHint(QEvent::ToolTip, item, fileMenu->mapToGlobal(item));
+    QApplication::sendEvent(fileMenu, &menuHint);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QString::fromUtf8(FrameActionDef(FrameAction::FileOpen).hint));
+    fileMenu->close();
+    QToolTip::hideText();
 }
 
 TEST(FocusDocument, TheEditingPartOfADocumentGetsTheFocus)
