@@ -1,5 +1,6 @@
 #include "EditorWindow.h"
 
+#include "EditorContextMenu.h"
 #include "EditorTheme.h"
 #include "FileTypes.h"
 #include "FindReplaceDialog.h"
@@ -171,9 +172,7 @@ void TEditorView::SetLightAccessibility(bool light)
 
 void TEditorView::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu* menu = createStandardContextMenu();
-    if (!menu)
-        return;
+    QMenu* menu = CreateEditingMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     if (ExtendContextMenu)
         ExtendContextMenu(menu);

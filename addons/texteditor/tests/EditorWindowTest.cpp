@@ -991,4 +991,54 @@ TEST_F(EditorFixture, ReloadSettingsAppliesTheSettingsFile)
     QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor")).fileName());
 }
 
+TEST_F(EditorFixture, ContextMenuEditingCommandsAreCzechAndWork)
+{
+    TQX_PluginWindow* window = Open(TextEntry());
+    QsciScintilla* editor = Editor(window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    // Opens the context menu and, when given an item, chooses it. Returns
+    // the editing items ("-" for a separator), each followed by "*" when it
+    // is enabled; paste is left out (its state depends on the clipboard).
+    auto contextMenu = [editor](const QString& choose = {}) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), editor->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(editor->viewport(), &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QStringList items;
+        if (!menu)
+            return items;
+        QAction* chosen = nullptr;
+        int separators = 0;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() && ++separators > 2)
+                break; // the window's own commands follow
+            const bool paste = action->text() == QStringLiteral("V&ložit");
+            items << (action->isSeparator() ? QStringLiteral("-")
+                                            : action->text() + (action->isEnabled() && !paste ? QStringLiteral("*") : QString()));
+            if (action->text() == choose)
+                chosen = action;
+        }
+        if (chosen)
+            chosen->trigger();
+        menu->close();
+        return items;
+    };
+    EXPECT_EQ(contextMenu(), QStringList({"&Zpět", "&Opakovat", "-", "&Vyjmout", "&Kopírovat", "V&ložit", "O&dstranit",
+                                 "-", "Vybrat v&še"}));
+
+    editor->setText(QStringLiteral("alfa beta"));
+    editor->setSelection(0, 0, 0, 4);
+    const QStringList selected = contextMenu(QStringLiteral("&Vyjmout"));
+    EXPECT_EQ(selected.mid(3), QStringList({"&Vyjmout*", "&Kopírovat*", "V&ložit", "O&dstranit*", "-", "Vybrat v&še*"}));
+    EXPECT_EQ(editor->text(), QStringLiteral(" beta"));
+    EXPECT_EQ(contextMenu(QStringLiteral("&Zpět")).value(0), QStringLiteral("&Zpět*"));
+    EXPECT_EQ(editor->text(), QStringLiteral("alfa beta"));
+
+    // A read-only document offers only what does not change it.
+    editor->setReadOnly(true);
+    editor->selectAll();
+    EXPECT_EQ(contextMenu().mid(0, 3), QStringList({"&Kopírovat*", "-", "Vybrat v&še*"}));
+    editor->setReadOnly(false);
+}
+
 } // namespace
