@@ -38,8 +38,21 @@ const ButtonText kButtonTexts[] = {
     {"Ignore", "&Ignorovat"},
 };
 
-// Answers only for the standard buttons; every other text is left to the
-// translators installed before it (Qt's own) or stays as it is.
+// Texts of the file dialogs that Qt's Czech translation lacks.
+struct ContextText {
+    const char* context;
+    const char* english;
+    const char* czech;
+};
+
+const ContextText kMissingTexts[] = {
+    {"QAbstractFileIconProvider", "Folder", "Složka"},
+    {"QAbstractFileIconProvider", "File", "Soubor"},
+    {"QAbstractFileIconProvider", "Drive", "Disk"},
+};
+
+// Answers for the standard buttons and the texts above; every other text is
+// left to the translators installed before it (Qt's own) or stays as it is.
 class TStandardButtonTranslator : public QTranslator {
 public:
     using QTranslator::QTranslator;
@@ -51,6 +64,9 @@ public:
         for (const char* known : kButtonContexts)
             if (qstrcmp(context, known) == 0)
                 return CzechStandardButtonText(QString::fromUtf8(sourceText));
+        for (const ContextText& t : kMissingTexts)
+            if (qstrcmp(context, t.context) == 0 && qstrcmp(sourceText, t.english) == 0)
+                return QString::fromUtf8(t.czech);
         return {};
     }
 

@@ -4,7 +4,8 @@
 // are installed, and under them the program's own texts for the standard
 // buttons, so that every message box, input box and file dialog, the host's
 // and the plug-ins', reads "&Ano", "&Ne", "&Storno", "&OK" even where no
-// translation file is installed.
+// translation file is installed (and the few file-dialog words Qt's Czech
+// translation lacks).
 #include <QString>
 
 class QApplication;

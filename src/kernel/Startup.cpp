@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -192,6 +193,10 @@ void PrepareApplication(QApplication& app)
     QApplication::setApplicationVersion(QString::fromStdString(InstalledVersionText()));
     QApplication::setFont(QFont(QString::fromStdString(GetShellFont()), QApplication::font().pointSize()));
     InstallCzechTranslations(app);
+    // The application object took the C library's locale from the
+    // environment; numbers are read and written by the script engine and the
+    // settings store with a decimal point whatever the user's language.
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 int RunQuorvix(int argc, char** argv)

@@ -2,6 +2,7 @@
 
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
+#include "tools/QXMessageBox.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -46,7 +47,7 @@ QString ProductWebPage()
 }
 
 TAboutAppForm::TAboutAppForm(QWidget* owner)
-    : QDialog(owner ? owner : QApplication::activeWindow())
+    : QDialog(owner ? owner : DefaultDialogOwner())
 {
     setWindowTitle(QStringLiteral("Quorvix 2"));
     setFont(QFont(QString::fromStdString(GetShellFont())));

@@ -1,6 +1,7 @@
 #include "tools/ExternalTools.h"
 
 #include "platform/Shell.h"
+#include "tools/QXMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -22,6 +23,21 @@ void SplitCommandText(const QString& text, QString& program, QString& parameters
     parameters = rest.mid(quote + 2);
 }
 
+QString ExecuteFileFailureText(const QString& text, const QString& systemError)
+{
+    // The command as split, without the quotes around the program.
+    QString shown = text;
+    if (text.startsWith(QLatin1Char('"'))) {
+        QString program, parameters;
+        SplitCommandText(text, program, parameters);
+        shown = program.isEmpty() ? text.mid(1) : program;
+        if (!parameters.isEmpty())
+            shown += QLatin1Char(' ') + parameters;
+    }
+    return QStringLiteral("Program nebo dokument %1 není možné otevřít.").arg(shown) + QStringLiteral("\n\n")
+        + systemError.left(255);
+}
+
 bool ExecuteFile(const QString& text, bool silent)
 {
     QString program, parameters;
@@ -29,10 +45,7 @@ bool ExecuteFile(const QString& text, bool silent)
     QString error;
     if (qx::ShellOpen(program, parameters, &error))
         return true;
-    if (!silent) {
-        QString shown = text.startsWith(QLatin1Char('"')) ? text.mid(1) : text;
-        QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Quorvix 2"),
-            QStringLiteral("Program nebo dokument %1 není možné otevřít.").arg(shown) + QStringLiteral("\n\n") + error.left(255));
-    }
+    if (!silent)
+        QMessageBox::critical(DefaultDialogOwner(), QStringLiteral("Quorvix 2"), ExecuteFileFailureText(text, error));
     return false;
 }

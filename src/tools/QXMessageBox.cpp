@@ -1,6 +1,7 @@
 #include "tools/QXMessageBox.h"
 
 #include "kernel/Settings.h"
+#include "plugins/PluginFrame.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -28,7 +29,7 @@ const int kWidth = 420;
 } // namespace
 
 TQXMessageBoxForm::TQXMessageBoxForm(QWidget* owner)
-    : QDialog(owner ? owner : QApplication::activeWindow())
+    : QDialog(owner ? owner : DefaultDialogOwner())
 {
     setWindowTitle(QStringLiteral("Quorvix 2"));
     setFont(QFont(QString::fromStdString(GetShellFont())));
@@ -106,14 +107,27 @@ void TQXMessageBoxForm::Prepare(Variant variant, const QString& message, const Q
 
 void TQXMessageBoxForm::showEvent(QShowEvent* event)
 {
+    if (QWidget* owner = parentWidget()) {
+        const QRect r = owner->window()->frameGeometry();
+        const QSize own = frameGeometry().size();
+        move(r.left() + r.width() / 2 - own.width() / 2, r.top() + r.height() / 2 - own.height() / 2);
+    }
     QDialog::showEvent(event);
-    if (QWidget* owner = parentWidget())
-        move(owner->window()->frameGeometry().center() - rect().center());
 }
 
 void TQXMessageBoxForm::reject()
 {
     done(cancelResult_);
+}
+
+QWidget* DefaultDialogOwner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
+        return modal;
+    if (QWidget* main = PluginFrame().MainWindow())
+        return main;
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : nullptr;
 }
 
 void SetMessageBoxPresenter(std::function<int(TQXMessageBoxForm&)> p)

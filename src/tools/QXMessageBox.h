@@ -34,6 +34,11 @@ private:
     int cancelResult_ = Ok;
 };
 
+// The window a host dialog opened without an owner is centred on: the modal
+// dialog in front, else the frame's main window, else the active window.
+// (A window that has just closed may still be reported active for a moment.)
+QWidget* DefaultDialogOwner();
+
 // Each returns the result of the button chosen (TQXMessageBoxForm::Result).
 int MessageBoxOk(const QString& message, const QString& link = {}, const QString& linkCaption = {});
 int MessageBoxIgnoreCancel(const QString& message, const QString& link = {}, const QString& linkCaption = {});

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <clocale>
 #include <memory>
 
 namespace {
@@ -77,10 +78,14 @@ TEST_F(ApplicationTest, ExceptionInAnEventHandlerIsShownAndRecovered)
 }
 
 // Qt appends an application display name to every window title it passes to
-// the window system; without one, the name follows the application name.
-TEST_F(ApplicationTest, NoDisplayNameIsSetSoTitlesStayExact)
+// the window system; without one, the display name follows the application
+// name. The C library reads numbers with a point whatever the user's locale.
+TEST_F(ApplicationTest, PreparationKeepsTitlesExactAndNumbersWithADecimalPoint)
 {
+    // (A user's locale, as the application object sets it from the environment.)
+    std::setlocale(LC_NUMERIC, "C.UTF-8");
     PrepareApplication(*app);
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
     EXPECT_EQ(QCoreApplication::applicationName(), "Quorvix 2");
     QCoreApplication::setApplicationName(QStringLiteral("probe"));
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
@@ -126,6 +131,8 @@ TEST_F(ApplicationTest, QtsOwnCzechTranslationCoversTheFileDialog)
         labels << label->text();
     EXPECT_FALSE(labels.contains("Look in:")) << labels.join(", ").toStdString();
     EXPECT_FALSE(labels.contains("File &name:")) << labels.join(", ").toStdString();
+    // The type column names folders in Czech too.
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), "Složka");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
+#include "plugins/PluginFrame.h"
 #include "tools/AboutBoxes.h"
 #include "tools/ColorSelector.h"
 #include "tools/QXMessageBox.h"
@@ -9,6 +10,7 @@
 #include "TestEnv.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -77,6 +79,48 @@ TEST_F(SmallDialogs, MessageBoxLinkShowsCaptionOrTarget)
     TQXMessageBoxForm bare;
     bare.Prepare(TQXMessageBoxForm::Variant::Ok, "x", "https://example.org/", {});
     EXPECT_TRUE(bare.Label2->text().contains(">https://example.org/<"));
+}
+
+// A frame stand-in: the main window host dialogs belong to.
+class MainWindowFrame : public TQX_PluginFrame {
+public:
+    explicit MainWindowFrame(QWidget* main) : main_(main) { SetPluginFrame(this); }
+    ~MainWindowFrame() override { SetPluginFrame(nullptr); }
+    QWidget* MainWindow() const override { return main_; }
+
+private:
+    QWidget* main_;
+};
+
+TEST_F(SmallDialogs, HostBoxesBelongToTheModalDialogOrTheMainWindowNotAStaleActiveWindow)
+{
+    QWidget main;
+    main.setGeometry(100, 100, 800, 600);
+    main.show();
+    MainWindowFrame frame(&main);
+    // Another window is active (as a dialog that has just closed may still be).
+    QWidget other;
+    other.setGeometry(900, 700, 100, 50);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+
+    TQXMessageBoxForm box;
+    box.Prepare(TQXMessageBoxForm::Variant::Ok, "Zpráva", {}, {});
+    EXPECT_EQ(box.parentWidget(), &main);
+    box.show();
+    const QRect m = main.frameGeometry(), b = box.frameGeometry();
+    EXPECT_EQ(b.left(), m.left() + m.width() / 2 - b.width() / 2);
+    EXPECT_EQ(b.top(), m.top() + m.height() / 2 - b.height() / 2);
+    box.hide();
+    TAboutAppForm about;
+    EXPECT_EQ(about.parentWidget(), &main);
+
+    // Inside a modal dialog, the box belongs to that dialog.
+    QDialog modal(&main);
+    modal.setModal(true);
+    modal.show();
+    EXPECT_EQ(DefaultDialogOwner(), &modal);
 }
 
 TEST_F(SmallDialogs, ColorSelectorHintsPressedButtonAndChoice)
@@ -174,6 +218,17 @@ TEST(ExecuteFile, SplitsQuotedProgramsAndFailsSilently)
     EXPECT_FALSE(ExecuteFile("\"/nonexistent/program\" x", true));
     EXPECT_FALSE(ExecuteFile("\"unterminated", true));
     EXPECT_TRUE(ExecuteFile("\"/bin/true\" --ignored", true));
+
+    // The failure message names the command without a stray quote.
+    for (const auto& [text, shown] : std::vector<std::pair<QString, QString>> {
+             {"\"/opt/Qxrel32.hlp\"", "/opt/Qxrel32.hlp"},
+             {"\"/opt/my tool/run\" --file a.txt", "/opt/my tool/run --file a.txt"},
+             {"\"unterminated", "unterminated"},
+             {"plain.txt", "plain.txt"},
+         })
+        EXPECT_EQ(ExecuteFileFailureText(text, "chyba"),
+            QStringLiteral("Program nebo dokument %1 není možné otevřít.\n\nchyba").arg(shown))
+            << text.toStdString();
 }
 
 } // namespace
