@@ -123,6 +123,18 @@ TEST_F(SmallDialogs, HostBoxesBelongToTheModalDialogOrTheMainWindowNotAStaleActi
     EXPECT_EQ(DefaultDialogOwner(), &modal);
 }
 
+TEST_F(SmallDialogs, CaptionsAreExactlyTheProgramsOwn)
+{
+    TAboutAppForm about;
+    TQXAboutBoxForm pluginAbout;
+    TTipOfTheDayForm tip;
+    TQXMessageBoxForm box;
+    const std::pair<QWidget*, const char*> captions[] = {
+        {&about, "Quorvix 2"}, {&pluginAbout, "Quorvix rel. 2"}, {&tip, "Tip pro tento den"}, {&box, "Quorvix 2"}};
+    for (const auto& [window, caption] : captions)
+        EXPECT_EQ(window->windowTitle(), QString::fromUtf8(caption));
+}
+
 TEST_F(SmallDialogs, ColorSelectorHintsPressedButtonAndChoice)
 {
     EXPECT_EQ(TColorSelectorForm::ColorHint(TColorSelectorForm::Palette()[1]), "#993300 (RGB: 153, 51, 0)");
