@@ -54,7 +54,8 @@ bool TAppEvents::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
         return false;
-    // Menus show their items' hints themselves, for Qt's default time.
+    // A menu would show its items' hints itself, for Qt's own time; shown
+    // here, they stay for the hide pause like every other hint.
     if (auto* menu = qobject_cast<QMenu*>(watched); menu && menu->toolTipsVisible()) {
         auto* help = static_cast<QHelpEvent*>(event);
         const QAction* action = menu->actionAt(help->pos());
