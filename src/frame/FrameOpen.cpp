@@ -170,23 +170,29 @@ QIcon TFrameWindowForm::PluginIcon(int imageIndex) const
     return imageIndex >= 0 && imageIndex < int(pluginIcons_.size()) ? pluginIcons_[size_t(imageIndex)] : QIcon();
 }
 
-void TFrameWindowForm::Action_FileOpenExecute()
+QStringList TFrameWindowForm::chooseFilesToOpen(const QString& caption)
 {
     // The platform's file dialog, with the frame's filter and directory.
-    QFileDialog dialog(this, FrameActionDef(A::FileOpen).hint, initialDir_);
+    QFileDialog dialog(this, caption, initialDir_);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     const QStringList filters = OpenFilterToNameFilters(openFilter_);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.first());
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return {};
     SetInitialDir(dialog.directory().absolutePath());
     openFilterIndex_ = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     const QStringList files = dialog.selectedFiles();
     if (!files.isEmpty())
         openFileName_ = files.first();
-    OpenFiles(files, DefaultEntryID());
+    return files;
+}
+
+void TFrameWindowForm::Action_FileOpenExecute()
+{
+    OpenFiles(chooseFilesToOpen(FrameActionDef(A::FileOpen).hint), DefaultEntryID());
 }
 
 void TFrameWindowForm::rebuildRecentFilesMenu()
