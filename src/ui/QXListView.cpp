@@ -624,6 +624,7 @@ void TQXListView::drawItem(QPainter& painter, int index, const QRect& row)
         QStyleOptionFocusRect option;
         option.initFrom(this);
         option.rect = text.adjusted(-2, 0, 0, 0);
+        option.state |= QStyle::State_KeyboardFocusChange;
         option.backgroundColor = palette().color(QPalette::Base);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
@@ -639,10 +640,10 @@ void TQXListView::paintEvent(QPaintEvent*)
 
     normalizeTopIndex();
     const QRect area(0, kStripHeight + 1, w, std::max(0, h - 2 * kStripHeight));
+    // The line between the top strip and the first row.
+    painter.fillRect(QRect(0, kStripHeight, w, 1), palette().color(QPalette::Base));
     painter.save();
     painter.setClipRect(area);
-    // The row between the top strip and the first item.
-    painter.fillRect(QRect(0, kStripHeight, w, 1), palette().color(QPalette::Base));
     int index = Count() > 0 ? topIndex_ : Count();
     for (int r = 0; r < RowCount(); ++r) {
         const QRect row(0, area.top() + r * kRowHeight, w, kRowHeight);
