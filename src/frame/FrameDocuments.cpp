@@ -10,6 +10,7 @@
 #include "frame/FrameWindow.h"
 #include "frame/RecentFiles.h"
 #include "kernel/Kernel.h"
+#include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
@@ -253,6 +254,9 @@ void TFrameWindowForm::rebuildDocumentList()
     TQX_PluginWindow* active = GetActiveDocumentWindow();
     highlightDocument(active ? active->FileName : QString());
     list->EndUpdate(true);
+    // Demo mode shows every command enabled, as designed.
+    if (DemoMode())
+        return;
     Action(A::DocsClear)->setEnabled(!documentsList_.isEmpty());
     Action(A::DocsArrange)->setEnabled(!documentsList_.isEmpty());
 }
