@@ -139,9 +139,13 @@ void TFrameWindowForm::createDocumentsPanel()
     // The panel runs over the whole height of the left side.
     setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
-    connect(documentsToolbar_, &QDockWidget::visibilityChanged, this, [this] {
+    connect(documentsToolbar_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         TQX_PluginWindow* active = GetActiveDocumentWindow();
         highlightDocument(active ? active->FileName : QString());
+        // Shown by the user while the program runs: the keyboard goes to the
+        // list, so the panel can be used without a mouse.
+        if (visible && initialized_ && isActiveWindow())
+            docQXListView_->setFocus(Qt::OtherFocusReason);
     });
 
     saveDocumentsTimer_ = new QTimer(this);

@@ -23,6 +23,8 @@
 namespace {
 
 constexpr int kIconSize = 16;
+// Room at the right end of a group row for its fold mark.
+constexpr int kFoldMarkWidth = 14;
 constexpr int kGroupIconLeft = 2;
 constexpr int kGroupTextLeft = 23;
 // How long a checked file existence is believed before a repaint looks again.
@@ -608,7 +610,20 @@ void TQXListView::drawItem(QPainter& painter, int index, const QRect& row)
         colour = palette().color(QPalette::Link);
     painter.setFont(font);
     painter.setPen(colour);
-    const QString caption = QFontMetrics(font).elidedText(item.Caption, Qt::ElideRight, text.width());
+    // A group shows at its right end whether it is folded: a chevron pointing
+    // down (folded) or up, in the colour of the disabled text.
+    int captionWidth = text.width();
+    if (item.IsGroup) {
+        QStyleOption arrow;
+        arrow.initFrom(this);
+        arrow.rect = QRect(row.right() - kFoldMarkWidth, row.top() + (row.height() - 9) / 2, 9, 9);
+        arrow.palette.setColor(QPalette::ButtonText, palette().color(QPalette::Disabled, QPalette::Text));
+        arrow.state &= ~QStyle::State_Enabled;
+        style()->drawPrimitive(item.Expanded ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &arrow,
+            &painter, this);
+        captionWidth = std::max(0, captionWidth - kFoldMarkWidth - 4);
+    }
+    const QString caption = QFontMetrics(font).elidedText(item.Caption, Qt::ElideRight, captionWidth);
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
 
     const QRect icon(iconLeft(item), row.top() + 2, kIconSize, kIconSize);
