@@ -13,7 +13,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -217,8 +220,13 @@ int RunQuorvix(int argc, char** argv)
     ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
 
     LogEvent("_qxrel32: Initializing server...");
+    // No display name: Qt would append it to every window title.
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
+    // Qt's own dialogs and standard buttons speak Czech like the rest.
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
     QApplication::setApplicationVersion(QString::fromStdString(InstalledVersionText()));
     QApplication::setFont(QFont(QString::fromStdString(GetShellFont()), QApplication::font().pointSize()));
 
