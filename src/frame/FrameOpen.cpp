@@ -78,6 +78,11 @@ TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QStr
         brokenLink = file.isEmpty();
     }
 
+    // A relative name (from the command line) is kept as the full path, so
+    // the recent files and the documents panel still find it from anywhere.
+    if (!file.isEmpty() && QFileInfo(file).isRelative())
+        file = QFileInfo(file).absoluteFilePath();
+
     const bool anyEntry = entryId == DefaultEntryID();
     for (int i = 0; !brokenLink && i < GetDocumentWindowCount(); ++i) {
         TQX_PluginWindow* window = GetDocumentWindow(i);

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -257,6 +258,19 @@ TEST_F(FrameDocumentsTest, HistoryFollowsTheRecentFilesAndTheActiveDocumentIsBol
     EXPECT_EQ(Rows(), QStringList({"Dokumenty", "b.txt*", "a.txt", "Historie", "b.txt*", "a.txt"}));
     ShowPanel();
     EXPECT_EQ(Rows(), QStringList({"Dokumenty", "b.txt", "a.txt*", "Historie", "b.txt", "a.txt*"}));
+}
+
+TEST_F(FrameDocumentsTest, ARelativeNameJoinsTheHistoryAsAFullPath)
+{
+    Start();
+    const QString a = MakeFile("a.txt");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(a).absolutePath());
+    TQX_PluginWindow* window = frame->OpenFile(QStringLiteral("a.txt"), TFrameWindowForm::DefaultEntryID());
+    QDir::setCurrent(before);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(frame->RecentFiles().Items(), QStringList({a}));
+    EXPECT_EQ(List()->GetItemHint(2), a);
 }
 
 TEST_F(FrameDocumentsTest, ClickingAFileOpensItAndAMissingOneLeadsToTheMissingFileQuestion)
