@@ -247,6 +247,9 @@ void TFrameWindowForm::rebuildDocumentList()
     TQXListView* list = docQXListView_;
     if (!list)
         return;
+    // The list keeps its scroll position when it is refilled (opening a file
+    // from it refills it).
+    const int top = list->TopIndex();
     list->BeginUpdate();
     list->Clear();
     const int documents = list->AddGroup(FrameText(FrameString::DocumentsGroup), DocumentsGroupImage(documentStyleIndex_));
@@ -254,6 +257,7 @@ void TFrameWindowForm::rebuildDocumentList()
     const int history = list->AddGroup(FrameText(FrameString::HistoryGroup), HistoryGroupImage(documentStyleIndex_));
     addFileItems(list, history, recentFiles_->Items());
     list->ExpandAll();
+    list->SetTopIndex(top);
     // The fresh items carry no bold flags: the active document is marked again.
     TQX_PluginWindow* active = GetActiveDocumentWindow();
     highlightDocument(active ? active->FileName : QString());

@@ -411,6 +411,13 @@ void TQXListView::SetFocusedIndex(int index)
         Invalidate();
 }
 
+void TQXListView::SetTopIndex(int index)
+{
+    topIndex_ = index;
+    normalizeTopIndex();
+    Invalidate();
+}
+
 void TQXListView::BeginUpdate()
 {
     ++updateCount_;

@@ -91,6 +91,9 @@ public:
     int FocusedIndex() const { return focusedIndex_; }
     void SetFocusedIndex(int index);
     int TopIndex() const { return topIndex_; }
+    // Makes index the first row (a hidden item's group header; 0 when out of
+    // range) and repaints.
+    void SetTopIndex(int index);
     int HotIndex() const { return hotIndex_; }
     void BeginUpdate();
     void EndUpdate(bool repaint);

@@ -292,6 +292,12 @@ TEST_F(FrameDocumentsTest, ClickingAFileOpensItAndAMissingOneLeadsToTheMissingFi
     EXPECT_TRUE(messages[0].contains(gone));
     EXPECT_EQ(GetDocumentWindowCount(), 1);
 
+    // Refilling the list keeps its scroll position.
+    List()->SetTopIndex(2);
+    frame->RebuildDocumentList();
+    EXPECT_EQ(List()->TopIndex(), 2);
+    List()->SetTopIndex(0);
+
     // A header only folds.
     ClickItem(List(), 0);
     EXPECT_FALSE(List()->Item(0).Expanded);
