@@ -95,5 +95,7 @@ TCustomizeDocsForm::TCustomizeDocsForm(int styleIndex, const QList<QIcon>& image
         PaintBox2->update();
     });
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    setMinimumWidth(260);
+    adjustSize();
     CentreOnOwner(this);
 }
