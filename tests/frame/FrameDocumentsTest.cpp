@@ -200,6 +200,19 @@ TEST_F(FrameDocumentsTest, BrokenStoredValuesAreReportedAndWhatWasReadIsShown)
     }
 }
 
+TEST_F(FrameDocumentsTest, AStoreThatCannotBeWrittenIsReportedAndTheListStays)
+{
+    Start();
+    frame->SetDocumentsList({"/x/a.txt"});
+    // A folder where the store's file should be: nothing can be written.
+    fs::remove(home.registryFile());
+    fs::create_directories(home.registryFile());
+    frame->SaveDocuments();
+    EXPECT_TRUE(EventLog().contains(QStringLiteral("SaveDocuments: Unable to save document list.")));
+    EXPECT_EQ(frame->DocumentsList(), QStringList({"/x/a.txt"}));
+    fs::remove(home.registryFile());
+}
+
 TEST_F(FrameDocumentsTest, AddingKeepsOneEntryPerDocumentNewestFirstAndIsSavedSoon)
 {
     Start();
