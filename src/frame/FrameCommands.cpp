@@ -372,16 +372,6 @@ void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
 void TFrameWindowForm::Action_ViewDesktopOptionsExecute() { }
 // Switches full-screen mode on or off (closing the documents first).
 void TFrameWindowForm::Action_ViewFullscreenExecute() { Action(A::ViewFullscreen)->setChecked(false); }
-// Adds the active document to the documents panel.
-void TFrameWindowForm::Action_DocsAddCurrFileExecute() { }
-// Adds files chosen in the open dialog to the documents panel.
-void TFrameWindowForm::Action_DocsAddFileExecute() { }
-// Shows the documents panel's arrange dialog.
-void TFrameWindowForm::Action_DocsArrangeExecute() { }
-// Empties the documents panel after asking.
-void TFrameWindowForm::Action_DocsClearExecute() { }
-// Shows the documents panel's look options.
-void TFrameWindowForm::Action_DocsCustomizeExecute() { }
 // Shows the external tools dialog.
 void TFrameWindowForm::Action_ToolsSetupExecute() { }
 // Shows the feedback wizard.

@@ -78,6 +78,11 @@ TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QStr
         brokenLink = file.isEmpty();
     }
 
+    // A relative name (from the command line) is kept as the full path, so
+    // the recent files and the documents panel still find it from anywhere.
+    if (!file.isEmpty() && QFileInfo(file).isRelative())
+        file = QFileInfo(file).absoluteFilePath();
+
     const bool anyEntry = entryId == DefaultEntryID();
     for (int i = 0; !brokenLink && i < GetDocumentWindowCount(); ++i) {
         TQX_PluginWindow* window = GetDocumentWindow(i);
@@ -170,23 +175,29 @@ QIcon TFrameWindowForm::PluginIcon(int imageIndex) const
     return imageIndex >= 0 && imageIndex < int(pluginIcons_.size()) ? pluginIcons_[size_t(imageIndex)] : QIcon();
 }
 
-void TFrameWindowForm::Action_FileOpenExecute()
+QStringList TFrameWindowForm::chooseFilesToOpen(const QString& caption)
 {
     // The platform's file dialog, with the frame's filter and directory.
-    QFileDialog dialog(this, FrameActionDef(A::FileOpen).hint, initialDir_);
+    QFileDialog dialog(this, caption, initialDir_);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     const QStringList filters = OpenFilterToNameFilters(openFilter_);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.first());
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return {};
     SetInitialDir(dialog.directory().absolutePath());
     openFilterIndex_ = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     const QStringList files = dialog.selectedFiles();
     if (!files.isEmpty())
         openFileName_ = files.first();
-    OpenFiles(files, DefaultEntryID());
+    return files;
+}
+
+void TFrameWindowForm::Action_FileOpenExecute()
+{
+    OpenFiles(chooseFilesToOpen(FrameActionDef(A::FileOpen).hint), DefaultEntryID());
 }
 
 void TFrameWindowForm::rebuildRecentFilesMenu()

@@ -102,6 +102,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createScriptCommands();
     createProjectCommands();
     createDocks();
+    createDocumentsPanel();
     createStatusBar();
     createTimers();
     loadToolbars();
@@ -410,10 +411,6 @@ void TFrameWindowForm::AttachToolWindow(TQX_PluginWindow* window)
 // Parts of the frame that come with later work, called at their place.
 // ---------------------------------------------------------------------------
 
-// Reads the documents panel's list and icon style and fills the panel.
-void TFrameWindowForm::loadDocuments() { }
-// Writes the documents panel's list and icon style.
-void TFrameWindowForm::saveDocuments() { }
 // Builds the external tools menu from the registry.
 void TFrameWindowForm::loadExternalTools() { }
 // Applies the user's action shortcuts from the registry.
@@ -430,10 +427,6 @@ void TFrameWindowForm::saveToolbarLayout() { }
 void TFrameWindowForm::loadDesktopSettings() { }
 // Reads the auto-backup settings used before saves.
 void TFrameWindowForm::loadBackupSettings() { }
-// Refills the documents panel (its history group shows the recent files).
-void TFrameWindowForm::rebuildDocumentList() { }
-// Marks the document of fileName in the documents panel.
-void TFrameWindowForm::highlightDocument(const QString&) { }
 // Stores the window's cookie in the cookie store before it closes.
 void TFrameWindowForm::saveDocumentCookie(TQX_PluginWindow*) { }
 // Shows the feedback question and, when asked to, the feedback wizard.

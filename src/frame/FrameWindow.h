@@ -35,6 +35,7 @@ class TFrameStatusBar;
 class TProject;
 class TQX_PluginEntry;
 class TQX_PluginWindow;
+class TQXListView;
 class TRecentFiles;
 class TWorkspace;
 struct TQX_CommandSet;
@@ -115,13 +116,23 @@ public:
     // Runs the script on the next turn of the message loop; a second call
     // before that replaces the pair.
     void ExecScriptAsync(const QString& scriptFile, const QString& procedure);
-    // The documents panel's file paths, in order; setting them refills the panel.
+    // --- Documents panel ---
+    // The panel's own folder of file paths, in order; setting them refills
+    // the panel.
     QStringList DocumentsList() const { return documentsList_; }
-    void SetDocumentsList(const QStringList& files)
-    {
-        documentsList_ = files;
-        rebuildDocumentList();
-    }
+    void SetDocumentsList(const QStringList& files);
+    // Puts path at the top of the folder unless it is there already.
+    void AddDocument(const QString& path);
+    // Refills the panel: the folder, then the recent files.
+    void RebuildDocumentList() { rebuildDocumentList(); }
+    // The style of the group pictures (0..2); an unknown style becomes 0.
+    int DocumentStyleIndex() const { return documentStyleIndex_; }
+    void SetDocumentStyleIndex(int index);
+    // Writes the folder and the style now (they are also written a few
+    // seconds after each change, and when the frame closes).
+    void SaveDocuments() { saveDocuments(); }
+    TQXListView* DocQXListView() const;
+    QDockWidget* DocumentsToolbar() const;
     void ShowTipOfTheDay();
     void AskForFeedback();
 
@@ -299,6 +310,12 @@ private:
     void loadBackupSettings();
     void rebuildDocumentList();
     void highlightDocument(const QString& fileName);
+    // Documents panel (FrameDocuments.cpp).
+    void createDocumentsPanel();
+    void documentsChanged();
+    // The open dialog with the frame's filter and directory; the files chosen,
+    // none when cancelled.
+    QStringList chooseFilesToOpen(const QString& caption);
     void saveDocumentCookie(TQX_PluginWindow* window);
     bool makeBackup(const QString& fileName);
     void showFileProperties(const QString& fileName);
@@ -373,6 +390,9 @@ private:
     TWorkspace* workspace_ = nullptr;
     QStringList documentsList_;
     int documentStyleIndex_ = 0;
+    TQXListView* docQXListView_ = nullptr;
+    QList<QIcon> qxListViewImages_;
+    QTimer* saveDocumentsTimer_ = nullptr;
     bool initialized_ = false;
     bool fullScreenSwitch_ = false;
     bool firstShow_ = true;

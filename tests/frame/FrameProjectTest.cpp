@@ -3,6 +3,7 @@
 // Documents are opened by the probe plug-in; the dialogs the commands show
 // are answered by the test.
 #include "FrameFixture.h"
+#include "ModalAnswers.h"
 
 #include "QX_Types.h"
 #include "kernel/Settings.h"
@@ -31,31 +32,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Answer = std::function<void(QWidget*)>;
-
-class FrameProjectTest : public FrameFixture {
+class FrameProjectTest : public FrameFixture, protected ModalAnswers {
 protected:
-    // Texts of the modal dialogs shown: the title, and for message boxes "|"
-    // and the message.
-    std::vector<QString> shown;
-    // Each dialog shown takes the next answer; without one it is cancelled.
-    std::deque<Answer> answers;
-
     void SetUp() override
     {
         FrameFixture::SetUp();
         InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
         StartFrame();
-        watcher_ = new QTimer;
-        watcher_->setInterval(10);
-        QObject::connect(watcher_, &QTimer::timeout, [this] { answerDialog(); });
-        watcher_->start();
+        StartAnswering();
     }
 
     void TearDown() override
     {
-        delete watcher_;
-        watcher_ = nullptr;
+        StopAnswering();
         FrameFixture::TearDown();
     }
 
@@ -146,52 +135,6 @@ protected:
             delete GetDocumentWindow(i);
         frame->SetCurrentProject(nullptr);
         FlushUpdate();
-    }
-
-    static Answer Button(QMessageBox::StandardButton button)
-    {
-        return [button](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            ASSERT_NE(box, nullptr);
-            box->button(button)->click();
-        };
-    }
-
-    static Answer Text(const QString& text)
-    {
-        return [text](QWidget* w) {
-            auto* dialog = qobject_cast<QInputDialog*>(w);
-            ASSERT_NE(dialog, nullptr);
-            if (text.isNull()) {
-                dialog->reject();
-            } else {
-                dialog->setTextValue(text);
-                dialog->accept();
-            }
-        };
-    }
-
-private:
-    QTimer* watcher_ = nullptr;
-    QPointer<QWidget> last_;
-
-    void answerDialog()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == last_ || !modal->isVisible() || modal->inherits("TLoadPluginListForm"))
-            return;
-        last_ = modal;
-        QString text = modal->windowTitle();
-        if (auto* box = qobject_cast<QMessageBox*>(modal))
-            text += QLatin1Char('|') + box->text();
-        shown.push_back(text);
-        if (!answers.empty()) {
-            Answer answer = answers.front();
-            answers.pop_front();
-            answer(modal);
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            dialog->reject();
-        }
     }
 };
 

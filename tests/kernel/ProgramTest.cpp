@@ -25,6 +25,9 @@ protected:
     // Runs the program until its log says the message loop runs, then ends it.
     std::string startOnce(const QStringList& args = {})
     {
+        // The log of an earlier run would end the wait before this run has
+        // written its settings.
+        std::filesystem::remove(home.programDir() + "debug.log");
         QProcess p;
         p.start(QString::fromStdString(program), args);
         EXPECT_TRUE(p.waitForStarted());

@@ -1,0 +1,65 @@
+#include "ModalAnswers.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QInputDialog>
+#include <QPushButton>
+#include <QTimer>
+
+void ModalAnswers::StartAnswering()
+{
+    watcher_ = new QTimer;
+    watcher_->setInterval(10);
+    QObject::connect(watcher_, &QTimer::timeout, [this] { answerDialog(); });
+    watcher_->start();
+}
+
+void ModalAnswers::StopAnswering()
+{
+    delete watcher_;
+    watcher_ = nullptr;
+}
+
+ModalAnswers::Answer ModalAnswers::Button(QMessageBox::StandardButton button)
+{
+    return [button](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        box->button(button)->click();
+    };
+}
+
+ModalAnswers::Answer ModalAnswers::Text(const QString& text)
+{
+    return [text](QWidget* w) {
+        auto* dialog = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        if (text.isNull()) {
+            dialog->reject();
+        } else {
+            dialog->setTextValue(text);
+            dialog->accept();
+        }
+    };
+}
+
+void ModalAnswers::answerDialog()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == last_ || !modal->isVisible() || modal->inherits("TLoadPluginListForm"))
+        return;
+    last_ = modal;
+    QString text = modal->windowTitle();
+    if (auto* box = qobject_cast<QMessageBox*>(modal))
+        text += QLatin1Char('|') + box->text();
+    shown.push_back(text);
+    if (!answers.empty()) {
+        Answer answer = answers.front();
+        answers.pop_front();
+        answer(modal);
+    } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Answers the modal dialogs a command shows, as a user would: every 10 ms the
+// active modal widget (other than the plug-in loading dialog) is recorded and
+// given the next queued answer, or cancelled when none is left.
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+class QTimer;
+class QWidget;
+
+class ModalAnswers {
+public:
+    using Answer = std::function<void(QWidget*)>;
+
+    // Texts of the modal dialogs shown: the title, and for message boxes "|"
+    // and the message.
+    std::vector<QString> shown;
+    // Each dialog shown takes the next answer; without one it is cancelled.
+    std::deque<Answer> answers;
+
+    void StartAnswering();
+    void StopAnswering();
+
+    // Clicks that button of a message box.
+    static Answer Button(QMessageBox::StandardButton button);
+    // Enters text in an input dialog and accepts it; a null text cancels.
+    static Answer Text(const QString& text);
+
+private:
+    void answerDialog();
+    QTimer* watcher_ = nullptr;
+    QPointer<QWidget> last_;
+};
