@@ -722,12 +722,23 @@ bool TTextEditorWindow::writeTo(const QString& fileName)
     const QString shown = displayName(fileName);
     QByteArray bytes;
     QString unencodable;
-    if (!EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes, &unencodable)) {
-        const int answer = ask(QStringLiteral("Znak „%1“ nelze uložit v kódování %2.\n\nUložit dokument v kódování UTF-8?")
-                                   .arg(unencodable, EncodingName(format_)),
+    qsizetype unencodableAt = 0;
+    if (!EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes, &unencodable, &unencodableAt)) {
+        // A file holds one encoding: either all of it goes to UTF-8, or the
+        // user removes the character first.
+        const long line = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, long(unencodableAt));
+        const int answer = ask(QStringLiteral("Znak „%1“ na řádku %2 nelze uložit v kódování %3.\n\n"
+                                              "Uložit celý dokument v kódování UTF-8? Zvolíte-li Ne, soubor se "
+                                              "neuloží a znak můžete nahradit.")
+                                   .arg(unencodable)
+                                   .arg(line + 1)
+                                   .arg(EncodingName(format_)),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        if (answer != QMessageBox::Yes)
+        if (answer != QMessageBox::Yes) {
+            editor_->setCursorPosition(int(line), 0);
+            Sci(editor_, QsciScintillaBase::SCI_GOTOPOS, long(unencodableAt));
             return false;
+        }
         format_.Encoding = TTextEncoding::Utf8;
         format_.Bom = false;
         EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes);
@@ -1272,6 +1283,21 @@ void TTextEditorWindow::setLineEnd(TLineEnd lineEnd)
 
 void TTextEditorWindow::setEncoding(TTextEncoding encoding, bool bom)
 {
+    // A code page that cannot hold the text is refused at once rather than
+    // at the next save.
+    QByteArray bytes;
+    QString unencodable;
+    qsizetype at = 0;
+    const TTextFormat wanted {encoding, bom, format_.LineEnd};
+    if (IsSingleByte(encoding) &&
+        !EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), wanted, bytes, &unencodable, &at)) {
+        const long line = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, long(at));
+        tell(QStringLiteral("Znak „%1“ na řádku %2 nelze uložit v kódování %3. Dokument zůstává v kódování %4.")
+                 .arg(unencodable)
+                 .arg(line + 1)
+                 .arg(EncodingName(wanted), EncodingName(format_)));
+        return;
+    }
     format_.Encoding = encoding;
     format_.Bom = encoding == TTextEncoding::Utf8 && bom;
     updateState();
@@ -1366,22 +1392,39 @@ void TTextEditorWindow::buildStatusMenus()
     encoding_->setToolTip(QStringLiteral("Kódování souboru"));
     connect(encodings, &QMenu::aboutToShow, this, [this, encodings] {
         encodings->clear();
-        encodings->addSection(QStringLiteral("Ukládat v kódování"));
-        const TTextFormat choices[] = {{TTextEncoding::Utf8, false, {}}, {TTextEncoding::Utf8, true, {}},
-            {TTextEncoding::Utf16LE, true, {}}, {TTextEncoding::Utf16BE, true, {}},
-            {TTextEncoding::Windows1250, false, {}}};
-        for (const TTextFormat& choice : choices) {
-            QAction* action = encodings->addAction(EncodingName(choice), this,
-                [this, choice] { setEncoding(choice.Encoding, choice.Bom); });
-            action->setCheckable(true);
-            action->setChecked(choice.Encoding == format_.Encoding && choice.Bom == format_.Bom);
+        auto label = [](const TTextFormat& format) {
+            const QString description = EncodingDescription(format.Encoding);
+            return description.isEmpty() ? EncodingName(format)
+                                         : QStringLiteral("%1 – %2").arg(EncodingName(format), description);
+        };
+        // A file read in the wrong code page is read again in the right one;
+        // the chosen encoding is then also the one it is saved in.
+        if (!FileName.isEmpty()) {
+            QMenu* reopen = encodings->addMenu(QStringLiteral("&Znovu načíst v kódování"));
+            reopen->setObjectName(QStringLiteral("reopenEncoding"));
+            for (TTextEncoding encoding : TextEncodings()) {
+                if (!IsEncodingAvailable(encoding))
+                    continue;
+                const TTextFormat choice {encoding, false, {}};
+                reopen->addAction(label(choice), this, [this, encoding] { reopenAs(encoding); });
+            }
         }
-        if (FileName.isEmpty())
-            return;
-        encodings->addSection(QStringLiteral("Znovu načíst v kódování"));
-        for (TTextEncoding encoding :
-            {TTextEncoding::Utf8, TTextEncoding::Utf16LE, TTextEncoding::Utf16BE, TTextEncoding::Windows1250})
-            encodings->addAction(EncodingName(TTextFormat {encoding, false, {}}), this, [this, encoding] { reopenAs(encoding); });
+        QMenu* saveIn = encodings->addMenu(QStringLiteral("&Uložit v kódování"));
+        saveIn->setObjectName(QStringLiteral("saveEncoding"));
+        for (TTextEncoding encoding : TextEncodings()) {
+            if (!IsEncodingAvailable(encoding))
+                continue;
+            for (bool bom : {false, true}) {
+                // UTF-16 always has its mark, the code pages never.
+                if (bom != (encoding == TTextEncoding::Utf16LE || encoding == TTextEncoding::Utf16BE) &&
+                    encoding != TTextEncoding::Utf8)
+                    continue;
+                const TTextFormat choice {encoding, bom, {}};
+                QAction* action = saveIn->addAction(label(choice), this, [this, choice] { setEncoding(choice.Encoding, choice.Bom); });
+                action->setCheckable(true);
+                action->setChecked(choice.Encoding == format_.Encoding && choice.Bom == format_.Bom);
+            }
+        }
     });
 
     QMenu* lineEnds = lineEnd_->menu();

@@ -32,10 +32,10 @@ int encodedLength(char32_t c, TTextEncoding encoding)
     case TTextEncoding::Utf16LE:
     case TTextEncoding::Utf16BE:
         return c < 0x10000 ? 2 : 4;
-    case TTextEncoding::Windows1250:
+    default:
+        // The single-byte code pages.
         return 1;
     }
-    return 1;
 }
 
 // Length in bytes of a UTF-8 sequence from its first byte.

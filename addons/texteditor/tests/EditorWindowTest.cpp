@@ -163,7 +163,9 @@ INSTANTIATE_TEST_SUITE_P(Editor, FileFormats,
         FileCase {"Utf16LeCrLf", B("\xFF\xFE" "a\0\r\0\n\0"), B("\xFF\xFE\x7E\x01\r\0\n\0" "a\0\r\0\n\0"), "UTF-16 LE",
             "CR LF"},
         FileCase {"Utf16BeLf", B("\xFE\xFF\0a\0\n"), B("\xFE\xFF\x01\x7E\0\n\0a\0\n"), "UTF-16 BE", "LF"},
-        FileCase {"Windows1250Cr", B("\xE8\r"), B("\x9E\r\xE8\r"), "Windows-1250", "CR"}),
+        FileCase {"Windows1250Cr", B("\xE8\r"), B("\x9E\r\xE8\r"), "Windows-1250", "CR"},
+        // "šč" in ISO-8859-2, recognised by its "š".
+        FileCase {"Iso8859_2Lf", B("\xB9\xE8\n"), B("\xBE\n\xB9\xE8\n"), "ISO-8859-2", "LF"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorFixture, UnencodableCharacterOffersUtf8)
@@ -806,23 +808,29 @@ TEST_F(EditorFixture, ScriptEditorCompletesHostFunctions)
 // ---------------------------------------------------------------------------
 // The status bar's menus, go to line and the settings dialog.
 
-// The action with this text in the menu of a status bar button; with last,
-// the last of several with the same text.
-QAction* statusAction(TQX_PluginWindow* window, const char* button, const QString& text, bool last = false)
+// The action with this text in the menu of a status bar button; a path
+// "Submenu/Item" reaches into a submenu.
+QAction* statusAction(TQX_PluginWindow* window, const char* button, const QString& path)
 {
     auto* tool = window->findChild<QToolButton*>(QLatin1String(button));
     if (!tool || !tool->menu())
         return nullptr;
     emit tool->menu()->aboutToShow();
-    QAction* found = nullptr;
-    for (QAction* action : tool->menu()->actions()) {
-        if (!action->isSeparator() && action->text().remove(u'&') == text) {
-            found = action;
-            if (!last)
-                break;
+    QMenu* menu = tool->menu();
+    const QStringList parts = path.split(u'/');
+    for (qsizetype i = 0; i < parts.size() && menu; ++i) {
+        QMenu* next = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || action->text().remove(u'&') != parts[i])
+                continue;
+            if (i + 1 == parts.size())
+                return action;
+            next = action->menu();
+            break;
         }
+        menu = next;
     }
-    return found;
+    return nullptr;
 }
 
 TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
@@ -832,7 +840,7 @@ TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
     QsciScintilla* editor = Editor(window);
 
     // Stored as UTF-16 from now on: a change to save, nothing to undo.
-    QAction* utf16 = statusAction(window, "encoding", QStringLiteral("UTF-16 LE"));
+    QAction* utf16 = statusAction(window, "encoding", QStringLiteral("Uložit v kódování/UTF-16 LE"));
     ASSERT_NE(utf16, nullptr);
     utf16->trigger();
     EXPECT_TRUE(window->Modified);
@@ -854,9 +862,28 @@ TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
     const QString legacy = WriteFile("reopen.txt", "\xC5\x99\n");
     TQX_PluginWindow* second = Open(TextEntry(), legacy);
     EXPECT_EQ(Editor(second)->text(), QStringLiteral("ř\n"));
-    statusAction(second, "encoding", QStringLiteral("Windows-1250"), true)->trigger();
+    statusAction(second, "encoding", QStringLiteral("Znovu načíst v kódování/Windows-1250 – středoevropské"))->trigger();
     EXPECT_EQ(Editor(second)->text(), QStringLiteral("Ĺ™\n"));
     EXPECT_FALSE(second->Modified);
+
+    // A KOI8-R file, taken for a Central European code page, read again as
+    // KOI8-R: the letters come right and an edit is saved in KOI8-R.
+    const QString russian = WriteFile("ru.txt", B("\xF0\xD2\xC9\xD7\xC5\xD4\n"));
+    TQX_PluginWindow* third = Open(TextEntry(), russian);
+    EXPECT_NE(Editor(third)->text(), QStringLiteral("Привет\n"));
+    statusAction(third, "encoding", QStringLiteral("Znovu načíst v kódování/KOI8-R – cyrilice"))->trigger();
+    EXPECT_EQ(Editor(third)->text(), QStringLiteral("Привет\n"));
+    EXPECT_FALSE(third->Modified);
+    Editor(third)->setCursorPosition(0, 6);
+    Type(third, QStringLiteral("!"));
+    command(third, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(russian), B("\xF0\xD2\xC9\xD7\xC5\xD4!\n"));
+    // A code page that cannot hold the text is refused when it is chosen.
+    dialogs->ExpectButton(QStringLiteral("OK"));
+    statusAction(third, "encoding", QStringLiteral("Uložit v kódování/ISO-8859-2 – středoevropské"))->trigger();
+    EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("„П“ na řádku 1"))) << dialogs->Texts.last().toStdString();
+    EXPECT_EQ(third->findChild<QToolButton*>(QStringLiteral("encoding"))->text(), QStringLiteral("KOI8-R"));
+    EXPECT_FALSE(third->Modified);
 
     // Highlighting chosen by hand.
     statusAction(second, "language", QStringLiteral("Python"))->trigger();
