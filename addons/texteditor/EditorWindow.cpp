@@ -5,6 +5,7 @@
 #include "FileTypes.h"
 #include "FindReplaceDialog.h"
 #include "Sci.h"
+#include "ScriptCompletion.h"
 #include "ScriptSupport.h"
 #include "UndoSteps.h"
 
@@ -1092,10 +1093,7 @@ void TTextEditorWindow::setupScriptSupport()
     QXGetValidScriptTokens(&signatures);
     scriptRoutines_ = ParseScriptSignatures(signatures + BuiltinScriptSignatures());
     setLanguage(kScriptLanguageId);
-    editor_->setAutoCompletionSource(QsciScintilla::AcsAll);
-    editor_->setAutoCompletionThreshold(2);
-    editor_->setAutoCompletionCaseSensitivity(false);
-    editor_->setAutoCompletionReplaceWord(true);
+    auto* completion = new TScriptCompletion(editor_);
     editor_->setCallTipsStyle(QsciScintilla::CallTipsContext);
     editor_->setCallTipsVisible(0);
     editor_->setCallTipsBackgroundColor(QColor(0xFF, 0xFF, 0xF0));
@@ -1104,7 +1102,7 @@ void TTextEditorWindow::setupScriptSupport()
     auto* complete = new QAction(this);
     complete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space));
     complete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(complete, &QAction::triggered, editor_, &QsciScintilla::autoCompleteFromAll);
+    connect(complete, &QAction::triggered, completion, &TScriptCompletion::Request);
     addAction(complete);
 }
 

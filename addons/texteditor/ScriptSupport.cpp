@@ -134,6 +134,19 @@ QList<TScriptRoutine> ParseScriptSignatures(const QStringList& lines)
     return routines;
 }
 
+bool OffersCompletion(const QString& word, const QStringList& candidates)
+{
+    if (word.size() < kCompletionThreshold || !(word[0].isLetter() || word[0] == u'_'))
+        return false;
+    for (const QString& keyword : ScriptKeywords())
+        if (keyword.compare(word, Qt::CaseInsensitive) == 0)
+            return false;
+    for (const QString& candidate : candidates)
+        if (candidate.size() > word.size() && candidate.startsWith(word, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 TScriptApis::TScriptApis(QsciLexer* lexer, QList<TScriptRoutine> routines)
     : QsciAbstractAPIs(lexer)
     , routines_(std::move(routines))

@@ -805,6 +805,82 @@ TEST_F(EditorFixture, ScriptEditorCompletesHostFunctions)
     EXPECT_TRUE(editor->text().endsWith(QStringLiteral("STRGET")));
 }
 
+// Completion never takes a key the user meant for the text: a whole script
+// typed line by line, Enter after each, comes out exactly as typed, while
+// the list opens where an identifier goes on and takes Enter once used.
+TEST_F(EditorFixture, TypedScriptComesOutExactlyAsTyped)
+{
+    THostApiProviders providers;
+    providers.ScriptTokens = [] {
+        return QStringList {QStringLiteral("14 AskUser Question 8"), QStringLiteral("0 ShowMessage Message 8")};
+    };
+    SetHostApiProviders(providers);
+    TQX_PluginWindow* window = Open(ScriptEntry());
+    SetHostApiProviders({});
+    QsciScintilla* editor = Editor(window);
+    // Indentation is the user's own here; auto-indent would add to it.
+    editor->setAutoIndent(false);
+    editor->setFocus();
+
+    const QStringList lines {
+        QStringLiteral("var"),
+        QStringLiteral("  Count, CountMax: INTEGER;"),
+        QStringLiteral("begin"),
+        QStringLiteral("  CountMax := 3; { show the count }"),
+        QStringLiteral("  Count := 0;"),
+        QStringLiteral("  repeat"),
+        QStringLiteral("    Count := Count + 1"),
+        QStringLiteral("  until CountMax < Count"),
+        QStringLiteral("  if AskUser('Show the count?') then"),
+        QStringLiteral("    ShowMessage(IntToStr(Count))"),
+        QStringLiteral("end."),
+    };
+    // Where the list is open at the end of a line; Enter must still break it.
+    int openAtEnter = 0;
+    for (const QString& line : lines) {
+        Type(window, line);
+        if (editor->isListActive())
+            ++openAtEnter;
+        // Never after a complete keyword or a ".".
+        if (line.endsWith(u'.') || line.endsWith(QStringLiteral("then")) || line.endsWith(QStringLiteral("begin"))) {
+            EXPECT_FALSE(editor->isListActive()) << line.toStdString();
+        }
+        Key(window, Qt::Key_Return);
+        EXPECT_FALSE(editor->isListActive()) << line.toStdString();
+    }
+    EXPECT_EQ(editor->text(), lines.join(u'\n') + u'\n');
+    // "Count" goes on to "CountMax": the list was there and let Enter pass.
+    EXPECT_EQ(openAtEnter, 1);
+
+    // Typing inside a string or comment opens nothing.
+    Type(window, QStringLiteral("{ Cou"));
+    EXPECT_FALSE(editor->isListActive());
+    Type(window, QStringLiteral(" }"));
+    Key(window, Qt::Key_Return);
+
+    // Moving through the list makes Enter take the entry.
+    Type(window, QStringLiteral("Cou"));
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Down);
+    Key(window, Qt::Key_Return);
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\nCountMax"))) << editor->text().toStdString();
+    // Home with an unused list moves the caret, not the list.
+    Type(window, QStringLiteral(" := Cou"));
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Home);
+    EXPECT_FALSE(editor->isListActive());
+    EXPECT_EQ(editor->SendScintilla(QsciScintillaBase::SCI_GETCOLUMN, editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS)), 0);
+
+    // Ctrl+Space asks for the list, also with nothing typed; Enter takes it.
+    Key(window, Qt::Key_End);
+    Key(window, Qt::Key_Return);
+    Key(window, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(editor->isListActive());
+    Type(window, QStringLiteral("showm"));
+    Key(window, Qt::Key_Return);
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\nShowMessage"))) << editor->text().toStdString();
+}
+
 // ---------------------------------------------------------------------------
 // The status bar's menus, go to line and the settings dialog.
 
