@@ -38,6 +38,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexer.h>
 #include <Qsci/qsciprinter.h>
 
@@ -325,7 +327,17 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     key(QKeySequence(Qt::CTRL | Qt::Key_H), [this] { findDialog()->Open(true); });
     key(QKeySequence(Qt::Key_F3), [this] { findDialog()->FindNext(); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { findDialog()->FindNext(true); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_G), [this] { goToLine(); });
+    // Go to line, also offered in the context menu with its key.
+    goToLine_ = new QAction(QStringLiteral("&Přejít na řádek…"), this);
+    goToLine_->setObjectName(QStringLiteral("goToLine"));
+    goToLine_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    goToLine_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(goToLine_, &QAction::triggered, this, [this] { goToLine(); });
+    addAction(goToLine_);
+    // Ctrl+Shift+Z redoes as Ctrl+Y does, as in many editors; the
+    // component would otherwise type a "Z".
+    if (QsciCommand* redo = editor_->standardCommands()->find(QsciCommand::Redo))
+        redo->setAlternateKey((Qt::CTRL | Qt::SHIFT | Qt::Key_Z).toCombined());
     key(QKeySequence(Qt::CTRL | Qt::Key_F2), [this] { toggleBookmark(); });
     key(QKeySequence(Qt::Key_F2), [this] { gotoBookmark(true); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F2), [this] { gotoBookmark(false); });
@@ -1343,7 +1355,7 @@ void TTextEditorWindow::fillContextMenu(QMenu* menu)
     menu->addAction(QStringLiteral("&Najít…"), this, [this] { findDialog()->Open(false); });
     if (!editor_->isReadOnly())
         menu->addAction(QStringLiteral("Nah&radit…"), this, [this] { findDialog()->Open(true); });
-    menu->addAction(QStringLiteral("&Přejít na řádek…"), this, [this] { goToLine(); });
+    menu->addAction(goToLine_);
     menu->addSeparator();
     QMenu* marks = menu->addMenu(QStringLiteral("&Záložky"));
     marks->addAction(QStringLiteral("&Přepnout záložku"), this, [this] { toggleBookmark(); });

@@ -993,6 +993,13 @@ TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
     editor->getCursorPosition(&line, &index);
     EXPECT_EQ(line, 29);
 
+    // Ctrl+Shift+Z redoes like Ctrl+Y.
+    Type(window, QStringLiteral("xy"));
+    Key(window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor->text(line), QStringLiteral("line\n"));
+    Key(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(editor->text(line), QStringLiteral("xyline\n"));
+
     // The settings dialog, from the context menu, reaches every editor window.
     const QString ini =
         QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor")).fileName();
@@ -1008,10 +1015,17 @@ TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     QAction* settings = nullptr;
-    for (QAction* action : menu->actions())
+    QAction* goToLine = nullptr;
+    for (QAction* action : menu->actions()) {
         if (action->text().remove(u'&') == QStringLiteral("Nastavení editoru…"))
             settings = action;
+        if (action->text().remove(u'&') == QStringLiteral("Přejít na řádek…"))
+            goToLine = action;
+    }
     ASSERT_NE(settings, nullptr);
+    // Go to line is in the menu with its key.
+    ASSERT_NE(goToLine, nullptr);
+    EXPECT_EQ(goToLine->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
     menu->close();
     settings->trigger();
     EXPECT_EQ(editor->tabWidth(), 6);
