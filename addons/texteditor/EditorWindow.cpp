@@ -43,7 +43,10 @@
 #include <Qsci/qscilexer.h>
 #include <Qsci/qsciprinter.h>
 
+#include <algorithm>
+#include <limits>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -75,6 +78,24 @@ constexpr int kIndentSampleLines = 2000;
 constexpr long kFullChangeReportsLimit = 512 * 1024;
 // What a large document still reports: fold and marker changes.
 constexpr long kLargeDocumentEvents = QsciScintillaBase::SC_MOD_CHANGEFOLD | QsciScintillaBase::SC_MOD_CHANGEMARKER;
+
+// A count read from a cookie: digits only. A number too large for any text
+// saturates instead of wrapping; the caller clamps it to the text.
+std::optional<long> storedCount(const QString& text)
+{
+    const QString digits = text.trimmed();
+    if (digits.isEmpty())
+        return std::nullopt;
+    constexpr long kMax = std::numeric_limits<long>::max();
+    long value = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        const long digit = c.unicode() - u'0';
+        value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
+    }
+    return value;
+}
 
 QString displayName(const QString& fileName)
 {
@@ -454,20 +475,20 @@ void TTextEditorWindow::LoadCookie(const QString& cookie)
         if (eq > 0)
             values[part.left(eq).trimmed()] = part.mid(eq + 1).trimmed();
     }
-    const int lines = editor_->lines();
-    // "line:column" with the column in bytes of the line; out-of-range values
-    // (the file changed since) are clamped to the text.
-    auto position = [this, lines](const QString& text, long& out) {
+    const long lastLine = std::max(editor_->lines() - 1, 0);
+    // "line:column" with the column in bytes of the line. The cookie may be
+    // old (the file changed since) or damaged: every number is clamped to
+    // the text, and no arithmetic runs on an unclamped one.
+    auto position = [this, lastLine](const QString& text, long& out) {
         const QStringList parts = text.split(u':');
-        bool okLine = false, okColumn = false;
-        const int line = parts.value(0).toInt(&okLine);
-        const long column = parts.value(1).toLong(&okColumn);
-        if (!okLine || !okColumn || line < 0 || column < 0)
+        const std::optional<long> line = storedCount(parts.value(0));
+        const std::optional<long> column = storedCount(parts.value(1));
+        if (!line || !column || parts.size() != 2)
             return false;
-        const int clampedLine = std::min(line, lines - 1);
+        const long clampedLine = std::min(*line, lastLine);
         const long start = Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, clampedLine);
         const long end = Sci(editor_, QsciScintillaBase::SCI_GETLINEENDPOSITION, clampedLine);
-        out = line > clampedLine ? end : std::min(start + column, end);
+        out = *line > clampedLine ? end : start + std::min(*column, end - start);
         // Never inside a character (the file may have changed since).
         if (out < end)
             out = Sci(editor_, QsciScintillaBase::SCI_POSITIONBEFORE, Sci(editor_, QsciScintillaBase::SCI_POSITIONAFTER, out));
@@ -482,22 +503,24 @@ void TTextEditorWindow::LoadCookie(const QString& cookie)
     }
     if (values.count(QStringLiteral("bookmarks"))) {
         for (const QString& item : values[QStringLiteral("bookmarks")].split(u',', Qt::SkipEmptyParts)) {
-            bool ok = false;
-            const int line = item.toInt(&ok);
-            if (ok && line >= 0 && line < lines && !(editor_->markersAtLine(line) & (1 << kBookmarkMarker)))
-                editor_->markerAdd(line, kBookmarkMarker);
+            const std::optional<long> line = storedCount(item);
+            if (line && *line <= lastLine && !(editor_->markersAtLine(int(*line)) & (1 << kBookmarkMarker)))
+                editor_->markerAdd(int(*line), kBookmarkMarker);
         }
         refreshBookmarks();
     }
-    bool ok = false;
-    const int top = values[QStringLiteral("top")].toInt(&ok);
-    if (ok && top >= 0) {
-        pendingFirstLine_ = std::min(top, std::max(lines - 1, 0));
+    if (const std::optional<long> top = storedCount(values[QStringLiteral("top")])) {
+        pendingFirstLine_ = int(std::min(*top, lastLine));
         Sci(editor_, QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, pendingFirstLine_);
     }
-    const int x = values[QStringLiteral("x")].toInt(&ok);
-    if (ok && x >= 0)
-        Sci(editor_, QsciScintillaBase::SCI_SETXOFFSET, x);
+    // The horizontal scroll shows the caret's line: no further than its end.
+    if (const std::optional<long> x = storedCount(values[QStringLiteral("x")])) {
+        const long line = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, Sci(editor_, QsciScintillaBase::SCI_GETCURRENTPOS));
+        const long width = Sci(editor_, QsciScintillaBase::SCI_POINTXFROMPOSITION, 0,
+                               Sci(editor_, QsciScintillaBase::SCI_GETLINEENDPOSITION, line)) -
+            Sci(editor_, QsciScintillaBase::SCI_POINTXFROMPOSITION, 0, Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, line));
+        Sci(editor_, QsciScintillaBase::SCI_SETXOFFSET, std::clamp(*x, 0L, std::max(width, 0L)));
+    }
     updateState();
     updateStatusBar();
 }

@@ -738,16 +738,38 @@ TEST_F(EditorFixture, CookieRestoresCaretScrollAndBookmarks)
 
 TEST_F(EditorFixture, DamagedCookieIsIgnored)
 {
-    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("c.txt", "a\nb\n"));
-    for (const char* cookie : {"", "garbage", "caret=x:y;top=-5;bookmarks=a,,99999,-1", "caret=999:999;anchor=0:0"}) {
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("c.txt", "a\nbcd\n"));
+    QsciScintilla* editor = Editor(window);
+    for (const char* cookie : {"", "garbage", "caret=x:y;top=-5;bookmarks=a,,99999,-1", "caret=1:2:3;x=-4"}) {
+        editor->setCursorPosition(1, 1);
         window->LoadCookie(QString::fromLatin1(cookie));
         EXPECT_FALSE(has(window, QXC_NEXTBOOKMARK)) << cookie;
+        int line = -1, index = -1;
+        editor->getCursorPosition(&line, &index);
+        EXPECT_EQ(line * 10 + index, 11) << cookie;
     }
-    // Clamped to the text: the end of the last line.
-    int line = -1, index = -1;
-    Editor(window)->getCursorPosition(&line, &index);
-    EXPECT_EQ(line, 2);
-    EXPECT_EQ(index, 0);
+    // Numbers beyond the text, however large, are clamped to it.
+    struct Case {
+        const char* cookie;
+        int line, index;
+    } cases[] = {
+        {"caret=999:999;anchor=0:0", 2, 0},
+        {"caret=1:9223372036854775807", 1, 3},
+        {"caret=1:99999999999999999999999999;top=99999999999999999999;x=99999999999999999999", 1, 3},
+        {"caret=99999999999999999999999999:0;bookmarks=99999999999999999999999", 2, 0},
+        {"caret=0:1;anchor=1:18446744073709551616", 0, 1},
+    };
+    for (const Case& c : cases) {
+        window->LoadCookie(QString::fromLatin1(c.cookie));
+        int line = -1, index = -1;
+        editor->getCursorPosition(&line, &index);
+        EXPECT_EQ(line, c.line) << c.cookie;
+        EXPECT_EQ(index, c.index) << c.cookie;
+        EXPECT_LE(editor->firstVisibleLine(), 2) << c.cookie;
+        EXPECT_FALSE(has(window, QXC_NEXTBOOKMARK)) << c.cookie;
+    }
+    // The anchor of the last one went to the end of its line.
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("\nbcd"));
 }
 
 // ---------------------------------------------------------------------------
