@@ -495,6 +495,23 @@ void TTextEditorWindow::LoadCookie(const QString& cookie)
         return true;
     };
 
+    // A file in a code page that was read again in another one by hand: the
+    // same one the next time, so that what is typed into it is saved in the
+    // file's own code page. Only for files that are not UTF text and are
+    // unchanged in the editor.
+    const std::optional<TTextEncoding> codePage = CodePageByName(values[QStringLiteral("encoding")]);
+    if (codePage && *codePage != format_.Encoding && IsSingleByte(format_.Encoding) && !Modified &&
+        IsEncodingAvailable(*codePage) && !FileName.isEmpty()) {
+        if (loadFromDisk(FileName, *codePage)) {
+            QStringList rest;
+            for (const auto& [name, value] : values)
+                if (name != QLatin1String("encoding"))
+                    rest << name + u'=' + value;
+            LoadCookie(rest.join(u';'));
+        }
+        return;
+    }
+
     long caret = 0, anchor = 0;
     if (values.count(QStringLiteral("caret")) && position(values[QStringLiteral("caret")], caret)) {
         if (!values.count(QStringLiteral("anchor")) || !position(values[QStringLiteral("anchor")], anchor))
@@ -540,6 +557,8 @@ void TTextEditorWindow::SaveCookie(QString& cookie)
                  .arg(Sci(editor_, QsciScintillaBase::SCI_GETFIRSTVISIBLELINE))
                  .arg(Sci(editor_, QsciScintillaBase::SCI_GETXOFFSET))
                  .arg(bookmarks.join(u','));
+    if (IsSingleByte(format_.Encoding))
+        cookie += QStringLiteral(";encoding=") + EncodingName(format_);
 }
 
 // ---------------------------------------------------------------------------

@@ -384,6 +384,14 @@ QString EncodingName(const TTextFormat& format)
     return QString::fromLatin1(codePage(format.Encoding)->Shown);
 }
 
+std::optional<TTextEncoding> CodePageByName(const QString& name)
+{
+    for (const TCodePage& page : kCodePages)
+        if (name == QLatin1String(page.Shown))
+            return page.Encoding;
+    return std::nullopt;
+}
+
 QString LineEndName(TLineEnd lineEnd)
 {
     switch (lineEnd) {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <optional>
 
 enum class TTextEncoding {
     Utf8,
@@ -104,6 +105,8 @@ QByteArray ConvertLineEnds(const QByteArray& utf8, TLineEnd lineEnd);
 // Display names: "UTF-8", "UTF-8 s BOM", "UTF-16 LE", "UTF-16 BE", the code
 // page's name ("ISO-8859-2", "Windows-1250", "IBM852"...); "CR LF", "LF", "CR".
 QString EncodingName(const TTextFormat& format);
+// The single-byte code page shown under this name; nullopt for any other.
+std::optional<TTextEncoding> CodePageByName(const QString& name);
 QString LineEndName(TLineEnd lineEnd);
 // The characters of a line end.
 const char* LineEndChars(TLineEnd lineEnd);

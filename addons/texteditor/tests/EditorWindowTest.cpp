@@ -982,6 +982,20 @@ TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
     EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("„П“ na řádku 1"))) << dialogs->Texts.last().toStdString();
     EXPECT_EQ(third->findChild<QToolButton*>(QStringLiteral("encoding"))->text(), QStringLiteral("KOI8-R"));
     EXPECT_FALSE(third->Modified);
+    // Opened again, the file is read in the code page chosen for it, the
+    // caret where it was.
+    Editor(third)->setCursorPosition(0, 3);
+    QPointer<TQX_PluginWindow> closing = third;
+    ASSERT_TRUE(third->close());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(closing.isNull());
+    TQX_PluginWindow* again = Open(TextEntry(), russian);
+    EXPECT_EQ(Editor(again)->text(), QStringLiteral("Привет!\n"));
+    EXPECT_EQ(again->findChild<QToolButton*>(QStringLiteral("encoding"))->text(), QStringLiteral("KOI8-R"));
+    int line = -1, index = -1;
+    Editor(again)->getCursorPosition(&line, &index);
+    EXPECT_EQ(index, 3);
+    EXPECT_FALSE(again->Modified);
 
     // Highlighting chosen by hand.
     statusAction(second, "language", QStringLiteral("Python"))->trigger();
