@@ -1138,9 +1138,11 @@ TEST_F(EditorFixture, ReloadSettingsAppliesTheSettingsFile)
     {
         QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor"));
         ini.setValue(QStringLiteral("Editor/TabWidth"), 500);
+        ini.setValue(QStringLiteral("Editor/FontSize"), QStringLiteral("nan"));
     }
     command(window, QXC_RELOADSETTINGS);
     EXPECT_EQ(editor->tabWidth(), 4);
+    EXPECT_EQ(sci(editor, QsciScintillaBase::SCI_STYLEGETSIZE, QsciScintillaBase::STYLE_DEFAULT), 10);
     QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor")).fileName());
 }
 
