@@ -228,19 +228,23 @@ QString EncodingDescription(TTextEncoding encoding)
 
 TTextEncoding LegacyEncodingOf(const QByteArray& bytes)
 {
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.constData());
-    const auto* end = p + bytes.size();
-    bool upper = false;
-    for (; p < end; ++p) {
-        if (*p >= 0x80 && *p <= 0x9F)
+    bool seen[256] = {};
+    for (char c : bytes)
+        seen[static_cast<unsigned char>(c)] = true;
+    for (int b = 0x80; b <= 0x9F; ++b)
+        if (seen[b])
             return TTextEncoding::Windows1250;
-        upper = upper || (*p >= 0xA0 && *p <= 0xBF);
-    }
+    // The bytes of 0xA0 to 0xBF the text holds, each once: whether any of
+    // them reads differently in the two code pages.
+    QByteArray upper;
+    for (int b = 0xA0; b <= 0xBF; ++b)
+        if (seen[b])
+            upper.append(char(b));
     TTextEncoding chosen = TTextEncoding::Windows1250;
-    if (upper) {
+    if (!upper.isEmpty()) {
         QStringDecoder windows(codePage(TTextEncoding::Windows1250)->Converter);
         QStringDecoder latin2(codePage(TTextEncoding::Iso8859_2)->Converter);
-        if (windows.isValid() && latin2.isValid() && QString(windows.decode(bytes)) != QString(latin2.decode(bytes)))
+        if (windows.isValid() && latin2.isValid() && QString(windows.decode(upper)) != QString(latin2.decode(upper)))
             chosen = TTextEncoding::Iso8859_2;
     }
     // Without the converters only ISO-8859-1 is at hand; it keeps every byte.
