@@ -33,7 +33,8 @@ TEditorSettings TEditorSettings::Load()
     s.FontFamily = ini.value(QStringLiteral("FontFamily"), defaults.FontFamily).toString();
     bool ok = false;
     s.FontSize = ini.value(QStringLiteral("FontSize"), defaults.FontSize).toDouble(&ok);
-    if (!ok || s.FontSize < kMinFont || s.FontSize > kMaxFont)
+    // Written so that a stored "nan" fails too.
+    if (!ok || !(s.FontSize >= kMinFont && s.FontSize <= kMaxFont))
         s.FontSize = defaults.FontSize;
     s.TabWidth = ini.value(QStringLiteral("TabWidth"), defaults.TabWidth).toInt(&ok);
     if (!ok || s.TabWidth < kMinTab || s.TabWidth > kMaxTab)

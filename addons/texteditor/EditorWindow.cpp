@@ -5,6 +5,7 @@
 #include "FileTypes.h"
 #include "FindReplaceDialog.h"
 #include "Sci.h"
+#include "ScriptCompletion.h"
 #include "ScriptSupport.h"
 #include "UndoSteps.h"
 
@@ -37,10 +38,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexer.h>
 #include <Qsci/qsciprinter.h>
 
+#include <algorithm>
+#include <limits>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -72,6 +78,24 @@ constexpr int kIndentSampleLines = 2000;
 constexpr long kFullChangeReportsLimit = 512 * 1024;
 // What a large document still reports: fold and marker changes.
 constexpr long kLargeDocumentEvents = QsciScintillaBase::SC_MOD_CHANGEFOLD | QsciScintillaBase::SC_MOD_CHANGEMARKER;
+
+// A count read from a cookie: digits only. A number too large for any text
+// saturates instead of wrapping; the caller clamps it to the text.
+std::optional<long> storedCount(const QString& text)
+{
+    const QString digits = text.trimmed();
+    if (digits.isEmpty())
+        return std::nullopt;
+    constexpr long kMax = std::numeric_limits<long>::max();
+    long value = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        const long digit = c.unicode() - u'0';
+        value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
+    }
+    return value;
+}
 
 QString displayName(const QString& fileName)
 {
@@ -324,7 +348,17 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     key(QKeySequence(Qt::CTRL | Qt::Key_H), [this] { findDialog()->Open(true); });
     key(QKeySequence(Qt::Key_F3), [this] { findDialog()->FindNext(); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { findDialog()->FindNext(true); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_G), [this] { goToLine(); });
+    // Go to line, also offered in the context menu with its key.
+    goToLine_ = new QAction(QStringLiteral("&Přejít na řádek…"), this);
+    goToLine_->setObjectName(QStringLiteral("goToLine"));
+    goToLine_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    goToLine_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(goToLine_, &QAction::triggered, this, [this] { goToLine(); });
+    addAction(goToLine_);
+    // Ctrl+Shift+Z redoes as Ctrl+Y does, as in many editors; the
+    // component would otherwise type a "Z".
+    if (QsciCommand* redo = editor_->standardCommands()->find(QsciCommand::Redo))
+        redo->setAlternateKey((Qt::CTRL | Qt::SHIFT | Qt::Key_Z).toCombined());
     key(QKeySequence(Qt::CTRL | Qt::Key_F2), [this] { toggleBookmark(); });
     key(QKeySequence(Qt::Key_F2), [this] { gotoBookmark(true); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F2), [this] { gotoBookmark(false); });
@@ -441,25 +475,42 @@ void TTextEditorWindow::LoadCookie(const QString& cookie)
         if (eq > 0)
             values[part.left(eq).trimmed()] = part.mid(eq + 1).trimmed();
     }
-    const int lines = editor_->lines();
-    // "line:column" with the column in bytes of the line; out-of-range values
-    // (the file changed since) are clamped to the text.
-    auto position = [this, lines](const QString& text, long& out) {
+    const long lastLine = std::max(editor_->lines() - 1, 0);
+    // "line:column" with the column in bytes of the line. The cookie may be
+    // old (the file changed since) or damaged: every number is clamped to
+    // the text, and no arithmetic runs on an unclamped one.
+    auto position = [this, lastLine](const QString& text, long& out) {
         const QStringList parts = text.split(u':');
-        bool okLine = false, okColumn = false;
-        const int line = parts.value(0).toInt(&okLine);
-        const long column = parts.value(1).toLong(&okColumn);
-        if (!okLine || !okColumn || line < 0 || column < 0)
+        const std::optional<long> line = storedCount(parts.value(0));
+        const std::optional<long> column = storedCount(parts.value(1));
+        if (!line || !column || parts.size() != 2)
             return false;
-        const int clampedLine = std::min(line, lines - 1);
+        const long clampedLine = std::min(*line, lastLine);
         const long start = Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, clampedLine);
         const long end = Sci(editor_, QsciScintillaBase::SCI_GETLINEENDPOSITION, clampedLine);
-        out = line > clampedLine ? end : std::min(start + column, end);
+        out = *line > clampedLine ? end : start + std::min(*column, end - start);
         // Never inside a character (the file may have changed since).
         if (out < end)
             out = Sci(editor_, QsciScintillaBase::SCI_POSITIONBEFORE, Sci(editor_, QsciScintillaBase::SCI_POSITIONAFTER, out));
         return true;
     };
+
+    // A file in a code page that was read again in another one by hand: the
+    // same one the next time, so that what is typed into it is saved in the
+    // file's own code page. Only for files that are not UTF text and are
+    // unchanged in the editor.
+    const std::optional<TTextEncoding> codePage = CodePageByName(values[QStringLiteral("encoding")]);
+    if (codePage && *codePage != format_.Encoding && IsSingleByte(format_.Encoding) && !Modified &&
+        IsEncodingAvailable(*codePage) && !FileName.isEmpty()) {
+        if (loadFromDisk(FileName, *codePage)) {
+            QStringList rest;
+            for (const auto& [name, value] : values)
+                if (name != QLatin1String("encoding"))
+                    rest << name + u'=' + value;
+            LoadCookie(rest.join(u';'));
+        }
+        return;
+    }
 
     long caret = 0, anchor = 0;
     if (values.count(QStringLiteral("caret")) && position(values[QStringLiteral("caret")], caret)) {
@@ -469,22 +520,24 @@ void TTextEditorWindow::LoadCookie(const QString& cookie)
     }
     if (values.count(QStringLiteral("bookmarks"))) {
         for (const QString& item : values[QStringLiteral("bookmarks")].split(u',', Qt::SkipEmptyParts)) {
-            bool ok = false;
-            const int line = item.toInt(&ok);
-            if (ok && line >= 0 && line < lines && !(editor_->markersAtLine(line) & (1 << kBookmarkMarker)))
-                editor_->markerAdd(line, kBookmarkMarker);
+            const std::optional<long> line = storedCount(item);
+            if (line && *line <= lastLine && !(editor_->markersAtLine(int(*line)) & (1 << kBookmarkMarker)))
+                editor_->markerAdd(int(*line), kBookmarkMarker);
         }
         refreshBookmarks();
     }
-    bool ok = false;
-    const int top = values[QStringLiteral("top")].toInt(&ok);
-    if (ok && top >= 0) {
-        pendingFirstLine_ = std::min(top, std::max(lines - 1, 0));
+    if (const std::optional<long> top = storedCount(values[QStringLiteral("top")])) {
+        pendingFirstLine_ = int(std::min(*top, lastLine));
         Sci(editor_, QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, pendingFirstLine_);
     }
-    const int x = values[QStringLiteral("x")].toInt(&ok);
-    if (ok && x >= 0)
-        Sci(editor_, QsciScintillaBase::SCI_SETXOFFSET, x);
+    // The horizontal scroll shows the caret's line: no further than its end.
+    if (const std::optional<long> x = storedCount(values[QStringLiteral("x")])) {
+        const long line = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, Sci(editor_, QsciScintillaBase::SCI_GETCURRENTPOS));
+        const long width = Sci(editor_, QsciScintillaBase::SCI_POINTXFROMPOSITION, 0,
+                               Sci(editor_, QsciScintillaBase::SCI_GETLINEENDPOSITION, line)) -
+            Sci(editor_, QsciScintillaBase::SCI_POINTXFROMPOSITION, 0, Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, line));
+        Sci(editor_, QsciScintillaBase::SCI_SETXOFFSET, std::clamp(*x, 0L, std::max(width, 0L)));
+    }
     updateState();
     updateStatusBar();
 }
@@ -504,6 +557,8 @@ void TTextEditorWindow::SaveCookie(QString& cookie)
                  .arg(Sci(editor_, QsciScintillaBase::SCI_GETFIRSTVISIBLELINE))
                  .arg(Sci(editor_, QsciScintillaBase::SCI_GETXOFFSET))
                  .arg(bookmarks.join(u','));
+    if (IsSingleByte(format_.Encoding))
+        cookie += QStringLiteral(";encoding=") + EncodingName(format_);
 }
 
 // ---------------------------------------------------------------------------
@@ -722,12 +777,23 @@ bool TTextEditorWindow::writeTo(const QString& fileName)
     const QString shown = displayName(fileName);
     QByteArray bytes;
     QString unencodable;
-    if (!EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes, &unencodable)) {
-        const int answer = ask(QStringLiteral("Znak „%1“ nelze uložit v kódování %2.\n\nUložit dokument v kódování UTF-8?")
-                                   .arg(unencodable, EncodingName(format_)),
+    qsizetype unencodableAt = 0;
+    if (!EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes, &unencodable, &unencodableAt)) {
+        // A file holds one encoding: either all of it goes to UTF-8, or the
+        // user removes the character first.
+        const long line = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, long(unencodableAt));
+        const int answer = ask(QStringLiteral("Znak „%1“ na řádku %2 nelze uložit v kódování %3.\n\n"
+                                              "Uložit celý dokument v kódování UTF-8? Zvolíte-li Ne, soubor se "
+                                              "neuloží a znak můžete nahradit.")
+                                   .arg(unencodable)
+                                   .arg(line + 1)
+                                   .arg(EncodingName(format_)),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        if (answer != QMessageBox::Yes)
+        if (answer != QMessageBox::Yes) {
+            editor_->setCursorPosition(int(line), 0);
+            Sci(editor_, QsciScintillaBase::SCI_GOTOPOS, long(unencodableAt));
             return false;
+        }
         format_.Encoding = TTextEncoding::Utf8;
         format_.Bom = false;
         EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes);
@@ -1081,10 +1147,7 @@ void TTextEditorWindow::setupScriptSupport()
     QXGetValidScriptTokens(&signatures);
     scriptRoutines_ = ParseScriptSignatures(signatures + BuiltinScriptSignatures());
     setLanguage(kScriptLanguageId);
-    editor_->setAutoCompletionSource(QsciScintilla::AcsAll);
-    editor_->setAutoCompletionThreshold(2);
-    editor_->setAutoCompletionCaseSensitivity(false);
-    editor_->setAutoCompletionReplaceWord(true);
+    auto* completion = new TScriptCompletion(editor_);
     editor_->setCallTipsStyle(QsciScintilla::CallTipsContext);
     editor_->setCallTipsVisible(0);
     editor_->setCallTipsBackgroundColor(QColor(0xFF, 0xFF, 0xF0));
@@ -1093,7 +1156,7 @@ void TTextEditorWindow::setupScriptSupport()
     auto* complete = new QAction(this);
     complete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space));
     complete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(complete, &QAction::triggered, editor_, &QsciScintilla::autoCompleteFromAll);
+    connect(complete, &QAction::triggered, completion, &TScriptCompletion::Request);
     addAction(complete);
 }
 
@@ -1272,6 +1335,21 @@ void TTextEditorWindow::setLineEnd(TLineEnd lineEnd)
 
 void TTextEditorWindow::setEncoding(TTextEncoding encoding, bool bom)
 {
+    // A code page that cannot hold the text is refused at once rather than
+    // at the next save.
+    QByteArray bytes;
+    QString unencodable;
+    qsizetype at = 0;
+    const TTextFormat wanted {encoding, bom, format_.LineEnd};
+    if (IsSingleByte(encoding) &&
+        !EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), wanted, bytes, &unencodable, &at)) {
+        const long line = Sci(editor_, QsciScintillaBase::SCI_LINEFROMPOSITION, long(at));
+        tell(QStringLiteral("Znak „%1“ na řádku %2 nelze uložit v kódování %3. Dokument zůstává v kódování %4.")
+                 .arg(unencodable)
+                 .arg(line + 1)
+                 .arg(EncodingName(wanted), EncodingName(format_)));
+        return;
+    }
     format_.Encoding = encoding;
     format_.Bom = encoding == TTextEncoding::Utf8 && bom;
     updateState();
@@ -1319,7 +1397,7 @@ void TTextEditorWindow::fillContextMenu(QMenu* menu)
     menu->addAction(QStringLiteral("&Najít…"), this, [this] { findDialog()->Open(false); });
     if (!editor_->isReadOnly())
         menu->addAction(QStringLiteral("Nah&radit…"), this, [this] { findDialog()->Open(true); });
-    menu->addAction(QStringLiteral("&Přejít na řádek…"), this, [this] { goToLine(); });
+    menu->addAction(goToLine_);
     menu->addSeparator();
     QMenu* marks = menu->addMenu(QStringLiteral("&Záložky"));
     marks->addAction(QStringLiteral("&Přepnout záložku"), this, [this] { toggleBookmark(); });
@@ -1366,22 +1444,39 @@ void TTextEditorWindow::buildStatusMenus()
     encoding_->setToolTip(QStringLiteral("Kódování souboru"));
     connect(encodings, &QMenu::aboutToShow, this, [this, encodings] {
         encodings->clear();
-        encodings->addSection(QStringLiteral("Ukládat v kódování"));
-        const TTextFormat choices[] = {{TTextEncoding::Utf8, false, {}}, {TTextEncoding::Utf8, true, {}},
-            {TTextEncoding::Utf16LE, true, {}}, {TTextEncoding::Utf16BE, true, {}},
-            {TTextEncoding::Windows1250, false, {}}};
-        for (const TTextFormat& choice : choices) {
-            QAction* action = encodings->addAction(EncodingName(choice), this,
-                [this, choice] { setEncoding(choice.Encoding, choice.Bom); });
-            action->setCheckable(true);
-            action->setChecked(choice.Encoding == format_.Encoding && choice.Bom == format_.Bom);
+        auto label = [](const TTextFormat& format) {
+            const QString description = EncodingDescription(format.Encoding);
+            return description.isEmpty() ? EncodingName(format)
+                                         : QStringLiteral("%1 – %2").arg(EncodingName(format), description);
+        };
+        // A file read in the wrong code page is read again in the right one;
+        // the chosen encoding is then also the one it is saved in.
+        if (!FileName.isEmpty()) {
+            QMenu* reopen = encodings->addMenu(QStringLiteral("&Znovu načíst v kódování"));
+            reopen->setObjectName(QStringLiteral("reopenEncoding"));
+            for (TTextEncoding encoding : TextEncodings()) {
+                if (!IsEncodingAvailable(encoding))
+                    continue;
+                const TTextFormat choice {encoding, false, {}};
+                reopen->addAction(label(choice), this, [this, encoding] { reopenAs(encoding); });
+            }
         }
-        if (FileName.isEmpty())
-            return;
-        encodings->addSection(QStringLiteral("Znovu načíst v kódování"));
-        for (TTextEncoding encoding :
-            {TTextEncoding::Utf8, TTextEncoding::Utf16LE, TTextEncoding::Utf16BE, TTextEncoding::Windows1250})
-            encodings->addAction(EncodingName(TTextFormat {encoding, false, {}}), this, [this, encoding] { reopenAs(encoding); });
+        QMenu* saveIn = encodings->addMenu(QStringLiteral("&Uložit v kódování"));
+        saveIn->setObjectName(QStringLiteral("saveEncoding"));
+        for (TTextEncoding encoding : TextEncodings()) {
+            if (!IsEncodingAvailable(encoding))
+                continue;
+            for (bool bom : {false, true}) {
+                // UTF-16 always has its mark, the code pages never.
+                if (bom != (encoding == TTextEncoding::Utf16LE || encoding == TTextEncoding::Utf16BE) &&
+                    encoding != TTextEncoding::Utf8)
+                    continue;
+                const TTextFormat choice {encoding, bom, {}};
+                QAction* action = saveIn->addAction(label(choice), this, [this, choice] { setEncoding(choice.Encoding, choice.Bom); });
+                action->setCheckable(true);
+                action->setChecked(choice.Encoding == format_.Encoding && choice.Bom == format_.Bom);
+            }
+        }
     });
 
     QMenu* lineEnds = lineEnd_->menu();

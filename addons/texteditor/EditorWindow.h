@@ -18,6 +18,7 @@
 #include <functional>
 #include <optional>
 
+class QAction;
 class QLabel;
 class QMdiSubWindow;
 class QMenu;
@@ -137,6 +138,7 @@ private:
     TEditorView* editor_;
     TUndoSteps* steps_;
     QPointer<TFindReplaceDialog> find_;
+    QAction* goToLine_;
     TEditorSettings settings_;
 
     // How the file is stored and how it was stored when last read or saved.

@@ -32,10 +32,10 @@ int encodedLength(char32_t c, TTextEncoding encoding)
     case TTextEncoding::Utf16LE:
     case TTextEncoding::Utf16BE:
         return c < 0x10000 ? 2 : 4;
-    case TTextEncoding::Windows1250:
+    default:
+        // The single-byte code pages.
         return 1;
     }
-    return 1;
 }
 
 // Length in bytes of a UTF-8 sequence from its first byte.
@@ -132,6 +132,19 @@ QList<TScriptRoutine> ParseScriptSignatures(const QStringList& lines)
         routines << routine;
     }
     return routines;
+}
+
+bool OffersCompletion(const QString& word, const QStringList& candidates)
+{
+    if (word.size() < kCompletionThreshold || !(word[0].isLetter() || word[0] == u'_'))
+        return false;
+    for (const QString& keyword : ScriptKeywords())
+        if (keyword.compare(word, Qt::CaseInsensitive) == 0)
+            return false;
+    for (const QString& candidate : candidates)
+        if (candidate.size() > word.size() && candidate.startsWith(word, Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
 TScriptApis::TScriptApis(QsciLexer* lexer, QList<TScriptRoutine> routines)

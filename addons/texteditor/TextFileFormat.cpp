@@ -1,46 +1,39 @@
 #include "TextFileFormat.h"
 
-#include <array>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
 #include <cstdint>
 #include <cstring>
 
 namespace {
 
-// Windows-1250, bytes 0x80 to 0xFF. The code page leaves 0x81, 0x83, 0x88,
-// 0x90 and 0x98 undefined; they map to the C1 controls of the same number so
-// that no byte is lost on the way through the editor.
-constexpr std::array<char16_t, 128> kCp1250 = {
-    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
-    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,
-    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
-    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
-    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
-    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
-    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
-    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
-    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
-    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+// The single-byte code pages: the converter's name for each, the name shown
+// to the user, and what the code page is for.
+struct TCodePage {
+    TTextEncoding Encoding;
+    const char* Converter;
+    const char* Shown;
+    const char* Description;
 };
 
-// Reverse of kCp1250 for the Basic Multilingual Plane: the byte of a
-// character, 0 where the code page has none (U+0000 itself is byte 0).
-const std::array<uint8_t, 0x10000>& cp1250Bytes()
+constexpr TCodePage kCodePages[] = {
+    {TTextEncoding::Windows1250, "windows-1250", "Windows-1250", "středoevropské"},
+    {TTextEncoding::Iso8859_2, "ISO-8859-2", "ISO-8859-2", "středoevropské"},
+    {TTextEncoding::Ibm852, "IBM852", "IBM852", "středoevropské (DOS)"},
+    {TTextEncoding::Windows1252, "windows-1252", "Windows-1252", "západoevropské"},
+    {TTextEncoding::Iso8859_1, "ISO-8859-1", "ISO-8859-1", "západoevropské"},
+    {TTextEncoding::Iso8859_15, "ISO-8859-15", "ISO-8859-15", "západoevropské s eurem"},
+    {TTextEncoding::Windows1251, "windows-1251", "Windows-1251", "cyrilice"},
+    {TTextEncoding::Koi8R, "KOI8-R", "KOI8-R", "cyrilice"},
+};
+
+const TCodePage* codePage(TTextEncoding encoding)
 {
-    static const auto table = [] {
-        std::array<uint8_t, 0x10000> t {};
-        for (int c = 1; c < 0x80; ++c)
-            t[c] = uint8_t(c);
-        for (int i = 0; i < 128; ++i)
-            t[kCp1250[i]] = uint8_t(0x80 + i);
-        return t;
-    }();
-    return table;
+    for (const TCodePage& page : kCodePages)
+        if (page.Encoding == encoding)
+            return &page;
+    return nullptr;
 }
 
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
@@ -50,37 +43,24 @@ bool startsWith(const QByteArray& bytes, const char* mark, int length)
     return bytes.size() >= length && std::memcmp(bytes.constData(), mark, length) == 0;
 }
 
-void appendUtf8(QByteArray& out, char32_t c)
+// Decodes bytes of a single-byte code page. Lossy when a byte has no
+// character in it, or when the character would not be written back as the
+// same byte: what the editor shows must save as the file it came from.
+QByteArray codePageToUtf8(const TCodePage& page, const QByteArray& bytes, bool& lossy)
 {
-    if (c < 0x80) {
-        out.append(char(c));
-    } else if (c < 0x800) {
-        out.append(char(0xC0 | (c >> 6)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.append(char(0xE0 | (c >> 12)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (c >> 18)));
-        out.append(char(0x80 | ((c >> 12) & 0x3F)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
+    QStringDecoder decoder(page.Converter, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid()) {
+        lossy = true;
+        return QString(bytes.size(), QChar::ReplacementCharacter).toUtf8();
     }
-}
-
-QByteArray cp1250ToUtf8(const char* data, qsizetype size)
-{
-    QByteArray out;
-    out.reserve(size + size / 8);
-    for (qsizetype i = 0; i < size; ++i) {
-        auto b = uint8_t(data[i]);
-        if (b < 0x80)
-            out.append(char(b));
-        else
-            appendUtf8(out, kCp1250[b - 0x80]);
+    const QString text = decoder.decode(bytes);
+    lossy = decoder.hasError();
+    if (!lossy) {
+        QStringEncoder encoder(page.Converter, QStringConverter::Flag::Stateless);
+        const QByteArray back = encoder.encode(text);
+        lossy = back != bytes || encoder.hasError();
     }
-    return out;
+    return text.toUtf8();
 }
 
 QByteArray utf16ToUtf8(const char* data, qsizetype size, bool bigEndian, bool& lossy)
@@ -106,29 +86,6 @@ QByteArray utf16ToUtf8(const char* data, qsizetype size, bool bigEndian, bool& l
         lossy = true;
     }
     return out;
-}
-
-// Decodes one UTF-8 sequence of text that is known to be valid.
-char32_t nextCodePoint(const uint8_t*& p)
-{
-    uint8_t b = *p++;
-    if (b < 0x80)
-        return b;
-    if (b < 0xE0) {
-        char32_t c = char32_t(b & 0x1F) << 6 | (*p++ & 0x3F);
-        return c;
-    }
-    if (b < 0xF0) {
-        char32_t c = char32_t(b & 0x0F) << 12;
-        c |= char32_t(*p++ & 0x3F) << 6;
-        c |= *p++ & 0x3F;
-        return c;
-    }
-    char32_t c = char32_t(b & 0x07) << 18;
-    c |= char32_t(*p++ & 0x3F) << 12;
-    c |= char32_t(*p++ & 0x3F) << 6;
-    c |= *p++ & 0x3F;
-    return c;
 }
 
 } // namespace
@@ -231,8 +188,8 @@ TDecodedText decode(const QByteArray& bytes, TTextEncoding encoding, TLineEnd ne
         result.Utf8 = utf16ToUtf8(bytes.constData() + skip, bytes.size() - skip, big, result.Lossy);
         break;
     }
-    case TTextEncoding::Windows1250:
-        result.Utf8 = cp1250ToUtf8(bytes.constData(), bytes.size());
+    default:
+        result.Utf8 = codePageToUtf8(*codePage(encoding), bytes, result.Lossy);
         break;
     }
     format.LineEnd = DetectLineEnd(result.Utf8.constData(), size_t(result.Utf8.size()), newFileLineEnd);
@@ -241,27 +198,84 @@ TDecodedText decode(const QByteArray& bytes, TTextEncoding encoding, TLineEnd ne
 
 } // namespace
 
+const QList<TTextEncoding>& TextEncodings()
+{
+    static const QList<TTextEncoding> all = [] {
+        QList<TTextEncoding> list {TTextEncoding::Utf8, TTextEncoding::Utf16LE, TTextEncoding::Utf16BE};
+        for (const TCodePage& page : kCodePages)
+            list << page.Encoding;
+        return list;
+    }();
+    return all;
+}
+
+bool IsSingleByte(TTextEncoding encoding)
+{
+    return codePage(encoding) != nullptr;
+}
+
+bool IsEncodingAvailable(TTextEncoding encoding)
+{
+    const TCodePage* page = codePage(encoding);
+    return !page || QStringDecoder(page->Converter).isValid();
+}
+
+QString EncodingDescription(TTextEncoding encoding)
+{
+    const TCodePage* page = codePage(encoding);
+    return page ? QString::fromUtf8(page->Description) : QString();
+}
+
+TTextEncoding LegacyEncodingOf(const QByteArray& bytes)
+{
+    bool seen[256] = {};
+    for (char c : bytes)
+        seen[static_cast<unsigned char>(c)] = true;
+    for (int b = 0x80; b <= 0x9F; ++b)
+        if (seen[b])
+            return TTextEncoding::Windows1250;
+    // The bytes of 0xA0 to 0xBF the text holds, each once: whether any of
+    // them reads differently in the two code pages.
+    QByteArray upper;
+    for (int b = 0xA0; b <= 0xBF; ++b)
+        if (seen[b])
+            upper.append(char(b));
+    TTextEncoding chosen = TTextEncoding::Windows1250;
+    if (!upper.isEmpty()) {
+        QStringDecoder windows(codePage(TTextEncoding::Windows1250)->Converter);
+        QStringDecoder latin2(codePage(TTextEncoding::Iso8859_2)->Converter);
+        if (windows.isValid() && latin2.isValid() && QString(windows.decode(upper)) != QString(latin2.decode(upper)))
+            chosen = TTextEncoding::Iso8859_2;
+    }
+    // Without the converters only ISO-8859-1 is at hand; it keeps every byte.
+    return IsEncodingAvailable(chosen) ? chosen : TTextEncoding::Iso8859_1;
+}
+
 TDecodedText DecodeText(const QByteArray& bytes, TLineEnd newFileLineEnd)
 {
-    TTextEncoding encoding;
     if (startsWith(bytes, "\xFF\xFE", 2))
-        encoding = TTextEncoding::Utf16LE;
-    else if (startsWith(bytes, "\xFE\xFF", 2))
-        encoding = TTextEncoding::Utf16BE;
-    else if (IsValidUtf8(bytes.constData(), size_t(bytes.size()))) // the mark included
+        return decode(bytes, TTextEncoding::Utf16LE, newFileLineEnd, false);
+    if (startsWith(bytes, "\xFE\xFF", 2))
+        return decode(bytes, TTextEncoding::Utf16BE, newFileLineEnd, false);
+    if (IsValidUtf8(bytes.constData(), size_t(bytes.size()))) // the mark included
         return decode(bytes, TTextEncoding::Utf8, newFileLineEnd, true);
-    else
-        // Not UTF-8, even if it starts with the mark: read as the legacy code
-        // page, mark bytes included, so that saving gives the same bytes.
-        encoding = TTextEncoding::Windows1250;
-    return decode(bytes, encoding, newFileLineEnd, false);
+    // Not UTF-8, even if it starts with the mark: read as a code page, mark
+    // bytes included, so that saving gives the same bytes.
+    TDecodedText text = decode(bytes, LegacyEncodingOf(bytes), newFileLineEnd, false);
+    // A byte the chosen code page has no character for: ISO-8859-2 has one
+    // for every byte.
+    if (text.Lossy && text.Format.Encoding != TTextEncoding::Iso8859_2 && IsEncodingAvailable(TTextEncoding::Iso8859_2))
+        text = decode(bytes, TTextEncoding::Iso8859_2, newFileLineEnd, false);
+    return text;
 }
 
 TDecodedText DecodeAs(const QByteArray& bytes, TTextEncoding encoding, TLineEnd newFileLineEnd)
 {
     return decode(bytes, encoding, newFileLineEnd, false);
 }
-bool EncodeText(const char* utf8, size_t size, const TTextFormat& format, QByteArray& out, QString* firstUnencodable)
+
+bool EncodeText(const char* utf8, size_t size, const TTextFormat& format, QByteArray& out, QString* firstUnencodable,
+    qsizetype* unencodableAt)
 {
     out.clear();
     switch (format.Encoding) {
@@ -287,25 +301,53 @@ bool EncodeText(const char* utf8, size_t size, const TTextFormat& format, QByteA
         }
         return true;
     }
-    case TTextEncoding::Windows1250: {
-        // The text comes from the editor, which only ever holds valid UTF-8.
-        const auto& table = cp1250Bytes();
-        out.reserve(qsizetype(size));
-        auto* p = reinterpret_cast<const uint8_t*>(utf8);
-        const uint8_t* end = p + size;
-        while (p < end) {
-            char32_t c = nextCodePoint(p);
-            uint8_t b = c < 0x10000 ? table[c] : 0;
-            if (b == 0 && c != 0) {
+    default:
+        break;
+    }
+    const TCodePage* page = codePage(format.Encoding);
+    QStringEncoder encoder(page->Converter, QStringConverter::Flag::Stateless);
+    const QString text = QString::fromUtf8(utf8, qsizetype(size));
+    if (encoder.isValid()) {
+        out = encoder.encode(text);
+        if (!encoder.hasError())
+            return true;
+    }
+    out.clear();
+    // The converter only says that some character could not be converted.
+    // Find the first: a block at a time, then within the failing block one
+    // character at a time.
+    auto converts = [page](QStringView piece) {
+        QStringEncoder single(page->Converter, QStringConverter::Flag::Stateless);
+        // The conversion runs when the result is taken.
+        const QByteArray bytes = single.encode(piece);
+        return single.isValid() && !single.hasError();
+    };
+    constexpr qsizetype kBlock = 4096;
+    qsizetype offset = 0;
+    for (qsizetype block = 0; block < text.size();) {
+        qsizetype blockEnd = std::min(block + kBlock, text.size());
+        if (blockEnd < text.size() && text[blockEnd - 1].isHighSurrogate())
+            ++blockEnd;
+        const QStringView piece = QStringView(text).sliced(block, blockEnd - block);
+        if (converts(piece)) {
+            offset += piece.toUtf8().size();
+            block = blockEnd;
+            continue;
+        }
+        for (qsizetype i = block; i < blockEnd;) {
+            const qsizetype length = text[i].isHighSurrogate() && i + 1 < blockEnd ? 2 : 1;
+            const QStringView character = QStringView(text).sliced(i, length);
+            if (!converts(character)) {
                 if (firstUnencodable)
-                    *firstUnencodable = QString::fromUcs4(&c, 1);
-                out.clear();
+                    *firstUnencodable = character.toString();
+                if (unencodableAt)
+                    *unencodableAt = offset;
                 return false;
             }
-            out.append(char(b));
+            offset += character.toUtf8().size();
+            i += length;
         }
-        return true;
-    }
+        break;
     }
     return false;
 }
@@ -340,10 +382,18 @@ QString EncodingName(const TTextFormat& format)
         return QStringLiteral("UTF-16 LE");
     case TTextEncoding::Utf16BE:
         return QStringLiteral("UTF-16 BE");
-    case TTextEncoding::Windows1250:
-        return QStringLiteral("Windows-1250");
+    default:
+        break;
     }
-    return {};
+    return QString::fromLatin1(codePage(format.Encoding)->Shown);
+}
+
+std::optional<TTextEncoding> CodePageByName(const QString& name)
+{
+    for (const TCodePage& page : kCodePages)
+        if (name == QLatin1String(page.Shown))
+            return page.Encoding;
+    return std::nullopt;
 }
 
 QString LineEndName(TLineEnd lineEnd)

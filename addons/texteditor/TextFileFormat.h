@@ -4,20 +4,37 @@
 // editor component works on. A file is written back in the format it was
 // read in, so loading and saving an unchanged document gives the same bytes.
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstddef>
+#include <optional>
 
 enum class TTextEncoding {
     Utf8,
     Utf16LE,
     Utf16BE,
-    // Legacy Central European 8-bit code page: what a file that is not valid
-    // UTF-8 is taken to be. Every byte has a character (the five undefined
-    // ones map to the C1 control with the same number), so any byte sequence
-    // survives a load and a save unchanged.
+    // Single-byte code pages, converted by the system's converters (ICU
+    // behind Qt's string converters).
+    Iso8859_1,
+    Iso8859_2,
+    Iso8859_15,
     Windows1250,
+    Windows1251,
+    Windows1252,
+    Ibm852,
+    Koi8R,
 };
+
+// Every encoding the editor offers, in menu order.
+const QList<TTextEncoding>& TextEncodings();
+// One byte per character: positions in the file are character counts.
+bool IsSingleByte(TTextEncoding encoding);
+// Whether the converter for the encoding is present (single-byte code pages
+// other than ISO-8859-1 need ICU).
+bool IsEncodingAvailable(TTextEncoding encoding);
+// What the code page is for, in Czech ("středoevropské"); empty for UTF.
+QString EncodingDescription(TTextEncoding encoding);
 
 enum class TLineEnd { CrLf, Lf, Cr };
 
@@ -49,32 +66,47 @@ struct TDecodedText {
     // The text in UTF-8, the mark removed. Shares the file's bytes when the
     // file is UTF-8 without a mark.
     QByteArray Utf8;
-    // Some bytes were not valid in the encoding and became U+FFFD: saving the
-    // text would not give the file back.
+    // Some bytes were not valid in the encoding (they became U+FFFD), or the
+    // text would not be written back as the same bytes: saving it would not
+    // give the file back.
     bool Lossy = false;
 };
 
-// Reads the format from the bytes (mark, then UTF-8 validity, else
-// Windows-1250) and converts them. newFileLineEnd is the line end recorded
-// for a file without any line break.
+// Reads the format from the bytes: a UTF-16 mark, else valid UTF-8 (with or
+// without its mark), else a single-byte code page (see LegacyEncodingOf).
+// newFileLineEnd is the line end recorded for a file without any line break.
 TDecodedText DecodeText(const QByteArray& bytes, TLineEnd newFileLineEnd);
+
+// The code page taken for bytes that are not UTF-8. Czech text is usually
+// Windows-1250 or ISO-8859-2; the two agree on most letters but place
+// "š ž ť ś ź Š Ž Ť Ś Ź" differently: Windows-1250 between 0x80 and 0x9F,
+// where ISO-8859-2 has only control codes that no text holds, ISO-8859-2
+// between 0xA0 and 0xBF, where Windows-1250 has mostly symbols. So a byte of
+// 0x80 to 0x9F means Windows-1250; else bytes that read differently in the
+// two mean ISO-8859-2; text that reads the same in both is Windows-1250, the
+// code page that holds more characters a user may type later („“ – €).
+TTextEncoding LegacyEncodingOf(const QByteArray& bytes);
 
 // Decodes the bytes as the given encoding (the mark, if present, is skipped
 // and recorded). Used to reopen a file in an encoding the user chose.
 TDecodedText DecodeAs(const QByteArray& bytes, TTextEncoding encoding, TLineEnd newFileLineEnd);
 
 // Converts UTF-8 text to the bytes of the file, mark included. Fails only for
-// Windows-1250 when the text holds characters the code page has no byte for;
-// firstUnencodable then receives the first of them.
+// a single-byte code page when the text holds a character the code page has
+// no byte for; nothing is written then (a file never mixes encodings), and
+// firstUnencodable and unencodableAt (its offset in the UTF-8 text) tell the
+// first such character.
 bool EncodeText(const char* utf8, size_t size, const TTextFormat& format, QByteArray& out,
-    QString* firstUnencodable = nullptr);
+    QString* firstUnencodable = nullptr, qsizetype* unencodableAt = nullptr);
 
 // Replaces every line end of the UTF-8 text by the given one.
 QByteArray ConvertLineEnds(const QByteArray& utf8, TLineEnd lineEnd);
 
-// Display names: "UTF-8", "UTF-8 s BOM", "UTF-16 LE", "UTF-16 BE", "Windows-1250";
-// "CR LF", "LF", "CR".
+// Display names: "UTF-8", "UTF-8 s BOM", "UTF-16 LE", "UTF-16 BE", the code
+// page's name ("ISO-8859-2", "Windows-1250", "IBM852"...); "CR LF", "LF", "CR".
 QString EncodingName(const TTextFormat& format);
+// The single-byte code page shown under this name; nullopt for any other.
+std::optional<TTextEncoding> CodePageByName(const QString& name);
 QString LineEndName(TLineEnd lineEnd);
 // The characters of a line end.
 const char* LineEndChars(TLineEnd lineEnd);

@@ -163,7 +163,9 @@ INSTANTIATE_TEST_SUITE_P(Editor, FileFormats,
         FileCase {"Utf16LeCrLf", B("\xFF\xFE" "a\0\r\0\n\0"), B("\xFF\xFE\x7E\x01\r\0\n\0" "a\0\r\0\n\0"), "UTF-16 LE",
             "CR LF"},
         FileCase {"Utf16BeLf", B("\xFE\xFF\0a\0\n"), B("\xFE\xFF\x01\x7E\0\n\0a\0\n"), "UTF-16 BE", "LF"},
-        FileCase {"Windows1250Cr", B("\xE8\r"), B("\x9E\r\xE8\r"), "Windows-1250", "CR"}),
+        FileCase {"Windows1250Cr", B("\xE8\r"), B("\x9E\r\xE8\r"), "Windows-1250", "CR"},
+        // "šč" in ISO-8859-2, recognised by its "š".
+        FileCase {"Iso8859_2Lf", B("\xB9\xE8\n"), B("\xBE\n\xB9\xE8\n"), "ISO-8859-2", "LF"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorFixture, UnencodableCharacterOffersUtf8)
@@ -736,16 +738,38 @@ TEST_F(EditorFixture, CookieRestoresCaretScrollAndBookmarks)
 
 TEST_F(EditorFixture, DamagedCookieIsIgnored)
 {
-    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("c.txt", "a\nb\n"));
-    for (const char* cookie : {"", "garbage", "caret=x:y;top=-5;bookmarks=a,,99999,-1", "caret=999:999;anchor=0:0"}) {
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("c.txt", "a\nbcd\n"));
+    QsciScintilla* editor = Editor(window);
+    for (const char* cookie : {"", "garbage", "caret=x:y;top=-5;bookmarks=a,,99999,-1", "caret=1:2:3;x=-4"}) {
+        editor->setCursorPosition(1, 1);
         window->LoadCookie(QString::fromLatin1(cookie));
         EXPECT_FALSE(has(window, QXC_NEXTBOOKMARK)) << cookie;
+        int line = -1, index = -1;
+        editor->getCursorPosition(&line, &index);
+        EXPECT_EQ(line * 10 + index, 11) << cookie;
     }
-    // Clamped to the text: the end of the last line.
-    int line = -1, index = -1;
-    Editor(window)->getCursorPosition(&line, &index);
-    EXPECT_EQ(line, 2);
-    EXPECT_EQ(index, 0);
+    // Numbers beyond the text, however large, are clamped to it.
+    struct Case {
+        const char* cookie;
+        int line, index;
+    } cases[] = {
+        {"caret=999:999;anchor=0:0", 2, 0},
+        {"caret=1:9223372036854775807", 1, 3},
+        {"caret=1:99999999999999999999999999;top=99999999999999999999;x=99999999999999999999", 1, 3},
+        {"caret=99999999999999999999999999:0;bookmarks=99999999999999999999999", 2, 0},
+        {"caret=0:1;anchor=1:18446744073709551616", 0, 1},
+    };
+    for (const Case& c : cases) {
+        window->LoadCookie(QString::fromLatin1(c.cookie));
+        int line = -1, index = -1;
+        editor->getCursorPosition(&line, &index);
+        EXPECT_EQ(line, c.line) << c.cookie;
+        EXPECT_EQ(index, c.index) << c.cookie;
+        EXPECT_LE(editor->firstVisibleLine(), 2) << c.cookie;
+        EXPECT_FALSE(has(window, QXC_NEXTBOOKMARK)) << c.cookie;
+    }
+    // The anchor of the last one went to the end of its line.
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("\nbcd"));
 }
 
 // ---------------------------------------------------------------------------
@@ -803,26 +827,108 @@ TEST_F(EditorFixture, ScriptEditorCompletesHostFunctions)
     EXPECT_TRUE(editor->text().endsWith(QStringLiteral("STRGET")));
 }
 
+// Completion never takes a key the user meant for the text: a whole script
+// typed line by line, Enter after each, comes out exactly as typed, while
+// the list opens where an identifier goes on and takes Enter once used.
+TEST_F(EditorFixture, TypedScriptComesOutExactlyAsTyped)
+{
+    THostApiProviders providers;
+    providers.ScriptTokens = [] {
+        return QStringList {QStringLiteral("14 AskUser Question 8"), QStringLiteral("0 ShowMessage Message 8")};
+    };
+    SetHostApiProviders(providers);
+    TQX_PluginWindow* window = Open(ScriptEntry());
+    SetHostApiProviders({});
+    QsciScintilla* editor = Editor(window);
+    // Indentation is the user's own here; auto-indent would add to it.
+    editor->setAutoIndent(false);
+    editor->setFocus();
+
+    const QStringList lines {
+        QStringLiteral("var"),
+        QStringLiteral("  Count, CountMax: INTEGER;"),
+        QStringLiteral("begin"),
+        QStringLiteral("  CountMax := 3; { show the count }"),
+        QStringLiteral("  Count := 0;"),
+        QStringLiteral("  repeat"),
+        QStringLiteral("    Count := Count + 1"),
+        QStringLiteral("  until CountMax < Count"),
+        QStringLiteral("  if AskUser('Show the count?') then"),
+        QStringLiteral("    ShowMessage(IntToStr(Count))"),
+        QStringLiteral("end."),
+    };
+    // Where the list is open at the end of a line; Enter must still break it.
+    int openAtEnter = 0;
+    for (const QString& line : lines) {
+        Type(window, line);
+        if (editor->isListActive())
+            ++openAtEnter;
+        // Never after a complete keyword or a ".".
+        if (line.endsWith(u'.') || line.endsWith(QStringLiteral("then")) || line.endsWith(QStringLiteral("begin"))) {
+            EXPECT_FALSE(editor->isListActive()) << line.toStdString();
+        }
+        Key(window, Qt::Key_Return);
+        EXPECT_FALSE(editor->isListActive()) << line.toStdString();
+    }
+    EXPECT_EQ(editor->text(), lines.join(u'\n') + u'\n');
+    // "Count" goes on to "CountMax": the list was there and let Enter pass.
+    EXPECT_EQ(openAtEnter, 1);
+
+    // Typing inside a string or comment opens nothing.
+    Type(window, QStringLiteral("{ Cou"));
+    EXPECT_FALSE(editor->isListActive());
+    Type(window, QStringLiteral(" }"));
+    Key(window, Qt::Key_Return);
+
+    // Moving through the list makes Enter take the entry.
+    Type(window, QStringLiteral("Cou"));
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Down);
+    Key(window, Qt::Key_Return);
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\nCountMax"))) << editor->text().toStdString();
+    // Home with an unused list moves the caret, not the list.
+    Type(window, QStringLiteral(" := Cou"));
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Home);
+    EXPECT_FALSE(editor->isListActive());
+    EXPECT_EQ(editor->SendScintilla(QsciScintillaBase::SCI_GETCOLUMN, editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS)), 0);
+
+    // Ctrl+Space asks for the list, also with nothing typed; Enter takes it.
+    Key(window, Qt::Key_End);
+    Key(window, Qt::Key_Return);
+    Key(window, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(editor->isListActive());
+    Type(window, QStringLiteral("showm"));
+    Key(window, Qt::Key_Return);
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\nShowMessage"))) << editor->text().toStdString();
+}
+
 // ---------------------------------------------------------------------------
 // The status bar's menus, go to line and the settings dialog.
 
-// The action with this text in the menu of a status bar button; with last,
-// the last of several with the same text.
-QAction* statusAction(TQX_PluginWindow* window, const char* button, const QString& text, bool last = false)
+// The action with this text in the menu of a status bar button; a path
+// "Submenu/Item" reaches into a submenu.
+QAction* statusAction(TQX_PluginWindow* window, const char* button, const QString& path)
 {
     auto* tool = window->findChild<QToolButton*>(QLatin1String(button));
     if (!tool || !tool->menu())
         return nullptr;
     emit tool->menu()->aboutToShow();
-    QAction* found = nullptr;
-    for (QAction* action : tool->menu()->actions()) {
-        if (!action->isSeparator() && action->text().remove(u'&') == text) {
-            found = action;
-            if (!last)
-                break;
+    QMenu* menu = tool->menu();
+    const QStringList parts = path.split(u'/');
+    for (qsizetype i = 0; i < parts.size() && menu; ++i) {
+        QMenu* next = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || action->text().remove(u'&') != parts[i])
+                continue;
+            if (i + 1 == parts.size())
+                return action;
+            next = action->menu();
+            break;
         }
+        menu = next;
     }
-    return found;
+    return nullptr;
 }
 
 TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
@@ -832,7 +938,7 @@ TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
     QsciScintilla* editor = Editor(window);
 
     // Stored as UTF-16 from now on: a change to save, nothing to undo.
-    QAction* utf16 = statusAction(window, "encoding", QStringLiteral("UTF-16 LE"));
+    QAction* utf16 = statusAction(window, "encoding", QStringLiteral("Uložit v kódování/UTF-16 LE"));
     ASSERT_NE(utf16, nullptr);
     utf16->trigger();
     EXPECT_TRUE(window->Modified);
@@ -854,9 +960,42 @@ TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
     const QString legacy = WriteFile("reopen.txt", "\xC5\x99\n");
     TQX_PluginWindow* second = Open(TextEntry(), legacy);
     EXPECT_EQ(Editor(second)->text(), QStringLiteral("ř\n"));
-    statusAction(second, "encoding", QStringLiteral("Windows-1250"), true)->trigger();
+    statusAction(second, "encoding", QStringLiteral("Znovu načíst v kódování/Windows-1250 – středoevropské"))->trigger();
     EXPECT_EQ(Editor(second)->text(), QStringLiteral("Ĺ™\n"));
     EXPECT_FALSE(second->Modified);
+
+    // A KOI8-R file, taken for a Central European code page, read again as
+    // KOI8-R: the letters come right and an edit is saved in KOI8-R.
+    const QString russian = WriteFile("ru.txt", B("\xF0\xD2\xC9\xD7\xC5\xD4\n"));
+    TQX_PluginWindow* third = Open(TextEntry(), russian);
+    EXPECT_NE(Editor(third)->text(), QStringLiteral("Привет\n"));
+    statusAction(third, "encoding", QStringLiteral("Znovu načíst v kódování/KOI8-R – cyrilice"))->trigger();
+    EXPECT_EQ(Editor(third)->text(), QStringLiteral("Привет\n"));
+    EXPECT_FALSE(third->Modified);
+    Editor(third)->setCursorPosition(0, 6);
+    Type(third, QStringLiteral("!"));
+    command(third, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(russian), B("\xF0\xD2\xC9\xD7\xC5\xD4!\n"));
+    // A code page that cannot hold the text is refused when it is chosen.
+    dialogs->ExpectButton(QStringLiteral("OK"));
+    statusAction(third, "encoding", QStringLiteral("Uložit v kódování/ISO-8859-2 – středoevropské"))->trigger();
+    EXPECT_TRUE(dialogs->Texts.last().contains(QStringLiteral("„П“ na řádku 1"))) << dialogs->Texts.last().toStdString();
+    EXPECT_EQ(third->findChild<QToolButton*>(QStringLiteral("encoding"))->text(), QStringLiteral("KOI8-R"));
+    EXPECT_FALSE(third->Modified);
+    // Opened again, the file is read in the code page chosen for it, the
+    // caret where it was.
+    Editor(third)->setCursorPosition(0, 3);
+    QPointer<TQX_PluginWindow> closing = third;
+    ASSERT_TRUE(third->close());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(closing.isNull());
+    TQX_PluginWindow* again = Open(TextEntry(), russian);
+    EXPECT_EQ(Editor(again)->text(), QStringLiteral("Привет!\n"));
+    EXPECT_EQ(again->findChild<QToolButton*>(QStringLiteral("encoding"))->text(), QStringLiteral("KOI8-R"));
+    int line = -1, index = -1;
+    Editor(again)->getCursorPosition(&line, &index);
+    EXPECT_EQ(index, 3);
+    EXPECT_FALSE(again->Modified);
 
     // Highlighting chosen by hand.
     statusAction(second, "language", QStringLiteral("Python"))->trigger();
@@ -890,6 +1029,13 @@ TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
     editor->getCursorPosition(&line, &index);
     EXPECT_EQ(line, 29);
 
+    // Ctrl+Shift+Z redoes like Ctrl+Y.
+    Type(window, QStringLiteral("xy"));
+    Key(window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor->text(line), QStringLiteral("line\n"));
+    Key(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(editor->text(line), QStringLiteral("xyline\n"));
+
     // The settings dialog, from the context menu, reaches every editor window.
     const QString ini =
         QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor")).fileName();
@@ -905,10 +1051,17 @@ TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
     QAction* settings = nullptr;
-    for (QAction* action : menu->actions())
+    QAction* goToLine = nullptr;
+    for (QAction* action : menu->actions()) {
         if (action->text().remove(u'&') == QStringLiteral("Nastavení editoru…"))
             settings = action;
+        if (action->text().remove(u'&') == QStringLiteral("Přejít na řádek…"))
+            goToLine = action;
+    }
     ASSERT_NE(settings, nullptr);
+    // Go to line is in the menu with its key.
+    ASSERT_NE(goToLine, nullptr);
+    EXPECT_EQ(goToLine->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
     menu->close();
     settings->trigger();
     EXPECT_EQ(editor->tabWidth(), 6);
@@ -985,9 +1138,11 @@ TEST_F(EditorFixture, ReloadSettingsAppliesTheSettingsFile)
     {
         QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor"));
         ini.setValue(QStringLiteral("Editor/TabWidth"), 500);
+        ini.setValue(QStringLiteral("Editor/FontSize"), QStringLiteral("nan"));
     }
     command(window, QXC_RELOADSETTINGS);
     EXPECT_EQ(editor->tabWidth(), 4);
+    EXPECT_EQ(sci(editor, QsciScintillaBase::SCI_STYLEGETSIZE, QsciScintillaBase::STYLE_DEFAULT), 10);
     QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor")).fileName());
 }
 

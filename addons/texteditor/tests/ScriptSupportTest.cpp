@@ -52,6 +52,33 @@ TEST(ScriptSupport, CompletionAndCallTipsIgnoreCase)
     EXPECT_TRUE(apis.callTips({QStringLiteral("nothing"), QString()}, 0, QsciScintilla::CallTipsContext, shifts).isEmpty());
 }
 
+TEST(ScriptSupport, CompletionOffersItselfOnlyForAnUnfinishedIdentifier)
+{
+    const QStringList candidates {QStringLiteral("begin"), QStringLiteral("ShowMessage"), QStringLiteral("then"),
+        QStringLiteral("Count"), QStringLiteral("CountMax"), QStringLiteral("_tmp1")};
+    struct Case {
+        const char* word;
+        bool offered;
+    } cases[] = {
+        {"beg", true},          // goes on to a keyword
+        {"sho", true},          // letter case ignored
+        {"Cou", true},
+        {"Count", true},        // CountMax goes on
+        {"_tm", true},
+        {"Sh", false},          // too short
+        {"begin", false},       // a complete keyword
+        {"THEN", false},
+        {"end", false},         // keyword, even without a longer candidate
+        {"ShowMessage", false}, // nothing goes on beyond it
+        {"CountMax", false},
+        {"xyz", false},         // matches nothing
+        {"123", false},         // a number
+        {"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OffersCompletion(QString::fromLatin1(c.word), candidates), c.offered) << c.word;
+}
+
 TEST(ScriptSupport, LexerKnowsTheScriptKeywords)
 {
     TScriptLexer lexer(nullptr);

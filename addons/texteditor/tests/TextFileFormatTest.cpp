@@ -69,9 +69,16 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
         RoundTripCase {"Windows1250", B("P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2\r\n"),
             TTextEncoding::Windows1250, false, TLineEnd::CrLf,
             B("P\xC5\x99\xC3\xADli\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88\r\n")},
+        // The same in ISO-8859-2: "š ž ť" lie where Windows-1250 has symbols.
+        RoundTripCase {"Iso8859_2", B("P\xF8\xEDli\xB9 \xBElu\xBBou\xE8k\xFD k\xF9\xF2\n"),
+            TTextEncoding::Iso8859_2, false, TLineEnd::Lf,
+            B("P\xC5\x99\xC3\xADli\xC5\xA1 \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88\n")},
+        // Letters at the same place in both code pages: the one that holds more.
+        RoundTripCase {"SameInBothCodePages", B("\xE8\xF8\xEC\n"), TTextEncoding::Windows1250, false, TLineEnd::Lf,
+            B("\xC4\x8D\xC5\x99\xC4\x9B\n")},
         // A mark followed by broken UTF-8: kept as legacy text, mark and all.
-        RoundTripCase {"BomWithBrokenUtf8", B("\xEF\xBB\xBF\xE8\n"), TTextEncoding::Windows1250, false, TLineEnd::Lf,
-            B("\xC4\x8F\xC2\xBB\xC5\xBC\xC4\x8D\n")},
+        RoundTripCase {"BomWithBrokenUtf8", B("\xEF\xBB\xBF\xE8\n"), TTextEncoding::Iso8859_2, false, TLineEnd::Lf,
+            B("\xC4\x8F\xC5\xA5\xC5\xBC\xC4\x8D\n")},
         RoundTripCase {"Empty", QByteArray(), TTextEncoding::Utf8, false, TLineEnd::Lf, QByteArray()},
         // Mixed line ends stay exactly as they are; the majority is reported.
         RoundTripCase {"MixedLineEnds", B("a\r\nb\nc\r\nd\r"), TTextEncoding::Utf8, false, TLineEnd::CrLf,
@@ -80,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
 
 TEST(TextFileFormat, EveryLegacyByteSurvivesALoadAndASave)
 {
-    // Includes the five bytes the code page leaves undefined.
+    // Includes the five bytes Windows-1250 leaves undefined.
     const QByteArray file = allBytesButNul() + '\xFF';
     const TDecodedText decoded = DecodeText(file, TLineEnd::Lf);
     ASSERT_EQ(decoded.Format.Encoding, TTextEncoding::Windows1250);
@@ -89,20 +96,72 @@ TEST(TextFileFormat, EveryLegacyByteSurvivesALoadAndASave)
     EXPECT_EQ(out, file);
 }
 
-TEST(TextFileFormat, LegacyCodePageRefusesCharactersItCannotHold)
+// Each code page through the system's converter: a sample in its language
+// reads as the right letters and writes back as the same bytes.
+TEST(TextFileFormat, EveryCodePageReadsAndWritesItsLanguage)
 {
-    const TTextFormat legacy {TTextEncoding::Windows1250, false, TLineEnd::Lf};
+    const QString czech = QStringLiteral("Příliš žluťoučký kůň");
+    const QString russian = QStringLiteral("Привет, мир");
+    struct Case {
+        TTextEncoding encoding;
+        const char* name;
+        QByteArray file;
+        QString text;
+    } cases[] = {
+        {TTextEncoding::Windows1250, "Windows-1250", B("P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2"), czech},
+        {TTextEncoding::Iso8859_2, "ISO-8859-2", B("P\xF8\xEDli\xB9 \xBElu\xBBou\xE8k\xFD k\xF9\xF2"), czech},
+        {TTextEncoding::Ibm852, "IBM852", B("P\xFD\xA1li\xE7 \xA7lu\x9Cou\x9Fk\xEC k\x85\xE5"), czech},
+        {TTextEncoding::Iso8859_1, "ISO-8859-1", B("Gr\xF6\xDF" "e \xE0"), QStringLiteral("Größe à")},
+        {TTextEncoding::Iso8859_15, "ISO-8859-15", B("Gr\xF6\xDF" "e \xA4 \xBD"), QStringLiteral("Größe € œ")},
+        {TTextEncoding::Windows1252, "Windows-1252", B("Gr\xF6\xDF" "e \xE0 \x80"), QStringLiteral("Größe à €")},
+        {TTextEncoding::Koi8R, "KOI8-R", B("\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2"), russian},
+        {TTextEncoding::Windows1251, "Windows-1251", B("\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0"), russian},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(IsEncodingAvailable(c.encoding)) << c.name;
+        EXPECT_TRUE(IsSingleByte(c.encoding));
+        const TDecodedText decoded = DecodeAs(c.file, c.encoding, TLineEnd::Lf);
+        EXPECT_EQ(EncodingName(decoded.Format), QString::fromLatin1(c.name));
+        EXPECT_FALSE(decoded.Lossy) << c.name;
+        EXPECT_EQ(QString::fromUtf8(decoded.Utf8), c.text) << c.name;
+        QByteArray out;
+        EXPECT_TRUE(EncodeText(decoded.Utf8.constData(), size_t(decoded.Utf8.size()), decoded.Format, out)) << c.name;
+        EXPECT_EQ(out.toHex(' '), c.file.toHex(' ')) << c.name;
+    }
+    // Every encoding offered has a name of its own.
+    QStringList names;
+    for (TTextEncoding encoding : TextEncodings())
+        names << EncodingName(TTextFormat {encoding, false, TLineEnd::Lf});
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), TextEncodings().size());
+}
+
+TEST(TextFileFormat, CodePageRefusesCharactersItCannotHold)
+{
     QByteArray out;
     QString bad;
+    qsizetype at = -1;
+    const TTextFormat windows {TTextEncoding::Windows1250, false, TLineEnd::Lf};
     // The euro sign and Czech letters exist in the code page...
-    ASSERT_TRUE(EncodeText("\xE2\x82\xAC \xC5\x99", 6, legacy, out, &bad));
+    ASSERT_TRUE(EncodeText("\xE2\x82\xAC \xC5\x99", 6, windows, out, &bad));
     EXPECT_EQ(out, B("\x80 \xF8"));
-    // ...a Cyrillic letter and an emoji do not.
-    EXPECT_FALSE(EncodeText("ok \xD0\x96", 5, legacy, out, &bad));
+    // ...a Cyrillic letter and an emoji do not: nothing is written, and the
+    // first of them is named with its place in the text.
+    const QByteArray text = B("\xC5\x99\nok \xD0\x96 \xF0\x9F\x98\x80");
+    EXPECT_FALSE(EncodeText(text.constData(), size_t(text.size()), windows, out, &bad, &at));
     EXPECT_EQ(bad, QString::fromUtf8("\xD0\x96"));
+    EXPECT_EQ(at, 6);
     EXPECT_TRUE(out.isEmpty());
-    EXPECT_FALSE(EncodeText("\xF0\x9F\x98\x80", 4, legacy, out, &bad));
+    EXPECT_FALSE(EncodeText("\xF0\x9F\x98\x80", 4, windows, out, &bad, &at));
     EXPECT_EQ(bad, QString::fromUtf8("\xF0\x9F\x98\x80"));
+    EXPECT_EQ(at, 0);
+    // ISO-8859-2 has no euro sign and no Czech quotes; the failing character
+    // is found past the first block the search looks at.
+    const TTextFormat latin2 {TTextEncoding::Iso8859_2, false, TLineEnd::Lf};
+    const QByteArray longText = QByteArray(5000, 'a') + "\xC5\xA1\xE2\x80\x9E";
+    EXPECT_FALSE(EncodeText(longText.constData(), size_t(longText.size()), latin2, out, &bad, &at));
+    EXPECT_EQ(bad, QStringLiteral("„"));
+    EXPECT_EQ(at, 5002);
 }
 
 TEST(TextFileFormat, BrokenUtf16IsReportedAsLossy)
