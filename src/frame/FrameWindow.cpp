@@ -101,11 +101,12 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createScriptCommands();
     createProjectCommands();
     createDocks();
+    createToolOutputPanel();
     createStatusBar();
     createTimers();
     loadToolbars();
     loadDocuments();
-    loadExternalTools();
+    LoadExternalTools();
     loadShortcuts();
     loadNotepad();
 
@@ -168,7 +169,7 @@ void TFrameWindowForm::showEvent(QShowEvent* event)
         setAcceptDrops(true);
     }
     loadDesktopSettings();
-    loadBackupSettings();
+    LoadBackupSettings();
     if (initialized_)
         ExecEventScript(QStringLiteral("OnStarted"));
 }
@@ -412,8 +413,6 @@ void TFrameWindowForm::AttachToolWindow(TQX_PluginWindow* window)
 void TFrameWindowForm::loadDocuments() { }
 // Writes the documents panel's list and icon style.
 void TFrameWindowForm::saveDocuments() { }
-// Builds the external tools menu from the registry.
-void TFrameWindowForm::loadExternalTools() { }
 // Applies the user's action shortcuts from the registry.
 void TFrameWindowForm::loadShortcuts() { }
 // Loads "notepad.rtf" beside the program into the notepad pane.
@@ -426,8 +425,6 @@ void TFrameWindowForm::loadToolbarLayout() { }
 void TFrameWindowForm::saveToolbarLayout() { }
 // Applies the document area's background colour or picture.
 void TFrameWindowForm::loadDesktopSettings() { }
-// Reads the auto-backup settings used before saves.
-void TFrameWindowForm::loadBackupSettings() { }
 // Refills the documents panel (its history group shows the recent files).
 void TFrameWindowForm::rebuildDocumentList() { }
 // Marks the document of fileName in the documents panel.

@@ -20,6 +20,18 @@ bool looksLikeUrl(const QString& text)
 
 } // namespace
 
+QString FindExecutable(const QString& program)
+{
+    if (program.isEmpty())
+        return {};
+    QFileInfo info(program);
+    if (info.isFile() && info.isExecutable())
+        return info.absoluteFilePath();
+    if (!program.contains(QLatin1Char('/')))
+        return QStandardPaths::findExecutable(program);
+    return {};
+}
+
 bool ShellOpen(const QString& program, const QString& parameters, QString* error)
 {
     auto fail = [&](const QString& text) {
@@ -31,12 +43,7 @@ bool ShellOpen(const QString& program, const QString& parameters, QString* error
         return fail(QString::fromLocal8Bit(std::strerror(ENOENT)));
 
     QFileInfo info(program);
-    QString executable;
-    if (info.isFile() && info.isExecutable())
-        executable = info.absoluteFilePath();
-    else if (!program.contains(QLatin1Char('/')))
-        executable = QStandardPaths::findExecutable(program);
-
+    const QString executable = FindExecutable(program);
     if (!executable.isEmpty()) {
         if (QProcess::startDetached(executable, QProcess::splitCommand(parameters)))
             return true;

@@ -10,4 +10,8 @@ namespace qx {
 // On failure returns false and sets *error to the system's text.
 bool ShellOpen(const QString& program, const QString& parameters, QString* error);
 
+// The absolute path of program when it is an executable file or a name
+// found on PATH; empty otherwise (documents, folders, addresses, nothing).
+QString FindExecutable(const QString& program);
+
 } // namespace qx
