@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,8 +56,9 @@ TEditExternalToolForm::TEditExternalToolForm(QWidget* owner)
     Edit->setObjectName(QStringLiteral("Edit"));
     Label2->setBuddy(Edit);
     Label1 = new QLabel(QStringLiteral("Klávesová zkratka:"), this);
-    HotKey = new QKeySequenceEdit(this);
+    HotKey = new QLineEdit(this);
     HotKey->setObjectName(QStringLiteral("HotKey"));
+    HotKey->setPlaceholderText(QStringLiteral("(žádná)"));
     HotKey->setEnabled(false);
 
     auto* fields = new QGridLayout;
@@ -136,7 +136,7 @@ void TEditExternalToolForm::SetTool(const TExternalTool& tool)
     ParamsEdit->setText(parameters);
     Edit->setText(tool.DisplayName);
     shortCut_ = tool.ShortCut;
-    HotKey->setKeySequence(ShortCutToKeySequence(shortCut_));
+    HotKey->setText(ShortCutToKeySequence(shortCut_).toString(QKeySequence::NativeText));
     updateOkButton();
 }
 

@@ -8,7 +8,6 @@
 #include <functional>
 
 class QGroupBox;
-class QKeySequenceEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,7 +36,7 @@ public:
     QLabel* Label2 = nullptr;
     QLineEdit* Edit = nullptr;
     QLabel* Label1 = nullptr;
-    QKeySequenceEdit* HotKey = nullptr;
+    QLineEdit* HotKey = nullptr; // shows the shortcut; never editable
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label4 = nullptr;
     QLineEdit* ParamsEdit = nullptr;

@@ -59,6 +59,8 @@ TExternalToolSetupForm::TExternalToolSetupForm(QWidget* owner)
     BitBtn1->setToolTip(QStringLiteral("Posunout nástroj dolů"));
     for (QPushButton* b : {Button3, Button4, Button5})
         b->setAutoDefault(false);
+    for (QToolButton* b : {BitBtn2, BitBtn1})
+        b->setFixedSize(32, 26);
 
     auto* side = new QVBoxLayout;
     side->addWidget(Button3);

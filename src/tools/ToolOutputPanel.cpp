@@ -142,7 +142,8 @@ bool TToolOutputPanel::Run(const QString& title, const QString& program, const Q
                             + QLatin1Char('"')
                       : argument);
     appendLine(QStringLiteral("> ") + shown.join(QLatin1Char(' ')), Style::Command);
-    setStatus(QStringLiteral("Běží: %1").arg(title));
+    title_ = title;
+    setStatus(QStringLiteral("Běží: %1").arg(title), QColor());
     stop_->setEnabled(true);
     return true;
 }
@@ -295,12 +296,18 @@ void TToolOutputPanel::finished(int exitCode, QProcess::ExitStatus status)
     else
         text = QStringLiteral("Nástroj skončil s kódem %1 (%2).").arg(exitCode).arg(time);
     appendLine(text, Style::Status);
-    setStatus(text);
+    // Green for success, red for anything else, as build panels show it.
+    setStatus(title_ + QStringLiteral(": ") + text, !stopping_ && !crashed && exitCode == 0
+            ? QColor(0x26, 0x7A, 0x2E)
+            : QColor(0xA5, 0x1D, 0x2D));
     stop_->setEnabled(false);
     emit Finished(exitCode, crashed || stopping_);
 }
 
-void TToolOutputPanel::setStatus(const QString& text)
+void TToolOutputPanel::setStatus(const QString& text, const QColor& colour)
 {
     status_->setText(text);
+    QPalette palette = status_->palette();
+    palette.setColor(QPalette::WindowText, colour.isValid() ? colour : this->palette().color(QPalette::WindowText));
+    status_->setPalette(palette);
 }

@@ -66,7 +66,7 @@ private:
     void appendLine(QString line, Style style);
     void flushPending();
     void finished(int exitCode, QProcess::ExitStatus status);
-    void setStatus(const QString& text);
+    void setStatus(const QString& text, const QColor& colour);
 
     QLabel* status_ = nullptr;
     QToolButton* stop_ = nullptr;
@@ -76,6 +76,7 @@ private:
     QTimer* killTimer_ = nullptr;
     QElapsedTimer clock_;
     QString folder_;
+    QString title_;
     bool stopping_ = false;
     QStringDecoder decoders_[2];
     QString pending_[2];

@@ -90,7 +90,7 @@ TEST_F(FrameToolsTest, AToolRunsOnTheActiveDocumentAndItsOutputOpensTheLine)
     EXPECT_TRUE(panel->isVisible());
     ASSERT_TRUE(WaitFor([&] { return !panel->IsRunning(); }));
     Spin(50);
-    EXPECT_TRUE(panel->StatusText().startsWith(QStringLiteral("Nástroj skončil s kódem 1")));
+    EXPECT_TRUE(panel->StatusText().startsWith(QStringLiteral("Překlad: Nástroj skončil s kódem 1")));
     EXPECT_TRUE(panel->OutputText().contains(QStringLiteral("dir=") + FolderOfFile(source)))
         << panel->OutputText().toStdString();
     ASSERT_EQ(panel->Locations().size(), 1u);
