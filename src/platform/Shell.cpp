@@ -6,7 +6,12 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace qx {
 
@@ -56,6 +61,28 @@ bool ShellOpen(const QString& program, const QString& parameters, QString* error
     if (looksLikeUrl(program))
         return QDesktopServices::openUrl(QUrl(program)) ? true : fail(QStringLiteral("The address cannot be opened."));
     return fail(QString::fromLocal8Bit(std::strerror(ENOENT)));
+}
+
+void StartInOwnGroup(QProcess& process)
+{
+#ifdef Q_OS_UNIX
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#else
+    Q_UNUSED(process);
+#endif
+}
+
+void EndProcessGroup(QProcess& process, bool force)
+{
+#ifdef Q_OS_UNIX
+    const qint64 pid = process.processId();
+    if (pid > 0 && ::kill(-pid_t(pid), force ? SIGKILL : SIGTERM) == 0)
+        return;
+#endif
+    if (force)
+        process.kill();
+    else
+        process.terminate();
 }
 
 } // namespace qx

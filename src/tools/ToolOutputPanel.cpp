@@ -1,5 +1,7 @@
 #include "tools/ToolOutputPanel.h"
 
+#include "platform/Shell.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -87,7 +89,7 @@ TToolOutputPanel::TToolOutputPanel(QWidget* parent)
     killTimer_ = new QTimer(this);
     killTimer_->setSingleShot(true);
     killTimer_->setInterval(kKillDelayMs);
-    connect(killTimer_, &QTimer::timeout, process_, &QProcess::kill);
+    connect(killTimer_, &QTimer::timeout, this, [this] { qx::EndProcessGroup(*process_, true); });
     connect(process_, &QProcess::readyReadStandardOutput, this,
         [this] { readChannel(QProcess::StandardOutput); });
     connect(process_, &QProcess::readyReadStandardError, this, [this] { readChannel(QProcess::StandardError); });
@@ -103,7 +105,7 @@ TToolOutputPanel::~TToolOutputPanel()
 {
     if (IsRunning()) {
         process_->disconnect(this);
-        process_->kill();
+        qx::EndProcessGroup(*process_, true);
         process_->waitForFinished(1000);
     }
 }
@@ -112,12 +114,13 @@ bool TToolOutputPanel::Run(const QString& title, const QString& program, const Q
 {
     if (IsRunning()) {
         stopping_ = true;
-        process_->kill();
+        qx::EndProcessGroup(*process_, true);
         process_->waitForFinished(1000);
     }
     killTimer_->stop();
     stopping_ = false;
     folder_ = QDir::currentPath();
+    qx::StartInOwnGroup(*process_);
     process_->setProgram(program);
     process_->setArguments(arguments);
     process_->start(QIODevice::ReadWrite);
@@ -158,7 +161,7 @@ void TToolOutputPanel::Stop()
     if (!IsRunning())
         return;
     stopping_ = true;
-    process_->terminate();
+    qx::EndProcessGroup(*process_, false);
     killTimer_->start();
 }
 

@@ -115,16 +115,42 @@ TEST_F(ToolOutput, OnlyReferencesToExistingFilesAreLinks)
     }
 }
 
-TEST_F(ToolOutput, ARunningToolCanBeStoppedAndAMissingProgramDoesNotStart)
+// Whether a process runs (a zombie that waits for its parent does not).
+bool processRuns(const QString& pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close > 0 && text.mid(close + 2, 1) != "Z";
+}
+
+TEST_F(ToolOutput, StoppingEndsTheToolWithWhatItStartedAndAMissingProgramDoesNotStart)
 {
     QString error;
-    ASSERT_TRUE(panel.Run(QStringLiteral("sleep"), QStringLiteral("/bin/sleep"), {QStringLiteral("30")}, &error));
+    // A shell that starts a long program and waits for it, as make does.
+    ASSERT_TRUE(panel.Run(QStringLiteral("sleep"), QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("sleep 30 & echo $!; wait")}, &error));
     EXPECT_TRUE(panel.IsRunning());
     EXPECT_TRUE(panel.StatusText().startsWith(QStringLiteral("Běží: sleep")));
+    QString child;
+    QElapsedTimer clock;
+    clock.start();
+    while (child.isEmpty() && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        child = panel.OutputText().section(QLatin1Char('\n'), 1, 1);
+    }
+    ASSERT_FALSE(child.isEmpty());
+    EXPECT_TRUE(processRuns(child));
     panel.Stop();
     ASSERT_TRUE(waitFinished(5000));
     EXPECT_TRUE(panel.StatusText().startsWith(QStringLiteral("sleep: Nástroj byl zastaven (")))
         << panel.StatusText().toStdString();
+    clock.restart();
+    while (processRuns(child) && clock.elapsed() < 3000)
+        QTest::qWait(20);
+    EXPECT_FALSE(processRuns(child));
 
     const QString before = panel.OutputText();
     EXPECT_FALSE(panel.Run(QStringLiteral("none"), QString::fromStdString(dir.file("no-such-program")), {}, &error));
