@@ -9,7 +9,10 @@
 #include "tools/ExternalTools.h"
 #include "tools/ToolOutputPanel.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 #include <QMenu>
 #include <QStatusBar>
 
@@ -103,6 +106,27 @@ TEST_F(FrameToolsTest, AToolRunsOnTheActiveDocumentAndItsOutputOpensTheLine)
     window->Commands.Set(QXC_GOTOLINE, false);
     panel->OpenLocation(0);
     EXPECT_EQ(CountLines(ProbeLog(probe), "command 36 2:7"), 1);
+}
+
+TEST_F(FrameToolsTest, AToolThatCannotStartIsReportedAndChangesNothing)
+{
+    SaveExternalToolList({{QStringLiteral("\"/no/such/compiler\" %file%"), QStringLiteral("Chybí"), 0}});
+    StartFrame();
+    QString seen;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            seen = box->windowTitle() + QLatin1Char('|') + box->text();
+            box->accept();
+        }
+    });
+    frame->ExternalToolsMenu()->actions()[3]->trigger();
+    // Without a document the macro is empty; the text is shown as expanded.
+    EXPECT_TRUE(seen.startsWith(QStringLiteral("Quorvix 2|Program nebo dokument /no/such/compiler\"  není "
+                                               "možné otevřít.\n\n")))
+        << seen.toStdString();
+    EXPECT_FALSE(frame->ToolOutputPanel()->isVisible());
+    EXPECT_EQ(toolCaptions(), QStringList({QStringLiteral("Chybí")}));
+    EXPECT_EQ(LoadExternalToolList().size(), 1u);
 }
 
 TEST_F(FrameToolsTest, SaveBacksUpTheFileFirstAndAFailedBackupIsReportedButSaves)
