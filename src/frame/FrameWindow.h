@@ -182,7 +182,8 @@ public:
 
     // --- Components ---
     QAction* Action(FrameAction id) const { return actions_[size_t(id)]; }
-    // The menu bar; its menus are named "Menu" + category ("MenuFile"...).
+    // The menu bar; its menus are named "Menu" + category ("MenuFile"...),
+    // the tools menu "MenuExternalTools".
     QMenuBar* MenuToolbar() const { return menuToolbar_; }
     // The toolbars in the frame's component order.
     const std::vector<QToolBar*>& Toolbars() const { return toolbars_; }
