@@ -65,7 +65,7 @@
 // something is added that old plug-ins do not need. The host runs plug-ins of
 // its own major version and of its minor version or older.
 #define QX_SDK_VERSION_MAJOR 2
-#define QX_SDK_VERSION_MINOR 0
+#define QX_SDK_VERSION_MINOR 1
 // "QXSD": tells a real stamp from unrelated data.
 #define QX_SDK_STAMP_MAGIC 0x51585344u
 
@@ -300,9 +300,22 @@ enum : uint8_t {
     // param: the character position of a script error, as an integer
     // (read it with QX_IntegerParam(param)).
     QXC_SHOWERROR = 35,
+    // param: const TQX_TextPosition* — show that place of the document (the
+    // host sends it when the user picks a "file:line:" reference in a tool's
+    // output). Since SDK 2.1; the host sends it only to windows whose
+    // Commands contain it.
+    QXC_GOTOLINE = 36,
 };
 // Number of defined command codes (0 .. QXC_COUNT - 1).
-inline constexpr int QXC_COUNT = 36;
+inline constexpr int QXC_COUNT = 37;
+
+// The parameter of QXC_GOTOLINE: a line counted from 1 and a column counted
+// from 1 in characters of that line, 0 when only the line is known. Values
+// beyond the text mean its end.
+struct TQX_TextPosition {
+    int32_t Line = 1;
+    int32_t Column = 0;
+};
 
 // Reading the parameters of QXC_LOADFILE and QXC_SHOWERROR.
 inline QString QX_FileNameParam(void* param)

@@ -461,6 +461,10 @@ void TTextEditorWindow::Command(uint8_t code, void* param)
     case QXC_SHOWERROR:
         showScriptError(QX_IntegerParam(param));
         break;
+    case QXC_GOTOLINE:
+        if (param)
+            showPosition(*static_cast<const TQX_TextPosition*>(param));
+        break;
     default:
         break;
     }
@@ -965,6 +969,7 @@ TQX_CommandSet TTextEditorWindow::currentCommands() const
     c.Set(QXC_SAVEAS);
     c.Set(QXC_RELOADSETTINGS);
     c.Set(QXC_SHOWERROR, kind_ == TKind::Script);
+    c.Set(QXC_GOTOLINE);
     return c;
 }
 
@@ -1294,6 +1299,21 @@ void TTextEditorWindow::goToLine()
     Sci(editor_, QsciScintillaBase::SCI_ENSUREVISIBLEENFORCEPOLICY, target);
     Sci(editor_, QsciScintillaBase::SCI_GOTOLINE, target);
     editor_->setFocus();
+}
+
+void TTextEditorWindow::showPosition(const TQX_TextPosition& position)
+{
+    // Out-of-range places (the file changed since the tool ran) mean the end.
+    const int line = std::clamp(position.Line - 1, 0, std::max(editor_->lines() - 1, 0));
+    const int length = editor_->text(line).remove(QLatin1Char('\n')).remove(QLatin1Char('\r')).size();
+    const int column = std::clamp(position.Column - 1, 0, length);
+    // The stored scroll position of the window's cookie must not undo this.
+    pendingFirstLine_ = -1;
+    Sci(editor_, QsciScintillaBase::SCI_ENSUREVISIBLEENFORCEPOLICY, line);
+    editor_->setCursorPosition(line, column);
+    editor_->ensureLineVisible(line);
+    editor_->setFocus();
+    updateStatusBar();
 }
 
 void TTextEditorWindow::indentSelection(bool increase)

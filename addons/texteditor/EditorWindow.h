@@ -119,6 +119,7 @@ private:
     void showScriptError(qint64 position);
     void clearScriptError();
     void goToLine();
+    void showPosition(const TQX_TextPosition& position);
     void indentSelection(bool increase);
     void setLineEnd(TLineEnd lineEnd);
     void setEncoding(TTextEncoding encoding, bool bom);

@@ -63,7 +63,7 @@ void TFrameWindowForm::saveDocument(TQX_PluginWindow* window, int code)
 {
     // A failed backup is reported but does not stop the save.
     if (!window->FileName.isEmpty())
-        CheckPositiveResult(makeBackup(window->FileName), FrameText(FrameString::BackupFailed));
+        CheckPositiveResult(MakeBackup(window->FileName), FrameText(FrameString::BackupFailed));
     window->Command(uint8_t(code), nullptr);
 }
 
@@ -356,14 +356,10 @@ void TFrameWindowForm::dropEvent(QDropEvent* event)
 // Commands of later parts of the frame, called at their place.
 // ---------------------------------------------------------------------------
 
-// Copies the document to the backup folder before it is saved; true on success.
-bool TFrameWindowForm::makeBackup(const QString&) { return true; }
 // Shows the file properties dialog for the document.
 void TFrameWindowForm::showFileProperties(const QString&) { }
 // Shows the toolbar dialog (toolbars and their buttons).
 void TFrameWindowForm::showSetupToolbars() { }
-// Shows the auto-backup options.
-void TFrameWindowForm::Action_FileSettingsAutoBackupExecute() { }
 // Shows the keyboard shortcut options.
 void TFrameWindowForm::Action_FileSettingsShortcutsExecute() { }
 // Shows the start-up and shutdown options.
@@ -372,7 +368,5 @@ void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
 void TFrameWindowForm::Action_ViewDesktopOptionsExecute() { }
 // Switches full-screen mode on or off (closing the documents first).
 void TFrameWindowForm::Action_ViewFullscreenExecute() { Action(A::ViewFullscreen)->setChecked(false); }
-// Shows the external tools dialog.
-void TFrameWindowForm::Action_ToolsSetupExecute() { }
 // Shows the feedback wizard.
 void TFrameWindowForm::Action_HelpSendMessageExecute() { }

@@ -84,7 +84,7 @@ const std::array<ImageRow, kToolbarImageCount> kImages = {{
     {nullptr, "script-run-file-procedure"}, // 66 run procedure from file
     {nullptr, "script-new"},              // 67 new script
     {nullptr, "script-open"},             // 68 open script
-    {nullptr, nullptr},                   // 69
+    {nullptr, "external-tool"},           // 69 external tool
     {nullptr, nullptr},                   // 70
     {nullptr, nullptr},                   // 71
 }};

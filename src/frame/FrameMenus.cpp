@@ -260,11 +260,11 @@ void TFrameWindowForm::createMenus()
     addActionItems(script, {item(A::ScriptExecute), item(A::ScriptExecuteProc), kSep, item(A::ScriptOpenExecute),
                                item(A::ScriptOpenExecuteProc), kSep, item(A::ScriptNew), item(A::ScriptOpen)});
 
-    QMenu* tools = addMenu("MenuTools", "Nástroje");
-    addActionItems(tools, {item(A::ToolsSetup), kSep});
-    QAction* noTool = tools->addAction(QStringLiteral("(není definováno)"));
-    noTool->setObjectName(QStringLiteral("MenuToolsNone"));
-    noTool->setEnabled(false);
+    menuExternalTools_ = addMenu("MenuExternalTools", "Nástroje");
+    addActionItems(menuExternalTools_, {item(A::ToolsSetup), kSep});
+    menuExternalToolsTemplate_ = menuExternalTools_->addAction(QStringLiteral("(není definováno)"));
+    menuExternalToolsTemplate_->setObjectName(QStringLiteral("MenuExternalToolsTemplate"));
+    menuExternalToolsTemplate_->setEnabled(false);
 
     QMenu* window = addMenu("MenuWindow", "Okno");
     addActionItems(window, {item(A::WindowNext), item(A::WindowPrevious), kSep, item(A::WindowCascade),

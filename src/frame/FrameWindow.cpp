@@ -103,11 +103,12 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createProjectCommands();
     createDocks();
     createDocumentsPanel();
+    createToolOutputPanel();
     createStatusBar();
     createTimers();
     loadToolbars();
     loadDocuments();
-    loadExternalTools();
+    LoadExternalTools();
     loadShortcuts();
     loadNotepad();
 
@@ -171,7 +172,7 @@ void TFrameWindowForm::showEvent(QShowEvent* event)
         setAcceptDrops(true);
     }
     loadDesktopSettings();
-    loadBackupSettings();
+    LoadBackupSettings();
     if (initialized_)
         ExecEventScript(QStringLiteral("OnStarted"));
 }
@@ -411,8 +412,6 @@ void TFrameWindowForm::AttachToolWindow(TQX_PluginWindow* window)
 // Parts of the frame that come with later work, called at their place.
 // ---------------------------------------------------------------------------
 
-// Builds the external tools menu from the registry.
-void TFrameWindowForm::loadExternalTools() { }
 // Applies the user's action shortcuts from the registry.
 void TFrameWindowForm::loadShortcuts() { }
 // Loads "notepad.rtf" beside the program into the notepad pane.
@@ -425,8 +424,6 @@ void TFrameWindowForm::loadToolbarLayout() { }
 void TFrameWindowForm::saveToolbarLayout() { }
 // Applies the document area's background colour or picture.
 void TFrameWindowForm::loadDesktopSettings() { }
-// Reads the auto-backup settings used before saves.
-void TFrameWindowForm::loadBackupSettings() { }
 // Stores the window's cookie in the cookie store before it closes.
 void TFrameWindowForm::saveDocumentCookie(TQX_PluginWindow*) { }
 // Shows the feedback question and, when asked to, the feedback wizard.

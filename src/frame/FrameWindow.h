@@ -10,6 +10,7 @@
 // Everything here runs on the GUI thread.
 #include "frame/FrameActions.h"
 #include "plugins/PluginFrame.h"
+#include "tools/AutoBackup.h"
 
 #include <QIcon>
 #include <QMainWindow>
@@ -37,6 +38,8 @@ class TQX_PluginEntry;
 class TQX_PluginWindow;
 class TQXListView;
 class TRecentFiles;
+class TToolOutputPanel;
+struct TExternalTool;
 class TWorkspace;
 struct TQX_CommandSet;
 
@@ -165,9 +168,33 @@ public:
     void SetProcessEnd(std::function<void()> end) { processEnd_ = std::move(end); }
     bool Initialized() const { return initialized_; }
 
+    // --- External tools and auto-backup (FrameTools.cpp) ---
+    // The tools menu: the setup command, a separator, the placeholder shown
+    // while there is no tool, then one entry per tool (caption = display
+    // name, hint = command line, property "ShortCut" = shortcut code).
+    QMenu* ExternalToolsMenu() const { return menuExternalTools_; }
+    // Rebuilds the tool entries from the registry.
+    void LoadExternalTools();
+    // Replaces the registry list by the tool entries of the menu.
+    void SaveExternalTools();
+    // Runs the tool of a menu entry for the active document: a program in
+    // the tool output panel, anything else through ExecuteFile.
+    void LaunchExternalTool(QAction* entry);
+    TToolOutputPanel* ToolOutputPanel() const { return toolOutput_; }
+    // Opens the file and shows the line in its window, when the window can.
+    void OpenFileAtLine(const QString& fileName, int line, int column);
+    // The auto-backup settings record, read and written as a whole.
+    TBackupSettings& BackupSettings() { return backupSettings_; }
+    void LoadBackupSettings();
+    void SaveBackupSettings();
+    // Copies the document file to its backup before a save; true when done
+    // or when auto-backup is off.
+    bool MakeBackup(const QString& fileName);
+
     // --- Components ---
     QAction* Action(FrameAction id) const { return actions_[size_t(id)]; }
-    // The menu bar; its menus are named "Menu" + category ("MenuFile"...).
+    // The menu bar; its menus are named "Menu" + category ("MenuFile"...),
+    // the tools menu "MenuExternalTools".
     QMenuBar* MenuToolbar() const { return menuToolbar_; }
     // The toolbars in the frame's component order.
     const std::vector<QToolBar*>& Toolbars() const { return toolbars_; }
@@ -265,6 +292,8 @@ private:
     QMenu* addListSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint,
         const QString& title, int image);
     void createDocks();
+    void createToolOutputPanel();
+    void setExternalToolEntries(const std::vector<TExternalTool>& tools);
     void createStatusBar();
     void createTimers();
     void rebuildViewToolbarsMenu(QMenu* menu);
@@ -299,7 +328,6 @@ private:
     // Later parts of the frame, called at their place.
     void loadDocuments();
     void saveDocuments();
-    void loadExternalTools();
     void loadShortcuts();
     void loadNotepad();
     void saveNotepad();
@@ -307,7 +335,6 @@ private:
     void saveToolbarLayout();
     void showSetupToolbars();
     void loadDesktopSettings();
-    void loadBackupSettings();
     void rebuildDocumentList();
     void highlightDocument(const QString& fileName);
     // Documents panel (FrameDocuments.cpp).
@@ -317,7 +344,6 @@ private:
     // none when cancelled.
     QStringList chooseFilesToOpen(const QString& caption);
     void saveDocumentCookie(TQX_PluginWindow* window);
-    bool makeBackup(const QString& fileName);
     void showFileProperties(const QString& fileName);
     void showMailDialog(const QString& attachment, const QString& subject, const QString& body);
 
@@ -372,6 +398,10 @@ private:
     QMenu* launchOrChangePluginSubmenu_ = nullptr;
     QMenu* scriptSubmenu_ = nullptr;
     QMenu* undoListMenu_ = nullptr;
+    QMenu* menuExternalTools_ = nullptr;
+    QAction* menuExternalToolsTemplate_ = nullptr;
+    TToolOutputPanel* toolOutput_ = nullptr;
+    TBackupSettings backupSettings_;
 
     QTimer* loadPluginsTimer_ = nullptr;
     QTimer* toolbarUpdateTimer_ = nullptr;

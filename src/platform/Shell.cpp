@@ -6,7 +6,12 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace qx {
 
@@ -20,6 +25,18 @@ bool looksLikeUrl(const QString& text)
 
 } // namespace
 
+QString FindExecutable(const QString& program)
+{
+    if (program.isEmpty())
+        return {};
+    QFileInfo info(program);
+    if (info.isFile() && info.isExecutable())
+        return info.absoluteFilePath();
+    if (!program.contains(QLatin1Char('/')))
+        return QStandardPaths::findExecutable(program);
+    return {};
+}
+
 bool ShellOpen(const QString& program, const QString& parameters, QString* error)
 {
     auto fail = [&](const QString& text) {
@@ -31,12 +48,7 @@ bool ShellOpen(const QString& program, const QString& parameters, QString* error
         return fail(QString::fromLocal8Bit(std::strerror(ENOENT)));
 
     QFileInfo info(program);
-    QString executable;
-    if (info.isFile() && info.isExecutable())
-        executable = info.absoluteFilePath();
-    else if (!program.contains(QLatin1Char('/')))
-        executable = QStandardPaths::findExecutable(program);
-
+    const QString executable = FindExecutable(program);
     if (!executable.isEmpty()) {
         if (QProcess::startDetached(executable, QProcess::splitCommand(parameters)))
             return true;
@@ -49,6 +61,28 @@ bool ShellOpen(const QString& program, const QString& parameters, QString* error
     if (looksLikeUrl(program))
         return QDesktopServices::openUrl(QUrl(program)) ? true : fail(QStringLiteral("The address cannot be opened."));
     return fail(QString::fromLocal8Bit(std::strerror(ENOENT)));
+}
+
+void StartInOwnGroup(QProcess& process)
+{
+#ifdef Q_OS_UNIX
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#else
+    Q_UNUSED(process);
+#endif
+}
+
+void EndProcessGroup(QProcess& process, bool force)
+{
+#ifdef Q_OS_UNIX
+    const qint64 pid = process.processId();
+    if (pid > 0 && ::kill(-pid_t(pid), force ? SIGKILL : SIGTERM) == 0)
+        return;
+#endif
+    if (force)
+        process.kill();
+    else
+        process.terminate();
 }
 
 } // namespace qx

@@ -2,6 +2,8 @@
 // Starting programs and opening documents with the desktop's default handler.
 #include <QString>
 
+class QProcess;
+
 namespace qx {
 
 // Starts program (an executable path or a name found on PATH) with the
@@ -9,5 +11,15 @@ namespace qx {
 // its default application. The new process inherits the current folder.
 // On failure returns false and sets *error to the system's text.
 bool ShellOpen(const QString& program, const QString& parameters, QString* error);
+
+// The absolute path of program when it is an executable file or a name
+// found on PATH; empty otherwise (documents, folders, addresses, nothing).
+QString FindExecutable(const QString& program);
+
+// Makes a process about to start the first of a group of its own, so that
+// ending it reaches the programs it starts in turn (a build's compilers).
+void StartInOwnGroup(QProcess& process);
+// Asks a started process and its group to end, or kills them with force.
+void EndProcessGroup(QProcess& process, bool force);
 
 } // namespace qx

@@ -8,7 +8,7 @@
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "scripting/HostFunctions.h"
-#include "scripting/ScriptDialogSupport.h"
+#include "ui/DialogSupport.h"
 #include "scripting/ScriptErrors.h"
 #include "scripting/Scripting.h"
 
@@ -40,7 +40,7 @@ bool scriptRunning()
 TExecutingScriptForm::TExecutingScriptForm(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    PrepareScriptDialog(this, "ExecutingScriptForm", QStringLiteral("Skript"));
+    PrepareDialog(this, "ExecutingScriptForm", QStringLiteral("Skript"));
 
     Label1 = new QLabel(QStringLiteral("Probíhá zpracování skriptu..."), this);
     ScriptID = new QLabel(QStringLiteral("[SCRIPT].Proc.."), this);

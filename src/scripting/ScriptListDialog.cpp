@@ -1,6 +1,6 @@
 #include "scripting/ScriptListDialog.h"
 
-#include "scripting/ScriptDialogSupport.h"
+#include "ui/DialogSupport.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,10 +12,10 @@
 TScriptListDialogForm::TScriptListDialogForm(QWidget* owner)
     : QDialog(owner)
 {
-    PrepareScriptDialog(this, "ScriptListDialogForm", QStringLiteral("(script caption)"));
+    PrepareDialog(this, "ScriptListDialogForm", QStringLiteral("(script caption)"));
     QHBoxLayout* top = NewPictureRow(this, QStringLiteral(":/scripting/list.svg"), QStringLiteral("(script prompt)"),
         Image1, Label1);
-    ListView = NewScriptListView(this);
+    ListView = NewSingleColumnList(this);
     ListView->setHeaderLabels({QStringLiteral("Seznam")});
     QHBoxLayout* buttons = NewOkCancelRow(this, Button1, Button2);
     Button1->setEnabled(false);

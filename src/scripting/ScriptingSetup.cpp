@@ -2,7 +2,7 @@
 
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
-#include "scripting/ScriptDialogSupport.h"
+#include "ui/DialogSupport.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,7 +14,7 @@
 TSetupScriptingForm::TSetupScriptingForm(QWidget* owner)
     : QDialog(owner)
 {
-    PrepareScriptDialog(this, "SetupScriptingForm", QStringLiteral("Nastavení skriptování"));
+    PrepareDialog(this, "SetupScriptingForm", QStringLiteral("Nastavení skriptování"));
     QHBoxLayout* top = NewPictureRow(this, QStringLiteral(":/scripting/setup.svg"),
         QStringLiteral("Zde si můžete přizpůsobit vlastnosti skriptování."), Image1, Label1);
     GroupBox1 = new QGroupBox(QStringLiteral("Skriptování"), this);

@@ -3,7 +3,7 @@
 #include "frame/FrameImages.h"
 #include "frame/FrameWindow.h"
 #include "kernel/Settings.h"
-#include "scripting/ScriptDialogSupport.h"
+#include "ui/DialogSupport.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -40,9 +40,9 @@ QStringList ScriptFileNames()
 TSelectScriptForm::TSelectScriptForm(QWidget* owner)
     : QDialog(owner)
 {
-    PrepareScriptDialog(this, "SelectScriptForm", QStringLiteral("Vybrat skript"));
+    PrepareDialog(this, "SelectScriptForm", QStringLiteral("Vybrat skript"));
     Label1 = new QLabel(QStringLiteral("Vyberte skript a stiskněte tlačítko OK:"), this);
-    ListView = NewScriptListView(this);
+    ListView = NewSingleColumnList(this);
     ListView->setHeaderHidden(true);
     Label2 = new QLabel(QStringLiteral("Skript:"), this);
     Edit1 = new QLineEdit(this);

@@ -1,10 +1,60 @@
 #include "tools/ExternalTools.h"
 
+#include "frame/FrameStrings.h"
+#include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "tools/QXMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QProcess>
+
+namespace {
+
+std::string valueName(size_t number, const char* what)
+{
+    return "tool " + std::to_string(number) + ", " + what;
+}
+
+} // namespace
+
+std::vector<TExternalTool> LoadExternalToolList()
+{
+    std::vector<TExternalTool> tools;
+    qx::Registry reg;
+    if (!reg.OpenKey(kExternalToolsKey, true))
+        return tools;
+    for (size_t n = 1;; ++n) {
+        const std::string name = valueName(n, "display name"), command = valueName(n, "command"),
+                          shortcut = valueName(n, "shortcut");
+        // A value of the wrong type counts as missing: the list ends there
+        // instead of failing the frame's creation.
+        if (reg.GetDataType(name) != qx::RegDataType::String || reg.GetDataType(command) != qx::RegDataType::String
+            || reg.GetDataType(shortcut) != qx::RegDataType::Integer)
+            break;
+        TExternalTool tool;
+        tool.DisplayName = QString::fromStdString(reg.ReadString(name));
+        tool.CommandLine = QString::fromStdString(reg.ReadString(command));
+        tool.ShortCut = uint16_t(uint32_t(reg.ReadInteger(shortcut)) & 0xFFFF);
+        tools.push_back(tool);
+    }
+    return tools;
+}
+
+void SaveExternalToolList(const std::vector<TExternalTool>& tools)
+{
+    qx::Registry reg;
+    if (!reg.OpenKey(kExternalToolsKey, true))
+        throw qx::RegistryError(reg.LastError());
+    for (const std::string& name : reg.GetValueNames())
+        if (!reg.DeleteValue(name))
+            throw qx::RegistryError(reg.LastError());
+    for (size_t i = 0; i < tools.size(); ++i) {
+        reg.WriteString(valueName(i + 1, "display name"), tools[i].DisplayName.toStdString());
+        reg.WriteString(valueName(i + 1, "command"), tools[i].CommandLine.toStdString());
+        reg.WriteInteger(valueName(i + 1, "shortcut"), tools[i].ShortCut);
+    }
+}
 
 void SplitCommandText(const QString& text, QString& program, QString& parameters)
 {
@@ -23,6 +73,60 @@ void SplitCommandText(const QString& text, QString& program, QString& parameters
     parameters = rest.mid(quote + 2);
 }
 
+QString BuildToolCommandLine(const QString& program, const QString& parameters)
+{
+    QString command = program;
+    if (!command.startsWith(QLatin1Char('"')))
+        command.prepend(QLatin1Char('"'));
+    // A lone quote is both the opening and the closing one.
+    if (command.size() < 2 || !command.endsWith(QLatin1Char('"')))
+        command.append(QLatin1Char('"'));
+    if (!parameters.isEmpty())
+        command += QLatin1Char(' ') + parameters;
+    return command;
+}
+
+QString FolderOfFile(const QString& fileName)
+{
+    qsizetype last = fileName.lastIndexOf(QLatin1Char('/'));
+#ifdef Q_OS_WIN
+    last = std::max(last, fileName.lastIndexOf(QLatin1Char('\\')));
+#endif
+    return last < 0 ? QString() : fileName.left(last + 1);
+}
+
+QString ExpandToolMacros(const QString& text, const QString& file, const QString& dir)
+{
+    static const QString fileMacro = QStringLiteral("%file%"), dirMacro = QStringLiteral("%dir%");
+    QString result;
+    result.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (text.mid(i, fileMacro.size()) == fileMacro) {
+            result += file;
+            i += fileMacro.size();
+        } else if (text.mid(i, dirMacro.size()) == dirMacro) {
+            result += dir;
+            i += dirMacro.size();
+        } else {
+            result += text[i++];
+        }
+    }
+    return result;
+}
+
+TToolCommand PrepareToolCommand(const QString& commandLine, const QString& file, const QString& dir)
+{
+    TToolCommand command;
+    QString program, parameters;
+    SplitCommandText(commandLine, program, parameters);
+    command.Program = ExpandToolMacros(program, file, dir);
+    for (const QString& argument : QProcess::splitCommand(parameters))
+        command.Arguments.append(ExpandToolMacros(argument, file, dir));
+    command.Text = ExpandToolMacros(commandLine, file, dir);
+    return command;
+}
+
 QString ExecuteFileFailureText(const QString& text, const QString& systemError)
 {
     // The command as split, without the quotes around the program.
@@ -34,7 +138,7 @@ QString ExecuteFileFailureText(const QString& text, const QString& systemError)
         if (!parameters.isEmpty())
             shown += QLatin1Char(' ') + parameters;
     }
-    return QStringLiteral("Program nebo dokument %1 není možné otevřít.").arg(shown) + QStringLiteral("\n\n")
+    return FrameText(FrameString::CannotExecute).arg(shown) + QStringLiteral("\n\n")
         + systemError.left(255);
 }
 

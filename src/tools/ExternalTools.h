@@ -1,11 +1,65 @@
 #pragma once
-// Running programs and documents given as a command text: the operation
-// behind external tools, help contents and the script function ExecuteFile.
+// External tools: the programs the user registers to work on the document
+// being edited, their registry list, the macros of their command lines, and
+// ExecuteFile, the operation behind tools, help contents and the script
+// function of the same name that runs a program or opens a document.
 #include <QString>
+#include <QStringList>
 
-// Splits text into program and parameters ("\"program\" parameters" or the
-// whole text as program).
+#include <cstdint>
+#include <vector>
+
+// One tool. CommandLine is the program path in double quotes, followed, when
+// there are parameters, by one blank and the parameter text, which may hold
+// "%file%" and "%dir%". ShortCut is a shortcut code (platform/KeyCodes.h).
+struct TExternalTool {
+    QString CommandLine;
+    QString DisplayName;
+    uint16_t ShortCut = 0;
+    bool operator==(const TExternalTool&) const = default;
+};
+
+// The registry key of the list, below HKEY_CURRENT_USER.
+inline constexpr const char* kExternalToolsKey = "Software\\Quorvix\\External Tools";
+
+// Reads tools 1, 2, ... up to the first number whose display name, command
+// or shortcut value is missing (or not of its type); what follows a gap is
+// ignored. The key is created when missing.
+std::vector<TExternalTool> LoadExternalToolList();
+// Deletes every value of the key, whatever its name, then writes the tools
+// as numbers 1, 2, ... Registry failures raise qx::RegistryError.
+void SaveExternalToolList(const std::vector<TExternalTool>& tools);
+
+// Splits a command text into program and parameters: a text that begins with
+// a double quote names the program up to the next quote, and the parameters
+// start two characters after it (the quote and one blank); an opening quote
+// without a partner names no program. Any other text is all program.
 void SplitCommandText(const QString& text, QString& program, QString& parameters);
+// The command line of a tool: the program path in quotes (a quote already at
+// either end is kept, not doubled), then one blank and the parameters when
+// there are any.
+QString BuildToolCommandLine(const QString& program, const QString& parameters);
+
+// The folder part of a file name up to and including its last separator;
+// empty when it has none.
+QString FolderOfFile(const QString& fileName);
+// Replaces "%file%" and "%dir%" (case-sensitive) in one pass from left to
+// right; an inserted value is never scanned again, so a file name that itself
+// holds a macro stays as it is.
+QString ExpandToolMacros(const QString& text, const QString& file, const QString& dir);
+
+// A tool's command made ready to run for a document: the program and each
+// argument with the macros expanded. The parameter text is split into
+// arguments by the quoting rules of QProcess::splitCommand before the macros
+// are expanded, so a file name with blanks or quotes stays one argument and
+// no shell ever sees it. Text is the whole command line expanded, as
+// ExecuteFile takes it.
+struct TToolCommand {
+    QString Program;
+    QStringList Arguments;
+    QString Text;
+};
+TToolCommand PrepareToolCommand(const QString& commandLine, const QString& file, const QString& dir);
 
 // The failure message for a command text: the command without the quotes
 // around its program, an empty line and the system's error text.

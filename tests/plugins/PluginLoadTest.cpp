@@ -205,9 +205,9 @@ TEST_F(PluginLoadTest, UnusableLibrariesAreRefusedBeforeTheirFirstMessage)
             {"_KernelGetProcAddress: failed. GetLastError() returned [", "function \"QXPluginProc\"."}},
         {"qxfixture_stamp_none.so", kReleasedAfterVerify, {"carries no SDK version stamp (QXPluginSdkStamp)", "Plugin refused."}},
         {"qxfixture_stamp_badmagic.so", kReleasedAfterVerify, {"carries no SDK version stamp"}},
-        {"qxfixture_stamp_sdk1.so", kReleasedAfterVerify, {"was built for plug-in SDK 1.0; this host runs plug-ins built for SDK 2.0. Plugin refused."}},
+        {"qxfixture_stamp_sdk1.so", kReleasedAfterVerify, {"was built for plug-in SDK 1.0; this host runs plug-ins built for SDK 2.0 to 2.1. Plugin refused."}},
         {"qxfixture_stamp_sdk3.so", kReleasedAfterVerify, {"was built for plug-in SDK 3.0;"}},
-        {"qxfixture_stamp_newerminor.so", kReleasedAfterVerify, {"was built for plug-in SDK 2.1;"}},
+        {"qxfixture_stamp_newerminor.so", kReleasedAfterVerify, {"was built for plug-in SDK 2.2;"}},
         {"qxfixture_stamp_qt5.so", kReleasedAfterVerify, {"was built with Qt 5.15; the host runs Qt 6."}},
         {"qxfixture_stamp_newerqt.so", kReleasedAfterVerify, {"was built with Qt 6."}},
     };

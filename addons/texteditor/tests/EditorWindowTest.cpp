@@ -800,6 +800,38 @@ TEST_F(EditorFixture, ScriptErrorMovesTheCaretAndMarksTheLine)
     EXPECT_FALSE(has(window, QXC_SAVE) && !window->Modified);
 }
 
+TEST_F(EditorFixture, GoToLineShowsThePlaceAndClampsToTheText)
+{
+    const QString path = WriteFile("place.c", "int a;\nint main()\n{ return žx; }\n");
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(has(window, QXC_GOTOLINE));
+    struct Case {
+        int line, column;
+        int expectedLine;
+        char atCaret; // the character at the caret; '\n' at a line's end, 0 at the text's end
+    } cases[] = {
+        {3, 11, 2, 'x'},   // line and column from 1, columns in characters
+        {2, 0, 1, 'i'},    // no column: the line's start
+        {99, 99, 3, 0},    // beyond the text: its end
+        {0, -4, 0, 'i'},
+        {1, 500, 0, '\n'}, // beyond the line: its end
+    };
+    QsciScintilla* editor = Editor(window);
+    for (const Case& c : cases) {
+        TQX_TextPosition place;
+        place.Line = c.line;
+        place.Column = c.column;
+        command(window, QXC_GOTOLINE, &place);
+        int line = -1, index = -1;
+        editor->getCursorPosition(&line, &index);
+        EXPECT_EQ(line, c.expectedLine) << c.line << ":" << c.column;
+        const long caret = editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+        EXPECT_EQ(char(editor->SendScintilla(QsciScintillaBase::SCI_GETCHARAT, caret)), c.atCaret)
+            << c.line << ":" << c.column;
+    }
+}
+
 TEST_F(EditorFixture, ScriptEditorCompletesHostFunctions)
 {
     THostApiProviders providers;

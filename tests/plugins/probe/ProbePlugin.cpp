@@ -169,6 +169,10 @@ public:
             FileName = QX_FileNameParam(param);
             line += QLatin1Char(' ') + FileName;
         }
+        if (code == QXC_GOTOLINE && param) {
+            const auto* place = static_cast<const TQX_TextPosition*>(param);
+            line += QStringLiteral(" %1:%2").arg(place->Line).arg(place->Column);
+        }
         record(line);
         if (code == config.windowThrowCode)
             throw std::runtime_error("probe window: command failed");

@@ -1,4 +1,4 @@
-#include "scripting/ScriptDialogSupport.h"
+#include "ui/DialogSupport.h"
 
 #include "kernel/Settings.h"
 
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-void PrepareScriptDialog(QDialog* dialog, const char* objectName, const QString& caption)
+void PrepareDialog(QDialog* dialog, const char* objectName, const QString& caption)
 {
     dialog->setObjectName(QLatin1String(objectName));
     dialog->setWindowTitle(caption);
@@ -31,7 +31,7 @@ QHBoxLayout* NewPictureRow(QDialog* dialog, const QString& picture, const QStrin
     return row;
 }
 
-QTreeWidget* NewScriptListView(QDialog* dialog)
+QTreeWidget* NewSingleColumnList(QDialog* dialog)
 {
     auto* list = new QTreeWidget(dialog);
     list->setObjectName(QStringLiteral("ListView"));

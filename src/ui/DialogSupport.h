@@ -1,5 +1,5 @@
 #pragma once
-// The common parts of the scripting dialogs: their look, the picture beside
+// The common parts of the host's dialogs: their look, the picture beside
 // the prompt, the one-column read-only list and the OK and Cancel row.
 #include <QString>
 
@@ -10,10 +10,10 @@ class QPushButton;
 class QTreeWidget;
 
 // Object name, caption, the shell font and no help button.
-void PrepareScriptDialog(QDialog* dialog, const char* objectName, const QString& caption);
+void PrepareDialog(QDialog* dialog, const char* objectName, const QString& caption);
 // A 48-pixel picture (a resource path) with a word-wrapped text beside it.
 QHBoxLayout* NewPictureRow(QDialog* dialog, const QString& picture, const QString& text, QLabel*& image, QLabel*& label);
 // A one-column list without editing that selects one item at a time.
-QTreeWidget* NewScriptListView(QDialog* dialog);
+QTreeWidget* NewSingleColumnList(QDialog* dialog);
 // "&OK" (the default button) and "&Storno" (rejects the dialog), right-aligned.
 QHBoxLayout* NewOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel);

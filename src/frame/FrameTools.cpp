@@ -1,0 +1,157 @@
+// The frame's external tools and auto-backup: the tools menu and its
+// registry list, running a tool in the output panel, opening the places its
+// output names, and the backup made before a save with its settings.
+#include "frame/FrameWindow.h"
+
+#include "QX_Types.h"
+#include "frame/FrameStrings.h"
+#include "kernel/Kernel.h"
+#include "kernel/Settings.h"
+#include "platform/KeyCodes.h"
+#include "platform/Shell.h"
+#include "plugins/PluginWindowList.h"
+#include "tools/AutoBackupSetup.h"
+#include "tools/ExternalToolSetup.h"
+#include "tools/ExternalTools.h"
+#include "tools/ToolOutputPanel.h"
+
+#include <QMenu>
+#include <QMessageBox>
+
+namespace {
+
+const char* const kModule = "Server\\FrameWindow";
+// The fixed entries before the tools: setup, separator, placeholder.
+const int kFirstToolEntry = 3;
+
+} // namespace
+
+void TFrameWindowForm::createToolOutputPanel()
+{
+    toolOutput_ = new TToolOutputPanel(this);
+    addDockWidget(Qt::BottomDockWidgetArea, toolOutput_);
+    toolOutput_->hide();
+    toolOutput_->OnOpenLocation = [this](const TToolOutputLocation& place) {
+        OpenFileAtLine(place.File, place.Line, place.Column);
+    };
+}
+
+// ---------------------------------------------------------------------------
+// Tools menu
+// ---------------------------------------------------------------------------
+
+void TFrameWindowForm::setExternalToolEntries(const std::vector<TExternalTool>& tools)
+{
+    const QList<QAction*> entries = menuExternalTools_->actions();
+    for (qsizetype i = kFirstToolEntry; i < entries.size(); ++i)
+        delete entries[i];
+    for (const TExternalTool& tool : tools) {
+        auto* entry = new QAction(tool.DisplayName, menuExternalTools_);
+        entry->setStatusTip(tool.CommandLine);
+        entry->setToolTip(tool.CommandLine);
+        entry->setProperty("ShortCut", int(tool.ShortCut));
+        entry->setShortcut(ShortCutToKeySequence(tool.ShortCut));
+        entry->setIcon(ExternalToolImage());
+        menuExternalTools_->addAction(entry);
+        // The shortcut works while the menu bar is hidden, as the actions' do.
+        addAction(entry);
+        connect(entry, &QAction::triggered, this, [this, entry] { LaunchExternalTool(entry); });
+    }
+    menuExternalToolsTemplate_->setVisible(menuExternalTools_->actions().size() <= kFirstToolEntry);
+}
+
+void TFrameWindowForm::LoadExternalTools()
+{
+    setExternalToolEntries(LoadExternalToolList());
+}
+
+void TFrameWindowForm::SaveExternalTools()
+{
+    std::vector<TExternalTool> tools;
+    const QList<QAction*> entries = menuExternalTools_->actions();
+    for (qsizetype i = kFirstToolEntry; i < entries.size(); ++i)
+        tools.push_back({entries[i]->statusTip(), entries[i]->text(), uint16_t(entries[i]->property("ShortCut").toInt())});
+    SaveExternalToolList(tools);
+}
+
+void TFrameWindowForm::Action_ToolsSetupExecute()
+{
+    TExternalToolSetupForm form(this);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    setExternalToolEntries(form.Tools());
+    SaveExternalTools();
+    LoadExternalTools();
+}
+
+void TFrameWindowForm::LaunchExternalTool(QAction* entry)
+{
+    QString file, folder;
+    if (TQX_PluginWindow* window = GetActiveDocumentWindow()) {
+        file = window->FileName;
+        folder = FolderOfFile(file);
+    }
+    const TToolCommand command = PrepareToolCommand(entry->statusTip(), file, folder);
+    const QString program = qx::FindExecutable(command.Program);
+    if (program.isEmpty()) {
+        // A document or an address opens in its own application; a missing
+        // program gets the shell's message.
+        ExecuteFile(command.Text, false);
+        return;
+    }
+    QString title = entry->text();
+    title.remove(QLatin1Char('&'));
+    if (toolOutput_->IsRunning()
+        && QMessageBox::question(this, QStringLiteral("Quorvix 2"),
+               QStringLiteral("Předchozí nástroj ještě běží. Chcete jej ukončit a spustit nástroj %1?").arg(title))
+            != QMessageBox::Yes)
+        return;
+    QString error;
+    if (!toolOutput_->Run(title, program, command.Arguments, &error)) {
+        QMessageBox::critical(this, QStringLiteral("Quorvix 2"), ExecuteFileFailureText(command.Text, error));
+        return;
+    }
+    toolOutput_->show();
+    toolOutput_->raise();
+}
+
+void TFrameWindowForm::OpenFileAtLine(const QString& fileName, int line, int column)
+{
+    TQX_PluginWindow* window = OpenFile(fileName, DefaultEntryID());
+    if (!window || !window->Commands.Contains(QXC_GOTOLINE))
+        return;
+    TQX_TextPosition position;
+    position.Line = line;
+    position.Column = column;
+    window->Command(QXC_GOTOLINE, &position);
+    FocusDocument(window);
+}
+
+// ---------------------------------------------------------------------------
+// Auto-backup
+// ---------------------------------------------------------------------------
+
+void TFrameWindowForm::LoadBackupSettings()
+{
+    if (!ReadBackupSettings(backupSettings_))
+        ReportKernelWarning(kModule, KernelObjectOf(this), "Unable to load registry backup settings.");
+}
+
+void TFrameWindowForm::SaveBackupSettings()
+{
+    if (!WriteBackupSettings(backupSettings_))
+        ReportKernelWarning(kModule, KernelObjectOf(this), "Unable to save registry backup settings.");
+}
+
+bool TFrameWindowForm::MakeBackup(const QString& fileName)
+{
+    return ::MakeBackup(backupSettings_, fileName, QString::fromStdString(GetProgramDirectory()));
+}
+
+void TFrameWindowForm::Action_FileSettingsAutoBackupExecute()
+{
+    TAutoBackupSetupForm form(backupSettings_, this);
+    if (form.exec() == QDialog::Accepted)
+        SaveBackupSettings();
+    LoadBackupSettings();
+}

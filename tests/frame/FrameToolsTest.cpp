@@ -1,0 +1,180 @@
+// The frame's tools menu, running a tool on the active document, opening the
+// places its output names, and the backup made before a save.
+#include "FrameFixture.h"
+
+#include "QX_Types.h"
+#include "kernel/Settings.h"
+#include "platform/Registry.h"
+#include "plugins/PluginWindowList.h"
+#include "tools/ExternalTools.h"
+#include "tools/ToolOutputPanel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QTimer>
+#include <QMenu>
+#include <QStatusBar>
+
+namespace {
+
+class FrameToolsTest : public FrameFixture {
+protected:
+    std::string probe;
+    void SetUp() override
+    {
+        FrameFixture::SetUp();
+        probe = InstallProbe("probe.so", "entry=1,Text,0,0,2\n");
+    }
+    QStringList toolCaptions() const
+    {
+        QStringList captions;
+        const QList<QAction*> entries = frame->ExternalToolsMenu()->actions();
+        for (qsizetype i = 3; i < entries.size(); ++i)
+            captions << entries[i]->text();
+        return captions;
+    }
+    QAction* templateEntry() const
+    {
+        return frame->ExternalToolsMenu()->findChild<QAction*>(QStringLiteral("MenuExternalToolsTemplate"));
+    }
+    static QString readText(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<missing>");
+    }
+};
+
+TEST_F(FrameToolsTest, ToolsMenuFollowsTheRegistry)
+{
+    SaveExternalToolList({{QStringLiteral("\"/bin/true\""), QStringLiteral("Nic"), 0x4074},
+        {QStringLiteral("\"/bin/echo\" %file%"), QStringLiteral("Echo"), 0}});
+    StartFrame();
+    QMenu* menu = frame->ExternalToolsMenu();
+    EXPECT_EQ(menu->objectName(), QStringLiteral("MenuExternalTools"));
+    EXPECT_EQ(menu->title(), QStringLiteral("Nástroje"));
+    const QList<QAction*> entries = menu->actions();
+    ASSERT_EQ(entries.size(), 5);
+    EXPECT_EQ(entries[0], Act(FrameAction::ToolsSetup));
+    EXPECT_TRUE(entries[1]->isSeparator());
+    EXPECT_FALSE(templateEntry()->isVisible());
+    EXPECT_EQ(toolCaptions(), QStringList({QStringLiteral("Nic"), QStringLiteral("Echo")}));
+    EXPECT_EQ(entries[3]->statusTip(), QStringLiteral("\"/bin/true\""));
+    EXPECT_EQ(entries[3]->shortcut().toString(QKeySequence::PortableText), QStringLiteral("Ctrl+F5"));
+
+    // Saving writes the entries back; an empty list shows the placeholder.
+    SaveExternalToolList({});
+    frame->SaveExternalTools();
+    EXPECT_EQ(LoadExternalToolList().size(), 2u);
+    EXPECT_EQ(LoadExternalToolList()[0].ShortCut, 0x4074);
+    SaveExternalToolList({});
+    frame->LoadExternalTools();
+    EXPECT_EQ(menu->actions().size(), 3);
+    EXPECT_TRUE(templateEntry()->isVisible());
+    EXPECT_FALSE(templateEntry()->isEnabled());
+    EXPECT_EQ(templateEntry()->text(), QStringLiteral("(není definováno)"));
+}
+
+TEST_F(FrameToolsTest, AToolRunsOnTheActiveDocumentAndItsOutputOpensTheLine)
+{
+    // The tool reports an error in the file it is given, as a compiler does.
+    const QString script = MakeFile("tool.sh", "echo \"$1:2:7: error: bad\" >&2\necho \"dir=$2\"\nexit 1\n");
+    SaveExternalToolList({{QStringLiteral("\"/bin/sh\" ") + script + QStringLiteral(" %file% %dir%"),
+        QStringLiteral("Překlad"), 0}});
+    StartFrame();
+    const QString source = MakeFile("my file.c", "int main()\n{ return x; }\n");
+    TQX_PluginWindow* window = frame->OpenFile(source, TFrameWindowForm::DefaultEntryID());
+    ASSERT_NE(window, nullptr);
+    window->Commands.Set(QXC_GOTOLINE);
+
+    frame->ExternalToolsMenu()->actions()[3]->trigger();
+    TToolOutputPanel* panel = frame->ToolOutputPanel();
+    EXPECT_EQ(panel->objectName(), QStringLiteral("ToolOutputToolWindow"));
+    EXPECT_TRUE(panel->isVisible());
+    ASSERT_TRUE(WaitFor([&] { return !panel->IsRunning(); }));
+    Spin(50);
+    EXPECT_TRUE(panel->StatusText().startsWith(QStringLiteral("Překlad: Nástroj skončil s kódem 1")));
+    EXPECT_TRUE(panel->OutputText().contains(QStringLiteral("dir=") + FolderOfFile(source)))
+        << panel->OutputText().toStdString();
+    ASSERT_EQ(panel->Locations().size(), 1u);
+
+    panel->OpenLocation(0);
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 36 2:7"), 1);
+    EXPECT_EQ(GetDocumentWindowCount(), 1); // the open document, not a second window
+
+    // A window that cannot go to a line is only brought forward.
+    window->Commands.Set(QXC_GOTOLINE, false);
+    panel->OpenLocation(0);
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 36 2:7"), 1);
+}
+
+TEST_F(FrameToolsTest, AToolThatCannotStartIsReportedAndChangesNothing)
+{
+    SaveExternalToolList({{QStringLiteral("\"/no/such/compiler\" %file%"), QStringLiteral("Chybí"), 0}});
+    StartFrame();
+    QString seen;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            seen = box->windowTitle() + QLatin1Char('|') + box->text();
+            box->accept();
+        }
+    });
+    frame->ExternalToolsMenu()->actions()[3]->trigger();
+    // Without a document the macro is empty; the text is shown as expanded.
+    EXPECT_TRUE(seen.startsWith(QStringLiteral("Quorvix 2|Program nebo dokument /no/such/compiler není "
+                                               "možné otevřít.\n\n")))
+        << seen.toStdString();
+    EXPECT_FALSE(frame->ToolOutputPanel()->isVisible());
+    EXPECT_EQ(toolCaptions(), QStringList({QStringLiteral("Chybí")}));
+    EXPECT_EQ(LoadExternalToolList().size(), 1u);
+}
+
+TEST_F(FrameToolsTest, SaveBacksUpTheFileFirstAndAFailedBackupIsReportedButSaves)
+{
+    StartFrame();
+    const QString source = MakeFile("notes.c", "before\n");
+    TQX_PluginWindow* window = frame->OpenFile(source, TFrameWindowForm::DefaultEntryID());
+    ASSERT_NE(window, nullptr);
+
+    // Off: no copy, no warning.
+    frame->Action(FrameAction::FileSave)->setEnabled(true);
+    frame->Action_FileSaveExecute();
+    EXPECT_FALSE(QFile::exists(FolderOfFile(source) + QStringLiteral("notes.~c")));
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 24"), 1);
+
+    frame->BackupSettings().Enabled = 1;
+    frame->SaveBackupSettings();
+    frame->BackupSettings() = TBackupSettings {};
+    frame->LoadBackupSettings();
+    EXPECT_EQ(frame->BackupSettings().Enabled, 1);
+    frame->Action_FileSaveExecute();
+    EXPECT_EQ(readText(FolderOfFile(source) + QStringLiteral("notes.~c")), QStringLiteral("before\n"));
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 24"), 2);
+    EXPECT_TRUE(frame->statusBar()->currentMessage().isEmpty());
+
+    // A backup onto the document itself fails: warning, log line, and the save.
+    frame->BackupSettings().SameName = 1;
+    frame->Action_FileSaveAsExecute();
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 25"), 1);
+    EXPECT_EQ(readText(source), QStringLiteral("before\n"));
+    const std::string log = qxtest::ReadFile(GetEventLogFileName());
+    EXPECT_NE(log.find("CheckPositiveResult: Smart assertion failed. Message: [Varování: Operace automatického "
+                       "zálohování nebyla dokončena úspěšně. Záložní kopie nebyla vytvořena.]"),
+        std::string::npos);
+}
+
+TEST_F(FrameToolsTest, UnreadableBackupSettingsWarnAndFallBackToTheDefault)
+{
+    {
+        qx::Registry reg;
+        ASSERT_TRUE(reg.OpenKey(kBackupSettingsKey, true));
+        reg.WriteBinary(kBackupSettingsValue, std::vector<uint8_t>(600, 1));
+    }
+    StartFrame();
+    frame->show();
+    EXPECT_EQ(frame->BackupSettings(), TBackupSettings {});
+    const std::string log = qxtest::ReadFile(GetEventLogFileName());
+    EXPECT_NE(log.find("Unable to load registry backup settings."), std::string::npos);
+}
+
+} // namespace
