@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 
 namespace {
+
+const char* const kModule = "Kernel\\Settings";
 
 struct Values {
     std::string programDir = "./";
@@ -68,12 +71,25 @@ std::string readText(qx::Registry& reg, const char* name, const std::string& fal
     return reg.ReadString(name);
 }
 
+// Lines of the registry file that could not be read cost only themselves: each
+// is named in a warning, and the damaged file is kept beside the new one.
+void reportDamagedRegistry()
+{
+    auto problems = qx::Registry::LoadProblems();
+    if (problems.empty())
+        return;
+    std::string file = qx::Registry::StoreFileName();
+    for (const auto& problem : problems)
+        ReportKernelWarning(kModule, std::nullopt, "Left out of " + file + ": " + problem);
+    std::string kept = qx::Registry::KeepDamagedCopy();
+    if (!kept.empty())
+        ReportKernelWarning(kModule, std::nullopt, "The damaged registry file was kept as " + kept + ".");
+}
+
 // Reads the values in their stored order and updates the two launch counters;
 // raises on the first problem so the caller falls back to the defaults.
 void readRegistry(Values& v)
 {
-    if (auto problem = qx::Registry::LoadProblem())
-        throw qx::RegistryError(*problem);
     qx::Registry reg;
     if (!reg.OpenKey(kRegistryRoot, true))
         throw qx::RegistryError(reg.LastError());
@@ -87,10 +103,13 @@ void readRegistry(Values& v)
     v.tipOfTheDay = readBool(reg, "TipOfTheDayEnabled", v.tipOfTheDay);
     v.scriptingMode = readInt(reg, "ScriptingMode", v.scriptingMode) & 0xFF;
     v.currentTip = readInt(reg, "CurrentTip", v.currentTip);
-    v.launchCount = readInt(reg, "LaunchCount", v.launchCount);
+    v.launchCount = std::max(readInt(reg, "LaunchCount", v.launchCount), 0);
     v.launchCountdown = readInt(reg, "LaunchCountdown", v.launchCountdown);
 
-    reg.WriteInteger("LaunchCount", ++v.launchCount);
+    // A count at the top of its range stays there rather than wrapping negative.
+    if (v.launchCount < std::numeric_limits<int32_t>::max())
+        ++v.launchCount;
+    reg.WriteInteger("LaunchCount", v.launchCount);
     if (v.launchCountdown > 0)
         reg.WriteInteger("LaunchCountdown", --v.launchCountdown);
 }
@@ -125,13 +144,14 @@ void LoadSettings()
     v.demoMode = false;
     v.pluginPause = false;
     setDefaults(v);
+    reportDamagedRegistry();
     try {
         readRegistry(v);
     } catch (const std::exception& e) {
         setDefaults(v);
         SetEventLogEnabled(true);
         v.launchCountdown = 0;
-        ReportKernelWarning("Kernel\\Settings", std::nullopt,
+        ReportKernelWarning(kModule, std::nullopt,
             std::string("Settings could not be read from the registry; defaults are used. ") + e.what());
     }
     std::error_code ec;
