@@ -221,9 +221,12 @@ void TFrameWindowForm::formClose()
     ExecEventScript(QStringLiteral("OnShutdown"));
     log("FrameWindow -> WM_CLOSE");
     log("Saving settings...");
-    saveNotepad();
-    saveDocuments();
-    saveToolbarLayout();
+    {
+        qx::RegistryBatch batch; // the settings below go out in one write
+        saveNotepad();
+        saveDocuments();
+        saveToolbarLayout();
+    }
     processEnd_();
 }
 
@@ -311,6 +314,7 @@ void TFrameWindowForm::loadStoredProperties()
 
 void TFrameWindowForm::saveStoredProperties()
 {
+    qx::RegistryBatch batch; // every value below goes out in one write
     try {
         qx::Registry reg;
         if (!reg.OpenKey(kStoredPropertiesKey, true))
@@ -330,6 +334,11 @@ void TFrameWindowForm::saveStoredProperties()
     }
     if (!recentFiles_->Save())
         ReportKernelWarning(kModule, KernelObjectOf(this), "Unable to save the recent files list.");
+    try {
+        batch.Commit();
+    } catch (const std::exception& e) {
+        ReportKernelWarning(kModule, KernelObjectOf(this), std::string("Unable to save the frame's properties: ") + e.what());
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -60,10 +60,12 @@ bool SaveWindowCookie(TQX_PluginWindow* window)
     try {
         QString text;
         window->SaveCookie(text);
+        qx::RegistryBatch batch; // a new class key and its value in one write
         qx::Registry reg;
         if (!openCookieKey(reg, window))
             return false;
         reg.WriteString(window->FileName.toStdString(), text.toStdString());
+        batch.Commit();
         return true;
     } catch (...) {
         return false;
