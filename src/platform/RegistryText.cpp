@@ -430,11 +430,18 @@ Key& Store::Create(const std::string& path)
 {
     if (Key* k = Find(path))
         return *k;
-    auto slash = path.rfind('\\');
-    if (slash != std::string::npos)
-        Create(path.substr(0, slash));
-    index_[Lower(path)] = keys_.size();
-    keys_.emplace_back(path);
+    // The missing parents, from the nearest up, then created from the top down.
+    std::vector<std::string> missing {path};
+    for (auto slash = path.rfind('\\'); slash != std::string::npos; slash = path.rfind('\\', slash - 1)) {
+        std::string parent = path.substr(0, slash);
+        if (Find(parent) || slash == 0)
+            break;
+        missing.push_back(std::move(parent));
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        index_[Lower(*it)] = keys_.size();
+        keys_.emplace_back(*it);
+    }
     return keys_.back();
 }
 
