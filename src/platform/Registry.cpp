@@ -3,7 +3,6 @@
 #include "platform/FileWrite.h"
 #include "platform/RegistryText.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>

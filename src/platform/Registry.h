@@ -20,7 +20,6 @@
 // a time. Paths are relative to HKEY_CURRENT_USER ("Software\\Quorvix\\Cookies");
 // '/' is accepted as separator too.
 #include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -62,6 +61,8 @@ public:
     bool ReadBool(const std::string& name) const;
     std::vector<uint8_t> ReadBinary(const std::string& name) const;
 
+    // A value that cannot be stored raises RegistryError; while a batch is
+    // open, its Commit does.
     void WriteString(const std::string& name, const std::string& value);
     void WriteInteger(const std::string& name, int32_t value);
     void WriteBool(const std::string& name, bool value);
