@@ -72,16 +72,13 @@ std::string readText(qx::Registry& reg, const char* name, const std::string& fal
 }
 
 // Lines of the registry file that could not be read cost only themselves: each
-// is named in a warning, and the damaged file is kept beside the new one.
-void reportDamagedRegistry()
+// is named in a warning, and the damaged file is kept beside the new one. The
+// warnings come once the settings (the log's own among them) are in effect.
+void reportDamagedRegistry(const std::vector<std::string>& problems, const std::string& kept)
 {
-    auto problems = qx::Registry::LoadProblems();
-    if (problems.empty())
-        return;
     std::string file = qx::Registry::StoreFileName();
     for (const auto& problem : problems)
         ReportKernelWarning(kModule, std::nullopt, "Left out of " + file + ": " + problem);
-    std::string kept = qx::Registry::KeepDamagedCopy();
     if (!kept.empty())
         ReportKernelWarning(kModule, std::nullopt, "The damaged registry file was kept as " + kept + ".");
 }
@@ -144,7 +141,8 @@ void LoadSettings()
     v.demoMode = false;
     v.pluginPause = false;
     setDefaults(v);
-    reportDamagedRegistry();
+    const auto problems = qx::Registry::LoadProblems();
+    const std::string kept = problems.empty() ? "" : qx::Registry::KeepDamagedCopy();
     try {
         readRegistry(v);
     } catch (const std::exception& e) {
@@ -154,6 +152,7 @@ void LoadSettings()
         ReportKernelWarning(kModule, std::nullopt,
             std::string("Settings could not be read from the registry; defaults are used. ") + e.what());
     }
+    reportDamagedRegistry(problems, kept);
     std::error_code ec;
     for (const auto& dir : {v.pluginsDir, v.projectsDir, v.scriptsDir})
         std::filesystem::create_directories(dir, ec);

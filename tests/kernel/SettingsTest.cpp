@@ -77,12 +77,14 @@ TEST_F(SettingsTest, AValueOfTheWrongTypeGivesDefaultsAndAsksTheFeedbackQuestion
 TEST_F(SettingsTest, ADamagedLineCostsOnlyItselfAndTheDamagedFileIsKept)
 {
     const std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quorvix]\n\"LaunchCount\"=dword:00000029\n"
-                             "\"HardExitEnabled\"=dword:00000000\n\n"
+                             "\"HardExitEnabled\"=dword:00000000\n\"LoggerEnabled\"=dword:00000000\n\n"
                              "[HKEY_CURRENT_USER\\Software\\Quorvix\\Cookies\\TTextEditorWindow]\n"
                              "\"/home/u/new\nline.txt\"=\"caret=3:1\"\n\"/home/u/a.txt\"=\"caret=1:0\"\n";
     qxtest::WriteFile(home.registryFile(), text);
+    std::filesystem::remove(logFile());
     InitEventLog("qxrel32 test");
     LoadSettings();
+    EXPECT_FALSE(std::filesystem::exists(logFile())) << "the warnings were written although logging is off";
     EXPECT_EQ(LaunchCount(), 42);
     EXPECT_FALSE(HardExitEnabled());
     EXPECT_EQ(qxtest::ReadFile(home.registryFile() + ".bad"), text);
@@ -94,8 +96,8 @@ TEST_F(SettingsTest, ADamagedLineCostsOnlyItselfAndTheDamagedFileIsKept)
     for (const auto& line : GetEventLogLines())
         log += line + "\n";
     EXPECT_NE(log.find("_KernelWarning: in module Kernel\\Settings"), std::string::npos) << log;
-    EXPECT_NE(log.find("line 8: "), std::string::npos) << log;
     EXPECT_NE(log.find("line 9: "), std::string::npos) << log;
+    EXPECT_NE(log.find("line 10: "), std::string::npos) << log;
     EXPECT_NE(log.find("kept as " + home.registryFile() + ".bad."), std::string::npos) << log;
 
     // The next start reads the repaired file without a warning.
