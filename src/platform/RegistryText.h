@@ -103,7 +103,8 @@ inline constexpr size_t kMaxProblems = 20;
 // itself (and, for a key line, the values below it); the rest is kept.
 ParseResult Parse(std::string_view text);
 
-// The text of the store; Parse(Format(s)).store == s for every store.
+// The text of the store; Parse(Format(s)).store == s for every store built
+// through Create and Set with typed values.
 std::string Format(const Store& store);
 
 } // namespace qx::regtext
