@@ -57,7 +57,7 @@ void appendHex(std::string& out, unsigned char byte)
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix)
 {
-    return s.size() >= prefix.size() && Lower(s.substr(0, prefix.size())) == prefix;
+    return s.size() >= prefix.size() && NoCaseEqual {}(s.substr(0, prefix.size()), prefix);
 }
 
 // A line cannot be read; the message says why.
@@ -88,14 +88,26 @@ std::string encodeKeyPath(const std::string& path)
     return out;
 }
 
-std::vector<std::string> decodeKeyNames(std::string_view s)
+// The key's path, relative to HKEY_CURRENT_USER, from the text between the
+// brackets of a key line.
+std::string parseKeyPath(std::string_view s)
 {
-    std::vector<std::string> names;
-    std::string current;
+    std::string path;
+    path.reserve(s.size());
+    size_t rootEnd = std::string_view::npos; // where the first name ends in path
+    bool inName = false;
     auto endName = [&] {
-        if (!current.empty())
-            names.push_back(std::move(current));
-        current.clear();
+        if (!inName)
+            return;
+        if (rootEnd == std::string_view::npos)
+            rootEnd = path.size();
+        inName = false;
+    };
+    auto add = [&](char c) {
+        if (!inName && !path.empty())
+            path += '\\';
+        path += c;
+        inName = true;
     };
     size_t i = 0;
     while (i < s.size()) {
@@ -108,7 +120,7 @@ std::vector<std::string> decodeKeyNames(std::string_view s)
             if ((run == 2 || run == 3) && escaped >= 0 && escaped < 0x20) {
                 if (run == 3)
                     endName();
-                current += static_cast<char>(escaped);
+                add(static_cast<char>(escaped));
                 i += run + 2;
                 continue;
             }
@@ -116,27 +128,20 @@ std::vector<std::string> decodeKeyNames(std::string_view s)
         if (c == '\\' || c == '/')
             endName(); // empty names in between collapse, as in typed paths
         else
-            current += c;
+            add(c);
         ++i;
     }
     endName();
-    return names;
+    if (rootEnd == std::string_view::npos || !NoCaseEqual {}(trim(std::string_view(path).substr(0, rootEnd)), kRoot))
+        throw LineError {"key outside HKEY_CURRENT_USER"};
+    return path.substr(std::min(rootEnd + 1, path.size()));
 }
 
 std::string parseKeyLine(std::string_view line)
 {
     if (line.back() != ']')
         throw LineError {"key name without closing ']'"};
-    auto names = decodeKeyNames(line.substr(1, line.size() - 2));
-    if (names.empty() || Lower(trim(names.front())) != Lower(kRoot))
-        throw LineError {"key outside HKEY_CURRENT_USER"};
-    std::string path;
-    for (size_t i = 1; i < names.size(); ++i) {
-        if (i > 1)
-            path += '\\';
-        path += names[i];
-    }
-    return path;
+    return parseKeyPath(line.substr(1, line.size() - 2));
 }
 
 // --- Value lines ------------------------------------------------------------
@@ -311,6 +316,7 @@ std::string excerpt(std::string_view line)
 std::vector<std::string_view> splitLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
+    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);
@@ -326,15 +332,6 @@ std::vector<std::string_view> splitLines(std::string_view text)
 }
 
 } // namespace
-
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    for (auto& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 std::string NormalizeKey(std::string_view key)
 {
@@ -352,22 +349,54 @@ std::string NormalizeKey(std::string_view key)
     return out;
 }
 
-// --- Key ----------------------------------------------------------------------
-
-std::optional<size_t> Key::position(const std::string& name, NameCase match) const
+size_t NoCaseHash::operator()(std::string_view s) const noexcept
 {
-    auto it = index_.find(Lower(name));
-    if (it == index_.end())
-        return std::nullopt;
-    for (size_t pos : it->second)
-        if (values_[pos].name == name)
-            return pos;
-    if (match == NameCase::Any)
-        return it->second.front();
-    return std::nullopt;
+    uint64_t h = 14695981039346656037ull; // FNV-1a
+    for (char c : s) {
+        h ^= static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        h *= 1099511628211ull;
+    }
+    return static_cast<size_t>(h);
 }
 
-const Value* Key::Find(const std::string& name, NameCase match) const
+bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x != y && (x >= 'A' && x <= 'Z' ? x - 'A' + 'a' : x) != (y >= 'A' && y <= 'Z' ? y - 'A' + 'a' : y))
+            return false;
+    }
+    return true;
+}
+
+// --- Key ----------------------------------------------------------------------
+
+std::optional<size_t> Key::position(std::string_view name, NameCase match) const
+{
+    std::optional<size_t> first;
+    auto consider = [&](size_t pos) {
+        if (values_[pos].name == name)
+            return true;
+        if (match == NameCase::Any && (!first || pos < *first))
+            first = pos;
+        return false;
+    };
+    if (index_.empty()) {
+        for (size_t pos = 0; pos < values_.size(); ++pos)
+            if (NoCaseEqual {}(values_[pos].name, name) && consider(pos))
+                return pos;
+    } else {
+        auto [from, to] = index_.equal_range(name);
+        for (auto it = from; it != to; ++it)
+            if (consider(it->second))
+                return it->second;
+    }
+    return first;
+}
+
+const Value* Key::Find(std::string_view name, NameCase match) const
 {
     if (name.empty())
         return default_ ? &*default_ : nullptr;
@@ -386,11 +415,14 @@ void Key::Set(Value v, NameCase match)
         values_[*pos] = std::move(v);
         return;
     }
-    index_[Lower(v.name)].push_back(values_.size());
     values_.push_back(std::move(v));
+    if (!index_.empty())
+        index_.emplace(values_.back().name, values_.size() - 1);
+    else if (values_.size() >= kIndexFrom)
+        reindex();
 }
 
-bool Key::Erase(const std::string& name, NameCase match)
+bool Key::Erase(std::string_view name, NameCase match)
 {
     if (name.empty()) {
         bool had = default_.has_value();
@@ -408,21 +440,24 @@ bool Key::Erase(const std::string& name, NameCase match)
 void Key::reindex()
 {
     index_.clear();
+    if (values_.size() < kIndexFrom)
+        return;
+    index_.reserve(values_.size());
     for (size_t i = 0; i < values_.size(); ++i)
-        index_[Lower(values_[i].name)].push_back(i);
+        index_.emplace(values_[i].name, i);
 }
 
 // --- Store --------------------------------------------------------------------
 
-const Key* Store::Find(const std::string& path) const
+const Key* Store::Find(std::string_view path) const
 {
-    auto it = index_.find(Lower(path));
+    auto it = index_.find(path);
     return it == index_.end() ? nullptr : &keys_[it->second];
 }
 
-Key* Store::Find(const std::string& path)
+Key* Store::Find(std::string_view path)
 {
-    auto it = index_.find(Lower(path));
+    auto it = index_.find(path);
     return it == index_.end() ? nullptr : &keys_[it->second];
 }
 
@@ -430,18 +465,21 @@ Key& Store::Create(const std::string& path)
 {
     if (Key* k = Find(path))
         return *k;
-    // The missing parents, from the nearest up, then created from the top down.
-    std::vector<std::string> missing {path};
-    for (auto slash = path.rfind('\\'); slash != std::string::npos; slash = path.rfind('\\', slash - 1)) {
-        std::string parent = path.substr(0, slash);
-        if (Find(parent) || slash == 0)
+    // The missing parents, from the nearest up (usually none), then created
+    // from the top down.
+    std::vector<std::string_view> missing;
+    for (auto slash = path.rfind('\\'); slash != std::string::npos && slash > 0; slash = path.rfind('\\', slash - 1)) {
+        std::string_view parent = std::string_view(path).substr(0, slash);
+        if (Find(parent))
             break;
-        missing.push_back(std::move(parent));
+        missing.push_back(parent);
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        index_[Lower(*it)] = keys_.size();
-        keys_.emplace_back(*it);
+        keys_.emplace_back(std::string(*it));
+        index_.emplace(keys_.back().Path(), keys_.size() - 1);
     }
+    keys_.emplace_back(path);
+    index_.emplace(path, keys_.size() - 1);
     return keys_.back();
 }
 
@@ -449,29 +487,26 @@ bool Store::EraseTree(const std::string& path)
 {
     if (!Find(path))
         return false;
-    std::string p = Lower(path);
-    std::string below = p + "\\";
-    keys_.erase(std::remove_if(keys_.begin(), keys_.end(),
-                    [&](const Key& k) {
-                        std::string kp = Lower(k.Path());
-                        return kp == p || kp.compare(0, below.size(), below) == 0;
-                    }),
-        keys_.end());
+    auto inTree = [&](const Key& k) {
+        std::string_view kp = k.Path();
+        return NoCaseEqual {}(kp.substr(0, path.size()), path) && (kp.size() == path.size() || kp[path.size()] == '\\');
+    };
+    keys_.erase(std::remove_if(keys_.begin(), keys_.end(), inTree), keys_.end());
     index_.clear();
     for (size_t i = 0; i < keys_.size(); ++i)
-        index_[Lower(keys_[i].Path())] = i;
+        index_.emplace(keys_[i].Path(), i);
     return true;
 }
 
 std::vector<std::string> Store::SubKeyNames(const std::string& path) const
 {
     std::vector<std::string> names;
-    std::string prefix = Lower(path) + (path.empty() ? "" : "\\");
+    const size_t prefix = path.empty() ? 0 : path.size() + 1;
     for (const auto& k : keys_) {
-        std::string p = Lower(k.Path());
-        if (p.size() > prefix.size() && p.compare(0, prefix.size(), prefix) == 0
-            && p.find('\\', prefix.size()) == std::string::npos)
-            names.push_back(k.Path().substr(prefix.size()));
+        std::string_view p = k.Path();
+        if (p.size() > prefix && (path.empty() || (NoCaseEqual {}(p.substr(0, path.size()), path) && p[path.size()] == '\\'))
+            && p.find('\\', prefix) == std::string_view::npos)
+            names.push_back(std::string(p.substr(prefix)));
     }
     return names;
 }

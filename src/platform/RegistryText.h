@@ -11,6 +11,7 @@
 #include "platform/Registry.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,17 @@ struct Value {
 
 enum class NameCase { Any, Exact };
 
+// Hashing and comparing names without regard to ASCII case, without making
+// lower-case copies; lookups take string views.
+struct NoCaseHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const noexcept;
+};
+struct NoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+
 class Key {
 public:
     explicit Key(std::string path) : path_(std::move(path)) { }
@@ -43,34 +55,35 @@ public:
     // The value of that name (the default value for ""), or null. With Any the
     // value of exactly that name is preferred, else the first one that differs
     // only in case.
-    const Value* Find(const std::string& name, NameCase match) const;
+    const Value* Find(std::string_view name, NameCase match) const;
     // Stores v under its name, replacing the value Find gives (whose name is
     // kept) or adding a new one.
     void Set(Value v, NameCase match);
-    bool Erase(const std::string& name, NameCase match);
+    bool Erase(std::string_view name, NameCase match);
 
     bool operator==(const Key& o) const { return path_ == o.path_ && values_ == o.values_ && default_ == o.default_; }
 
 private:
+    // Keys with few values are searched in order; larger ones (cookies, one
+    // per file) get an index: name -> positions in values_.
+    static constexpr size_t kIndexFrom = 16;
     std::string path_;
     std::vector<Value> values_;
     std::optional<Value> default_;
-    // Lower-case name -> positions in values_, in order.
-    std::unordered_map<std::string, std::vector<size_t>> index_;
+    std::unordered_multimap<std::string, size_t, NoCaseHash, NoCaseEqual> index_;
 
-    std::optional<size_t> position(const std::string& name, NameCase match) const;
+    std::optional<size_t> position(std::string_view name, NameCase match) const;
     void reindex();
 };
 
 class Store {
 public:
     // Keys in the order they were created; a parent always before its subkeys.
-    const std::vector<Key>& Keys() const { return keys_; }
-    const Key* Find(const std::string& path) const;
-    Key* Find(const std::string& path);
+    const std::deque<Key>& Keys() const { return keys_; }
+    const Key* Find(std::string_view path) const;
+    Key* Find(std::string_view path);
     // The key, created with every missing parent if needed. Paths are given
-    // as NormalizeKey leaves them. A reference stays valid until the next
-    // Create or EraseTree.
+    // as NormalizeKey leaves them. A reference stays valid until EraseTree.
     Key& Create(const std::string& path);
     // Removes the key and all its subkeys; false when it does not exist.
     bool EraseTree(const std::string& path);
@@ -80,13 +93,12 @@ public:
     bool operator==(const Store& o) const { return keys_ == o.keys_; }
 
 private:
-    std::vector<Key> keys_;
-    std::unordered_map<std::string, size_t> index_; // lower-case path -> position
+    std::deque<Key> keys_;
+    std::unordered_map<std::string, size_t, NoCaseHash, NoCaseEqual> index_; // path -> position
 };
 
 // "Software/Quorvix\\Cookies\\" -> "Software\\Quorvix\\Cookies"
 std::string NormalizeKey(std::string_view key);
-std::string Lower(std::string_view s);
 
 struct ParseResult {
     Store store;
