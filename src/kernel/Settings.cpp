@@ -106,9 +106,11 @@ void readRegistry(Values& v)
     // A count at the top of its range stays there rather than wrapping negative.
     if (v.launchCount < std::numeric_limits<int32_t>::max())
         ++v.launchCount;
+    qx::RegistryBatch batch; // both counters or neither
     reg.WriteInteger("LaunchCount", v.launchCount);
     if (v.launchCountdown > 0)
         reg.WriteInteger("LaunchCountdown", --v.launchCountdown);
+    batch.Commit();
 }
 
 void writeRoot(const char* name, int value)
