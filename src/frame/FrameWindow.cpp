@@ -222,9 +222,12 @@ void TFrameWindowForm::formClose()
     ExecEventScript(QStringLiteral("OnShutdown"));
     log("FrameWindow -> WM_CLOSE");
     log("Saving settings...");
-    saveNotepad();
-    saveDocuments();
-    saveToolbarLayout();
+    {
+        qx::RegistryBatch batch; // the settings below go out in one write
+        saveNotepad();
+        saveDocuments();
+        saveToolbarLayout();
+    }
     processEnd_();
 }
 
@@ -312,6 +315,7 @@ void TFrameWindowForm::loadStoredProperties()
 
 void TFrameWindowForm::saveStoredProperties()
 {
+    qx::RegistryBatch batch; // every value below goes out in one write
     try {
         qx::Registry reg;
         if (!reg.OpenKey(kStoredPropertiesKey, true))
@@ -331,6 +335,11 @@ void TFrameWindowForm::saveStoredProperties()
     }
     if (!recentFiles_->Save())
         ReportKernelWarning(kModule, KernelObjectOf(this), "Unable to save the recent files list.");
+    try {
+        batch.Commit();
+    } catch (const std::exception& e) {
+        ReportKernelWarning(kModule, KernelObjectOf(this), std::string("Unable to save the frame's properties: ") + e.what());
+    }
 }
 
 // ---------------------------------------------------------------------------

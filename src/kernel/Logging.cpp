@@ -7,6 +7,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -14,9 +15,14 @@ namespace {
 const char* const kLineEnd = "\r\n";
 
 // The file is kept open and each event appended, so an event costs the same
-// at the 100,000th line as at the first. The whole list is written again only
-// when the file is not known to hold it: the first event of a run, after
-// logging was switched on again, after the path changed or a write failed.
+// at the 100,000th line as at the first. The whole list is written again when
+// the file is not known to hold it: the first event of a run, after logging
+// was switched on again, after the path changed or a write failed, and when
+// the file was truncated, deleted or replaced while the program runs.
+//
+// The file is opened for appending and each line goes out in one write, so
+// two programs logging into one file never cut each other's lines, and a file
+// truncated under us never fills with zero bytes up to our old offset.
 struct EventLog {
     std::mutex lock;
     std::vector<std::string> lines;
@@ -24,6 +30,7 @@ struct EventLog {
     int fd = -1;
     std::string openPath;
     bool inSync = false;
+    off_t written = 0; // bytes this run put into the open file
 
     void closeFile()
     {
@@ -33,10 +40,20 @@ struct EventLog {
         inSync = false;
     }
 
+    // The open file still holds what we wrote: it is the file at the path
+    // (not deleted, not replaced) and at least as long (not truncated).
+    bool fileHoldsOurLines(const std::string& path) const
+    {
+        struct stat open {}, named {};
+        if (::fstat(fd, &open) != 0 || ::stat(path.c_str(), &named) != 0)
+            return false;
+        return open.st_dev == named.st_dev && open.st_ino == named.st_ino && open.st_size >= written;
+    }
+
     void rewrite(const std::string& path)
     {
         closeFile();
-        int f = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int f = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
         if (f < 0)
             return;
         std::string text;
@@ -50,12 +67,16 @@ struct EventLog {
         }
         fd = f;
         openPath = path;
+        written = static_cast<off_t>(text.size());
         inSync = true;
     }
 
     void append(const std::string& line)
     {
-        if (!qx::WriteFully(fd, line + kLineEnd))
+        std::string text = line + kLineEnd;
+        if (qx::WriteFully(fd, text))
+            written += static_cast<off_t>(text.size());
+        else
             closeFile();
     }
 };
@@ -103,7 +124,7 @@ void LogEvent(const std::string& message)
     if (!l.enabled)
         return;
     std::string path = GetEventLogFileName();
-    if (l.inSync && path == l.openPath)
+    if (l.inSync && path == l.openPath && l.fileHoldsOurLines(path))
         l.append(l.lines.back());
     else
         l.rewrite(path);

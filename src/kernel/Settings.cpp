@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 
 namespace {
+
+const char* const kModule = "Kernel\\Settings";
 
 struct Values {
     std::string programDir = "./";
@@ -68,12 +71,22 @@ std::string readText(qx::Registry& reg, const char* name, const std::string& fal
     return reg.ReadString(name);
 }
 
+// Lines of the registry file that could not be read cost only themselves: each
+// is named in a warning, and the damaged file is kept beside the new one. The
+// warnings come once the settings (the log's own among them) are in effect.
+void reportDamagedRegistry(const std::vector<std::string>& problems, const std::string& kept)
+{
+    std::string file = qx::Registry::StoreFileName();
+    for (const auto& problem : problems)
+        ReportKernelWarning(kModule, std::nullopt, "Left out of " + file + ": " + problem);
+    if (!kept.empty())
+        ReportKernelWarning(kModule, std::nullopt, "The damaged registry file was kept as " + kept + ".");
+}
+
 // Reads the values in their stored order and updates the two launch counters;
 // raises on the first problem so the caller falls back to the defaults.
 void readRegistry(Values& v)
 {
-    if (auto problem = qx::Registry::LoadProblem())
-        throw qx::RegistryError(*problem);
     qx::Registry reg;
     if (!reg.OpenKey(kRegistryRoot, true))
         throw qx::RegistryError(reg.LastError());
@@ -87,12 +100,17 @@ void readRegistry(Values& v)
     v.tipOfTheDay = readBool(reg, "TipOfTheDayEnabled", v.tipOfTheDay);
     v.scriptingMode = readInt(reg, "ScriptingMode", v.scriptingMode) & 0xFF;
     v.currentTip = readInt(reg, "CurrentTip", v.currentTip);
-    v.launchCount = readInt(reg, "LaunchCount", v.launchCount);
+    v.launchCount = std::max(readInt(reg, "LaunchCount", v.launchCount), 0);
     v.launchCountdown = readInt(reg, "LaunchCountdown", v.launchCountdown);
 
-    reg.WriteInteger("LaunchCount", ++v.launchCount);
+    // A count at the top of its range stays there rather than wrapping negative.
+    if (v.launchCount < std::numeric_limits<int32_t>::max())
+        ++v.launchCount;
+    qx::RegistryBatch batch; // both counters or neither
+    reg.WriteInteger("LaunchCount", v.launchCount);
     if (v.launchCountdown > 0)
         reg.WriteInteger("LaunchCountdown", --v.launchCountdown);
+    batch.Commit();
 }
 
 void writeRoot(const char* name, int value)
@@ -125,15 +143,18 @@ void LoadSettings()
     v.demoMode = false;
     v.pluginPause = false;
     setDefaults(v);
+    const auto problems = qx::Registry::LoadProblems();
+    const std::string kept = problems.empty() ? "" : qx::Registry::KeepDamagedCopy();
     try {
         readRegistry(v);
     } catch (const std::exception& e) {
         setDefaults(v);
         SetEventLogEnabled(true);
         v.launchCountdown = 0;
-        ReportKernelWarning("Kernel\\Settings", std::nullopt,
+        ReportKernelWarning(kModule, std::nullopt,
             std::string("Settings could not be read from the registry; defaults are used. ") + e.what());
     }
+    reportDamagedRegistry(problems, kept);
     std::error_code ec;
     for (const auto& dir : {v.pluginsDir, v.projectsDir, v.scriptsDir})
         std::filesystem::create_directories(dir, ec);

@@ -80,9 +80,6 @@ std::string InstalledVersionText()
 bool StampInstalledVersion()
 {
     try {
-        if (qx::Registry::LoadProblem())
-            ReportKernelWarning("_qxrel32", std::nullopt,
-                "The damaged registry file was kept as " + qx::Registry::StoreFileName() + ".bad.");
         qx::Registry reg;
         if (!reg.OpenKey(kRegistryRoot, true))
             throw qx::RegistryError(reg.LastError());

@@ -1,14 +1,15 @@
 #include "platform/Registry.h"
 
 #include "platform/FileWrite.h"
+#include "platform/RegistryText.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,328 +18,10 @@
 namespace qx {
 namespace {
 
-const char* const kHeader = "REGEDIT4";
-const char* const kRoot = "HKEY_CURRENT_USER";
-
-std::string lower(std::string s)
-{
-    for (auto& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-bool equalNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && lower(a) == lower(b);
-}
-
-// "Software/Quorvix\\Cookies\\" -> "Software\\Quorvix\\Cookies"
-std::string normalizeKey(const std::string& key)
-{
-    std::string out;
-    for (char c : key) {
-        if (c == '/')
-            c = '\\';
-        if (c == '\\' && (out.empty() || out.back() == '\\'))
-            continue;
-        out += c;
-    }
-    while (!out.empty() && out.back() == '\\')
-        out.pop_back();
-    return out;
-}
-
-struct Value {
-    std::string name; // empty: the default value
-    RegDataType type = RegDataType::None;
-    std::string text;
-    int32_t integer = 0;
-    std::vector<uint8_t> binary;
-};
-
-struct Key {
-    std::string path; // relative to HKEY_CURRENT_USER, as first written
-    std::vector<Value> values;
-
-    Value* find(const std::string& name)
-    {
-        for (auto& v : values)
-            if (equalNoCase(v.name, name))
-                return &v;
-        return nullptr;
-    }
-};
-
-struct Store {
-    std::vector<Key> keys;
-
-    Key* find(const std::string& path)
-    {
-        for (auto& k : keys)
-            if (equalNoCase(k.path, path))
-                return &k;
-        return nullptr;
-    }
-
-    // Creates the key and every missing parent key.
-    Key& create(const std::string& path)
-    {
-        if (Key* k = find(path))
-            return *k;
-        auto slash = path.rfind('\\');
-        if (slash != std::string::npos)
-            create(path.substr(0, slash));
-        keys.push_back(Key {path, {}});
-        return keys.back();
-    }
-};
-
-// --- REGEDIT4 text ---------------------------------------------------------
-
-class ParseError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-std::vector<uint8_t> parseHexBytes(const std::string& s, int line)
-{
-    std::vector<uint8_t> out;
-    size_t i = 0;
-    auto skipSpace = [&] {
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
-            ++i;
-    };
-    skipSpace();
-    while (i < s.size()) {
-        if (i + 1 >= s.size() || hexDigit(s[i]) < 0 || hexDigit(s[i + 1]) < 0)
-            throw ParseError("bad hexadecimal data on line " + std::to_string(line));
-        out.push_back(static_cast<uint8_t>(hexDigit(s[i]) * 16 + hexDigit(s[i + 1])));
-        i += 2;
-        skipSpace();
-        if (i < s.size()) {
-            if (s[i] != ',')
-                throw ParseError("bad hexadecimal data on line " + std::to_string(line));
-            ++i;
-            skipSpace();
-        }
-    }
-    return out;
-}
-
-// Reads a quoted string starting at s[i] == '"'; leaves i after the closing quote.
-std::string parseQuoted(const std::string& s, size_t& i, int line)
-{
-    std::string out;
-    ++i;
-    while (i < s.size()) {
-        char c = s[i++];
-        if (c == '"')
-            return out;
-        if (c == '\\') {
-            if (i >= s.size())
-                break;
-            out += s[i++];
-        } else {
-            out += c;
-        }
-    }
-    throw ParseError("unterminated string on line " + std::to_string(line));
-}
-
-Value parseValueData(const std::string& name, const std::string& data, int line)
-{
-    Value v;
-    v.name = name;
-    if (!data.empty() && data[0] == '"') {
-        size_t i = 0;
-        v.type = RegDataType::String;
-        v.text = parseQuoted(data, i, line);
-        if (data.find_first_not_of(" \t", i) != std::string::npos)
-            throw ParseError("text after a string value on line " + std::to_string(line));
-    } else if (data.rfind("dword:", 0) == 0) {
-        std::string digits = data.substr(6);
-        if (digits.size() != 8 || !std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; }))
-            throw ParseError("bad dword value on line " + std::to_string(line));
-        v.type = RegDataType::Integer;
-        v.integer = static_cast<int32_t>(std::strtoul(digits.c_str(), nullptr, 16));
-    } else if (data.rfind("hex:", 0) == 0) {
-        v.type = RegDataType::Binary;
-        v.binary = parseHexBytes(data.substr(4), line);
-    } else if (data.rfind("hex(1):", 0) == 0) {
-        // A string that holds line breaks or other control characters.
-        auto bytes = parseHexBytes(data.substr(7), line);
-        if (!bytes.empty() && bytes.back() == 0)
-            bytes.pop_back();
-        v.type = RegDataType::String;
-        v.text.assign(bytes.begin(), bytes.end());
-    } else {
-        throw ParseError("unknown value type on line " + std::to_string(line));
-    }
-    return v;
-}
-
-Store parseStore(const std::string& text)
-{
-    Store store;
-    std::vector<std::string> lines;
-    {
-        size_t start = 0;
-        while (start <= text.size()) {
-            size_t end = text.find('\n', start);
-            std::string l = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-            if (!l.empty() && l.back() == '\r')
-                l.pop_back();
-            lines.push_back(l);
-            if (end == std::string::npos)
-                break;
-            start = end + 1;
-        }
-    }
-    size_t n = 0;
-    while (n < lines.size() && lines[n].empty())
-        ++n;
-    if (n >= lines.size() || lines[n] != kHeader)
-        throw ParseError("the file does not start with REGEDIT4");
-    Key* current = nullptr;
-    for (++n; n < lines.size(); ++n) {
-        int lineNo = static_cast<int>(n + 1);
-        std::string l = lines[n];
-        // Hexadecimal data may continue on the next lines after a backslash.
-        while (!l.empty() && l.back() == '\\' && l.find("=hex") != std::string::npos) {
-            l.pop_back();
-            if (++n >= lines.size())
-                throw ParseError("file ends inside a value on line " + std::to_string(lineNo));
-            std::string next = lines[n];
-            l += next.substr(next.find_first_not_of(" \t") == std::string::npos ? next.size() : next.find_first_not_of(" \t"));
-        }
-        if (l.empty() || l[0] == ';')
-            continue;
-        if (l[0] == '[') {
-            if (l.back() != ']')
-                throw ParseError("unterminated key name on line " + std::to_string(lineNo));
-            std::string full = l.substr(1, l.size() - 2);
-            std::string root = full.substr(0, full.find('\\'));
-            if (!equalNoCase(root, kRoot))
-                throw ParseError("key outside HKEY_CURRENT_USER on line " + std::to_string(lineNo));
-            std::string path = full.size() > root.size() ? normalizeKey(full.substr(root.size() + 1)) : "";
-            current = &store.create(path);
-            continue;
-        }
-        if (!current)
-            throw ParseError("value outside a key on line " + std::to_string(lineNo));
-        std::string name;
-        size_t i = 0;
-        if (l[0] == '@') {
-            i = 1;
-        } else if (l[0] == '"') {
-            name = parseQuoted(l, i, lineNo);
-            if (name.empty())
-                throw ParseError("empty value name on line " + std::to_string(lineNo));
-        } else {
-            throw ParseError("unexpected text on line " + std::to_string(lineNo));
-        }
-        if (i >= l.size() || l[i] != '=')
-            throw ParseError("missing '=' on line " + std::to_string(lineNo));
-        Value v = parseValueData(name, l.substr(i + 1), lineNo);
-        if (Value* old = current->find(name))
-            *old = v;
-        else
-            current->values.push_back(v);
-    }
-    return store;
-}
-
-std::string quote(const std::string& s)
-{
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
-    }
-    return out + '"';
-}
-
-std::string hexList(const std::string& prefix, const std::vector<uint8_t>& bytes)
-{
-    std::string out = prefix;
-    size_t column = out.size();
-    char buf[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(buf, sizeof buf, "%02x", bytes[i]);
-        out += buf;
-        column += 2;
-        if (i + 1 < bytes.size()) {
-            out += ',';
-            ++column;
-            if (column > 75) {
-                out += "\\\n  ";
-                column = 2;
-            }
-        }
-    }
-    return out;
-}
-
-bool hasControlCharacters(const std::string& s)
-{
-    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-}
-
-std::string formatStore(const Store& store)
-{
-    std::string out = std::string(kHeader) + "\n\n";
-    for (const auto& key : store.keys) {
-        out += "[" + std::string(kRoot) + (key.path.empty() ? "" : "\\" + key.path) + "]\n";
-        // The default value comes first, as regedit writes it.
-        std::vector<const Value*> ordered;
-        for (const auto& v : key.values)
-            if (v.name.empty())
-                ordered.push_back(&v);
-        for (const auto& v : key.values)
-            if (!v.name.empty())
-                ordered.push_back(&v);
-        for (const Value* value : ordered) {
-            const Value& v = *value;
-            std::string line = v.name.empty() ? "@=" : quote(v.name) + "=";
-            switch (v.type) {
-            case RegDataType::String:
-                if (hasControlCharacters(v.text)) {
-                    std::vector<uint8_t> bytes(v.text.begin(), v.text.end());
-                    bytes.push_back(0);
-                    line = hexList(line + "hex(1):", bytes);
-                } else {
-                    line += quote(v.text);
-                }
-                break;
-            case RegDataType::Integer: {
-                char buf[16];
-                std::snprintf(buf, sizeof buf, "dword:%08x", static_cast<uint32_t>(v.integer));
-                line += buf;
-                break;
-            }
-            case RegDataType::Binary:
-                line = hexList(line + "hex:", v.binary);
-                break;
-            case RegDataType::None:
-                continue;
-            }
-            out += line + "\n";
-        }
-        out += "\n";
-    }
-    return out;
-}
+using regtext::Key;
+using regtext::NameCase;
+using regtext::Store;
+using regtext::Value;
 
 // --- The file and its process-wide cache ------------------------------------
 
@@ -374,14 +57,36 @@ struct Cache {
     std::string file;
     FileIdentity identity;
     bool loaded = false;
-    Store store;
-    std::optional<std::string> problem; // why the file on disk did not load
+    Store store;                       // the file as loaded, held writes applied
+    std::vector<std::string> problems; // what of the file on disk could not be read
+    bool unreadable = false;           // the file exists but could not be read at all
+    bool damagedKept = false;          // the .bad copy of the loaded file exists
+    int batchDepth = 0;
+    std::vector<std::function<void(Store&)>> held; // writes of the open batch
 };
 
 Cache& cache()
 {
     static Cache* c = new Cache;
     return *c;
+}
+
+bool readWholeFile(const std::string& file, std::string& text, std::string& error)
+{
+    FILE* f = std::fopen(file.c_str(), "rb");
+    if (!f) {
+        error = std::strerror(errno);
+        return false;
+    }
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
+    bool ok = !std::ferror(f);
+    if (!ok)
+        error = std::strerror(errno);
+    std::fclose(f);
+    return ok;
 }
 
 // Brings the cache up to date with the file. Called with the cache locked.
@@ -395,54 +100,89 @@ void refresh(Cache& c)
     c.identity = id;
     c.loaded = true;
     c.store = Store {};
-    c.problem.reset();
-    if (!id.exists)
-        return;
-    FILE* f = std::fopen(file.c_str(), "rb");
-    if (!f) {
-        c.problem = std::string("cannot read ") + file + ": " + std::strerror(errno);
-        return;
+    c.problems.clear();
+    c.unreadable = false;
+    c.damagedKept = false;
+    if (id.exists) {
+        std::string text, error;
+        if (readWholeFile(file, text, error)) {
+            auto parsed = regtext::Parse(text);
+            c.store = std::move(parsed.store);
+            c.problems = std::move(parsed.problems);
+        } else {
+            c.unreadable = true;
+            c.problems = {"the file cannot be read: " + error};
+        }
     }
-    std::string text;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        text.append(buf, n);
-    std::fclose(f);
-    try {
-        c.store = parseStore(text);
-    } catch (const ParseError& e) {
-        c.store = Store {};
-        c.problem = file + ": " + e.what();
+    for (const auto& change : c.held)
+        change(c.store);
+}
+
+// The exclusive lock that every writer of the file holds.
+class FileLock {
+public:
+    explicit FileLock(const std::string& file)
+    {
+        std::string name = file + ".lock";
+        fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            throw RegistryError("cannot open " + name + ": " + std::strerror(errno));
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FileLock() { ::close(fd_); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// Keeps the loaded file as ".bad" when it did not load whole. Called with the
+// cache and the file locked, after refresh.
+std::string keepDamaged(Cache& c)
+{
+    std::string bad = c.file + ".bad";
+    if (c.problems.empty() || c.unreadable || !c.identity.exists)
+        return {};
+    if (!c.damagedKept) {
+        std::error_code ec;
+        std::filesystem::copy_file(c.file, bad, std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec)
+            return {};
+        c.damagedKept = true;
+    }
+    return bad;
+}
+
+// A writer's temporary file lives only while it holds the lock; with the lock
+// held, any that is found was left by a writer that was killed.
+void removeStaleTemporaries(const std::string& file)
+{
+    std::filesystem::path path(file);
+    std::string prefix = path.filename().string() + ".tmp";
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) == 0)
+            std::filesystem::remove(entry.path(), ec);
     }
 }
 
-// Runs one change under the file lock on freshly read data and stores the result.
-template <typename Change>
-void modify(Change change)
+// Applies change under the file lock to freshly read data and replaces the
+// file with the result. Called with the cache locked.
+void writeLocked(Cache& c, const std::function<void(Store&)>& change)
 {
-    Cache& c = cache();
-    std::lock_guard guard(c.lock);
     std::string file = Registry::StoreFileName();
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
-
-    std::string lockName = file + ".lock";
-    int lockFd = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd < 0)
-        throw RegistryError("cannot open " + lockName + ": " + std::strerror(errno));
-    while (::flock(lockFd, LOCK_EX) != 0 && errno == EINTR) {
-    }
-    struct Unlock {
-        int fd;
-        ~Unlock() { ::close(fd); }
-    } unlock {lockFd};
+    FileLock lock(file);
 
     refresh(c);
-    if (c.problem && c.identity.exists) {
-        // Keep the file that did not load before it is replaced.
-        std::filesystem::copy_file(file, file + ".bad", std::filesystem::copy_options::overwrite_existing, ec);
-    }
+    if (c.unreadable)
+        throw RegistryError(file + " is left as it is: " + c.problems.front());
+    keepDamaged(c);
+    removeStaleTemporaries(file);
     Store updated = c.store;
     change(updated);
 
@@ -450,7 +190,7 @@ void modify(Change change)
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         throw RegistryError("cannot create " + temp + ": " + std::strerror(errno));
-    bool ok = WriteFully(fd, formatStore(updated)) && ::fsync(fd) == 0;
+    bool ok = WriteFully(fd, regtext::Format(updated)) && ::fsync(fd) == 0;
     int err = errno;
     ::close(fd);
     if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
@@ -460,7 +200,23 @@ void modify(Change change)
     }
     c.store = std::move(updated);
     c.identity = identify(file);
-    c.problem.reset();
+    c.problems.clear();
+    c.damagedKept = false;
+    c.held.clear();
+}
+
+// Runs one change: stored at once, or held while a batch is open.
+void modify(std::function<void(Store&)> change)
+{
+    Cache& c = cache();
+    std::lock_guard guard(c.lock);
+    if (c.batchDepth > 0) {
+        refresh(c);
+        change(c.store);
+        c.held.push_back(std::move(change));
+        return;
+    }
+    writeLocked(c, change);
 }
 
 template <typename Read>
@@ -470,6 +226,11 @@ auto inspect(Read read)
     std::lock_guard guard(c.lock);
     refresh(c);
     return read(c.store);
+}
+
+NameCase nameCase(bool exact)
+{
+    return exact ? NameCase::Exact : NameCase::Any;
 }
 
 } // namespace
@@ -486,23 +247,39 @@ std::string Registry::StoreFileName()
     return base + "/Quorvix/registry.reg";
 }
 
-std::optional<std::string> Registry::LoadProblem()
+std::vector<std::string> Registry::LoadProblems()
 {
-    return inspect([](Store&) { return cache().problem; });
+    return inspect([](Store&) { return cache().problems; });
+}
+
+std::string Registry::KeepDamagedCopy()
+{
+    Cache& c = cache();
+    std::lock_guard guard(c.lock);
+    refresh(c);
+    if (c.problems.empty() || c.unreadable)
+        return {};
+    try {
+        FileLock lock(c.file);
+        refresh(c);
+        return keepDamaged(c);
+    } catch (const RegistryError&) {
+        return {};
+    }
 }
 
 bool Registry::OpenKey(const std::string& key, bool canCreate)
 {
     CloseKey();
-    std::string path = normalizeKey(key);
+    std::string path = regtext::NormalizeKey(key);
     try {
-        bool exists = inspect([&](Store& s) { return s.find(path) != nullptr; });
+        bool exists = inspect([&](Store& s) { return s.Find(path) != nullptr; });
         if (!exists) {
             if (!canCreate) {
                 lastError_ = "key " + path + " does not exist";
                 return false;
             }
-            modify([&](Store& s) { s.create(path); });
+            modify([path](Store& s) { s.Create(path); });
         }
     } catch (const RegistryError& e) {
         lastError_ = e.what();
@@ -521,8 +298,8 @@ void Registry::CloseKey()
 
 bool Registry::KeyExists(const std::string& key) const
 {
-    std::string path = normalizeKey(key);
-    return inspect([&](Store& s) { return s.find(path) != nullptr; });
+    std::string path = regtext::NormalizeKey(key);
+    return inspect([&](Store& s) { return s.Find(path) != nullptr; });
 }
 
 bool Registry::ValueExists(const std::string& name) const
@@ -535,21 +312,21 @@ RegDataType Registry::GetDataType(const std::string& name) const
     if (!open_)
         return RegDataType::None;
     return inspect([&](Store& s) {
-        Key* k = s.find(path_);
-        Value* v = k ? k->find(name) : nullptr;
+        const Key* k = s.Find(path_);
+        const Value* v = k ? k->Find(name, nameCase(exactNames_)) : nullptr;
         return v ? v->type : RegDataType::None;
     });
 }
 
 namespace {
 
-Value readValue(const std::string& path, bool open, const std::string& name, RegDataType wanted)
+Value readValue(const std::string& path, bool open, bool exact, const std::string& name, RegDataType wanted)
 {
     if (!open)
         throw RegistryError("no key is open");
     Value v = inspect([&](Store& s) {
-        Key* k = s.find(path);
-        Value* found = k ? k->find(name) : nullptr;
+        const Key* k = s.Find(path);
+        const Value* found = k ? k->Find(name, nameCase(exact)) : nullptr;
         return found ? *found : Value {};
     });
     std::string shown = name.empty() ? "(default)" : name;
@@ -560,18 +337,25 @@ Value readValue(const std::string& path, bool open, const std::string& name, Reg
     return v;
 }
 
+void writeValue(const std::string& path, bool open, bool exact, Value v)
+{
+    if (!open)
+        throw RegistryError("no key is open");
+    modify([path, exact, v = std::move(v)](Store& s) { s.Create(path).Set(v, nameCase(exact)); });
+}
+
 } // namespace
 
 std::string Registry::ReadString(const std::string& name) const
 {
     if (GetDataType(name) == RegDataType::None && open_)
         return {}; // an absent string reads as empty, as on Windows
-    return readValue(path_, open_, name, RegDataType::String).text;
+    return readValue(path_, open_, exactNames_, name, RegDataType::String).text;
 }
 
 int32_t Registry::ReadInteger(const std::string& name) const
 {
-    return readValue(path_, open_, name, RegDataType::Integer).integer;
+    return readValue(path_, open_, exactNames_, name, RegDataType::Integer).integer;
 }
 
 bool Registry::ReadBool(const std::string& name) const
@@ -581,27 +365,8 @@ bool Registry::ReadBool(const std::string& name) const
 
 std::vector<uint8_t> Registry::ReadBinary(const std::string& name) const
 {
-    return readValue(path_, open_, name, RegDataType::Binary).binary;
+    return readValue(path_, open_, exactNames_, name, RegDataType::Binary).binary;
 }
-
-namespace {
-
-void writeValue(const std::string& path, bool open, Value v)
-{
-    if (!open)
-        throw RegistryError("no key is open");
-    modify([&](Store& s) {
-        Key& k = s.create(path);
-        if (Value* old = k.find(v.name)) {
-            v.name = old->name;
-            *old = v;
-        } else {
-            k.values.push_back(v);
-        }
-    });
-}
-
-} // namespace
 
 void Registry::WriteString(const std::string& name, const std::string& value)
 {
@@ -609,7 +374,7 @@ void Registry::WriteString(const std::string& name, const std::string& value)
     v.name = name;
     v.type = RegDataType::String;
     v.text = value;
-    writeValue(path_, open_, v);
+    writeValue(path_, open_, exactNames_, std::move(v));
 }
 
 void Registry::WriteInteger(const std::string& name, int32_t value)
@@ -618,7 +383,7 @@ void Registry::WriteInteger(const std::string& name, int32_t value)
     v.name = name;
     v.type = RegDataType::Integer;
     v.integer = value;
-    writeValue(path_, open_, v);
+    writeValue(path_, open_, exactNames_, std::move(v));
 }
 
 void Registry::WriteBool(const std::string& name, bool value)
@@ -632,7 +397,7 @@ void Registry::WriteBinary(const std::string& name, const std::vector<uint8_t>& 
     v.name = name;
     v.type = RegDataType::Binary;
     v.binary = value;
-    writeValue(path_, open_, v);
+    writeValue(path_, open_, exactNames_, std::move(v));
 }
 
 std::vector<std::string> Registry::GetValueNames() const
@@ -641,10 +406,9 @@ std::vector<std::string> Registry::GetValueNames() const
         return {};
     return inspect([&](Store& s) {
         std::vector<std::string> names;
-        if (Key* k = s.find(path_))
-            for (const auto& v : k->values)
-                if (!v.name.empty())
-                    names.push_back(v.name);
+        if (const Key* k = s.Find(path_))
+            for (const auto& v : k->Values())
+                names.push_back(v.name);
         return names;
     });
 }
@@ -653,17 +417,7 @@ std::vector<std::string> Registry::GetKeyNames() const
 {
     if (!open_)
         return {};
-    return inspect([&](Store& s) {
-        std::vector<std::string> names;
-        std::string prefix = lower(path_) + (path_.empty() ? "" : "\\");
-        for (const auto& k : s.keys) {
-            std::string p = lower(k.path);
-            if (p.size() > prefix.size() && p.compare(0, prefix.size(), prefix) == 0
-                && p.find('\\', prefix.size()) == std::string::npos)
-                names.push_back(k.path.substr(prefix.size()));
-        }
-        return names;
-    });
+    return inspect([&](Store& s) { return s.SubKeyNames(path_); });
 }
 
 bool Registry::HasSubKeys() const
@@ -676,11 +430,9 @@ bool Registry::DeleteValue(const std::string& name)
     if (!open_ || !ValueExists(name))
         return false;
     try {
-        modify([&](Store& s) {
-            if (Key* k = s.find(path_))
-                k->values.erase(std::remove_if(k->values.begin(), k->values.end(),
-                                    [&](const Value& v) { return equalNoCase(v.name, name); }),
-                    k->values.end());
+        modify([path = path_, name, exact = exactNames_](Store& s) {
+            if (Key* k = s.Find(path))
+                k->Erase(name, nameCase(exact));
         });
     } catch (const RegistryError& e) {
         lastError_ = e.what();
@@ -691,24 +443,49 @@ bool Registry::DeleteValue(const std::string& name)
 
 bool Registry::DeleteKey(const std::string& key)
 {
-    std::string path = normalizeKey(key);
+    std::string path = regtext::NormalizeKey(key);
     if (path.empty() || !KeyExists(path))
         return false;
     try {
-        modify([&](Store& s) {
-            std::string p = lower(path);
-            s.keys.erase(std::remove_if(s.keys.begin(), s.keys.end(),
-                             [&](const Key& k) {
-                                 std::string kp = lower(k.path);
-                                 return kp == p || kp.rfind(p + "\\", 0) == 0;
-                             }),
-                s.keys.end());
-        });
+        modify([path](Store& s) { s.EraseTree(path); });
     } catch (const RegistryError& e) {
         lastError_ = e.what();
         return false;
     }
     return true;
+}
+
+RegistryBatch::RegistryBatch()
+{
+    Cache& c = cache();
+    std::lock_guard guard(c.lock);
+    ++c.batchDepth;
+}
+
+RegistryBatch::~RegistryBatch()
+{
+    try {
+        Commit();
+    } catch (...) {
+    }
+}
+
+void RegistryBatch::Commit()
+{
+    if (done_)
+        return;
+    done_ = true;
+    Cache& c = cache();
+    std::lock_guard guard(c.lock);
+    if (--c.batchDepth > 0 || c.held.empty())
+        return;
+    try {
+        writeLocked(c, [](Store&) { });
+    } catch (...) {
+        c.held.clear();
+        c.loaded = false; // the next read sees the file as it is
+        throw;
+    }
 }
 
 } // namespace qx

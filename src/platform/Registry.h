@@ -5,16 +5,21 @@
 // On Linux it is one REGEDIT4 text file, $XDG_CONFIG_HOME/Quorvix/registry.reg
 // (~/.config/Quorvix/registry.reg by default), whose keys are written as
 // [HKEY_CURRENT_USER\Software\Quorvix\...]. Key and value names compare without
-// regard to case. Every write takes an exclusive lock on the file, re-reads it
-// when another process changed it, applies the one change and replaces the file
-// atomically, so concurrent instances never lose each other's values and a
-// crash never leaves a half-written file.
+// regard to case (value names in their exact case on request). Names hold any
+// character (key names all but the separators). Every write takes an exclusive
+// lock on the file, re-reads it when another process changed it, applies the
+// change and replaces the file atomically, so concurrent instances never lose
+// each other's values and a crash never leaves a half-written file; temporary
+// files of a writer that was killed are removed by the next write.
+//
+// A line of the file that cannot be read is left out and everything else is
+// kept; LoadProblems names such lines, and the first write keeps the damaged
+// file as registry.reg.bad before replacing it.
 //
 // Like the Windows registry class it stands in for, one object opens one key at
 // a time. Paths are relative to HKEY_CURRENT_USER ("Software\\Quorvix\\Cookies");
 // '/' is accepted as separator too.
 #include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,6 +47,11 @@ public:
     const std::string& CurrentPath() const { return path_; }
     bool KeyExists(const std::string& key) const;
 
+    // From now on this object matches value names only in their exact case:
+    // "X.txt" and "x.txt" are then two values (file names on a case-sensitive
+    // file system). By default names compare without regard to case.
+    void SetExactValueNames(bool exact) { exactNames_ = exact; }
+
     bool ValueExists(const std::string& name) const;
     RegDataType GetDataType(const std::string& name) const;
 
@@ -51,6 +61,8 @@ public:
     bool ReadBool(const std::string& name) const;
     std::vector<uint8_t> ReadBinary(const std::string& name) const;
 
+    // A value that cannot be stored raises RegistryError; while a batch is
+    // open, its Commit does.
     void WriteString(const std::string& name, const std::string& value);
     void WriteInteger(const std::string& name, int32_t value);
     void WriteBool(const std::string& name, bool value);
@@ -68,14 +80,43 @@ public:
 
     const std::string& LastError() const { return lastError_; }
 
-    // The file behind the store and, when the last load of it failed, why.
+    // The file behind the store.
     static std::string StoreFileName();
-    static std::optional<std::string> LoadProblem();
+    // What could not be read when the file was last loaded: one sentence per
+    // line left out, naming it, or why the file could not be read at all.
+    // Empty when it loaded whole (and after a write replaced it).
+    static std::vector<std::string> LoadProblems();
+    // Copies a file that did not load whole to StoreFileName() + ".bad"
+    // before anything replaces it; returns the copy's name, or "" when there
+    // is nothing to keep or the copy failed. The first write does the same.
+    static std::string KeepDamagedCopy();
 
 private:
     std::string path_;
     bool open_ = false;
+    bool exactNames_ = false;
     mutable std::string lastError_;
+};
+
+// Holds the registry writes of this process from its creation until Commit,
+// then stores them all with one replacement of the file, instead of one
+// rewrite each. Reads in between see the held values. Batches nest; only the
+// outermost one writes. Other processes see nothing of the batch until it is
+// committed, and their changes made in the meantime are kept.
+class RegistryBatch {
+public:
+    RegistryBatch();
+    // Commits when Commit was not called; a failure is then lost.
+    ~RegistryBatch();
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+    // Writes what was held; raises RegistryError when the file could not be
+    // written, and the held values are then dropped.
+    void Commit();
+
+private:
+    bool done_ = false;
 };
 
 } // namespace qx

@@ -12,6 +12,16 @@ std::string cookieKey(const TQX_PluginWindow* window)
     return std::string(kCookiesKey) + "\\" + window->metaObject()->className();
 }
 
+// The cookie key of the window's class, created if missing. Cookie names are
+// file names: where the file system tells "X.txt" from "x.txt", so do they.
+bool openCookieKey(qx::Registry& reg, const TQX_PluginWindow* window)
+{
+#ifndef _WIN32
+    reg.SetExactValueNames(true);
+#endif
+    return reg.OpenKey(cookieKey(window), true);
+}
+
 } // namespace
 
 void InitCookies()
@@ -32,7 +42,7 @@ bool LoadWindowCookie(TQX_PluginWindow* window)
         return false;
     try {
         qx::Registry reg;
-        if (!reg.OpenKey(cookieKey(window), true))
+        if (!openCookieKey(reg, window))
             return false;
         std::string name = window->FileName.toStdString();
         QString text = reg.GetDataType(name) == qx::RegDataType::String ? QString::fromStdString(reg.ReadString(name)) : QString();
@@ -50,10 +60,12 @@ bool SaveWindowCookie(TQX_PluginWindow* window)
     try {
         QString text;
         window->SaveCookie(text);
+        qx::RegistryBatch batch; // a new class key and its value in one write
         qx::Registry reg;
-        if (!reg.OpenKey(cookieKey(window), true))
+        if (!openCookieKey(reg, window))
             return false;
         reg.WriteString(window->FileName.toStdString(), text.toStdString());
+        batch.Commit();
         return true;
     } catch (...) {
         return false;

@@ -10,6 +10,7 @@
 #include "frame/CustomizeDocs.h"
 #include "frame/FrameDocuments.h"
 #include "frame/RecentFiles.h"
+#include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
@@ -186,7 +187,7 @@ TEST_F(FrameDocumentsTest, BrokenStoredValuesAreReportedAndWhatWasReadIsShown)
             [](qx::Registry& r) { r.WriteInteger("DocStyleIndex", 9); }, false, {"Dokumenty", "Historie"}},
     };
     for (const Case& c : cases) {
-        qxtest::WriteFile(GetEventLogFileName(), "");
+        InitEventLog("test"); // a fresh log for each case
         Store(kDocumentsKey, c.docs);
         Store(kDocumentStyleKey, c.style);
         Start();

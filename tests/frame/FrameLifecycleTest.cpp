@@ -13,6 +13,8 @@
 
 #include <QMenu>
 #include <QTimer>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -108,7 +110,24 @@ TEST_F(FrameLifecycleTest, StoredPropertiesComeBackWithTheNextFrame)
     Act(FrameAction::ViewStatusbar)->trigger();
     frame->setGeometry(40, 50, 700, 500);
     const QRect geometry = frame->geometry();
+    // Closing stores the document's cookie, the frame's values and then its
+    // layout, each in one replacement of the registry file, not one per value.
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    // (Watching both ends of each rename keeps equal events from merging.)
+    ASSERT_GE(inotify_add_watch(watch, home.configDir().append("/Quorvix").c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
     ASSERT_TRUE(frame->close());
+    int replacements = 0;
+    alignas(inotify_event) char events[65536];
+    for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;) {
+        for (char* p = events; p < events + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len) {
+            const auto* event = reinterpret_cast<inotify_event*>(p);
+            replacements += (event->mask & IN_MOVED_TO) && std::string(event->name) == "registry.reg";
+        }
+    }
+    close(watch);
+    EXPECT_GE(replacements, 2);
+    EXPECT_LE(replacements, 3);
     EXPECT_EQ(processEnds, 1);
     bool closingLogged = false;
     for (const std::string& line : FrameLog())

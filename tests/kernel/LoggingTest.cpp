@@ -1,6 +1,9 @@
 #include "KernelFixture.h"
 
+#include <functional>
 #include <regex>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -57,18 +60,83 @@ TEST_F(LoggingTest, UnwritablePathIsSilentAndRetriedWithTheWholeList)
     EXPECT_NE(text.find(" lost to disk\r\n"), std::string::npos);
 }
 
-TEST_F(LoggingTest, FileFollowsEveryEventWhenAppendedToADeletedFile)
+// Whatever happened to the file while the program runs, the next event leaves
+// it holding the complete run, and never a zero byte.
+TEST_F(LoggingTest, AFileTruncatedDeletedOrReplacedIsWrittenWholeAgain)
 {
-    LogEvent("one");
-    std::filesystem::remove(logFile());
-    LogEvent("two");
-    // The open file was unlinked; after a re-enable the file is whole again.
-    SetEventLogEnabled(false);
-    SetEventLogEnabled(true);
-    LogEvent("three");
+    const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> mishaps = {
+        {"truncated", [](const std::string& f) { std::filesystem::resize_file(f, 0); }},
+        {"cut short", [](const std::string& f) { std::filesystem::resize_file(f, std::filesystem::file_size(f) - 5); }},
+        {"deleted", [](const std::string& f) { std::filesystem::remove(f); }},
+        {"replaced", [](const std::string& f) {
+             qxtest::WriteFile(f + ".new", "someone else's file\r\n");
+             std::filesystem::rename(f + ".new", f);
+         }},
+    };
+    for (const auto& [mishap, apply] : mishaps) {
+        SCOPED_TRACE(mishap);
+        InitEventLog("qxrel32 test");
+        LogEvent("before");
+        apply(logFile());
+        LogEvent("after");
+        LogEvent("later");
+        std::string text = logText();
+        EXPECT_EQ(text.find('\0'), std::string::npos);
+        EXPECT_EQ(text.rfind("Quorvix 2 Event Log\r\n", 0), 0u) << text;
+        EXPECT_TRUE(std::regex_search(text, std::regex(" before\r\n[^\r\n]* after\r\n[^\r\n]* later\r\n$"))) << text;
+        EXPECT_EQ(text.find("someone else"), std::string::npos);
+    }
+}
+
+// Two programs logging into one file at once: every line in it is whole.
+TEST_F(LoggingTest, TwoProgramsSharingTheFileNeverCutEachOthersLines)
+{
+    const int events = 2000;
+    // Lines of different lengths, so that lines written over each other show.
+    auto padding = [](const char* name) { return std::string(*name == 'A' ? 200 : 137, 'x'); };
+    int gate[2];
+    ASSERT_EQ(pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (const char* name : {"A", "B"}) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            InitEventLog(std::string("program ") + name);
+            LogEvent(std::string(name) + " 0 " + padding(name));
+            char go;
+            if (read(gate[0], &go, 1) != 1)
+                _exit(2);
+            for (int i = 1; i < events; ++i)
+                LogEvent(std::string(name) + " " + std::to_string(i) + " " + padding(name));
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    ASSERT_EQ(write(gate[1], "gg", 2), 2); // both start together
+    close(gate[0]);
+    close(gate[1]);
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
     std::string text = logText();
-    EXPECT_NE(text.find(" one\r\n"), std::string::npos);
-    EXPECT_NE(text.find(" three\r\n"), std::string::npos);
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+    const std::regex whole("Quorvix 2 Event Log|Command line: program [AB]|\\d{1,2}:\\d\\d:\\d\\d (A \\d+ "
+        + padding("A") + "|B \\d+ " + padding("B") + ")");
+    size_t start = 0, checked = 0, cut = 0;
+    std::string firstCut;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        std::string line = text.substr(start, end - start);
+        if (line.empty())
+            continue;
+        ++checked;
+        if (!std::regex_match(line, whole) && cut++ == 0)
+            firstCut = line.substr(0, 80);
+    }
+    EXPECT_EQ(cut, 0u) << "first cut line: " << firstCut;
+    EXPECT_EQ(start, text.size()) << "the file does not end with a whole line";
+    EXPECT_GT(checked, 2u);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "platform/Registry.h"
 
+#include <limits>
+
 namespace {
 
 using SettingsTest = KernelFixture;
@@ -69,13 +71,60 @@ TEST_F(SettingsTest, AValueOfTheWrongTypeGivesDefaultsAndAsksTheFeedbackQuestion
     EXPECT_NE(lines.back().find("_KernelWarning: in module Kernel\\Settings"), std::string::npos);
 }
 
-TEST_F(SettingsTest, DamagedRegistryFileGivesDefaultsAndAWarning)
+// A name over two lines, as a cookie for a file with a line break in its name
+// was once written: only those two lines are lost, with a warning naming each,
+// and the log names the kept copy of the damaged file.
+TEST_F(SettingsTest, ADamagedLineCostsOnlyItselfAndTheDamagedFileIsKept)
 {
-    qxtest::WriteFile(home.registryFile(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quorvix]\n\"LaunchCount\"=dword:00");
+    const std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quorvix]\n\"LaunchCount\"=dword:00000029\n"
+                             "\"HardExitEnabled\"=dword:00000000\n\"LoggerEnabled\"=dword:00000000\n\n"
+                             "[HKEY_CURRENT_USER\\Software\\Quorvix\\Cookies\\TTextEditorWindow]\n"
+                             "\"/home/u/new\nline.txt\"=\"caret=3:1\"\n\"/home/u/a.txt\"=\"caret=1:0\"\n";
+    qxtest::WriteFile(home.registryFile(), text);
+    std::filesystem::remove(logFile());
+    InitEventLog("qxrel32 test");
     LoadSettings();
-    EXPECT_EQ(LaunchCountdown(), 0);
-    EXPECT_EQ(GetPluginsDir(), home.programDir() + "Plugins/");
-    EXPECT_NE(GetEventLogLines().back().find("registry.reg"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(logFile())) << "the warnings were written although logging is off";
+    EXPECT_EQ(LaunchCount(), 42);
+    EXPECT_FALSE(HardExitEnabled());
+    EXPECT_EQ(qxtest::ReadFile(home.registryFile() + ".bad"), text);
+    qx::Registry cookies;
+    ASSERT_TRUE(cookies.OpenKey("Software\\Quorvix\\Cookies\\TTextEditorWindow", false));
+    EXPECT_EQ(cookies.ReadString("/home/u/a.txt"), "caret=1:0");
+
+    std::string log;
+    for (const auto& line : GetEventLogLines())
+        log += line + "\n";
+    EXPECT_NE(log.find("_KernelWarning: in module Kernel\\Settings"), std::string::npos) << log;
+    EXPECT_NE(log.find("line 9: "), std::string::npos) << log;
+    EXPECT_NE(log.find("line 10: "), std::string::npos) << log;
+    EXPECT_NE(log.find("kept as " + home.registryFile() + ".bad."), std::string::npos) << log;
+
+    // The next start reads the repaired file without a warning.
+    InitEventLog("qxrel32 test");
+    LoadSettings();
+    EXPECT_EQ(LaunchCount(), 43);
+    for (const auto& line : GetEventLogLines())
+        EXPECT_EQ(line.find("_KernelWarning"), std::string::npos) << line;
+}
+
+TEST_F(SettingsTest, StoredCountersAreNotTrusted)
+{
+    const std::vector<std::pair<int32_t, int32_t>> counts = {
+        {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()},
+        {std::numeric_limits<int32_t>::max() - 1, std::numeric_limits<int32_t>::max()},
+        {-5, 1},
+        {std::numeric_limits<int32_t>::min(), 1},
+    };
+    for (const auto& [stored, expected] : counts) {
+        SCOPED_TRACE(stored);
+        root().WriteInteger("LaunchCount", stored);
+        root().WriteInteger("LaunchCountdown", std::numeric_limits<int32_t>::min());
+        LoadSettings();
+        EXPECT_EQ(LaunchCount(), expected);
+        EXPECT_EQ(root().ReadInteger("LaunchCount"), expected);
+        EXPECT_EQ(LaunchCountdown(), std::numeric_limits<int32_t>::min());
+    }
 }
 
 TEST_F(SettingsTest, PersistedSettersWriteAtOnce)
