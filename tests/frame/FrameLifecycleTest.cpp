@@ -183,6 +183,24 @@ TEST_F(FrameLifecycleTest, APluginsRequestToEndClosesTheFrameAsTheUserWouldOnceS
         qx::Registry reg;
         EXPECT_TRUE(reg.KeyExists("Software\\Quorvix\\Frame"));
     }
+
+    // Once started, the request is carried out at once; a document that
+    // refuses to close keeps the frame open, and the request is spent.
+    DestroyFrame();
+    InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
+    processEnds = 0;
+    StartFrame();
+    RefuseClose(frame->OpenFile(MakeFile("keep.txt"), TFrameWindowForm::DefaultEntryID()));
+    const size_t mark = GetEventLogLines().size();
+    EXPECT_TRUE(QXTryTerminateApp());
+    Spin(400);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(processEnds, 0);
+    size_t closings = 0;
+    const std::vector<std::string> lines = GetEventLogLines();
+    for (size_t i = mark; i < lines.size(); ++i)
+        closings += lines[i].find("[DEFAULT].OnClosing..") != std::string::npos;
+    EXPECT_EQ(closings, 1u);
 }
 
 } // namespace
