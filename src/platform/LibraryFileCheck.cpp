@@ -94,6 +94,10 @@ std::string NonRegularFileReason(const std::string& path)
 
 std::string CheckLibraryFile(const std::string& path)
 {
+    // Nothing there at all: the system loader reports that in its own words.
+    struct stat entry {};
+    if (::lstat(path.c_str(), &entry) != 0 && (errno == ENOENT || errno == ENOTDIR))
+        return {};
     // Looked at before opening: opening a FIFO may block, opening a device
     // may have effects of its own.
     std::string reason = NonRegularFileReason(path);

@@ -23,7 +23,8 @@ std::string NonRegularFileReason(const std::string& path);
 // Everything that must hold before path is handed to the system loader: a
 // regular file (checked before it is opened, and again on the opened file),
 // with sound ELF headers for this machine's class and byte order, holding
-// every loadable segment they name. Empty when the file may be loaded,
+// every loadable segment they name. Empty when the file may be handed to the
+// system loader (also when there is no such file: the loader says so itself),
 // otherwise one line saying why not (without the path).
 std::string CheckLibraryFile(const std::string& path);
 
