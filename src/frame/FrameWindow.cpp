@@ -181,7 +181,13 @@ void TFrameWindowForm::showEvent(QShowEvent* event)
 void TFrameWindowForm::postInitialization()
 {
     loadPluginsTimer_->stop();
+    // Cleared however the sequence ends: a kernel exception raised by one of
+    // its steps leaves it for the application's handler.
     inPostInitialization_ = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave {inPostInitialization_};
     log("post-initialization sequence entered...");
     ExecEventScript(QStringLiteral("OnStartup"));
     if (!DemoMode()) {
@@ -200,7 +206,6 @@ void TFrameWindowForm::postInitialization()
         ShowTipOfTheDay();
     if (LaunchCountdown() == 0)
         AskForFeedback();
-    inPostInitialization_ = false;
 }
 
 bool TFrameWindowForm::FormCloseQuery()
