@@ -105,7 +105,11 @@ QX_SDK_VISIBLE bool QXSetToolbarState(int32_t toolbarId, bool visible);
 QX_SDK_VISIBLE bool QXShellColorDialog(int32_t left, int32_t top, uint32_t* color);
 // Ends the host process at once, exit code 0: nothing is saved.
 QX_SDK_VISIBLE void QXTerminateApp();
-// Asks the main window to close, as if the user closed it; true unless there is no frame.
+// Asks the main window to close, as if the user closed it; true unless there
+// is no frame. Returns at once; the close comes when the user could close the
+// window (after start-up, with no script running and no modal dialog up), and
+// runs the closing event scripts, asks every document and saves the settings.
+// Any thread.
 QX_SDK_VISIBLE bool QXTryTerminateApp();
 // Reserved: does nothing and returns false.
 QX_SDK_VISIBLE bool QXUninstallMenuItem(void* reserved);

@@ -19,6 +19,7 @@
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
 #include "projects/Projects.h"
+#include "scripting/Scripting.h"
 #include "tools/TipOfTheDay.h"
 
 #include <QApplication>
@@ -148,11 +149,13 @@ void TFrameWindowForm::createTimers()
     switchStatusBarTimer_ = oneShot(this, "SwitchStatusBarTimer", 5000);
     progressBarResetTimer_ = oneShot(this, "_ProgressBarResetTimer", 20000);
     asyncExecScriptTimer_ = oneShot(this, "_AsyncExecScriptTimer", 1);
+    requestedCloseTimer_ = oneShot(this, "_RequestedCloseTimer", 50);
     connect(loadPluginsTimer_, &QTimer::timeout, this, &TFrameWindowForm::postInitialization);
     connect(toolbarUpdateTimer_, &QTimer::timeout, this, &TFrameWindowForm::UpdateToolbars);
     connect(switchStatusBarTimer_, &QTimer::timeout, this, &TFrameWindowForm::switchStatusBarTick);
     connect(progressBarResetTimer_, &QTimer::timeout, this, &TFrameWindowForm::ResetProgressBar);
     connect(asyncExecScriptTimer_, &QTimer::timeout, this, &TFrameWindowForm::asyncExecScriptTick);
+    connect(requestedCloseTimer_, &QTimer::timeout, this, &TFrameWindowForm::requestedCloseTick);
 }
 
 void TFrameWindowForm::loadToolbars()
@@ -180,6 +183,13 @@ void TFrameWindowForm::showEvent(QShowEvent* event)
 void TFrameWindowForm::postInitialization()
 {
     loadPluginsTimer_->stop();
+    // Cleared however the sequence ends: a kernel exception raised by one of
+    // its steps leaves it for the application's handler.
+    inPostInitialization_ = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave {inPostInitialization_};
     log("post-initialization sequence entered...");
     ExecEventScript(QStringLiteral("OnStartup"));
     if (!DemoMode()) {
@@ -206,8 +216,41 @@ bool TFrameWindowForm::FormCloseQuery()
     return project_ ? CloseProject() : CloseDocuments();
 }
 
+void TFrameWindowForm::RequestClose()
+{
+    closeRequested_ = true;
+    enableTimer(requestedCloseTimer_);
+}
+
+// A close that came in the middle of something (a plug-in's request while a
+// script runs in its modal window, say) would end the process there: the
+// event scripts of closing would find that script still running and be
+// skipped, and the interrupted sequence would never finish.
+bool TFrameWindowForm::mayCloseNow() const
+{
+    if (!initialized_ || inPostInitialization_ || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return false;
+    const TScriptObject* script = ScriptObject();
+    return !script || !script->IsBusy();
+}
+
+void TFrameWindowForm::requestedCloseTick()
+{
+    requestedCloseTimer_->stop();
+    if (!closeRequested_)
+        return;
+    if (!mayCloseNow()) {
+        requestedCloseTimer_->start();
+        return;
+    }
+    close();
+}
+
 void TFrameWindowForm::closeEvent(QCloseEvent* event)
 {
+    // Whoever asked, the close asked for is this one.
+    closeRequested_ = false;
+    requestedCloseTimer_->stop();
     if (!FormCloseQuery()) {
         event->ignore();
         return;

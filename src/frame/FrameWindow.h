@@ -66,6 +66,9 @@ public:
     void RebuildPluginMenus() override;
     void AttachDocumentWindow(TQX_PluginWindow* window) override;
     void AttachToolWindow(TQX_PluginWindow* window) override;
+    // The close waits on a timer while the frame is busy: the start-up
+    // sequence, a script run, a modal dialog or a popup menu.
+    void RequestClose() override;
 
     // --- Opening and creating documents ---
     // The entry id that lets the frame choose the entry by the file.
@@ -304,6 +307,9 @@ private:
     // Lifecycle (FrameWindow.cpp).
     void postInitialization();
     void formClose();
+    // Whether the user could close the frame now (see RequestClose).
+    bool mayCloseNow() const;
+    void requestedCloseTick();
     void loadStoredProperties();
     void saveStoredProperties();
     void executeScript(const QString& path, const QString& procedure);
@@ -408,6 +414,7 @@ private:
     QTimer* switchStatusBarTimer_ = nullptr;
     QTimer* progressBarResetTimer_ = nullptr;
     QTimer* asyncExecScriptTimer_ = nullptr;
+    QTimer* requestedCloseTimer_ = nullptr;
 
     std::unique_ptr<TRecentFiles> recentFiles_;
     std::vector<QIcon> pluginIcons_;
@@ -424,6 +431,8 @@ private:
     QList<QIcon> qxListViewImages_;
     QTimer* saveDocumentsTimer_ = nullptr;
     bool initialized_ = false;
+    bool inPostInitialization_ = false;
+    bool closeRequested_ = false;
     bool fullScreenSwitch_ = false;
     bool firstShow_ = true;
     int progressPosition_ = 0;

@@ -1,5 +1,7 @@
 #include "platform/DynamicLibrary.h"
 
+#include "platform/LibraryFileCheck.h"
+
 #include <dlfcn.h>
 
 namespace qx {
@@ -8,12 +10,14 @@ namespace {
 // dlerror() forgets its text once read, and a successful call leaves it
 // empty; keep the last failure per thread so it can be reported afterwards.
 thread_local std::string lastError;
+// The longest error text kept, without its line break.
+const size_t kMaxErrorText = 253;
 
 void remember(const char* text, const std::string& fallback)
 {
     std::string t = text ? text : fallback;
-    if (t.size() > 253)
-        t.resize(253);
+    if (t.size() > kMaxErrorText)
+        t.resize(kMaxErrorText);
     lastError = t + "\r\n";
 }
 
@@ -22,6 +26,18 @@ void remember(const char* text, const std::string& fallback)
 LibraryHandle OpenLibrary(const std::string& path)
 {
     dlerror();
+    // A name without a slash is searched by the system loader among the
+    // system's libraries; a path names the file that will be mapped, and it
+    // is checked first (see LibraryFileCheck.h).
+    if (path.find('/') != std::string::npos) {
+        const std::string reason = CheckLibraryFile(path);
+        if (!reason.empty()) {
+            // Path first, as the system loader words its own refusals, unless
+            // the reason would not fit then.
+            remember(nullptr, path.size() + reason.size() + 2 <= kMaxErrorText ? path + ": " + reason : reason);
+            return nullptr;
+        }
+    }
     void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!h)
         remember(dlerror(), "cannot open the library");

@@ -7,7 +7,10 @@ namespace qx {
 
 using LibraryHandle = void*;
 
-// dlopen(RTLD_NOW | RTLD_LOCAL); null on failure.
+// dlopen(RTLD_NOW | RTLD_LOCAL); null on failure. A path (a name with a
+// slash) must pass CheckLibraryFile first: a FIFO, a device or a file cut
+// short is refused with its reason instead of blocking or crashing the
+// process.
 LibraryHandle OpenLibrary(const std::string& path);
 // dlsym; null on failure.
 void* LibrarySymbol(LibraryHandle handle, const std::string& name);

@@ -260,8 +260,10 @@ bool QXTryTerminateApp()
     QWidget* main = PluginFrame().MainWindow();
     if (!main)
         return false;
-    // Closing may end the process; let the plug-in's call return first.
-    QMetaObject::invokeMethod(main, &QWidget::close, Qt::QueuedConnection);
+    // Closing may end the process; let the plug-in's call return first. A
+    // plug-in may call from the loader thread while it loads: the request
+    // reaches the frame on the GUI thread.
+    QMetaObject::invokeMethod(main, [] { PluginFrame().RequestClose(); }, Qt::QueuedConnection);
     return true;
 }
 

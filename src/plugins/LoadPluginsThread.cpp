@@ -1,10 +1,12 @@
 #include "plugins/LoadPluginsThread.h"
 
+#include "platform/LibraryFileCheck.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/LoadPlugins.h"
 #include "plugins/PluginManagement.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMutexLocker>
 
 #include <memory>
@@ -69,12 +71,27 @@ void TLoadPluginsThread::run()
 {
     status(QStringLiteral("Searching for plugins... ") + pluginDir_ + QStringLiteral("..."), true);
 
-    // Every kind of file is taken (hidden ones and broken links too: they fail
-    // to load and say so). Sorted by name, so menus and image indexes come out
-    // the same on every run.
+    // Every entry that matches is looked at, hidden ones too; only regular
+    // files (or links to them) are libraries to load. Anything else is
+    // skipped with its reason and never opened: opening a FIFO would block
+    // the loader for good. Sorted by name, so menus and image indexes come
+    // out the same on every run.
     QDir dir(pluginDir_);
-    files_ = dir.entryList(QStringList {QString::fromLatin1(kSearchPattern)},
-        QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList found = dir.entryList(QStringList {QString::fromLatin1(kSearchPattern)},
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    // The list is filled after the skip lines, so the progress bar stays
+    // empty until loading begins.
+    QStringList libraries;
+    for (const QString& name : found) {
+        const std::string reason = qx::NonRegularFileReason(QFile::encodeName(pluginDir_ + name).toStdString());
+        if (reason.empty())
+            libraries << name;
+        else
+            status(QStringLiteral("not a regular file (") + QString::fromStdString(reason) + QStringLiteral("), skipped...")
+                    + name,
+                false);
+    }
+    files_ = libraries;
     status(QString::number(files_.size()) + QStringLiteral(" modules found."), true);
 
     for (currentIndex_ = 0; currentIndex_ < int(files_.size()); ++currentIndex_) {

@@ -36,6 +36,12 @@ public:
     // makes it its own top-level tool window. Default: nothing.
     virtual void AttachToolWindow(TQX_PluginWindow* window);
 
+    // Closes the frame as the user closing its main window does (close query,
+    // closing, the end of the process), as soon as the user could: once
+    // start-up has finished, with no script running and no modal dialog up.
+    // Returns at once. Default: nothing.
+    virtual void RequestClose();
+
     // The host's about box for a plug-in without its own: icon (may be null),
     // text (the plug-in's FullName). Default: QXAboutBox without a caption.
     virtual void ShowPluginAboutBox(const QIcon& icon, const QString& text);

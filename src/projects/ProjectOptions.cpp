@@ -8,8 +8,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -24,6 +26,39 @@ const Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
 #else
 const Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
 #endif
+
+// The folder tree tells which folder the user chose, with a key or a click.
+// The view also moves its current item by itself (to its first folder when it
+// takes the focus without one); such moves are nobody's choice.
+class FolderTree : public QTreeView {
+public:
+    using QTreeView::QTreeView;
+    std::function<void(const QModelIndex& folder)> OnChoose;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const QModelIndex before = currentIndex();
+        QTreeView::keyPressEvent(event);
+        if (currentIndex() != before)
+            choose(currentIndex());
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        QTreeView::mousePressEvent(event);
+        // A press on a folder's expand arrow only expands it.
+        const QModelIndex at = indexAt(event->position().toPoint());
+        if (at.isValid() && at == currentIndex())
+            choose(at);
+    }
+
+private:
+    void choose(const QModelIndex& folder)
+    {
+        if (folder.isValid() && OnChoose)
+            OnChoose(folder);
+    }
+};
 
 } // namespace
 
@@ -42,7 +77,9 @@ TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
     dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     dirModel_->setReadOnly(true);
     dirModel_->setRootPath(QString());
-    ProjDirTree = new QTreeView(dirBox);
+    auto* folderTree = new FolderTree(dirBox);
+    folderTree->OnChoose = [this](const QModelIndex& folder) { DirEdit->setText(dirModel_->filePath(folder)); };
+    ProjDirTree = folderTree;
     ProjDirTree->setModel(dirModel_);
     for (int column = 1; column < dirModel_->columnCount(); ++column)
         ProjDirTree->hideColumn(column);
@@ -86,14 +123,6 @@ TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
     resize(760, 460);
 
     connect(ProjNameEdit, &QLineEdit::textChanged, this, [this](const QString& t) { Button1->setEnabled(!t.isEmpty()); });
-    // Only the user's choice in the tree changes DirEdit: the view also moves
-    // its current item by itself while the folders load, and that must not
-    // overwrite what the user typed.
-    connect(ProjDirTree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (ProjDirTree->hasFocus())
-            DirEdit->setText(dirModel_->filePath(current));
-    });
-    connect(ProjDirTree, &QTreeView::clicked, this, [this](const QModelIndex& index) { DirEdit->setText(dirModel_->filePath(index)); });
     connect(ListView, &QTreeWidget::itemSelectionChanged, this, [this] { Button4->setEnabled(!ListView->selectedItems().isEmpty()); });
     connect(Button3, &QPushButton::clicked, this, [this] {
         QStringList picked = FilePicker ? FilePicker(DirEdit->text())

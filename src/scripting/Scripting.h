@@ -34,6 +34,9 @@ public:
     // is in progress.
     bool CanStartRun() const;
     bool IsScriptRunning() const;
+    // From the start of ExecuteScript until it returns: the run and the
+    // progress window's last turns after it.
+    bool IsBusy() const { return executing_ || IsScriptRunning(); }
     // Asks a running script to stop at its next statement (logged).
     void StopScript();
 

@@ -132,4 +132,35 @@ TEST_F(ProgramScriptTest, TheEventScriptDrivesTheProgramToItsEnd)
         EXPECT_EQ(registry.find(std::string("\"") + never + "\""), std::string::npos) << never;
 }
 
+// A plug-in asks the program to end while the start-up script still runs: the
+// program waits for the script, then closes as when the user closes it, with
+// the closing event scripts and the settings saved.
+TEST_F(ProgramScriptTest, APluginAskingToEndDuringStartUpEndsTheProgramAsTheUserWould)
+{
+    qxtest::WriteFile(home.programDir() + "Plugins/probe.so.probe",
+        "call.QXM_INITIALIZE=QXTryTerminateApp@200\nentry=1,Probe text,0,1,2:.txt,,Texty|*.txt\n");
+    qxtest::WriteFile(home.programDir() + "Scripts/Default.qx",
+        "procedure OnStartup; begin end;\n"
+        "procedure OnStarted; begin Sleep(1000); RegWriteString('Started', 'done') end;\n"
+        "procedure OnClosing; begin RegWriteString('Closing', 'yes') end;\n"
+        "procedure OnShutdown; begin RegWriteString('Shutdown', 'yes') end;\n"
+        "begin end.\n");
+
+    EXPECT_EQ(runProgram(), 0);
+
+    const std::string log = qxtest::ReadFile(home.programDir() + "debug.log");
+    EXPECT_EQ(missingInOrder(log,
+                  {"[DEFAULT].OnStarted..", "Script terminated, no errors.", "[DEFAULT].OnClosing..",
+                      "[DEFAULT].OnShutdown..", "Server\\FrameWindow: Saving settings...", "Misc\\Helpers: UnloadPlugins()"}),
+        "")
+        << log;
+    const std::string registry = qxtest::ReadFile(home.registryFile());
+    EXPECT_EQ(missingInOrder(registry,
+                  {"[HKEY_CURRENT_USER\\Software\\Quorvix\\Scripting]", "\"Started\"=\"done\"", "\"Closing\"=\"yes\"",
+                      "\"Shutdown\"=\"yes\""}),
+        "")
+        << registry;
+    EXPECT_NE(registry.find("[HKEY_CURRENT_USER\\Software\\Quorvix\\Frame]"), std::string::npos);
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 // the stored properties.
 #include "FrameFixture.h"
 
+#include "QX_Exports.h"
 #include "QX_Types.h"
 #include "frame/FrameStatusBar.h"
 #include "frame/RecentFiles.h"
@@ -15,6 +16,8 @@
 #include <QTimer>
 #include <sys/inotify.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -141,6 +144,82 @@ TEST_F(FrameLifecycleTest, StoredPropertiesComeBackWithTheNextFrame)
     EXPECT_FALSE(Act(FrameAction::StatusBar)->isChecked());
     EXPECT_FALSE(frame->StatusBarPanels()->isVisible());
     EXPECT_EQ(frame->geometry().size(), geometry.size());
+}
+
+// A plug-in asking the program to end (QXTryTerminateApp) gets what the user
+// closing the main window gets: OnClosing, the documents closed, the settings
+// saved, OnShutdown, the end of the process. Asked during start-up (while a
+// start-up script runs, while plug-ins load), the close waits until start-up
+// is over, as the user's would, instead of ending the process in the middle
+// of a script whose modal window is up.
+TEST_F(FrameLifecycleTest, APluginsRequestToEndClosesTheFrameAsTheUserWouldOnceStartUpIsOver)
+{
+    SetScriptingMode(2);
+    qxtest::WriteFile(GetScriptsDir() + "Default.qx",
+        "procedure OnStartup; begin Sleep(300) end;\n"
+        "procedure OnStarted; begin Sleep(300) end;\n"
+        "procedure OnClosing; begin end;\n"
+        "procedure OnShutdown; begin end;\nbegin end.\n");
+    const struct {
+        const char* when;
+        const char* probe; // the probe's behaviour
+        bool fromTest; // the test asks 100 ms after the frame is shown, while OnStartup runs
+        const char* called; // the probe's record of its call
+    } cases[] = {
+        {"during OnStartup", "", true, nullptr},
+        {"while loading, on the loader thread", "call.QXM_INITIALIZE=QXTryTerminateApp\n",
+            false, "called QXTryTerminateApp worker 1"},
+        {"during OnStarted", "call.QXM_INITIALIZE=QXTryTerminateApp@100\n", false, "called QXTryTerminateApp gui 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.when);
+        DestroyFrame();
+        std::filesystem::remove(home.registryFile());
+        const std::string probe = InstallProbe("a.so", std::string(c.probe) + "entry=1,Alpha,0,0,2:.txt\n");
+        const size_t mark = GetEventLogLines().size();
+
+        frame = std::make_unique<TFrameWindowForm>();
+        frame->SetProcessEnd([this] { ++processEnds; });
+        processEnds = 0;
+        if (c.fromTest)
+            QTimer::singleShot(100, [] { EXPECT_TRUE(QXTryTerminateApp()); });
+        frame->show();
+        ASSERT_TRUE(WaitFor([this] { return processEnds > 0; }, 20000));
+        Spin(200);
+        EXPECT_EQ(processEnds, 1);
+        if (c.called)
+            EXPECT_EQ(CountLines(ProbeLog(probe), c.called), 1);
+
+        std::vector<std::string> steps;
+        const std::vector<std::string> lines = GetEventLogLines();
+        for (size_t i = mark; i < lines.size(); ++i)
+            for (const char* step : {"script [DEFAULT].", "sequence finished.", "Saving settings..."})
+                if (size_t at = lines[i].find(step); at != std::string::npos)
+                    steps.push_back(lines[i].substr(at));
+        EXPECT_EQ(steps, (std::vector<std::string> {"script [DEFAULT].OnStartup..", "sequence finished.",
+                             "script [DEFAULT].OnStarted..", "script [DEFAULT].OnClosing..",
+                             "script [DEFAULT].OnShutdown..", "Saving settings..."}));
+        qx::Registry reg;
+        EXPECT_TRUE(reg.KeyExists("Software\\Quorvix\\Frame"));
+    }
+
+    // Once started, the request is carried out at once; a document that
+    // refuses to close keeps the frame open, and the request is spent.
+    DestroyFrame();
+    InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
+    processEnds = 0;
+    StartFrame();
+    RefuseClose(frame->OpenFile(MakeFile("keep.txt"), TFrameWindowForm::DefaultEntryID()));
+    const size_t mark = GetEventLogLines().size();
+    EXPECT_TRUE(QXTryTerminateApp());
+    Spin(400);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(processEnds, 0);
+    size_t closings = 0;
+    const std::vector<std::string> lines = GetEventLogLines();
+    for (size_t i = mark; i < lines.size(); ++i)
+        closings += lines[i].find("[DEFAULT].OnClosing..") != std::string::npos;
+    EXPECT_EQ(closings, 1u);
 }
 
 } // namespace

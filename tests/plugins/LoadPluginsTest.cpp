@@ -17,7 +17,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -116,6 +119,63 @@ TEST_F(LoadPluginsTest, LoadsEveryLibraryOnTheLoaderThreadAndReportsEachStage)
     EXPECT_EQ(pb->GetEntry(1)->ImageIndex, 2);
     EXPECT_EQ(pc->ImageIndex, 3);
     EXPECT_EQ(pc->GetEntry(0)->ImageIndex, 4);
+}
+
+// Entries of the plug-in folder that are not libraries: each is skipped with
+// its reason and never opened (opening the FIFO would block the loader for
+// good), and loading goes on. A library cut short, as an interrupted copy
+// leaves it, fails like any library that does not load, instead of ending
+// the process with SIGBUS when its missing pages are touched.
+TEST_F(LoadPluginsTest, WhatIsNotARegularFileIsSkippedAndACutLibraryRefused)
+{
+    namespace fs = std::filesystem;
+    const std::string dir = pluginDir();
+    InstallProbe(dir, "good.so", "entry=0,G,0,1,none,,,make\n");
+    fs::resize_file(InstallLibrary("qxprobe.so", dir, "cut.so"), 8192);
+    const std::string fifo = dir + "fifo.so";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(dir + "folder.so");
+    fs::create_symlink("missing.so", dir + "dangling.so");
+    fs::create_symlink("loop.so", dir + "loop.so");
+    fs::create_symlink("/dev/null", dir + "null.so");
+    size_t mark = LogMark();
+
+    // A loader stuck on the FIFO fails the test instead of hanging it: a
+    // writer that comes and goes releases it.
+    bool stuck = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        stuck = true;
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    });
+    guard.start(10000);
+    TLoadPluginListForm form;
+    form.show();
+    WaitForLoading(form);
+    EXPECT_FALSE(stuck) << "the loader blocked on the FIFO";
+    ASSERT_EQ(form.LoaderThread(), nullptr);
+
+    Strings log = LogMessages(mark);
+    auto warning = std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("_KernelWarning", 0) == 0; });
+    ASSERT_NE(warning, log.end());
+    EXPECT_NE(warning->find("_KernelLoadLibrary: failed. GetLastError() returned [" + dir + "cut.so: truncated: loadable segment "),
+        std::string::npos)
+        << *warning;
+    log.erase(warning);
+    Strings expected {"Searching for plugins... " + dir + "...",
+        "not a regular file (a link whose target is missing), skipped...dangling.so",
+        "not a regular file (a FIFO), skipped...fifo.so", "not a regular file (a directory), skipped...folder.so",
+        "not a regular file (a link that loops), skipped...loop.so",
+        "not a regular file (a character device), skipped...null.so", "2 modules found."};
+    for (const Strings& part : {Sequence("cut.so", {"loading...", "unable to load..."}), Sequence("good.so", kLoaded)})
+        expected.insert(expected.end(), part.begin(), part.end());
+    for (const char* line : {"1 plugin(s) successfully loaded.", "Terminating thread...", "Finalizing...", "Thread terminated."})
+        expected.push_back(line);
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(form.ProgressBar->maximum(), 2);
+    ASSERT_EQ(GetPluginCount(), 1);
+    EXPECT_EQ(GetPlugin(0)->FileName.toStdString(), dir + "good.so");
 }
 
 TEST_F(LoadPluginsTest, AnEmptyOrMissingDirectoryLoadsNothing)

@@ -197,9 +197,15 @@ TEST_F(PluginLoadTest, UnusableLibrariesAreRefusedBeforeTheirFirstMessage)
         const char* built; // file in build/tests/plugins, or null for a text file
         Strings hooks;
         Strings logged;
+        uintmax_t cutTo = 0; // the copy's length when cut short, as an interrupted copy leaves it
     };
     const Case cases[] = {
         {nullptr, {"Loading", "LoadFailed"}, {"_KernelLoadLibrary: failed. GetLastError() returned [", "Library path: "}},
+        // Mapped as it is, it would end the process with SIGBUS.
+        {"qxprobe.so", {"Loading", "LoadFailed"},
+            {"_KernelLoadLibrary: failed. GetLastError() returned [", ": truncated: loadable segment ",
+                "reaches past the end of the file (8192 bytes)"},
+            8192},
         {"qxfixture_unresolved.so", {"Loading", "LoadFailed"}, {"QxFixtureFunctionThatExistsNowhere"}},
         {"qxfixture_noentryproc.so", kReleasedAfterVerify,
             {"_KernelGetProcAddress: failed. GetLastError() returned [", "function \"QXPluginProc\"."}},
@@ -215,6 +221,8 @@ TEST_F(PluginLoadTest, UnusableLibrariesAreRefusedBeforeTheirFirstMessage)
         std::string path;
         if (c.built) {
             path = InstallLibrary(c.built, pluginDir(), c.built);
+            if (c.cutTo)
+                std::filesystem::resize_file(path, c.cutTo);
         } else {
             path = home.dir().file("notalibrary.so");
             qxtest::WriteFile(path, "This is a text file, not a shared library.\n");

@@ -4,9 +4,13 @@
 
 #include "TestEnv.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -49,6 +53,39 @@ TEST(ProjectOptionsDialog, ShowsTheProjectAndEditsItsFileList)
     form.Button4->click();
     EXPECT_EQ(form.ListView->topLevelItemCount(), 2);
     EXPECT_EQ(form.ListView->topLevelItem(0)->text(0), "C.txt");
+}
+
+// A new project has no folder until the user picks one in the tree. The tree
+// moves its current item by itself when it takes the focus (to its first
+// folder, "/"); that is no choice, and a folder filled in then would become
+// the project's folder and the starting folder of every open dialog.
+TEST(ProjectOptionsDialog, OnlyAFolderTheUserChoosesFillsTheFolderField)
+{
+    qxtest::TempDir dir;
+    TProject project;
+    TProjectOptionsForm form;
+    form.Project = &project;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTreeView* tree = form.ProjDirTree;
+    tree->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(tree->hasFocus());
+    QTest::qWait(200); // the folders load in the background
+    EXPECT_EQ(form.DirEdit->text(), "");
+
+    // A key that moves the current item is a choice.
+    ASSERT_TRUE(tree->currentIndex().isValid());
+    QTest::keyClick(tree, Qt::Key_Down);
+    const auto* model = static_cast<const QFileSystemModel*>(tree->model());
+    EXPECT_FALSE(form.DirEdit->text().isEmpty());
+    EXPECT_EQ(form.DirEdit->text(), model->filePath(tree->currentIndex()));
+
+    // So is a click on a folder.
+    const QModelIndex folder = model->index(QString::fromStdString(dir.path().string()));
+    tree->scrollTo(folder);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(folder).center());
+    EXPECT_EQ(form.DirEdit->text(), QString::fromStdString(dir.path().string()));
 }
 
 TEST(ProjectOptionsDialog, OkNeedsAName)

@@ -9,6 +9,9 @@
 //                         defaults to the number of entry lines)
 //   throw=QXM_<NAME>      throw std::runtime_error in that message (repeatable)
 //   throwunknown=QXM_<NAME> throw an int (not a std::exception) in that message
+//   call.QXM_<NAME>=HOSTFUNCTION[@MS] call the host function in that message
+//                         (on the thread of the message), or MS milliseconds
+//                         later on the GUI thread; only QXTryTerminateApp
 //   noapp=1               leave TQX_PluginInfo::Application null
 //   name=, fullname=, icon=<image file>, about=1 (set OnAbout)
 //   entry=kind,name,flags,cancreate,canopen,icon,filter,window
@@ -20,6 +23,7 @@
 // A window given the property "probeText" (a test sets it along with
 // Modified) saves on QXC_SAVE: it writes that text to FileName and clears
 // Modified. Without it QXC_SAVE changes nothing.
+#include "QX_Exports.h"
 #include "QX_Types.h"
 
 #include <QCoreApplication>
@@ -28,6 +32,7 @@
 #include <QTextStream>
 #include <QVariant>
 #include <QThread>
+#include <QTimer>
 
 #include <dlfcn.h>
 
@@ -63,6 +68,7 @@ struct ProbeConfig {
     bool present = false;
     std::map<QString, int32_t> answers;
     std::set<QString> throwIn, throwUnknownIn;
+    std::map<QString, QString> calls;
     bool noApp = false;
     QString name = QStringLiteral("Probe"), fullName = QStringLiteral("Probe plug-in"), icon;
     bool about = false;
@@ -107,6 +113,8 @@ void readConfig()
             config.answers[key.mid(7)] = value.toInt();
         else if (key == QLatin1String("throw"))
             config.throwIn.insert(value);
+        else if (key.startsWith(QLatin1String("call.")))
+            config.calls[key.mid(5)] = value;
         else if (key == QLatin1String("throwunknown"))
             config.throwUnknownIn.insert(value);
         else if (key == QLatin1String("noapp"))
@@ -242,6 +250,26 @@ void fillEntry(TQX_PluginEntryInfo* info)
     info->HasFilter = !e.filter.isEmpty();
 }
 
+void callHost(const QString& function)
+{
+    if (function == QLatin1String("QXTryTerminateApp"))
+        record(QStringLiteral("called QXTryTerminateApp %1 %2").arg(threadName()).arg(QXTryTerminateApp() ? 1 : 0));
+}
+
+// "FUNCTION" now, on this thread; "FUNCTION@MS" that much later on the GUI thread.
+void scheduleCall(const QString& spec)
+{
+    const QString function = spec.section(QLatin1Char('@'), 0, 0);
+    if (!spec.contains(QLatin1Char('@'))) {
+        callHost(function);
+        return;
+    }
+    const int delay = spec.section(QLatin1Char('@'), 1).toInt();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [function, delay] { QTimer::singleShot(delay, [function] { callHost(function); }); },
+        Qt::QueuedConnection);
+}
+
 } // namespace
 
 QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
@@ -277,6 +305,8 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
     }
     if (message == QXM_QUERY_ENTRY)
         fillEntry(static_cast<TQX_PluginEntryInfo*>(param));
+    if (auto it = config.calls.find(name); it != config.calls.end())
+        scheduleCall(it->second);
     return result;
 }
 
