@@ -52,9 +52,22 @@ void DialogAnswerer::ExpectButton(const QString& buttonText)
 void DialogAnswerer::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || modal == last_ || !modal->isVisible())
+    if (!modal || !modal->isVisible())
         return;
+    if (modal == last_) {
+        // An answer that did not close its dialog would leave the test
+        // waiting forever; after a while the dialog is failed and closed.
+        if (answered_.elapsed() > 10000) {
+            Unexpected << QStringLiteral("still open after its answer: ") + modal->windowTitle();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
+        return;
+    }
     last_ = modal;
+    answered_.start();
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box)
         Texts << box->text();

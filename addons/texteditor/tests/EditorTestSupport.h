@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <functional>
@@ -47,6 +48,7 @@ private:
     QTimer timer_;
     std::vector<Handler> handlers_;
     QPointer<QWidget> last_;
+    QElapsedTimer answered_;
 };
 
 class EditorFixture : public ::testing::Test {

@@ -19,7 +19,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrintPreviewWidget>
@@ -533,7 +535,13 @@ TEST_F(EditorFixture, SaveAsNamesTheDocument)
     dialogs->Expect([&](QWidget* dialog) {
         auto* files = qobject_cast<QFileDialog*>(dialog);
         ASSERT_NE(files, nullptr);
-        files->selectFile(target);
+        // The name goes into the name field itself: selectFile() leaves that
+        // field alone while it has the keyboard focus, and whether it has it
+        // depends on when the window system activated the dialog.
+        files->setDirectory(QFileInfo(target).absolutePath());
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QFileInfo(target).fileName());
         static_cast<QDialog*>(files)->accept();
     });
     command(window, QXC_SAVE);
