@@ -143,7 +143,6 @@ void TFrameWindowForm::createActions()
     Action(A::StatusBar)->setChecked(true);
     Action(A::ViewStatusbar)->setChecked(true);
     Action(A::HelpTip)->setChecked(TipOfTheDayEnabled());
-    Action(A::SubmenuNotepadClear)->setEnabled(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -152,7 +151,7 @@ void TFrameWindowForm::createActions()
 
 QMenu* TFrameWindowForm::addMenu(const char* name, const char* caption)
 {
-    QMenu* menu = menuToolbar_->addMenu(QString::fromUtf8(caption));
+    QMenu* menu = menuBar_->addMenu(QString::fromUtf8(caption));
     menu->setObjectName(QLatin1String(name));
     menu->setToolTipsVisible(true);
     return menu;
@@ -185,9 +184,7 @@ QMenu* TFrameWindowForm::addListSubmenu(QMenu* parent, const char* name, const Q
 
 void TFrameWindowForm::createMenus()
 {
-    menuToolbar_ = new QMenuBar(this);
-    menuToolbar_->setObjectName(QStringLiteral("MenuToolbar"));
-    setMenuBar(menuToolbar_);
+    createMenuToolbar();
 
     QMenu* file = addMenu("MenuFile", "Soubor");
     addActionItems(file, {item(A::FileNew), kSep, item(A::FileOpen)});
@@ -542,9 +539,6 @@ void TFrameWindowForm::createDocks()
     notepadRichEdit_->setObjectName(QStringLiteral("NotepadRichEdit"));
     notepadRichEdit_->setFont(QFont(QStringLiteral("Courier")));
     notepadRichEdit_->setLineWrapMode(QTextEdit::NoWrap);
-    // The pane keeps no text until it is saved with the program; it stays
-    // read-only so nothing typed into it is lost at exit.
-    notepadRichEdit_->setReadOnly(true);
     notepadToolWindow_->setWidget(notepadRichEdit_);
     addDockWidget(Qt::BottomDockWidgetArea, notepadToolWindow_);
     notepadToolWindow_->hide();

@@ -40,8 +40,7 @@ void TFrameWindowForm::UpdateToolbars()
 {
     toolbarUpdateTimer_->stop();
     ++updateCount_;
-    // The menu bar shows a maximized window's icon and caption buttons by
-    // itself, so the window state needs no step of its own here.
+    updateCaptionButtons();
     TQX_PluginWindow* active = GetActiveDocumentWindow();
     if (active) {
         updateCommandActions(active->Commands);
