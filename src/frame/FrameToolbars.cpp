@@ -301,8 +301,10 @@ void TFrameWindowForm::saveToolbarLayout()
                 panel->setProperty("qxDockRow", designRow(panel->objectName()));
             int row = panel->property("qxDockRow").toInt();
             int pos = panel->property("qxDockPos").toInt();
-            if (!floating && dock) {
+            // A floating toolbar still belongs to the dock it left.
+            if (dock)
                 panel->setProperty("qxLastDock", QString::fromLatin1(dock->name));
+            if (!floating && dock) {
                 // A hidden toolbar keeps the row and position it was given last.
                 if (bar && !bar->isHidden()) {
                     const std::vector<int>& edge = lines[dock];

@@ -245,8 +245,10 @@ private:
     {
         switch (c) {
         case '\'': {
-            if (pos_ + 2 > data_.size())
+            if (pos_ + 2 > data_.size()) {
+                pos_ = data_.size(); // a cut escape at the end of the data
                 return;
+            }
             const int hi = hexDigit(data_[pos_]), lo = hexDigit(data_[pos_ + 1]);
             pos_ += 2;
             if (hi < 0 || lo < 0)
@@ -333,7 +335,8 @@ private:
         } else if (w == "uc") {
             s.ucSkip = std::clamp(param, 0, 16);
         } else if (w == "u") {
-            unicode(param < 0 ? param + 65536 : param);
+            // A signed 16-bit number; anything wider is cut to its UTF-16 unit.
+            unicode(uint16_t(param));
             skipFallback_ = s.ucSkip;
         } else if (w == "par" || w == "line" || w == "row" || w == "page" || w == "sect") {
             codePoint('\n');
@@ -376,9 +379,11 @@ private:
         // Any other control word changes nothing that the notepad shows.
     }
 
-    void unicode(int value)
+    void unicode(uint16_t value)
     {
         const auto c = char32_t(value);
+        if (c == 0xFFFE || c == 0xFFFF)
+            return; // not characters
         if (c >= 0xD800 && c < 0xDC00) {
             highSurrogate_ = c;
             return;
