@@ -6,6 +6,7 @@
 
 #include "frame/FrameStatusBar.h"
 
+#include <QScreen>
 #include <QToolBar>
 
 void TFrameWindowForm::Action_ViewFullscreenExecute()
@@ -33,6 +34,9 @@ void TFrameWindowForm::enterFullScreen()
     // Files dropped from the shell are not taken in full-screen mode.
     setAcceptDrops(false);
     showFullScreen();
+    // Covers the screen also where no window manager honours the request.
+    if (QScreen* display = screen())
+        setGeometry(display->geometry());
     menuToolbar_->show();
     Action(FrameAction::ViewFullscreen)->setChecked(true);
 }

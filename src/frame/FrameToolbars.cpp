@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -229,13 +230,19 @@ void TFrameWindowForm::createMenuToolbar()
     menuToolbar_->addWidget(strip);
     addToolBar(Qt::TopToolBarArea, menuToolbar_);
     addToolBarBreak(Qt::TopToolBarArea);
-    // The maximized document draws no caption of its own: its icon and
-    // buttons are on the menu toolbar.
-    setAttribute(Qt::WA_CanHostQMdiSubWindowTitleBar);
 }
 
 void TFrameWindowForm::updateCaptionButtons()
 {
+    // A maximized document draws no caption of its own: its icon and buttons
+    // are on the menu toolbar.
+    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+        const bool frameless = window->isMaximized();
+        if (window->windowFlags().testFlag(Qt::FramelessWindowHint) != frameless) {
+            window->setWindowFlag(Qt::FramelessWindowHint, frameless);
+            window->show();
+        }
+    }
     QMdiSubWindow* sub = mdiArea_->activeSubWindow();
     const bool maximized = sub && sub->isMaximized();
     for (QToolButton* button : menuMDIButtonsPanel_->findChildren<QToolButton*>())
@@ -386,6 +393,12 @@ void TFrameWindowForm::loadToolbarLayout()
 
     // Docked panels go onto their docks row by row, left to right (top to
     // bottom on the side docks).
+    struct DockSize {
+        QDockWidget* window;
+        QSize client;
+        bool horizontal;
+    };
+    std::vector<DockSize> dockSizes;
     std::stable_sort(places.begin(), places.end(), [](const StoredPlace& a, const StoredPlace& b) {
         return a.row != b.row ? a.row < b.row : a.pos < b.pos;
     });
@@ -399,8 +412,7 @@ void TFrameWindowForm::loadToolbarLayout()
                 window->setFloating(false);
                 addDockWidget(dock.dockArea, window);
                 if (place.client.isValid() && !place.client.isEmpty())
-                    resizeDocks({window}, {horizontal(dock) ? place.client.height() : place.client.width()},
-                        horizontal(dock) ? Qt::Vertical : Qt::Horizontal);
+                    dockSizes.push_back({window, place.client, horizontal(dock)});
             } else if (bar && bar->isAreaAllowed(dock.toolbarArea)) {
                 bars.push_back(&place);
             }
@@ -436,12 +448,26 @@ void TFrameWindowForm::loadToolbarLayout()
                 floatToolbar(bar, place.floatPos);
         } else if (auto* window = qobject_cast<QDockWidget*>(place.panel)) {
             window->setFloating(true);
-            if (place.client.isValid() && !place.client.isEmpty() && window->widget())
-                window->resize(window->size() - window->widget()->size() + place.client);
             window->move(place.floatPos);
+            if (place.client.isValid() && !place.client.isEmpty())
+                dockSizes.push_back({window, place.client, false});
         }
     }
     for (const StoredPlace& place : places)
         if (place.hasVisible)
             place.panel->setVisible(place.visible);
+    // The stored sizes are of the client areas; the title bars are known once
+    // the docks are laid out.
+    QTimer::singleShot(0, this, [this, dockSizes] {
+        for (const DockSize& d : dockSizes) {
+            QWidget* client = d.window->widget();
+            const QSize frame = client ? d.window->size() - client->size() : QSize();
+            const QSize size = d.client + frame;
+            if (d.window->isFloating())
+                d.window->resize(size);
+            else
+                resizeDocks({d.window}, {d.horizontal ? size.height() : size.width()},
+                    d.horizontal ? Qt::Vertical : Qt::Horizontal);
+        }
+    });
 }
