@@ -145,9 +145,12 @@ public:
     using QLabel::QLabel;
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    // On release, so that the release of the same click does not close the
+    // menu it opened.
+    void mouseReleaseEvent(QMouseEvent* event) override
     {
-        if (event->button() == Qt::LeftButton && OnClick)
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
             OnClick();
     }
 };
@@ -178,11 +181,32 @@ void TFrameWindowForm::createMenuToolbar()
     icon->setFixedSize(20, 16);
     icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     icon->hide();
-    icon->OnClick = [this, icon] {
-        QMdiSubWindow* sub = mdiArea_->activeSubWindow();
-        if (sub && sub->systemMenu())
-            sub->systemMenu()->popup(icon->mapToGlobal(QPoint(0, icon->height())));
+    // The maximized document's window menu, as its caption would offer it:
+    // a maximized window can be neither moved nor sized.
+    auto* windowMenu = new QMenu(icon);
+    windowMenu->setObjectName(QStringLiteral("DocumentWindowMenu"));
+    auto addItem = [this, windowMenu](const QString& caption, QStyle::StandardPixmap image,
+                       std::function<void(QMdiSubWindow*)> act) {
+        QAction* item = windowMenu->addAction(image == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(image),
+            caption);
+        if (!act) {
+            item->setEnabled(false);
+            return;
+        }
+        connect(item, &QAction::triggered, this, [this, act] {
+            if (QMdiSubWindow* sub = mdiArea_->activeSubWindow())
+                act(sub);
+        });
     };
+    addItem(QStringLiteral("&Obnovit"), QStyle::SP_TitleBarNormalButton, [](QMdiSubWindow* sub) { sub->showNormal(); });
+    addItem(QStringLiteral("&Přesunout"), QStyle::SP_CustomBase, nullptr);
+    addItem(QStringLiteral("&Velikost"), QStyle::SP_CustomBase, nullptr);
+    addItem(QStringLiteral("Mi&nimalizovat"), QStyle::SP_TitleBarMinButton,
+        [](QMdiSubWindow* sub) { sub->showMinimized(); });
+    addItem(QStringLiteral("Ma&ximalizovat"), QStyle::SP_TitleBarMaxButton, nullptr);
+    windowMenu->addSeparator();
+    addItem(QStringLiteral("&Zavřít"), QStyle::SP_TitleBarCloseButton, [](QMdiSubWindow* sub) { sub->close(); });
+    icon->OnClick = [icon, windowMenu] { windowMenu->popup(icon->mapToGlobal(QPoint(0, icon->height()))); };
     iconPaintBox_ = icon;
 
     menuBar_ = new QMenuBar(strip);

@@ -504,7 +504,7 @@ void writeEscaped(std::string& out, std::string_view text)
             out += char(c);
         } else if (c >= 0x20 && c < 0x7F) {
             out += char(c);
-        } else if (c >= 0x80) {
+        } else if (c >= 0x7F) {
             // \uN takes a signed 16-bit number; characters beyond the basic
             // plane go as their UTF-16 surrogate pair. "?" is the fallback for
             // readers without Unicode.

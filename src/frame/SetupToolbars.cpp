@@ -52,7 +52,7 @@ TSetupToolbarsForm::TSetupToolbarsForm(const std::vector<QWidget*>& panels, QWid
     BtnList = new QListWidget(page);
     BtnList->setObjectName(QStringLiteral("BtnList"));
     BtnList->setIconSize(QSize(16, 16));
-    BtnList->setMinimumSize(280, 300);
+    BtnList->setMinimumSize(340, 300);
     auto* label1 = new QLabel(QStringLiteral("&Panel:"), page);
     label1->setBuddy(ToolbarList);
     auto* label2 = new QLabel(QStringLiteral("Pří&kazy:"), page);

@@ -19,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -214,6 +215,12 @@ TEST_F(FrameViewTest, CaptionButtonsFollowTheMaximizedDocument)
     sub->showMaximized();
     FlushUpdate();
     EXPECT_TRUE(close->isVisible() && restore->isVisible() && minimize->isVisible() && icon->isVisible());
+    // The icon box opens the document's window menu.
+    QTest::mouseClick(icon, Qt::LeftButton);
+    auto* windowMenu = icon->findChild<QMenu*>(QStringLiteral("DocumentWindowMenu"));
+    ASSERT_NE(windowMenu, nullptr);
+    EXPECT_TRUE(WaitFor([windowMenu] { return windowMenu->isVisible(); }, 1000));
+    windowMenu->close();
     restore->click();
     FlushUpdate();
     EXPECT_FALSE(sub->isMaximized());
