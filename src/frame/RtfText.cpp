@@ -42,7 +42,7 @@ char32_t nextCodePoint(std::string_view text, size_t& i)
     const auto b = uint8_t(text[i++]);
     if (b < 0x80)
         return b;
-    int extra = b >= 0xF0 && b < 0xF5 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 && b < 0xE0 ? 1 : -1;
+    const int extra = b >= 0xF5 ? -1 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 ? 1 : -1;
     if (extra < 0 || i + size_t(extra) > text.size())
         return 0xFFFD;
     char32_t c = b & (0x3F >> extra);
@@ -54,7 +54,8 @@ char32_t nextCodePoint(std::string_view text, size_t& i)
     }
     i += size_t(extra);
     static const char32_t least[] = {0, 0x80, 0x800, 0x10000};
-    if (c < least[extra] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
+    // Surrogates and the two non-characters U+FFFE and U+FFFF are no text.
+    if (c < least[extra] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000) || c == 0xFFFE || c == 0xFFFF)
         return 0xFFFD;
     return c;
 }

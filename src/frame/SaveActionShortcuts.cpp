@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -446,9 +447,43 @@ void TSaveActionsShortcutsForm::applyAndClose()
 // The frame's shortcuts
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Two actions may be given one combination. Qt runs neither of them then;
+// the frame runs the first enabled one in the order of its action table.
+class TAmbiguousShortcutFilter : public QObject {
+public:
+    TAmbiguousShortcutFilter(std::vector<QAction*> actions, QObject* owner)
+        : QObject(owner)
+        , actions_(std::move(actions))
+    {
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Shortcut || !static_cast<QShortcutEvent*>(event)->isAmbiguous())
+            return false;
+        const QKeySequence keys = static_cast<QShortcutEvent*>(event)->key();
+        for (QAction* action : actions_)
+            if (action->isEnabled() && action->shortcut() == keys) {
+                action->trigger();
+                break;
+            }
+        return true;
+    }
+
+private:
+    std::vector<QAction*> actions_;
+};
+
+} // namespace
+
 void TFrameWindowForm::loadShortcuts()
 {
     LoadShortcuts(ActionList());
+    auto* filter = new TAmbiguousShortcutFilter(ActionList(), this);
+    for (QAction* action : ActionList())
+        action->installEventFilter(filter);
 }
 
 void TFrameWindowForm::Action_FileSettingsShortcutsExecute()

@@ -4,11 +4,13 @@
 
 #include "frame/SaveActionShortcuts.h"
 #include "frame/ShortcutCode.h"
+#include "kernel/Settings.h"
 #include "platform/Registry.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -207,6 +209,26 @@ TEST_F(ShortcutsTest, CancelChangesNothing)
     EXPECT_EQ(Act(FrameAction::FileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
     qx::Registry reg;
     EXPECT_FALSE(reg.OpenKey(kShortcutsKey, false) && reg.ValueExists("Action_FileNew"));
+}
+
+TEST_F(ShortcutsTest, AComboTwoActionsShareRunsTheFirstEnabledOne)
+{
+    SetDemoMode(true); // every action stays enabled
+    StartFrame();
+    int saveAs = 0, properties = 0;
+    QObject::connect(Act(FrameAction::FileSaveAs), &QAction::triggered, [&] { ++saveAs; });
+    QObject::connect(Act(FrameAction::FileProperties), &QAction::triggered, [&] { ++properties; });
+    const QKeySequence keys(QStringLiteral("Ctrl+Shift+K"));
+    Act(FrameAction::FileSaveAs)->setShortcut(keys);
+    Act(FrameAction::FileProperties)->setShortcut(keys);
+    QShortcutEvent ambiguous(keys, 0, true);
+    QCoreApplication::sendEvent(Act(FrameAction::FileProperties), &ambiguous);
+    EXPECT_EQ(saveAs, 1);
+    EXPECT_EQ(properties, 0);
+    Act(FrameAction::FileSaveAs)->setEnabled(false);
+    QCoreApplication::sendEvent(Act(FrameAction::FileSaveAs), &ambiguous);
+    EXPECT_EQ(saveAs, 1);
+    EXPECT_EQ(properties, 1);
 }
 
 } // namespace
