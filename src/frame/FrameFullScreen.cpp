@@ -33,10 +33,10 @@ void TFrameWindowForm::enterFullScreen()
     fullScreenSwitch_ = true;
     // Files dropped from the shell are not taken in full-screen mode.
     setAcceptDrops(false);
-    showFullScreen();
     // Covers the screen also where no window manager honours the request.
     if (QScreen* display = screen())
         setGeometry(display->geometry());
+    showFullScreen();
     menuToolbar_->show();
     Action(FrameAction::ViewFullscreen)->setChecked(true);
 }

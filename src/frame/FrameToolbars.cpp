@@ -356,20 +356,27 @@ void TFrameWindowForm::saveToolbarLayout()
             qx::Registry reg;
             if (!reg.OpenKey(kLayoutKey + panel->objectName().toStdString(), true))
                 throw qx::RegistryError(reg.LastError());
-            reg.WriteString("Rev", kLayoutRev);
-            reg.WriteString("Visible", panel->isHidden() ? "0" : "1");
-            reg.WriteString("DockedTo", dockedTo);
-            reg.WriteString("LastDock", panel->property("qxLastDock").toString().toStdString());
-            reg.WriteString("DockRow", std::to_string(row));
-            reg.WriteString("DockPos", std::to_string(pos));
-            reg.WriteString("FloatLeft", std::to_string(floatPos.x()));
-            reg.WriteString("FloatTop", std::to_string(floatPos.y()));
+            // Every write replaces the store's file: values that are stored
+            // already are not written again.
+            auto write = [&reg](const char* name, const std::string& value) {
+                if (!reg.ValueExists(name) || reg.GetDataType(name) != qx::RegDataType::String
+                    || reg.ReadString(name) != value)
+                    reg.WriteString(name, value);
+            };
+            write("Rev", kLayoutRev);
+            write("Visible", panel->isHidden() ? "0" : "1");
+            write("DockedTo", dockedTo);
+            write("LastDock", panel->property("qxLastDock").toString().toStdString());
+            write("DockRow", std::to_string(row));
+            write("DockPos", std::to_string(pos));
+            write("FloatLeft", std::to_string(floatPos.x()));
+            write("FloatTop", std::to_string(floatPos.y()));
             if (bar) {
-                reg.WriteString("FloatRightX", std::to_string(floatPos.x() + bar->sizeHint().width()));
+                write("FloatRightX", std::to_string(floatPos.x() + bar->sizeHint().width()));
             } else {
                 QSize client = window->widget() ? window->widget()->size() : window->size();
-                reg.WriteString("ClientWidth", std::to_string(client.width()));
-                reg.WriteString("ClientHeight", std::to_string(client.height()));
+                write("ClientWidth", std::to_string(client.width()));
+                write("ClientHeight", std::to_string(client.height()));
             }
         }
     } catch (const std::exception& e) {

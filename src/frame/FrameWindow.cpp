@@ -261,18 +261,19 @@ void TFrameWindowForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Closing from full-screen mode restores the normal layout first, so
+    // that what is stored below is the normal placement and layout.
+    const bool fromFullScreen = fullScreenSwitch_;
+    if (fromFullScreen)
+        leaveFullScreen();
     saveStoredProperties();
     event->accept();
-    formClose();
+    formClose(fromFullScreen);
 }
 
-void TFrameWindowForm::formClose()
+void TFrameWindowForm::formClose(bool fromFullScreen)
 {
-    // Closing from full-screen mode restores the normal layout first, so
-    // that the layout saved below is the normal one.
-    if (fullScreenSwitch_)
-        leaveFullScreen();
-    else
+    if (!fromFullScreen)
         ExecEventScript(QStringLiteral("OnShutdown"));
     log("FrameWindow -> WM_CLOSE");
     log("Saving settings...");

@@ -325,7 +325,9 @@ private:
     void enterFullScreen();
     void leaveFullScreen();
     void postInitialization();
-    void formClose();
+    // The steps after a positive close query; OnShutdown does not run when the
+    // frame was closed from full-screen mode.
+    void formClose(bool fromFullScreen);
     // Whether the user could close the frame now (see RequestClose).
     bool mayCloseNow() const;
     void requestedCloseTick();

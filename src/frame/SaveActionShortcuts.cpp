@@ -113,8 +113,13 @@ void SaveShortcuts(const std::vector<QAction*>& actions)
     qx::Registry reg;
     if (!reg.OpenKey(kShortcutsKey, true))
         throw qx::RegistryError(reg.LastError());
-    for (QAction* action : actions)
-        reg.WriteInteger(action->objectName().toStdString(), ShortcutCodeFromKeys(action->shortcut()));
+    for (QAction* action : actions) {
+        const std::string name = action->objectName().toStdString();
+        const int32_t code = ShortcutCodeFromKeys(action->shortcut());
+        // Each write replaces the store's file; stored codes are not written again.
+        if (!reg.ValueExists(name) || reg.GetDataType(name) != qx::RegDataType::Integer || reg.ReadInteger(name) != code)
+            reg.WriteInteger(name, code);
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -275,13 +275,23 @@ TEST_F(FrameViewTest, FullScreenInAndOut)
     EXPECT_TRUE(frame->StatusBarPanels()->isVisible());
     EXPECT_EQ(EventScripts(logStart), (std::vector<std::string> {"OnClosing", "OnStarted", "OnClosing", "OnStarted"}));
 
-    // Closing from full-screen mode stores the normal layout and skips OnShutdown.
+    // Closing from full-screen mode stores the normal layout and placement
+    // and skips OnShutdown.
+    frame->showNormal();
+    frame->setGeometry(40, 50, 700, 500);
+    const QSize normalSize = frame->geometry().size();
     fullScreen->trigger();
+    ASSERT_TRUE(frame->FullScreenMode());
     const size_t closeStart = GetEventLogLines().size();
     ASSERT_TRUE(frame->close());
     EXPECT_EQ(EventScripts(closeStart), std::vector<std::string> {"OnClosing"});
     EXPECT_EQ(Value("FileToolbar", "Visible"), "1");
     EXPECT_EQ(Value("FormatToolbar", "Visible"), "1");
+    DestroyFrame();
+    StartFrame();
+    EXPECT_FALSE(frame->FullScreenMode());
+    EXPECT_EQ(frame->geometry().size(), normalSize);
+    EXPECT_TRUE(Bar("FormatToolbar")->isVisible());
 }
 
 TEST_F(FrameViewTest, NotepadTextIsKeptAndSavedSoonAfterChanges)
