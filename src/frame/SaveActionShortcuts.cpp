@@ -166,12 +166,7 @@ bool THotKeyEdit::event(QEvent* event)
             return true;
         }
     }
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool plain = !key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier);
-        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab))
-            return QLineEdit::event(event); // focus moves on
-    }
+    // Tab and Backtab alone move the focus on, as in any field.
     return QLineEdit::event(event);
 }
 
