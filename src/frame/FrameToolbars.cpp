@@ -16,6 +16,7 @@
 #include "plugins/PluginWindowList.h"
 
 #include <QDockWidget>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -440,6 +441,8 @@ void TFrameWindowForm::loadToolbarLayout()
             if (place.dockedTo != dock.name)
                 continue;
             if (auto* window = qobject_cast<QDockWidget*>(place.panel)) {
+                if (!window->isAreaAllowed(dock.dockArea))
+                    continue;
                 window->setFloating(false);
                 addDockWidget(dock.dockArea, window);
                 if (place.client.isValid() && !place.client.isEmpty())
@@ -471,9 +474,12 @@ void TFrameWindowForm::loadToolbarLayout()
             bar->setProperty("qxDockPos", place->pos);
         }
     }
-    for (const StoredPlace& place : places) {
+    for (StoredPlace& place : places) {
         if (place.dockedTo != "+")
             continue;
+        // A place on a screen that is no longer there comes back near the frame.
+        if (!QGuiApplication::screenAt(place.floatPos))
+            place.floatPos = geometry().topLeft() + QPoint(40, 40);
         if (auto* bar = qobject_cast<QToolBar*>(place.panel)) {
             if (bar->isFloatable())
                 floatToolbar(bar, place.floatPos);

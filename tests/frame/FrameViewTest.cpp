@@ -146,6 +146,11 @@ TEST_F(FrameViewTest, ForeignLayoutValuesKeepTheToolbarWhereItIs)
         ASSERT_TRUE(reg.OpenKey("Software\\Quorvix\\ToolBars\\MenuToolbar", true));
         reg.WriteString("Rev", "3");
         reg.WriteString("DockedTo", "LeftDock"); // the menu bar docks at the top or bottom only
+        ASSERT_TRUE(reg.OpenKey("Software\\Quorvix\\ToolBars\\ScriptToolbar", true));
+        reg.WriteString("Rev", "3");
+        reg.WriteString("DockedTo", "+");
+        reg.WriteString("FloatLeft", "-5000"); // on a screen that is gone
+        reg.WriteString("FloatTop", "x");
     }
     StartFrame();
     for (const char* name : {"FileToolbar", "EditToolbar"}) {
@@ -154,6 +159,8 @@ TEST_F(FrameViewTest, ForeignLayoutValuesKeepTheToolbarWhereItIs)
     }
     EXPECT_EQ(frame->toolBarArea(frame->MenuToolbar()), Qt::TopToolBarArea);
     EXPECT_FALSE(frame->MenuToolbar()->isFloatable());
+    EXPECT_TRUE(Bar("ScriptToolbar")->isWindow());
+    EXPECT_NE(QGuiApplication::screenAt(Bar("ScriptToolbar")->pos()), nullptr);
 }
 
 TEST_F(FrameViewTest, ToolbarDialogListsPanelsAndButtonsAndAppliesTicks)
