@@ -404,7 +404,11 @@ void TFrameWindowForm::showCustomizeToolbarMenu(QToolBar* bar, QToolButton* send
         auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(holder));
         if (!button || button == sender || !button->defaultAction())
             continue;
-        QAction* toggle = customizeToolbarSubmenu_->addAction(button->defaultAction()->icon(),
+        // A hidden button's image is shown greyed, so that the ticks read at
+        // a glance where the style frames the image of a ticked item.
+        const QIcon image = button->defaultAction()->icon();
+        QAction* toggle = customizeToolbarSubmenu_->addAction(
+            holder->isVisible() ? image : QIcon(image.pixmap(16, 16, QIcon::Disabled)),
             button->defaultAction()->toolTip());
         toggle->setCheckable(true);
         toggle->setChecked(holder->isVisible());
