@@ -104,11 +104,15 @@ QString TNotepadFile::DefaultFileName()
 bool TNotepadFile::Load()
 {
     QFile file(fileName_);
+    // A file that is there but cannot be read is not replaced by an empty
+    // pane at closing; only text typed into the pane is written over it.
+    unreadable_ = file.exists();
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
+    unreadable_ = false;
     loading_ = true;
     QTextDocument* document = edit_->document();
     document->setUndoRedoEnabled(false);
@@ -123,6 +127,8 @@ bool TNotepadFile::Load()
 bool TNotepadFile::Save()
 {
     saveTimer_->stop();
+    if (unreadable_ && !edit_->document()->isModified())
+        return false;
     const qx::RtfRuns runs = DocumentRuns(*edit_->document());
     const std::string rtf = qx::WriteRtf(runs, edit_->font().family().toStdString(),
         edit_->font().pointSize() > 0 ? edit_->font().pointSize() : 10);

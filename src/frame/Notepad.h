@@ -29,7 +29,8 @@ public:
     // Replaces the pane's text with the file's; the loaded text is not a
     // change to save and cannot be undone. False when the file was not read.
     bool Load();
-    // Writes the pane's text now; false when the file could not be written.
+    // Writes the pane's text now; false when the file could not be written,
+    // and when the file could not be read and the pane was not changed.
     bool Save();
     // Whether a change waits for its delayed save.
     bool SavePending() const;
@@ -39,6 +40,7 @@ private:
     QString fileName_;
     QTimer* saveTimer_;
     bool loading_ = false;
+    bool unreadable_ = false;
 };
 
 // The document's text as notepad runs (bold, italic, underline, text colour),

@@ -350,6 +350,16 @@ TEST_F(FrameViewTest, ClearingTheNotepadAsksAndCanBeUndone)
     EXPECT_EQ(Notepad()->toPlainText(), QStringLiteral("keep me"));
 }
 
+TEST_F(FrameViewTest, AnUnreadableNotepadFileIsNotReplacedByAnEmptyPane)
+{
+    const std::string file = home.programDir() + "notepad.rtf";
+    std::filesystem::create_directories(file); // there, but no file to read
+    StartFrame();
+    EXPECT_TRUE(Notepad()->toPlainText().isEmpty());
+    EXPECT_FALSE(Notepad()->findChild<TNotepadFile*>()->Save());
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
 TEST(NotepadRuns, DocumentAndRunsConvertBothWays)
 {
     const qx::RtfRuns runs {{"a ", {}}, {"b\n", {true, false, false, -1}}, {"c", {false, true, true, 0xFF0000}}};
