@@ -1,6 +1,10 @@
 #include "frame/RtfText.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -76,6 +80,29 @@ int codePageOfCharset(int charset)
     return 0;
 }
 
+#ifdef _WIN32
+
+// Decodes bytes of Windows code pages to UTF-8 with the system's converters.
+class CodePageDecoder {
+public:
+    void Decode(int codePage, const std::string& bytes, std::string& out)
+    {
+        int wide = MultiByteToWideChar(UINT(codePage), 0, bytes.data(), int(bytes.size()), nullptr, 0);
+        if (wide <= 0) {
+            codePage = 1252;
+            wide = MultiByteToWideChar(UINT(codePage), 0, bytes.data(), int(bytes.size()), nullptr, 0);
+        }
+        std::wstring text(size_t(std::max(wide, 0)), L'\0');
+        MultiByteToWideChar(UINT(codePage), 0, bytes.data(), int(bytes.size()), text.data(), wide);
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+        std::string utf8(size_t(std::max(size, 0)), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), utf8.data(), size, nullptr, nullptr);
+        out += utf8;
+    }
+};
+
+#else
+
 // Decodes bytes of Windows code pages to UTF-8 through iconv; one converter
 // per code page, opened on first use.
 class CodePageDecoder {
@@ -131,6 +158,8 @@ private:
 
     std::map<int, iconv_t> converters_;
 };
+
+#endif
 
 // ---------------------------------------------------------------------------
 // Reader

@@ -13,7 +13,8 @@
 // style tables, pictures, document information, fields' instructions, any
 // "\*" group) and unknown control words are skipped, never shown. Input that
 // does not start with "{\rtf" is taken as plain UTF-8 text. It never fails.
-// Plain C++ (iconv for code pages), no Qt.
+// Plain C++ (code pages through iconv, on Windows the system converters),
+// no Qt.
 #include <cstdint>
 #include <string>
 #include <string_view>
