@@ -46,11 +46,8 @@ void TFrameWindowForm::leaveFullScreen()
     fullScreenSwitch_ = false;
     showNormal();
     statusBar_->setVisible(statusBarShownBeforeFullScreen_);
+    // The placement stored on the way in brings back the frame's size and
+    // place, maximized if it was.
     loadStoredProperties();
-    loadToolbarLayout();
-    // The stored properties give the placement; a frame that was maximized
-    // before is maximized again.
-    if (!isVisible())
-        show();
     Action(FrameAction::ViewFullscreen)->setChecked(false);
 }

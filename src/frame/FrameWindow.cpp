@@ -264,8 +264,10 @@ void TFrameWindowForm::closeEvent(QCloseEvent* event)
     // Closing from full-screen mode restores the normal layout first, so
     // that what is stored below is the normal placement and layout.
     const bool fromFullScreen = fullScreenSwitch_;
-    if (fromFullScreen)
+    if (fromFullScreen) {
         leaveFullScreen();
+        loadToolbarLayout();
+    }
     saveStoredProperties();
     event->accept();
     formClose(fromFullScreen);

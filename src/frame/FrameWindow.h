@@ -321,7 +321,8 @@ private:
 
     // Lifecycle (FrameWindow.cpp).
     void formShow();
-    // Full-screen mode (FrameFullScreen.cpp): the steps after the close query.
+    // Full-screen mode (FrameFullScreen.cpp): the steps after the close query;
+    // the show that follows leaving brings the toolbar layout back.
     void enterFullScreen();
     void leaveFullScreen();
     void postInitialization();
