@@ -2,6 +2,7 @@
 // dialog, the menu toolbar's caption buttons, full-screen mode and the
 // notepad pane.
 #include "FrameFixture.h"
+#include "ModalAnswers.h"
 
 #include "QX_Types.h"
 #include "frame/FrameStatusBar.h"
@@ -22,7 +23,6 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -30,23 +30,23 @@
 
 namespace {
 
-template <class T>
-void OnDialog(std::function<void(T&)> fn)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            fn(*dialog);
-        }
-    });
-    timer->start();
-}
-
 class FrameViewTest : public FrameFixture {
 protected:
+    // Answers the dialogs a command shows; any without an answer is cancelled.
+    ModalAnswers modal;
+
+    void SetUp() override
+    {
+        FrameFixture::SetUp();
+        modal.StartAnswering();
+    }
+
+    void TearDown() override
+    {
+        modal.StopAnswering();
+        FrameFixture::TearDown();
+    }
+
     QToolBar* Bar(const char* name) const { return frame->findChild<QToolBar*>(QLatin1String(name)); }
     QDockWidget* Dock(const char* name) const { return frame->findChild<QDockWidget*>(QLatin1String(name)); }
     QTextEdit* Notepad() const { return frame->findChild<QTextEdit*>(QStringLiteral("NotepadRichEdit")); }
@@ -167,7 +167,8 @@ TEST_F(FrameViewTest, ToolbarDialogListsPanelsAndButtonsAndAppliesTicks)
 {
     StartFrame();
     bool shown = false;
-    OnDialog<TSetupToolbarsForm>([&](TSetupToolbarsForm& form) {
+    modal.answers.push_back([&](QWidget* dialog) {
+        auto& form = *qobject_cast<TSetupToolbarsForm*>(dialog);
         shown = true;
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Upravit panely nástrojů"));
         QStringList rows;
@@ -344,7 +345,7 @@ TEST_F(FrameViewTest, ClearingTheNotepadAsksAndCanBeUndone)
     EXPECT_TRUE(clear->isEnabled());
 
     for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
-        OnDialog<QMessageBox>([answer](QMessageBox& box) { box.button(answer)->click(); });
+        modal.answers.push_back(ModalAnswers::Button(answer));
         clear->trigger();
     }
     EXPECT_TRUE(Notepad()->toPlainText().isEmpty());

@@ -1,6 +1,7 @@
 // Keyboard shortcuts: the stored code both ways, the registry at start, and
 // the shortcuts dialog from editing to the values it leaves in the registry.
 #include "FrameFixture.h"
+#include "ModalAnswers.h"
 
 #include "frame/SaveActionShortcuts.h"
 #include "frame/ShortcutCode.h"
@@ -12,26 +13,9 @@
 #include <QPushButton>
 #include <QShortcutEvent>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
-
-// Runs fn on the modal dialog of type T as soon as it is shown.
-template <class T>
-void OnDialog(std::function<void(T&)> fn)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            fn(*dialog);
-        }
-    });
-    timer->start();
-}
 
 TEST(ShortcutCode, ConvertsBothWays)
 {
@@ -90,6 +74,21 @@ TEST(ShortcutCode, HotKeyFieldRules)
 
 class ShortcutsTest : public FrameFixture {
 protected:
+    // Answers the dialogs a command shows; any without an answer is cancelled.
+    ModalAnswers modal;
+
+    void SetUp() override
+    {
+        FrameFixture::SetUp();
+        modal.StartAnswering();
+    }
+
+    void TearDown() override
+    {
+        modal.StopAnswering();
+        FrameFixture::TearDown();
+    }
+
     static void WriteValue(const std::string& name, int32_t code)
     {
         qx::Registry reg;
@@ -128,7 +127,8 @@ TEST_F(ShortcutsTest, DialogTreeEditsResetAndConfirm)
 {
     StartFrame();
     bool checked = false;
-    OnDialog<TSaveActionsShortcutsForm>([&](TSaveActionsShortcutsForm& form) {
+    modal.answers.push_back([&](QWidget* dialog) {
+        auto& form = *qobject_cast<TSaveActionsShortcutsForm*>(dialog);
         checked = true;
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Nastavení klávesových zkratek"));
         ASSERT_EQ(form.TreeView->topLevelItemCount(), 1);
@@ -200,7 +200,8 @@ TEST_F(ShortcutsTest, DialogTreeEditsResetAndConfirm)
 TEST_F(ShortcutsTest, CancelChangesNothing)
 {
     StartFrame();
-    OnDialog<TSaveActionsShortcutsForm>([&](TSaveActionsShortcutsForm& form) {
+    modal.answers.push_back([&](QWidget* dialog) {
+        auto& form = *qobject_cast<TSaveActionsShortcutsForm*>(dialog);
         form.TreeView->setCurrentItem(form.ItemOf(Act(FrameAction::FileNew)));
         QTest::keyClick(form.HotKey, Qt::Key_K, Qt::ControlModifier);
         form.Button2->click();
