@@ -5,6 +5,7 @@
 #include "frame/FrameWindow.h"
 
 #include "frame/FrameStatusBar.h"
+#include "platform/Registry.h"
 
 #include <QScreen>
 #include <QToolBar>
@@ -24,8 +25,11 @@ void TFrameWindowForm::Action_ViewFullscreenExecute()
 
 void TFrameWindowForm::enterFullScreen()
 {
-    saveStoredProperties();
-    saveToolbarLayout();
+    {
+        qx::RegistryBatch batch; // the properties and the layout in one write
+        saveStoredProperties();
+        saveToolbarLayout();
+    }
     for (QWidget* panel : Panels())
         panel->hide();
     statusBarShownBeforeFullScreen_ = !statusBar_->isHidden();

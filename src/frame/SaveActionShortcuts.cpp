@@ -110,6 +110,7 @@ void LoadShortcuts(const std::vector<QAction*>& actions)
 
 void SaveShortcuts(const std::vector<QAction*>& actions)
 {
+    qx::RegistryBatch batch; // every value in one write
     qx::Registry reg;
     if (!reg.OpenKey(kShortcutsKey, true))
         throw qx::RegistryError(reg.LastError());
@@ -120,6 +121,7 @@ void SaveShortcuts(const std::vector<QAction*>& actions)
         if (!reg.ValueExists(name) || reg.GetDataType(name) != qx::RegDataType::Integer || reg.ReadInteger(name) != code)
             reg.WriteInteger(name, code);
     }
+    batch.Commit();
 }
 
 // ---------------------------------------------------------------------------
