@@ -191,9 +191,9 @@ constexpr TFrameActionDef kActions[] = {
     {A::HelpAbout, "Action_HelpAbout", "Nápověda", "&O aplikaci...", "Zobrazit informace o aplikaci", "", 25, 1, X,
         H(HelpAbout), false},
 
-    // The notepad popup's clear command has no behaviour and stays disabled.
+    // The notepad popup's clear command: empties the pane after a question.
     {A::SubmenuNotepadClear, "Action_SubmenuNotepadClear", "", "&Vymazat obsah", "Vymazat obsah pozámek", "", N, 1, X,
-        nullptr, false},
+        H(SubmenuNotepadClear), false},
 };
 
 #undef H

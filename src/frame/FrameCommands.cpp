@@ -358,15 +358,9 @@ void TFrameWindowForm::dropEvent(QDropEvent* event)
 
 // Shows the file properties dialog for the document.
 void TFrameWindowForm::showFileProperties(const QString&) { }
-// Shows the toolbar dialog (toolbars and their buttons).
-void TFrameWindowForm::showSetupToolbars() { }
-// Shows the keyboard shortcut options.
-void TFrameWindowForm::Action_FileSettingsShortcutsExecute() { }
 // Shows the start-up and shutdown options.
 void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
 // Shows the document area's background options.
 void TFrameWindowForm::Action_ViewDesktopOptionsExecute() { }
-// Switches full-screen mode on or off (closing the documents first).
-void TFrameWindowForm::Action_ViewFullscreenExecute() { Action(A::ViewFullscreen)->setChecked(false); }
 // Shows the feedback wizard.
 void TFrameWindowForm::Action_HelpSendMessageExecute() { }

@@ -38,11 +38,11 @@ const std::array<ImageRow, kToolbarImageCount> kImages = {{
     {"edit-find-replace", nullptr},       // 20 replace
     {nullptr, "menu-title"},              // 21 title of list menus
     {"preferences-system", nullptr},      // 22 settings dialogs
-    {nullptr, nullptr},                   // 23
+    {"folder", nullptr},                  // 23 group of commands
     {"help-contents", nullptr},           // 24 help contents
     {"help-about", nullptr},              // 25 about
     {nullptr, "settings"},                // 26 settings menu, tools setup
-    {nullptr, nullptr},                   // 27
+    {"system-run", nullptr},              // 27 command without an image
     {"format-text-bold", nullptr},        // 28 bold
     {"format-text-italic", nullptr},      // 29 italic
     {"format-text-underline", nullptr},   // 30 underline

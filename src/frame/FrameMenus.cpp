@@ -143,7 +143,6 @@ void TFrameWindowForm::createActions()
     Action(A::StatusBar)->setChecked(true);
     Action(A::ViewStatusbar)->setChecked(true);
     Action(A::HelpTip)->setChecked(TipOfTheDayEnabled());
-    Action(A::SubmenuNotepadClear)->setEnabled(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -152,7 +151,7 @@ void TFrameWindowForm::createActions()
 
 QMenu* TFrameWindowForm::addMenu(const char* name, const char* caption)
 {
-    QMenu* menu = menuToolbar_->addMenu(QString::fromUtf8(caption));
+    QMenu* menu = menuBar_->addMenu(QString::fromUtf8(caption));
     menu->setObjectName(QLatin1String(name));
     menu->setToolTipsVisible(true);
     return menu;
@@ -185,9 +184,7 @@ QMenu* TFrameWindowForm::addListSubmenu(QMenu* parent, const char* name, const Q
 
 void TFrameWindowForm::createMenus()
 {
-    menuToolbar_ = new QMenuBar(this);
-    menuToolbar_->setObjectName(QStringLiteral("MenuToolbar"));
-    setMenuBar(menuToolbar_);
+    createMenuToolbar();
 
     QMenu* file = addMenu("MenuFile", "Soubor");
     addActionItems(file, {item(A::FileNew), kSep, item(A::FileOpen)});
@@ -407,7 +404,11 @@ void TFrameWindowForm::showCustomizeToolbarMenu(QToolBar* bar, QToolButton* send
         auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(holder));
         if (!button || button == sender || !button->defaultAction())
             continue;
-        QAction* toggle = customizeToolbarSubmenu_->addAction(button->defaultAction()->icon(),
+        // A hidden button's image is shown greyed, so that the ticks read at
+        // a glance where the style frames the image of a ticked item.
+        const QIcon image = button->defaultAction()->icon();
+        QAction* toggle = customizeToolbarSubmenu_->addAction(
+            holder->isVisible() ? image : QIcon(image.pixmap(16, 16, QIcon::Disabled)),
             button->defaultAction()->toolTip());
         toggle->setCheckable(true);
         toggle->setChecked(holder->isVisible());
@@ -542,9 +543,6 @@ void TFrameWindowForm::createDocks()
     notepadRichEdit_->setObjectName(QStringLiteral("NotepadRichEdit"));
     notepadRichEdit_->setFont(QFont(QStringLiteral("Courier")));
     notepadRichEdit_->setLineWrapMode(QTextEdit::NoWrap);
-    // The pane keeps no text until it is saved with the program; it stays
-    // read-only so nothing typed into it is lost at exit.
-    notepadRichEdit_->setReadOnly(true);
     notepadToolWindow_->setWidget(notepadRichEdit_);
     addDockWidget(Qt::BottomDockWidgetArea, notepadToolWindow_);
     notepadToolWindow_->hide();

@@ -40,8 +40,7 @@ void TFrameWindowForm::UpdateToolbars()
 {
     toolbarUpdateTimer_->stop();
     ++updateCount_;
-    // The menu bar shows a maximized window's icon and caption buttons by
-    // itself, so the window state needs no step of its own here.
+    updateCaptionButtons();
     TQX_PluginWindow* active = GetActiveDocumentWindow();
     if (active) {
         updateCommandActions(active->Commands);
@@ -120,11 +119,12 @@ void TFrameWindowForm::updateFrameTitle()
     if (!file.isEmpty())
         title += separator + fileNameOnly(file);
 
-    // The document area shows a maximized window's caption in the frame's
-    // title the way the platform does: "<title> - [<caption>]".
+    // A maximized window has no caption of its own (its buttons are on the
+    // menu toolbar): its caption joins the frame's title as
+    // "<title> - [<caption>]".
     const QString expected = child.isEmpty() ? title : title + QStringLiteral(" - [") + child + QLatin1Char(']');
     if (windowTitle() != expected) {
-        setWindowTitle(title);
+        setWindowTitle(expected);
         highlightDocument(file);
     }
 }

@@ -167,8 +167,14 @@ void TFrameWindowForm::loadToolbars()
 void TFrameWindowForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (event->spontaneous())
-        return;
+    if (!event->spontaneous())
+        formShow();
+}
+
+// What every show of the frame does; switching full-screen mode on or off
+// counts as a new show.
+void TFrameWindowForm::formShow()
+{
     if (!fullScreenSwitch_) {
         log("FrameWindow -> WM_SHOW");
         loadToolbarLayout();
@@ -255,14 +261,22 @@ void TFrameWindowForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Closing from full-screen mode restores the normal layout first, so
+    // that what is stored below is the normal placement and layout.
+    const bool fromFullScreen = fullScreenSwitch_;
+    if (fromFullScreen) {
+        leaveFullScreen();
+        loadToolbarLayout();
+    }
     saveStoredProperties();
     event->accept();
-    formClose();
+    formClose(fromFullScreen);
 }
 
-void TFrameWindowForm::formClose()
+void TFrameWindowForm::formClose(bool fromFullScreen)
 {
-    ExecEventScript(QStringLiteral("OnShutdown"));
+    if (!fromFullScreen)
+        ExecEventScript(QStringLiteral("OnShutdown"));
     log("FrameWindow -> WM_CLOSE");
     log("Saving settings...");
     {
@@ -464,16 +478,6 @@ void TFrameWindowForm::AttachToolWindow(TQX_PluginWindow* window)
 // Parts of the frame that come with later work, called at their place.
 // ---------------------------------------------------------------------------
 
-// Applies the user's action shortcuts from the registry.
-void TFrameWindowForm::loadShortcuts() { }
-// Loads "notepad.rtf" beside the program into the notepad pane.
-void TFrameWindowForm::loadNotepad() { }
-// Saves the notepad pane to "notepad.rtf" beside the program.
-void TFrameWindowForm::saveNotepad() { }
-// Restores the toolbars' and tool windows' places from "Software\Quorvix\ToolBars".
-void TFrameWindowForm::loadToolbarLayout() { }
-// Stores the toolbars' and tool windows' places under "Software\Quorvix\ToolBars".
-void TFrameWindowForm::saveToolbarLayout() { }
 // Applies the document area's background colour or picture.
 void TFrameWindowForm::loadDesktopSettings() { }
 // Stores the window's cookie in the cookie store before it closes.

@@ -196,9 +196,21 @@ public:
 
     // --- Components ---
     QAction* Action(FrameAction id) const { return actions_[size_t(id)]; }
-    // The menu bar; its menus are named "Menu" + category ("MenuFile"...),
+    // Every action, in the order of the action table.
+    std::vector<QAction*> ActionList() const { return {actions_.begin(), actions_.end()}; }
+    // The toolbar that holds the menu bar, the active maximized document's
+    // icon and its caption buttons; it docks at the top or bottom only.
+    QToolBar* MenuToolbar() const { return menuToolbar_; }
+    // The menu bar strip; its menus are named "Menu" + category ("MenuFile"...),
     // the tools menu "MenuExternalTools".
-    QMenuBar* MenuToolbar() const { return menuToolbar_; }
+    QMenuBar* MenuBar() const { return menuBar_; }
+    // Every toolbar and tool window of the frame, each named by its object
+    // name: the menu toolbar, the toolbars in the frame's order, then the dock
+    // windows in the order they were added. The toolbar layout and the
+    // toolbar dialog cover exactly these.
+    std::vector<QWidget*> Panels() const;
+    // Whether full-screen mode is on.
+    bool FullScreenMode() const { return fullScreenSwitch_; }
     // The toolbars in the frame's component order.
     const std::vector<QToolBar*>& Toolbars() const { return toolbars_; }
     // Toolbar by the number plug-ins use (600 File .. 604 Window), or null.
@@ -259,6 +271,7 @@ public:
     void Action_HelpSendMessageExecute();
     void Action_HelpTipExecute();
     void Action_HelpAboutExecute();
+    void Action_SubmenuNotepadClearExecute();
 
     // Launches the entry without a file; a failure is reported in a message box.
     void LaunchEntryItemClick(const QString& entryId);
@@ -284,6 +297,8 @@ protected:
 private:
     // Creation and the components (FrameWindow.cpp, FrameMenus.cpp).
     void createActions();
+    void createMenuToolbar();
+    void updateCaptionButtons();
     void createMenus();
     QMenu* addMenu(const char* name, const char* caption);
     void addActionItems(QMenu* menu, std::initializer_list<int> items);
@@ -305,8 +320,15 @@ private:
     void loadToolbars();
 
     // Lifecycle (FrameWindow.cpp).
+    void formShow();
+    // Full-screen mode (FrameFullScreen.cpp): the steps after the close query;
+    // the show that follows leaving brings the toolbar layout back.
+    void enterFullScreen();
+    void leaveFullScreen();
     void postInitialization();
-    void formClose();
+    // The steps after a positive close query; OnShutdown does not run when the
+    // frame was closed from full-screen mode.
+    void formClose(bool fromFullScreen);
     // Whether the user could close the frame now (see RequestClose).
     bool mayCloseNow() const;
     void requestedCloseTick();
@@ -382,7 +404,10 @@ private:
     std::array<QAction*, kFrameActionCount> actions_ {};
     QActionGroup* alignGroup_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
-    QMenuBar* menuToolbar_ = nullptr;
+    QToolBar* menuToolbar_ = nullptr;
+    QMenuBar* menuBar_ = nullptr;
+    QWidget* iconPaintBox_ = nullptr;
+    QWidget* menuMDIButtonsPanel_ = nullptr;
     std::vector<QToolBar*> toolbars_;
     std::vector<QToolButton*> toolbarButtons_;
     QDockWidget* notepadToolWindow_ = nullptr;
@@ -434,6 +459,8 @@ private:
     bool inPostInitialization_ = false;
     bool closeRequested_ = false;
     bool fullScreenSwitch_ = false;
+    // The status bar's visibility when full-screen mode started.
+    bool statusBarShownBeforeFullScreen_ = true;
     bool firstShow_ = true;
     int progressPosition_ = 0;
     int progressMaximum_ = 0;

@@ -42,7 +42,7 @@ void collect(QMenu* menu, std::set<QAction*>& found)
 TEST_F(FramePartsTest, EveryActionIsReachableFromTheMenuBar)
 {
     std::set<QAction*> found;
-    for (QAction* top : frame->MenuToolbar()->actions())
+    for (QAction* top : frame->MenuBar()->actions())
         if (top->menu())
             collect(top->menu(), found);
     // The status bar switch has no item, restore belongs to the caption
@@ -139,7 +139,7 @@ TEST_F(FramePartsTest, HintsAppearAfterTheHintPauseAndStayForTheHidePause)
     // A menu item shows the hint given to its action, and none for an item
     // without one.
     QMenu* fileMenu = nullptr;
-    for (QAction* top : frame->MenuToolbar()->actions())
+    for (QAction* top : frame->MenuBar()->actions())
         if (top->menu() && top->menu()->actions().contains(Act(FrameAction::FileOpen)))
             fileMenu = top->menu();
     ASSERT_NE(fileMenu, nullptr);

@@ -1,0 +1,235 @@
+// Keyboard shortcuts: the stored code both ways, the registry at start, and
+// the shortcuts dialog from editing to the values it leaves in the registry.
+#include "FrameFixture.h"
+#include "ModalAnswers.h"
+
+#include "frame/SaveActionShortcuts.h"
+#include "frame/ShortcutCode.h"
+#include "kernel/Settings.h"
+#include "platform/Registry.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcutEvent>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+TEST(ShortcutCode, ConvertsBothWays)
+{
+    struct Case {
+        const char* keys;
+        uint16_t code;
+    } cases[] = {
+        {"Ctrl+N", 0x404E}, {"Alt+F4", 0x8073}, {"Ctrl+Alt+T", 0xC054}, {"F6", 0x0075}, {"Ctrl+F6", 0x4075},
+        {"Ctrl+Alt+F4", 0xC073}, {"Shift+F11", 0x207A}, {"Ctrl+Shift+Z", 0x605A}, {"Ctrl+5", 0x4035},
+        {"Ctrl+Del", 0x402E}, {"Alt+Home", 0x8024}, {"Ctrl+PgDown", 0x4022}, {"Ctrl+;", 0x40BA}, {"Ctrl+[", 0x40DB},
+        {"Ctrl+Space", 0x4020}, {"F24", 0x0087}, {"", 0},
+    };
+    for (const Case& c : cases) {
+        const QKeySequence keys(QLatin1String(c.keys), QKeySequence::PortableText);
+        EXPECT_EQ(ShortcutCodeFromKeys(keys), c.code) << c.keys;
+        EXPECT_EQ(ShortcutCodeToKeys(c.code), keys) << c.keys;
+    }
+    // Keypad keys have codes of their own; a shifted character counts as its key.
+    EXPECT_EQ(ShortcutCodeFromKey(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_5)), 0x4065);
+    EXPECT_EQ(ShortcutCodeToKeys(0x4065), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_5)));
+    EXPECT_EQ(ShortcutCodeFromKey(QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Colon)), 0x60BA);
+    // Codes that name no key, and keys without a code.
+    EXPECT_TRUE(ShortcutCodeToKeys(0x4000).isEmpty());
+    EXPECT_TRUE(ShortcutCodeToKeys(0x40FF).isEmpty());
+    EXPECT_EQ(ShortcutCodeFromKey(QKeyCombination(Qt::ControlModifier, Qt::Key_Eacute)), 0);
+}
+
+TEST(ShortcutCode, HotKeyFieldRules)
+{
+    struct Case {
+        QKeyCombination key;
+        bool accepted;
+    } cases[] = {
+        {QKeyCombination(Qt::ControlModifier, Qt::Key_K), true},
+        {QKeyCombination(Qt::AltModifier, Qt::Key_1), true},
+        {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_S), true},
+        {QKeyCombination(Qt::NoModifier, Qt::Key_K), false},
+        {QKeyCombination(Qt::ShiftModifier, Qt::Key_K), false},
+        {QKeyCombination(Qt::ShiftModifier, Qt::Key_Home), false},
+        {QKeyCombination(Qt::NoModifier, Qt::Key_F5), true},
+        {QKeyCombination(Qt::ShiftModifier, Qt::Key_F5), true},
+        {QKeyCombination(Qt::ControlModifier, Qt::Key_Eacute), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(THotKeyEdit::Accepts(c.key), c.accepted) << QKeySequence(c.key).toString().toStdString();
+
+    THotKeyEdit field;
+    field.SetCode(0x404E);
+    QTest::keyClick(&field, Qt::Key_K); // refused: the field keeps its value
+    EXPECT_EQ(field.Code(), 0x404E);
+    QTest::keyClick(&field, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(field.Code(), 0xC04B);
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    EXPECT_EQ(field.Code(), 0);
+}
+
+class ShortcutsTest : public FrameFixture {
+protected:
+    // Answers the dialogs a command shows; any without an answer is cancelled.
+    ModalAnswers modal;
+
+    void SetUp() override
+    {
+        FrameFixture::SetUp();
+        modal.StartAnswering();
+    }
+
+    void TearDown() override
+    {
+        modal.StopAnswering();
+        FrameFixture::TearDown();
+    }
+
+    static void WriteValue(const std::string& name, int32_t code)
+    {
+        qx::Registry reg;
+        ASSERT_TRUE(reg.OpenKey(kShortcutsKey, true));
+        reg.WriteInteger(name, code);
+    }
+
+    static QTreeWidgetItem* Child(QTreeWidgetItem* parent, const QString& text)
+    {
+        for (int i = 0; i < parent->childCount(); ++i)
+            if (parent->child(i)->text(0) == text)
+                return parent->child(i);
+        return nullptr;
+    }
+};
+
+TEST_F(ShortcutsTest, StoredValuesReplaceTheDefaultsAtStart)
+{
+    WriteValue("Action_FileNew", 0);          // no shortcut, although the default has one
+    WriteValue("Action_FileSaveAs", 0x604B);  // Ctrl+Shift+K
+    WriteValue("Action_FileOpen", 0x7604F);   // only the low 16 bits count
+    {
+        qx::Registry reg;
+        ASSERT_TRUE(reg.OpenKey(kShortcutsKey, true));
+        reg.WriteString("Action_FileSave", "Ctrl+S"); // not a code: warned, default kept
+    }
+    StartFrame();
+    EXPECT_TRUE(Act(FrameAction::FileNew)->shortcut().isEmpty());
+    EXPECT_EQ(Act(FrameAction::FileSaveAs)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+K")));
+    EXPECT_EQ(Act(FrameAction::FileOpen)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+O")));
+    EXPECT_EQ(Act(FrameAction::FileSave)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_TRUE(frame->Initialized());
+}
+
+TEST_F(ShortcutsTest, DialogTreeEditsResetAndConfirm)
+{
+    StartFrame();
+    bool checked = false;
+    modal.answers.push_back([&](QWidget* dialog) {
+        auto& form = *qobject_cast<TSaveActionsShortcutsForm*>(dialog);
+        checked = true;
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("Nastavení klávesových zkratek"));
+        ASSERT_EQ(form.TreeView->topLevelItemCount(), 1);
+        QTreeWidgetItem* root = form.TreeView->topLevelItem(0);
+        EXPECT_EQ(root->text(0), QStringLiteral("Klávesové zkratky"));
+        EXPECT_TRUE(root->isExpanded());
+        QStringList categories;
+        for (int i = 0; i < root->childCount(); ++i) {
+            categories << root->child(i)->text(0);
+            EXPECT_FALSE(root->child(i)->isExpanded());
+        }
+        EXPECT_EQ(categories, (QStringList {"Projekt", "Soubor", "Okno", "Úpravy", "Nápověda", "Zobrazit", "Nástroje",
+                                  "Formát", "Dokumenty", "Skript"}));
+        QTreeWidgetItem* file = Child(root, QStringLiteral("Soubor"));
+        ASSERT_EQ(file->childCount(), 14);
+        EXPECT_EQ(file->child(0)->text(0), QStringLiteral("Nový..."));
+        EXPECT_EQ(file->child(9)->text(0), QStringLiteral("Konec"));
+        // Hidden actions have no node.
+        EXPECT_EQ(form.ItemOf(Act(FrameAction::StatusBar)), nullptr);
+        EXPECT_EQ(form.ItemOf(Act(FrameAction::SubmenuNotepadClear)), nullptr);
+        EXPECT_FALSE(form.HotKey->isEnabled());
+
+        // Selecting an action shows its code and hint.
+        QTreeWidgetItem* newItem = form.ItemOf(Act(FrameAction::FileNew));
+        form.TreeView->setCurrentItem(newItem);
+        EXPECT_TRUE(form.HotKey->isEnabled());
+        EXPECT_EQ(form.HotKey->Code(), 0x404E);
+        EXPECT_EQ(form.Label4->text(), QStringLiteral("Vytvořit nový dokument"));
+        // A combination another action has is named.
+        QTest::keyClick(form.HotKey, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_TRUE(form.ConflictLabel->text().contains(QStringLiteral("Otevřít...")))
+            << form.ConflictLabel->text().toStdString();
+        QTest::keyClick(form.HotKey, Qt::Key_K, Qt::ControlModifier);
+        EXPECT_TRUE(form.ConflictLabel->text().isEmpty());
+        // Moving away stores the field; "Původní" drops the edits.
+        form.TreeView->setCurrentItem(form.ItemOf(Act(FrameAction::FileSave)));
+        EXPECT_EQ(form.DescriptorOf(form.ItemOf(Act(FrameAction::FileNew)))->code, 0x404B);
+        form.Button3->click();
+        EXPECT_EQ(form.DescriptorOf(form.ItemOf(Act(FrameAction::FileNew)))->code, 0x404E);
+
+        // New edits: one stored by moving on, the last one still in the field.
+        form.TreeView->setCurrentItem(form.ItemOf(Act(FrameAction::FileNew)));
+        QTest::keyClick(form.HotKey, Qt::Key_K, Qt::ControlModifier);
+        form.TreeView->setCurrentItem(form.ItemOf(Act(FrameAction::FileSave)));
+        QTest::keyClick(form.HotKey, Qt::Key_Delete);
+        form.Button1->click();
+    });
+    Act(FrameAction::FileSettingsShortcuts)->trigger();
+    ASSERT_TRUE(checked);
+    EXPECT_EQ(Act(FrameAction::FileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+K")));
+    EXPECT_TRUE(Act(FrameAction::FileSave)->shortcut().isEmpty());
+
+    // Every action has its value, the hidden ones included.
+    qx::Registry reg;
+    ASSERT_TRUE(reg.OpenKey(kShortcutsKey, false));
+    for (int i = 0; i < kFrameActionCount; ++i)
+        EXPECT_TRUE(reg.ValueExists(FrameActionDef(FrameAction(i)).name)) << FrameActionDef(FrameAction(i)).name;
+    EXPECT_EQ(reg.ReadInteger("Action_FileNew"), 0x404B);
+    EXPECT_EQ(reg.ReadInteger("Action_FileSave"), 0);
+    EXPECT_EQ(reg.ReadInteger("Action_FileExit"), 0x8073);
+
+    // The next start keeps them.
+    DestroyFrame();
+    StartFrame();
+    EXPECT_EQ(Act(FrameAction::FileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+K")));
+    EXPECT_TRUE(Act(FrameAction::FileSave)->shortcut().isEmpty());
+}
+
+TEST_F(ShortcutsTest, CancelChangesNothing)
+{
+    StartFrame();
+    modal.answers.push_back([&](QWidget* dialog) {
+        auto& form = *qobject_cast<TSaveActionsShortcutsForm*>(dialog);
+        form.TreeView->setCurrentItem(form.ItemOf(Act(FrameAction::FileNew)));
+        QTest::keyClick(form.HotKey, Qt::Key_K, Qt::ControlModifier);
+        form.Button2->click();
+    });
+    Act(FrameAction::FileSettingsShortcuts)->trigger();
+    EXPECT_EQ(Act(FrameAction::FileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    qx::Registry reg;
+    EXPECT_FALSE(reg.OpenKey(kShortcutsKey, false) && reg.ValueExists("Action_FileNew"));
+}
+
+TEST_F(ShortcutsTest, AComboTwoActionsShareRunsTheFirstEnabledOne)
+{
+    SetDemoMode(true); // every action stays enabled
+    StartFrame();
+    int saveAs = 0, properties = 0;
+    QObject::connect(Act(FrameAction::FileSaveAs), &QAction::triggered, [&] { ++saveAs; });
+    QObject::connect(Act(FrameAction::FileProperties), &QAction::triggered, [&] { ++properties; });
+    const QKeySequence keys(QStringLiteral("Ctrl+Shift+K"));
+    Act(FrameAction::FileSaveAs)->setShortcut(keys);
+    Act(FrameAction::FileProperties)->setShortcut(keys);
+    QShortcutEvent ambiguous(keys, 0, true);
+    QCoreApplication::sendEvent(Act(FrameAction::FileProperties), &ambiguous);
+    EXPECT_EQ(saveAs, 1);
+    EXPECT_EQ(properties, 0);
+    Act(FrameAction::FileSaveAs)->setEnabled(false);
+    QCoreApplication::sendEvent(Act(FrameAction::FileSaveAs), &ambiguous);
+    EXPECT_EQ(saveAs, 1);
+    EXPECT_EQ(properties, 1);
+}
+
+} // namespace
