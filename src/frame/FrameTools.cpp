@@ -7,7 +7,7 @@
 #include "frame/FrameStrings.h"
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
-#include "platform/KeyCodes.h"
+#include "platform/ShortcutCode.h"
 #include "platform/Shell.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/AutoBackupSetup.h"
@@ -50,7 +50,7 @@ void TFrameWindowForm::setExternalToolEntries(const std::vector<TExternalTool>& 
         entry->setStatusTip(tool.CommandLine);
         entry->setToolTip(tool.CommandLine);
         entry->setProperty("ShortCut", int(tool.ShortCut));
-        entry->setShortcut(ShortCutToKeySequence(tool.ShortCut));
+        entry->setShortcut(ShortcutCodeToKeys(tool.ShortCut));
         entry->setIcon(ExternalToolImage());
         menuExternalTools_->addAction(entry);
         // The shortcut works while the menu bar is hidden, as the actions' do.

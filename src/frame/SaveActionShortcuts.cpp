@@ -2,7 +2,7 @@
 
 #include "frame/FrameImages.h"
 #include "frame/FrameWindow.h"
-#include "frame/ShortcutCode.h"
+#include "platform/ShortcutCode.h"
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"

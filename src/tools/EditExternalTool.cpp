@@ -2,7 +2,7 @@
 
 #include "frame/FrameStrings.h"
 #include "frame/FrameWindow.h"
-#include "platform/KeyCodes.h"
+#include "platform/ShortcutCode.h"
 #include "ui/DialogSupport.h"
 
 #include <QFileDialog>
@@ -136,7 +136,7 @@ void TEditExternalToolForm::SetTool(const TExternalTool& tool)
     ParamsEdit->setText(parameters);
     Edit->setText(tool.DisplayName);
     shortCut_ = tool.ShortCut;
-    HotKey->setText(ShortCutToKeySequence(shortCut_).toString(QKeySequence::NativeText));
+    HotKey->setText(ShortcutCodeToKeys(shortCut_).toString(QKeySequence::NativeText));
     updateOkButton();
 }
 

@@ -11,7 +11,7 @@
 
 // One tool. CommandLine is the program path in double quotes, followed, when
 // there are parameters, by one blank and the parameter text, which may hold
-// "%file%" and "%dir%". ShortCut is a shortcut code (platform/KeyCodes.h).
+// "%file%" and "%dir%". ShortCut is a shortcut code (platform/ShortcutCode.h).
 struct TExternalTool {
     QString CommandLine;
     QString DisplayName;

@@ -4,7 +4,7 @@
 #include "ModalAnswers.h"
 
 #include "frame/SaveActionShortcuts.h"
-#include "frame/ShortcutCode.h"
+#include "platform/ShortcutCode.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
 

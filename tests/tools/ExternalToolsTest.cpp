@@ -2,7 +2,7 @@
 // with its gaps, the shortcut codes, and the setup and edit dialogs.
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "platform/KeyCodes.h"
+#include "platform/ShortcutCode.h"
 #include "platform/Registry.h"
 #include "tools/EditExternalTool.h"
 #include "tools/ExternalToolSetup.h"
@@ -152,11 +152,11 @@ TEST_F(ExternalTools, ShortcutCodesMapToKeysBothWays)
     } cases[] = {{0x404E, "Ctrl+N"}, {0x8073, "Alt+F4"}, {0xC054, "Ctrl+Alt+T"}, {0x0075, "F6"},
         {0x602E, "Ctrl+Shift+Del"}, {0x40BC, "Ctrl+,"}, {0x0000, ""}};
     for (const Case& c : cases) {
-        EXPECT_EQ(ShortCutToKeySequence(c.code).toString(QKeySequence::PortableText), QLatin1String(c.keys)) << c.keys;
-        EXPECT_EQ(KeySequenceToShortCut(QKeySequence(QLatin1String(c.keys), QKeySequence::PortableText)), c.code)
+        EXPECT_EQ(ShortcutCodeToKeys(c.code).toString(QKeySequence::PortableText), QLatin1String(c.keys)) << c.keys;
+        EXPECT_EQ(ShortcutCodeFromKeys(QKeySequence(QLatin1String(c.keys), QKeySequence::PortableText)), c.code)
             << c.keys;
     }
-    EXPECT_TRUE(ShortCutToKeySequence(0x40FF).isEmpty()); // no such key
+    EXPECT_TRUE(ShortcutCodeToKeys(0x40FF).isEmpty()); // no such key
 }
 
 TEST_F(ExternalTools, EditDialogEnablesOkInsertsMacrosAndQuotesABrowsedPathOnce)

@@ -1,4 +1,4 @@
-#include "frame/ShortcutCode.h"
+#include "platform/ShortcutCode.h"
 
 namespace {
 
