@@ -5,6 +5,11 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#ifdef Q_OS_UNIX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -97,6 +102,25 @@ uint8_t THexDocument::At(qint64 offset) const
         return 0;
     auto it = overlay_.find(offset);
     return it != overlay_.end() ? it->second : base(offset);
+}
+
+void THexDocument::releasePages(qint64 offset, qint64 count) const
+{
+    // A pass over the whole file (searching, saving) would leave every page
+    // it touched resident in this process; the pages stay in the system's
+    // file cache, only this process lets go of them.
+#ifdef Q_OS_UNIX
+    if (!map_ || count <= 0)
+        return;
+    static const qint64 page = sysconf(_SC_PAGESIZE);
+    const qint64 first = (offset + page - 1) / page * page;
+    const qint64 last = std::min(offset + count, size_) / page * page;
+    if (last > first)
+        madvise(const_cast<uint8_t*>(map_) + first, size_t(last - first), MADV_DONTNEED);
+#else
+    Q_UNUSED(offset);
+    Q_UNUSED(count);
+#endif
 }
 
 qint64 THexDocument::Read(qint64 offset, qint64 count, uint8_t* out) const
@@ -213,6 +237,7 @@ qint64 THexDocument::Find(const QByteArray& pattern, qint64 from, bool forward) 
         for (qint64 start = std::max<qint64>(from, 0); start + m <= size_;) {
             const qint64 got = Read(start, qint64(buffer.size()), buffer.data());
             auto hit = std::search(buffer.data(), buffer.data() + got, searcher);
+            releasePages(start, got);
             if (hit != buffer.data() + got)
                 return start + (hit - buffer.data());
             if (start + got >= size_)
@@ -227,6 +252,7 @@ qint64 THexDocument::Find(const QByteArray& pattern, qint64 from, bool forward) 
         const qint64 start = std::max<qint64>(0, end - qint64(buffer.size()));
         const qint64 got = Read(start, end - start, buffer.data());
         auto hit = std::find_end(buffer.data(), buffer.data() + got, first, first + m);
+        releasePages(start, got);
         if (hit != buffer.data() + got)
             return start + (hit - buffer.data());
         if (start == 0)
@@ -251,6 +277,7 @@ bool THexDocument::SaveTo(const QString& fileName, QString* error, const std::fu
         std::vector<uint8_t> buffer(size_t(std::min(std::max<qint64>(size_, 1), kChunk)));
         for (qint64 offset = 0; offset < size_;) {
             const qint64 got = Read(offset, qint64(buffer.size()), buffer.data());
+            releasePages(offset, got);
             if (out.write(reinterpret_cast<const char*>(buffer.data()), got) != got) {
                 *error = QStringLiteral("Soubor „%1“ nelze uložit: %2").arg(shown, out.errorString());
                 out.cancelWriting();

@@ -76,6 +76,8 @@ private:
     void put(qint64 offset, uint8_t value);
     uint8_t base(qint64 offset) const { return map_ ? map_[offset] : uint8_t(copy_[offset]); }
     bool mapFile(const QString& fileName, QString* error);
+    // Lets the process drop the mapped pages of a range it has read through.
+    void releasePages(qint64 offset, qint64 count) const;
 
     QFile file_;
     const uint8_t* map_ = nullptr;
