@@ -7,6 +7,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -36,7 +37,7 @@ void THexDocument::Close()
     map_ = nullptr;
     file_.close();
     copy_.clear();
-    size_ = 0;
+    size_ = mapped_ = 0;
     open_ = false;
     overlay_.clear();
     steps_.clear();
@@ -78,8 +79,22 @@ bool THexDocument::mapFile(const QString& fileName, QString* error)
             return false;
         }
     }
+    mapped_ = size_;
     open_ = true;
     return true;
+}
+
+void THexDocument::checkMapped() const
+{
+    // The pages of a mapping beyond the end of its file cannot be read: a
+    // program that truncates the file in place would crash this one. The
+    // size is checked before every access; a file replaced by renaming
+    // keeps its old content in the mapping and needs nothing.
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (map_ && fstat(file_.handle(), &info) == 0)
+        mapped_ = std::min<qint64>(size_, info.st_size);
+#endif
 }
 
 bool THexDocument::Open(const QString& fileName, QString* error)
@@ -100,6 +115,7 @@ uint8_t THexDocument::At(qint64 offset) const
 {
     if (offset < 0 || offset >= size_)
         return 0;
+    checkMapped();
     auto it = overlay_.find(offset);
     return it != overlay_.end() ? it->second : base(offset);
 }
@@ -128,10 +144,14 @@ qint64 THexDocument::Read(qint64 offset, qint64 count, uint8_t* out) const
     if (offset < 0 || offset >= size_ || count <= 0)
         return 0;
     count = std::min(count, size_ - offset);
-    if (map_)
-        std::memcpy(out, map_ + offset, size_t(count));
-    else
+    if (map_) {
+        checkMapped();
+        const qint64 backed = std::clamp<qint64>(mapped_ - offset, 0, count);
+        std::memcpy(out, map_ + offset, size_t(backed));
+        std::memset(out + backed, 0, size_t(count - backed));
+    } else {
         std::memcpy(out, copy_.constData() + offset, size_t(count));
+    }
     for (auto it = overlay_.lower_bound(offset); it != overlay_.end() && it->first < offset + count; ++it)
         out[it->first - offset] = it->second;
     return count;
@@ -191,6 +211,7 @@ qint64 THexDocument::Undo()
 {
     if (!CanUndo())
         return -1;
+    checkMapped();
     const TStep& step = steps_[--done_];
     for (qsizetype i = 0; i < step.Before.size(); ++i)
         put(step.Offset + i, uint8_t(step.Before[i]));
@@ -202,6 +223,7 @@ qint64 THexDocument::Redo()
 {
     if (!CanRedo())
         return -1;
+    checkMapped();
     const TStep& step = steps_[done_++];
     for (qsizetype i = 0; i < step.After.size(); ++i)
         put(step.Offset + i, uint8_t(step.After[i]));

@@ -63,6 +63,13 @@ public:
     // writes. The old file stays as it was if anything fails.
     bool SaveTo(const QString& fileName, QString* error, const std::function<void(qint64, qint64)>& progress = {});
 
+    // Another program has cut the file short since it was opened.
+    bool IsTruncatedOnDisk() const
+    {
+        checkMapped();
+        return mapped_ < size_ && map_;
+    }
+
     // Bytes the document holds in memory beside the mapping.
     qint64 OverlaySize() const { return qint64(overlay_.size()); }
 
@@ -74,7 +81,14 @@ private:
         QString Label;
     };
     void put(qint64 offset, uint8_t value);
-    uint8_t base(qint64 offset) const { return map_ ? map_[offset] : uint8_t(copy_[offset]); }
+    // A byte as the file holds it; 0 beyond the end of a file that another
+    // program has cut short (reading a mapping there would crash).
+    uint8_t base(qint64 offset) const
+    {
+        return map_ ? (offset < mapped_ ? map_[offset] : 0) : uint8_t(copy_[offset]);
+    }
+    // How much of the mapping the file still backs.
+    void checkMapped() const;
     bool mapFile(const QString& fileName, QString* error);
     // Lets the process drop the mapped pages of a range it has read through.
     void releasePages(qint64 offset, qint64 count) const;
@@ -83,6 +97,7 @@ private:
     const uint8_t* map_ = nullptr;
     QByteArray copy_; // files that cannot be mapped are read
     qint64 size_ = 0;
+    mutable qint64 mapped_ = 0;
     bool open_ = false;
     std::map<qint64, uint8_t> overlay_;
     std::vector<TStep> steps_;

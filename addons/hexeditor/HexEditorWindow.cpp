@@ -119,6 +119,11 @@ THexEditorWindow::THexEditorWindow(QWidget* parent)
         updateState();
         updateStatus();
     });
+    // Changes on disk come in bursts while a file is written: one check after them.
+    diskTimer_.setSingleShot(true);
+    diskTimer_.setInterval(300);
+    connect(&diskTimer_, &QTimer::timeout, this, &THexEditorWindow::checkDisk);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { diskTimer_.start(); });
     settings_ = THexSettings::Load();
     applySettings();
     setFileName(QString());
@@ -281,6 +286,8 @@ bool THexEditorWindow::openFile(const QString& fileName)
     view_->DocumentChanged();
     view_->SetCursor(0);
     setFileName(QFileInfo(fileName).absoluteFilePath());
+    disk_ = stampOf(FileName);
+    watch();
     QXRequestCookie(this, true);
     updateState();
     updateStatus();
@@ -308,6 +315,8 @@ bool THexEditorWindow::saveTo(const QString& fileName)
         return false;
     }
     setFileName(QFileInfo(fileName).absoluteFilePath());
+    disk_ = stampOf(FileName);
+    watch();
     view_->DocumentChanged();
     note_->setText(QStringLiteral("Uloženo"));
     updateState();
@@ -335,18 +344,75 @@ bool THexEditorWindow::maybeSave()
 {
     if (!document_.IsModified())
         return true;
-    QMessageBox box(QMessageBox::Question, kCaption,
-        QStringLiteral("Soubor „%1“ byl změněn.\n\nChcete změny uložit?").arg(QFileInfo(FileName).fileName()),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    box.setObjectName(QStringLiteral("HexQuestion"));
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ano"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("&Ne"));
-    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Storno"));
-    box.setDefaultButton(QMessageBox::Yes);
-    const int answer = box.exec();
+    const int answer = ask(QStringLiteral("Soubor „%1“ byl změněn.\n\nChcete změny uložit?").arg(QFileInfo(FileName).fileName()));
     if (answer == QMessageBox::Yes)
         return saveTo(FileName);
     return answer == QMessageBox::No;
+}
+
+THexEditorWindow::TDiskStamp THexEditorWindow::stampOf(const QString& fileName)
+{
+    TDiskStamp stamp;
+    const QFileInfo info(fileName);
+    stamp.Exists = info.exists();
+    if (stamp.Exists) {
+        stamp.Size = info.size();
+        stamp.Modified = info.lastModified();
+    }
+    return stamp;
+}
+
+void THexEditorWindow::watch()
+{
+    // A file replaced by renaming drops out of the watch: watch the new one.
+    if (!watcher_.files().isEmpty())
+        watcher_.removePaths(watcher_.files());
+    if (!FileName.isEmpty() && QFileInfo::exists(FileName))
+        watcher_.addPath(FileName);
+}
+
+void THexEditorWindow::checkDisk()
+{
+    if (FileName.isEmpty())
+        return;
+    const TDiskStamp now = stampOf(FileName);
+    watch();
+    if (now == disk_)
+        return;
+    disk_ = now;
+    if (!now.Exists) {
+        note_->setText(QStringLiteral("Soubor byl na disku smazán nebo přejmenován; uložením jej vytvoříte znovu."));
+        return;
+    }
+    if (document_.IsModified()) {
+        const QString text = QStringLiteral("Soubor „%1“ byl na disku změněn jiným programem.\n\n"
+                                            "Načíst jej znovu? Neuložené změny v hex editoru se ztratí.")
+                                 .arg(QFileInfo(FileName).fileName());
+        if (ask(text, false) != QMessageBox::Yes) {
+            if (document_.IsTruncatedOnDisk())
+                note_->setText(QStringLiteral("Soubor byl na disku zkrácen; chybějící bajty se zobrazují jako 00."));
+            view_->viewport()->update();
+            return;
+        }
+    }
+    reload();
+}
+
+void THexEditorWindow::reload()
+{
+    const qint64 cursor = view_->Cursor();
+    const qint64 top = view_->TopRow();
+    QString error;
+    if (!document_.Open(FileName, &error)) {
+        note_->setText(error);
+        return;
+    }
+    view_->DocumentChanged();
+    view_->SetCursor(cursor);
+    view_->SetTopRow(top);
+    note_->setText(QStringLiteral("Znovu načteno po změně souboru na disku"));
+    updateState();
+    updateStatus();
 }
 
 void THexEditorWindow::closeEvent(QCloseEvent* event)
@@ -587,6 +653,20 @@ void THexEditorWindow::contextMenuEvent(QContextMenuEvent* event)
         a->setChecked(n == settings_.FontSize);
     }
     menu.exec(event->globalPos());
+}
+
+// Ano, Ne and, where the question can be put off, Storno.
+int THexEditorWindow::ask(const QString& text, bool cancellable)
+{
+    QMessageBox box(QMessageBox::Question, kCaption, text,
+        QMessageBox::Yes | QMessageBox::No | (cancellable ? QMessageBox::Cancel : QMessageBox::NoButton), this);
+    box.setObjectName(QStringLiteral("HexQuestion"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Ne"));
+    if (cancellable)
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Storno"));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec();
 }
 
 void THexEditorWindow::tell(const QString& text, bool error)

@@ -7,7 +7,10 @@
 
 #include <QX_Types.h>
 
+#include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QPointer>
+#include <QTimer>
 
 class QDialog;
 class QLabel;
@@ -60,6 +63,19 @@ private:
     void updateStatus();
     void setFileName(const QString& fileName);
     void tell(const QString& text, bool error = true);
+    int ask(const QString& text, bool cancellable = true);
+    // The file on disk: watched, and compared with what was last opened or saved.
+    struct TDiskStamp {
+        bool Exists = false;
+        qint64 Size = 0;
+        QDateTime Modified;
+        bool operator==(const TDiskStamp&) const = default;
+    };
+    static TDiskStamp stampOf(const QString& fileName);
+    void watch();
+    void checkDisk();
+    // Opens the file again, keeping the caret and the scroll position.
+    void reload();
 
     THexDocument document_;
     THexView* view_ = nullptr;
@@ -69,4 +85,7 @@ private:
     QLabel* note_ = nullptr;
     QPointer<QDialog> find_;
     THexSettings settings_;
+    QFileSystemWatcher watcher_;
+    QTimer diskTimer_;
+    TDiskStamp disk_;
 };

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QTest>
 
 #include <filesystem>
@@ -228,6 +229,43 @@ TEST_F(HexEditorTest, ClosingAChangedFileAsksAndCancelKeepsIt)
     EXPECT_EQ(ReadBytes(path), original);
     ASSERT_EQ(modal.shown.size(), 2u);
     EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("byl změněn")));
+}
+
+TEST_F(HexEditorTest, FollowsTheFileOnDiskAndSurvivesItBeingCutShort)
+{
+    const QString path = WriteFile("grow.bin", QByteArray(64 * 1024, '\0'));
+    TQX_PluginWindow* w = Open(path);
+    ASSERT_NE(w, nullptr);
+    // Unchanged in the editor: a new file from another program is read again.
+    {
+        QSaveFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(20000, '\x22'));
+        ASSERT_TRUE(file.commit());
+    }
+    EXPECT_TRUE(WaitFor([&] { return Label(w, "sizeLabel").contains(QStringLiteral("(20\u00a0000 B)")); }))
+        << Label(w, "sizeLabel").toStdString();
+    EXPECT_EQ(Label(w, "noteLabel"), QStringLiteral("Znovu načteno po změně souboru na disku"));
+    // Changed in the editor, then cut short in place: the user is asked,
+    // keeps the changes, and the missing bytes read as zeros: the pages of
+    // the mapping past the new end would crash the program if read.
+    View(w)->setFocus();
+    QTest::keyClicks(View(w), "ab");
+    modal.answers.push_back(ModalAnswers::Button(QMessageBox::No));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.resize(4));
+    }
+    EXPECT_TRUE(WaitFor([&] { return !modal.shown.empty(); }));
+    EXPECT_TRUE(w->Modified);
+    EXPECT_EQ(Label(w, "noteLabel"), QStringLiteral("Soubor byl na disku zkrácen; chybějící bajty se zobrazují jako 00."));
+    w->repaint();
+    ASSERT_TRUE(Trigger(FrameAction::FileSave));
+    QByteArray expected(20000, '\0');
+    expected[0] = char(0xAB), expected[1] = expected[2] = expected[3] = 0x22;
+    EXPECT_EQ(ReadBytes(path), expected);
+    ASSERT_EQ(modal.shown.size(), 1u);
+    EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("jiným programem")));
 }
 
 } // namespace
