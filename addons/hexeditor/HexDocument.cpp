@@ -124,13 +124,18 @@ void THexDocument::releasePages(qint64 offset, qint64 count) const
 {
     // A pass over the whole file (searching, saving) would leave every page
     // it touched resident in this process; the pages stay in the system's
-    // file cache, only this process lets go of them.
+    // file cache, only this process lets go of them. The range is widened
+    // to whole 2 MB blocks, which the system may map as one: a block only
+    // partly released stays resident. Releasing a little more than was read
+    // costs nothing: the mapping is read-only and pages come back on access.
 #ifdef Q_OS_UNIX
     if (!map_ || count <= 0)
         return;
+    constexpr qint64 kBlock = qint64(2) << 20;
     static const qint64 page = sysconf(_SC_PAGESIZE);
-    const qint64 first = (offset + page - 1) / page * page;
-    const qint64 last = std::min(offset + count, size_) / page * page;
+    const qint64 end = (size_ + page - 1) / page * page;
+    const qint64 first = offset / kBlock * kBlock;
+    const qint64 last = std::min(end, (offset + count + kBlock - 1) / kBlock * kBlock);
     if (last > first)
         madvise(const_cast<uint8_t*>(map_) + first, size_t(last - first), MADV_DONTNEED);
 #else

@@ -102,6 +102,11 @@ THexEditorWindow::THexEditorWindow(QWidget* parent)
     note_->setObjectName(QStringLiteral("noteLabel"));
     size_ = new QLabel(strip);
     size_->setObjectName(QStringLiteral("sizeLabel"));
+    // When the window is narrow the size gives way first, the caret's
+    // position never.
+    position_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    size_->setMinimumWidth(1);
+    note_->setMinimumWidth(1);
     stripLayout->addWidget(position_);
     stripLayout->addWidget(selection_);
     stripLayout->addWidget(note_, 1);

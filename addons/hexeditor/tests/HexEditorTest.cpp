@@ -9,6 +9,8 @@
 #include "plugins/PluginManagement.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -125,6 +127,45 @@ TEST_F(HexEditorTest, TypesUndoesRedoesAndSavesThroughTheFrame)
     EXPECT_FALSE(w->Modified);
     EXPECT_EQ(Label(w, "noteLabel"), QStringLiteral("Uloženo"));
     EXPECT_TRUE(modal.shown.empty());
+}
+
+TEST_F(HexEditorTest, CopiesAndPastesBytesThroughTheFrame)
+{
+    const QString path = Binary();
+    TQX_PluginWindow* w = Open(path);
+    ASSERT_NE(w, nullptr);
+    QWidget* view = View(w);
+    view->setFocus();
+    // Bytes 1 to 3 in the hex column: copied as hex digits.
+    QTest::keyClick(view, Qt::Key_Right);
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    ASSERT_TRUE(Trigger(FrameAction::EditCopy));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("01 02 03"));
+    // The caret (on byte 3) one row down: pasted over bytes 0x13 to 0x15.
+    QTest::keyClick(view, Qt::Key_Down);
+    ASSERT_TRUE(Trigger(FrameAction::EditPaste));
+    QByteArray expected = ReadBytes(path);
+    expected[0x13] = 1, expected[0x14] = 2, expected[0x15] = 3;
+    // In the text column, text goes in as its bytes; past the end it is cut.
+    QApplication::clipboard()->setText(QStringLiteral("xyz"));
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_Left);
+    ASSERT_TRUE(Trigger(FrameAction::EditPaste));
+    expected[expected.size() - 2] = 'x', expected[expected.size() - 1] = 'y';
+    EXPECT_TRUE(Label(w, "noteLabel").startsWith(QStringLiteral("Vloženo jen 2 z 3 B"))) << Label(w, "noteLabel").toStdString();
+    QStringList steps;
+    w->Command(QXC_UNDOLIST, &steps);
+    EXPECT_EQ(steps, QStringList({QStringLiteral("Vložení"), QStringLiteral("Vložení")}));
+    // Clipboard text that is not hex, pasted in the hex column, is refused.
+    QTest::keyClick(view, Qt::Key_Tab);
+    modal.answers.push_back(ModalAnswers::Button(QMessageBox::Ok));
+    ASSERT_TRUE(Trigger(FrameAction::EditPaste));
+    ASSERT_EQ(modal.shown.size(), 1u);
+    EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("šestnáctkovém"))) << modal.shown[0].toStdString();
+    ASSERT_TRUE(Trigger(FrameAction::FileSave));
+    EXPECT_EQ(ReadBytes(path), expected);
 }
 
 TEST_F(HexEditorTest, FindsTextAndBytesAndSaysWhenNothingIsFound)
