@@ -35,9 +35,7 @@ QSettings store()
 
 QAction* addTool(QToolBar* bar, const char* name, const QString& text, const char* icon, const QKeySequence& keys)
 {
-    // Qt keeps theme icon names in a cache of its own; a name built here
-    // lives on the heap, not in this library's constant data.
-    QAction* action = bar->addAction(QIcon::fromTheme(QString::fromLatin1(icon)), text);
+    QAction* action = bar->addAction(QIcon(QStringLiteral(":/imageviewer/icons/%1.svg").arg(QLatin1String(icon))), text);
     action->setObjectName(QString::fromLatin1(name));
     action->setToolTip(keys.isEmpty() ? text : text + QStringLiteral(" (") + keys.toString(QKeySequence::NativeText) + u')');
     return action;
@@ -63,7 +61,7 @@ TImageViewerWindow::TImageViewerWindow(QWidget* parent)
     QAction* out = addTool(bar, "actionZoomOut", QStringLiteral("Zmenšit"), "zoom-out", QKeySequence(Qt::Key_Minus));
     QAction* actual = addTool(bar, "actionActualSize", QStringLiteral("Skutečná velikost"), "zoom-original",
         QKeySequence(Qt::Key_1));
-    fit_ = addTool(bar, "actionFit", QStringLiteral("Přizpůsobit oknu"), "zoom-fit-best", QKeySequence(Qt::Key_F));
+    fit_ = addTool(bar, "actionFit", QStringLiteral("Přizpůsobit oknu"), "zoom-fit", QKeySequence(Qt::Key_F));
     fit_->setCheckable(true);
     connect(in, &QAction::triggered, view_, &TImageView::ZoomIn);
     connect(out, &QAction::triggered, view_, &TImageView::ZoomOut);
@@ -89,6 +87,10 @@ TImageViewerWindow::TImageViewerWindow(QWidget* parent)
     format_ = label("formatLabel");
     note_ = label("noteLabel");
     zoom_ = label("zoomLabel");
+    depth_->setToolTip(QStringLiteral("Barevná hloubka obrázku v souboru"));
+    size_->setToolTip(QStringLiteral("Velikost souboru na disku"));
+    // In a narrow window the note gives way first.
+    note_->setMinimumWidth(1);
     stripLayout->addWidget(dimensions_);
     stripLayout->addWidget(depth_);
     stripLayout->addWidget(size_);
@@ -164,8 +166,8 @@ bool TImageViewerWindow::load(const QString& fileName, bool keepView, QString* e
     else
         view_->SetImage(file.Image, keepView);
     dimensions_->setText(QStringLiteral("%1 × %2 px").arg(file.Size.width()).arg(file.Size.height()));
-    depth_->setText(QStringLiteral("Barevná hloubka: ") + file.Depth);
-    size_->setText(QStringLiteral("Velikost souboru: ") + ImageSizeText(file.Bytes));
+    depth_->setText(QStringLiteral("Hloubka: ") + file.Depth);
+    size_->setText(QStringLiteral("Soubor: ") + ImageSizeText(file.Bytes));
     format_->setText(file.Format);
     return true;
 }

@@ -96,6 +96,27 @@ bool AddonFrameFixture::Trigger(FrameAction action)
     return true;
 }
 
+QString AddonFrameFixture::AboutBox(const QString& pluginName, QString* caption)
+{
+    TQX_Plugin* plugin = nullptr;
+    for (int p = 0; p < GetPluginCount(); ++p)
+        if (GetPlugin(p)->GetName() == pluginName)
+            plugin = GetPlugin(p);
+    if (!plugin) {
+        ADD_FAILURE() << "no plug-in " << pluginName.toStdString();
+        return {};
+    }
+    QString body;
+    modal.answers.push_back([&body, caption](QWidget* dialog) {
+        for (QLabel* label : dialog->findChildren<QLabel*>())
+            body += label->text() + u'\n';
+        *caption = dialog->windowTitle();
+        dialog->close();
+    });
+    plugin->ShowAbout();
+    return body;
+}
+
 bool AddonFrameFixture::WaitFor(const std::function<bool()>& done, int milliseconds)
 {
     QElapsedTimer clock;

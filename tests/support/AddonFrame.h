@@ -42,6 +42,9 @@ protected:
     bool Trigger(FrameAction action);
     bool Enabled(FrameAction action);
 
+    // Asks the plug-in named so for its about box; the texts of its labels, one a line, and its caption.
+    QString AboutBox(const QString& pluginName, QString* caption);
+
     static bool WaitFor(const std::function<bool()>& done, int milliseconds = 5000);
     static void Spin(int milliseconds);
     QString WriteFile(const std::string& name, const QByteArray& bytes) const;

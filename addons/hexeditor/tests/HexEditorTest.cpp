@@ -309,4 +309,12 @@ TEST_F(HexEditorTest, FollowsTheFileOnDiskAndSurvivesItBeingCutShort)
     EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("jiným programem")));
 }
 
+TEST_F(HexEditorTest, HasItsOwnAboutBox)
+{
+    QString title;
+    const QString body = AboutBox(QStringLiteral("Hex editor"), &title);
+    EXPECT_EQ(title, QStringLiteral("O hex editoru"));
+    EXPECT_TRUE(body.contains(QStringLiteral("mapují"))) << body.toStdString();
+}
+
 } // namespace

@@ -132,8 +132,8 @@ TEST_F(ImageViewerTest, ZoomsFitsAndDescribesThePicture)
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("big.png"));
     EXPECT_EQ(Label(w, "dimensionsLabel"), QStringLiteral("4000 × 3000 px"));
-    EXPECT_EQ(Label(w, "depthLabel"), QStringLiteral("Barevná hloubka: 24 bitů (RGB)"));
-    EXPECT_TRUE(Label(w, "sizeLabel").startsWith(QStringLiteral("Velikost souboru: "))) << Label(w, "sizeLabel").toStdString();
+    EXPECT_EQ(Label(w, "depthLabel"), QStringLiteral("Hloubka: 24 bitů (RGB)"));
+    EXPECT_TRUE(Label(w, "sizeLabel").startsWith(QStringLiteral("Soubor: "))) << Label(w, "sizeLabel").toStdString();
     EXPECT_EQ(Label(w, "formatLabel"), QStringLiteral("PNG"));
     // A picture larger than the window opens fitted, below 100 %.
     EXPECT_TRUE(Fitting(w));
@@ -175,13 +175,13 @@ TEST_F(ImageViewerTest, TellsTheColourDepthOfTheFile)
     for (const Case& c : cases) {
         TQX_PluginWindow* w = OpenInViewer(WriteFile("depth" + std::to_string(n++) + ".png", encode(c.image)));
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(Label(w, "depthLabel"), QStringLiteral("Barevná hloubka: ") + QString::fromUtf8(c.depth));
+        EXPECT_EQ(Label(w, "depthLabel"), QStringLiteral("Hloubka: ") + QString::fromUtf8(c.depth));
         w->close();
     }
     TQX_PluginWindow* svg = OpenInViewer(WriteFile("logo.svg", kSvg));
     ASSERT_NE(svg, nullptr);
     EXPECT_EQ(Label(svg, "dimensionsLabel"), QStringLiteral("120 × 60 px"));
-    EXPECT_EQ(Label(svg, "depthLabel"), QStringLiteral("Barevná hloubka: vektorový obrázek"));
+    EXPECT_EQ(Label(svg, "depthLabel"), QStringLiteral("Hloubka: vektorový obrázek"));
     EXPECT_EQ(Label(svg, "formatLabel"), QStringLiteral("SVG"));
 }
 
@@ -247,6 +247,14 @@ TEST_F(ImageViewerTest, ZoomAndBackgroundSurviveARestart)
     EXPECT_EQ(w->property("background").toInt(), 2);
     EXPECT_EQ(Label(w, "zoomLabel"), QStringLiteral("Lupa: 80 %"));
     EXPECT_FALSE(Fitting(w));
+}
+
+TEST_F(ImageViewerTest, HasItsOwnAboutBox)
+{
+    QString title;
+    const QString body = AboutBox(QStringLiteral("Prohlížeč obrázků"), &title);
+    EXPECT_EQ(title, QStringLiteral("O prohlížeči obrázků"));
+    EXPECT_TRUE(body.contains(QStringLiteral("SVG"))) << body.toStdString();
 }
 
 } // namespace
