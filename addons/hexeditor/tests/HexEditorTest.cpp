@@ -96,6 +96,12 @@ TEST_F(HexEditorTest, OpenChoosesTheHexEditorForBinaryAndTheTextEditorForText)
     }
     EXPECT_TRUE(modal.shown.empty()) << "the frame asked: " << modal.shown.front().toStdString();
     EXPECT_EQ(hex->CanOpenFile(QString::fromStdString(home.dir().path().string())), 0) << "a folder";
+    // A text file opened with the hex editor chosen by the user (the
+    // extended open dialog lists every entry).
+    TQX_PluginWindow* window = frame->OpenFile(WriteFile("chosen.txt", "text"), hex->ID);
+    ASSERT_NE(window, nullptr);
+    EXPECT_STREQ(window->metaObject()->className(), "THexEditorWindow");
+    EXPECT_TRUE(window->findChild<QLabel*>(QStringLiteral("sizeLabel"))->text().contains(QStringLiteral("(4 B)")));
 }
 
 TEST_F(HexEditorTest, TypesUndoesRedoesAndSavesThroughTheFrame)
