@@ -214,7 +214,7 @@ TEST_F(ImageViewerTest, ReloadsWhenTheFileChangesAndKeepsThePictureWhenItCannot)
     EXPECT_TRUE(modal.shown.empty());
 }
 
-TEST_F(ImageViewerTest, ABrokenPictureIsReportedAndOpensNoWindow)
+TEST_F(ImageViewerTest, ABrokenPictureIsReportedAndLeavesAnEmptyWindow)
 {
     QByteArray broken = encode(picture(50, 50)).left(60);
     const QString path = WriteFile("broken.png", broken);
@@ -222,8 +222,10 @@ TEST_F(ImageViewerTest, ABrokenPictureIsReportedAndOpensNoWindow)
     TQX_PluginWindow* w = Open(path);
     ASSERT_EQ(modal.shown.size(), 1u);
     EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("nelze načíst"))) << modal.shown[0].toStdString();
-    if (w)
-        EXPECT_EQ(Label(w, "dimensionsLabel"), QStringLiteral("Žádný obrázek"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(Label(w, "dimensionsLabel"), QStringLiteral("Žádný obrázek"));
+    EXPECT_TRUE(w->FileName.isEmpty());
+    EXPECT_FALSE(Enabled(FrameAction::EditCopy));
 }
 
 TEST_F(ImageViewerTest, ZoomAndBackgroundSurviveARestart)
