@@ -358,9 +358,3 @@ void TFrameWindowForm::dropEvent(QDropEvent* event)
 
 // Shows the file properties dialog for the document.
 void TFrameWindowForm::showFileProperties(const QString&) { }
-// Shows the start-up and shutdown options.
-void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
-// Shows the document area's background options.
-void TFrameWindowForm::Action_ViewDesktopOptionsExecute() { }
-// Shows the feedback wizard.
-void TFrameWindowForm::Action_HelpSendMessageExecute() { }

@@ -478,9 +478,6 @@ void TFrameWindowForm::AttachToolWindow(TQX_PluginWindow* window)
 // Parts of the frame that come with later work, called at their place.
 // ---------------------------------------------------------------------------
 
-// Applies the document area's background colour or picture.
-void TFrameWindowForm::loadDesktopSettings() { }
 // Stores the window's cookie in the cookie store before it closes.
 void TFrameWindowForm::saveDocumentCookie(TQX_PluginWindow*) { }
-// Shows the feedback question and, when asked to, the feedback wizard.
-void TFrameWindowForm::AskForFeedback() { }
+

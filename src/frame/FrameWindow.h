@@ -11,8 +11,10 @@
 #include "frame/FrameActions.h"
 #include "plugins/PluginFrame.h"
 #include "tools/AutoBackup.h"
+#include "tools/DesktopOptions.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -141,6 +143,13 @@ public:
     QDockWidget* DocumentsToolbar() const;
     void ShowTipOfTheDay();
     void AskForFeedback();
+
+    // --- Desktop (FrameDesktop.cpp) ---
+    // Writes the desktop record to the registry.
+    void SaveDesktopSettings();
+    // The record in force and the picture loaded for it (null when none).
+    TDesktopRecord& DesktopRecord() { return desktop_; }
+    const QImage& DesktopImage() const { return desktopImage_; }
 
     // --- Closing, projects ---
     // "OnClosing", then the current project or all documents are closed;
@@ -372,6 +381,7 @@ private:
     // none when cancelled.
     QStringList chooseFilesToOpen(const QString& caption);
     void saveDocumentCookie(TQX_PluginWindow* window);
+    void paintDesktop();
     void showFileProperties(const QString& fileName);
     void showMailDialog(const QString& attachment, const QString& subject, const QString& body);
 
@@ -469,6 +479,8 @@ private:
     QToolButton* scriptDropdownButton_ = nullptr;
     int updateCount_ = 0;
     std::function<void()> processEnd_;
+    TDesktopRecord desktop_;
+    QImage desktopImage_;
 };
 
 // The open dialogs' filter text ("Description|*.a;*.b|...") as name filters
