@@ -1,0 +1,178 @@
+// The desktop behind the document windows, painted by the stored desktop
+// record, and the feedback question the start-up countdown brings.
+#include "FrameFixture.h"
+
+#include "frame/FrameStrings.h"
+#include "kernel/Logging.h"
+#include "kernel/Settings.h"
+#include "mail/SendIdeas.h"
+#include "mail/SendIdeasQuestion.h"
+#include "platform/Registry.h"
+#include "ui/ColorComboBox.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+using Set = TDesktopRecord::Set;
+
+class FrameDesktopTest : public FrameFixture {
+protected:
+    static void StoreRecord(const TDesktopRecord& record)
+    {
+        qx::Registry reg;
+        ASSERT_TRUE(reg.OpenKey("Software\\Quorvix\\Structures", true));
+        reg.WriteBinary("Desktop", record.Bytes());
+    }
+    static std::vector<uint8_t> StoredBytes()
+    {
+        qx::Registry reg;
+        EXPECT_TRUE(reg.OpenKey("Software\\Quorvix\\Structures", true));
+        return reg.ReadBinary("Desktop");
+    }
+    QImage Desktop() const { return frame->DocumentArea()->viewport()->grab().toImage(); }
+    // A 3 x 2 picture with a different colour in every pixel.
+    QString MakePicture() const
+    {
+        QImage picture(3, 2, QImage::Format_RGB32);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                picture.setPixelColor(x, y, QColor(40 + 60 * x, 100 * y, 200));
+        const QString path = QString::fromStdString(home.dir().file("tapeta.bmp"));
+        EXPECT_TRUE(picture.save(path, "BMP"));
+        return path;
+    }
+    // Runs action on the modal dialog the frame opens next.
+    static void OnNextDialog(std::function<void(QWidget*)> action)
+    {
+        QTimer::singleShot(0, [action] {
+            if (QWidget* dialog = QApplication::activeModalWidget())
+                action(dialog);
+        });
+    }
+};
+
+TEST_F(FrameDesktopTest, NoRecordPaintsTheSystemDefault)
+{
+    StartFrame();
+    EXPECT_EQ(frame->DesktopRecord().Bytes(), TDesktopRecord().Bytes());
+    EXPECT_EQ(Desktop().pixel(5, 5), QApplication::palette().color(QPalette::Dark).rgb());
+}
+
+TEST_F(FrameDesktopTest, SolidColourAndTiledPictureFillTheWholeArea)
+{
+    TDesktopRecord record;
+    record.SetMode(Set::Normal, TDesktopRecord::SolidColor);
+    record.SetColor(Set::Normal, QColor(0x12, 0x80, 0xfe));
+    StoreRecord(record);
+    StartFrame();
+    QImage area = Desktop();
+    for (const QPoint& p : {QPoint(0, 0), QPoint(area.width() - 1, area.height() - 1)})
+        EXPECT_EQ(area.pixelColor(p), QColor(0x12, 0x80, 0xfe));
+
+    // The picture repeats unscaled from the top-left corner.
+    record.SetMode(Set::Normal, TDesktopRecord::TiledImage);
+    ASSERT_TRUE(record.SetImage(Set::Normal, MakePicture()));
+    StoreRecord(record);
+    DestroyFrame();
+    StartFrame();
+    area = Desktop();
+    ASSERT_FALSE(frame->DesktopImage().isNull());
+    for (int y : {0, 1, 2, 3, 40, 41})
+        for (int x : {0, 1, 2, 3, 4, 5, 30, 31, 32})
+            EXPECT_EQ(area.pixelColor(x, y), QColor(40 + 60 * (x % 3), 100 * (y % 2), 200)) << x << "," << y;
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FrameDesktopTest, AMissingPictureIsReportedOnceAndTheRecordKeepsIt)
+{
+    TDesktopRecord record;
+    record.SetMode(Set::Normal, TDesktopRecord::TiledImage);
+    record.SetImage(Set::Normal, QString::fromStdString(home.dir().file("smazano.bmp")));
+    StoreRecord(record);
+    const std::vector<uint8_t> stored = StoredBytes();
+    StartFrame();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], FrameText(FrameString::BackgroundMissing));
+    EXPECT_EQ(frame->DesktopRecord().GetMode(Set::Normal), TDesktopRecord::SystemDefault);
+    EXPECT_EQ(Desktop().pixel(5, 5), QApplication::palette().color(QPalette::Dark).rgb());
+    EXPECT_EQ(StoredBytes(), stored);
+}
+
+TEST_F(FrameDesktopTest, DamagedRecordFallsBackToTheDefaultWithAWarning)
+{
+    {
+        qx::Registry reg;
+        ASSERT_TRUE(reg.OpenKey("Software\\Quorvix\\Structures", true));
+        reg.WriteString("Desktop", "not a record");
+    }
+    StartFrame();
+    EXPECT_EQ(frame->DesktopRecord().Bytes(), TDesktopRecord().Bytes());
+    bool warned = false;
+    for (const std::string& line : GetEventLogLines())
+        warned = warned || line.find("Unable to load registry desktop settings.") != std::string::npos;
+    EXPECT_TRUE(warned);
+}
+
+TEST_F(FrameDesktopTest, DialogSavesOnOkAndCancelRestoresTheStoredLook)
+{
+    StartFrame();
+    // Cancel after choosing a colour: the stored (default) look comes back.
+    OnNextDialog([](QWidget* dialog) {
+        auto* form = qobject_cast<TDesktopOptionsForm*>(dialog);
+        ASSERT_NE(form, nullptr);
+        form->RadioButton2->click();
+        form->Button2->click();
+    });
+    frame->Action(FrameAction::ViewDesktopOptions)->trigger();
+    EXPECT_EQ(frame->DesktopRecord().GetMode(Set::Normal), TDesktopRecord::SystemDefault);
+    EXPECT_EQ(Desktop().pixel(5, 5), QApplication::palette().color(QPalette::Dark).rgb());
+
+    OnNextDialog([](QWidget* dialog) {
+        auto* form = qobject_cast<TDesktopOptionsForm*>(dialog);
+        ASSERT_NE(form, nullptr);
+        form->RadioButton2->click();
+        form->ColorComboBox1->SetColor(QColor(0x20, 0x40, 0x60));
+        form->Button1->click();
+    });
+    frame->Action(FrameAction::ViewDesktopOptions)->trigger();
+    EXPECT_EQ(Desktop().pixelColor(5, 5), QColor(0x20, 0x40, 0x60));
+    const std::vector<uint8_t> stored = StoredBytes();
+    ASSERT_EQ(stored.size(), 540u);
+    EXPECT_EQ(stored[0], 1);
+    EXPECT_EQ((std::vector<uint8_t>(stored.begin() + 4, stored.begin() + 8)), (std::vector<uint8_t> {0x20, 0x40, 0x60, 0}));
+}
+
+// The feedback question: at the start whose countdown reached 0, and its
+// first answer opens the wizard.
+TEST_F(FrameDesktopTest, FeedbackQuestionComesWhenTheCountdownEndsAndCanOpenTheWizard)
+{
+    SetLaunchCountdown(0);
+    bool asked = false, wizard = false;
+    std::function<void()> answer = [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (auto* question = qobject_cast<TSendIdeasQuestionForm*>(dialog)) {
+            asked = true;
+            EXPECT_FALSE(question->Button1->isEnabled());
+            question->RadioButton1->setChecked(true);
+            question->Button1->click();
+        } else if (auto* form = qobject_cast<TSendIdeasForm*>(dialog)) {
+            wizard = true;
+            form->Button3->click(); // pristine: closes without asking
+            return;
+        }
+        QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(10, answer);
+    StartFrame();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(wizard);
+    EXPECT_EQ(LaunchCountdown(), -1);
+}
+
+} // namespace
