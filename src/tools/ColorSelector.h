@@ -1,6 +1,7 @@
 #pragma once
 // The 40-colour selector offered to plug-ins: a borderless pop-up with one
-// toggle button per colour and a "Storno" panel.
+// toggle button per colour, a row of the colours chosen lately, a button for
+// any other colour and a "Storno" panel.
 #include <QColor>
 #include <QDialog>
 #include <QList>
@@ -17,8 +18,17 @@ public:
     // "#993300 (RGB: 153, 51, 0)"
     static QString ColorHint(const QColor& color);
 
+    // The result when the user asked for another colour than these.
+    static constexpr int kOtherColor = 2;
+    // The colours chosen lately, the last first; kept across runs.
+    static QList<QColor> RecentColors();
+    static void RememberColor(const QColor& color);
+    static constexpr int kRecentCount = 8;
+
     QColor Color() const { return color_; }
     QList<QToolButton*> Buttons;
+    QList<QToolButton*> RecentButtons;
+    QToolButton* OtherButton = nullptr;
     QLabel* Panel = nullptr;
 
 protected:
@@ -30,5 +40,5 @@ private:
 };
 
 // Shows the selector with its top-left corner at (left, top); true and the
-// chosen colour when one was clicked.
+// chosen colour when one was clicked or picked in the colour dialog.
 bool ShowColorSelector(int left, int top, QColor& color);

@@ -49,6 +49,35 @@ const QStringList& TTipOfTheDayForm::Tips()
         QStringLiteral("Klávesové zkratky|Zkratky všech příkazů si můžete upravit podle svých zvyklostí."),
         QStringLiteral("Příkazový řádek|Soubory uvedené na příkazovém řádku se otevřou po načtení modulů. "
                        "Přepínač /? vypíše všechny volby."),
+        QStringLiteral("Celá obrazovka|Klávesou F11 přepnete do zobrazení přes celou obrazovku, kde zůstane jen "
+                       "nabídka a dokumenty. Stejnou klávesou se vrátíte zpět."),
+        QStringLiteral("Pozadí programu|V nabídce Zobrazit > Pozadí... můžete plochu za dokumenty vyplnit barvou "
+                       "nebo tapetou, a to zvlášť pro normální režim a pro celou obrazovku."),
+        QStringLiteral("Vrácení více kroků|Šipka vedle tlačítka Zpět otevře seznam posledních úprav. Kliknutím "
+                       "na zvolený krok vrátíte najednou všechny úpravy až po něj."),
+        QStringLiteral("Panel Dokumenty|Často používané soubory si přidejte do panelu Dokumenty. Odtud je otevřete "
+                       "jedním kliknutím a panel si je pamatuje i po dalším spuštění."),
+        QStringLiteral("Naposledy otevřené|Podnabídka Soubor > Otevřít nabízí soubory, se kterými jste pracovali "
+                       "naposledy, takže je nemusíte znovu hledat."),
+        QStringLiteral("Zástupce na ploše|Příkaz Soubor > Odeslat > Plocha jako zástupce... vytvoří na ploše zástupce "
+                       "aktuálního dokumentu."),
+        QStringLiteral("Odeslání poštou|Příkaz Soubor > Odeslat > Příjemce pošty... připraví zprávu s aktuálním "
+                       "dokumentem v příloze a předá ji Vašemu poštovnímu programu."),
+        QStringLiteral("Vlastnosti souboru|Příkaz Soubor > Vlastnosti... ukáže velikost a data dokumentu a dovolí "
+                       "změnit jeho atributy."),
+        QStringLiteral("Jiný editor pro dokument|Když soubor umí otevřít více modulů, můžete aktuální dokument "
+                       "otevřít podruhé v jiném modulu a porovnat, který se Vám hodí víc."),
+        QStringLiteral("Spouštění a ukončování|V nabídce Soubor > Nastavení > Spouštění a ukončování... určíte, "
+                       "kam se zapisuje ladicí záznam a kde program hledá moduly, projekty a skripty. Změny platí "
+                       "od příštího spuštění."),
+        QStringLiteral("Uspořádání oken|Nabídka Okno uspořádá otevřené dokumenty do kaskády, vedle sebe nebo pod "
+                       "sebe. Mezi okny přepnete příkazy Další a Předchozí."),
+        QStringLiteral("Záložky|Moduly, které podporují záložky, dovolují přeskakovat mezi označenými místy "
+                       "dokumentu příkazy Další záložka a Předchozí záložka."),
+        QStringLiteral("Uložit vše|Příkaz Soubor > Uložit vše uloží najednou všechny otevřené dokumenty, "
+                       "které změny obsahují."),
+        QStringLiteral("Vaše nápady|Chybí Vám něco? Průvodce zprávou autorovi v nabídce Nápověda sestaví zprávu "
+                       "s Vašimi připomínkami, kterou můžete uložit nebo poslat poštou."),
     };
     return tips;
 }

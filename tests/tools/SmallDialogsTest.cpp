@@ -155,6 +155,28 @@ TEST_F(SmallDialogs, ColorSelectorHintsPressedButtonAndChoice)
     EXPECT_EQ(form.Color(), QColor("#ff6600"));
 }
 
+TEST_F(SmallDialogs, ColorSelectorOffersTheColoursChosenLately)
+{
+    EXPECT_TRUE(TColorSelectorForm(QColor("#000000")).RecentButtons.isEmpty());
+    // Nine choices, one of them twice: the last eight distinct, newest first.
+    for (int index : {1, 2, 3, 4, 5, 6, 7, 8, 2, 9}) {
+        TColorSelectorForm form(QColor("#000000"));
+        form.Buttons[index]->click();
+    }
+    TColorSelectorForm form(QColor("#000000"));
+    QStringList hints;
+    for (QToolButton* button : form.RecentButtons)
+        hints << button->toolTip().left(7);
+    EXPECT_EQ(hints, (QStringList {"#ff6600", "#333300", "#800000", "#333333", "#333399", "#000080", "#003366", "#003300"}));
+    form.RecentButtons[1]->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.Color(), QColor("#333300"));
+    // Asking for another colour ends the pop-up with its own result.
+    TColorSelectorForm other(QColor("#000000"));
+    other.OtherButton->click();
+    EXPECT_EQ(other.result(), TColorSelectorForm::kOtherColor);
+}
+
 TEST_F(SmallDialogs, UndoListPerformsTheStepsUpToTheClickedOne)
 {
     int performed = 0;
