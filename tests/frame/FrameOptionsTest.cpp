@@ -1,5 +1,6 @@
 // The desktop behind the document windows, painted by the stored desktop
-// record, and the feedback question the start-up countdown brings.
+// record; the feedback question the start-up countdown brings; sending the
+// active document by mail.
 #include "FrameFixture.h"
 
 #include "frame/FrameStrings.h"
@@ -7,11 +8,16 @@
 #include "kernel/Settings.h"
 #include "mail/SendIdeas.h"
 #include "mail/SendIdeasQuestion.h"
+#include "mail/SendMail.h"
 #include "platform/Registry.h"
 #include "ui/ColorComboBox.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QPlainTextEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,7 +27,7 @@ namespace {
 
 using Set = TDesktopRecord::Set;
 
-class FrameDesktopTest : public FrameFixture {
+class FrameOptionsTest : public FrameFixture {
 protected:
     static void StoreRecord(const TDesktopRecord& record)
     {
@@ -57,14 +63,14 @@ protected:
     }
 };
 
-TEST_F(FrameDesktopTest, NoRecordPaintsTheSystemDefault)
+TEST_F(FrameOptionsTest, NoRecordPaintsTheSystemDefault)
 {
     StartFrame();
     EXPECT_EQ(frame->DesktopRecord().Bytes(), TDesktopRecord().Bytes());
     EXPECT_EQ(Desktop().pixel(5, 5), QApplication::palette().color(QPalette::Dark).rgb());
 }
 
-TEST_F(FrameDesktopTest, SolidColourAndTiledPictureFillTheWholeArea)
+TEST_F(FrameOptionsTest, SolidColourAndTiledPictureFillTheWholeArea)
 {
     TDesktopRecord record;
     record.SetMode(Set::Normal, TDesktopRecord::SolidColor);
@@ -89,7 +95,7 @@ TEST_F(FrameDesktopTest, SolidColourAndTiledPictureFillTheWholeArea)
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(FrameDesktopTest, AMissingPictureIsReportedOnceAndTheRecordKeepsIt)
+TEST_F(FrameOptionsTest, AMissingPictureIsReportedOnceAndTheRecordKeepsIt)
 {
     TDesktopRecord record;
     record.SetMode(Set::Normal, TDesktopRecord::TiledImage);
@@ -104,7 +110,7 @@ TEST_F(FrameDesktopTest, AMissingPictureIsReportedOnceAndTheRecordKeepsIt)
     EXPECT_EQ(StoredBytes(), stored);
 }
 
-TEST_F(FrameDesktopTest, DamagedRecordFallsBackToTheDefaultWithAWarning)
+TEST_F(FrameOptionsTest, DamagedRecordFallsBackToTheDefaultWithAWarning)
 {
     {
         qx::Registry reg;
@@ -119,7 +125,7 @@ TEST_F(FrameDesktopTest, DamagedRecordFallsBackToTheDefaultWithAWarning)
     EXPECT_TRUE(warned);
 }
 
-TEST_F(FrameDesktopTest, DialogSavesOnOkAndCancelRestoresTheStoredLook)
+TEST_F(FrameOptionsTest, DialogSavesOnOkAndCancelRestoresTheStoredLook)
 {
     StartFrame();
     // Cancel after choosing a colour: the stored (default) look comes back.
@@ -150,7 +156,7 @@ TEST_F(FrameDesktopTest, DialogSavesOnOkAndCancelRestoresTheStoredLook)
 
 // The feedback question: at the start whose countdown reached 0, and its
 // first answer opens the wizard.
-TEST_F(FrameDesktopTest, FeedbackQuestionComesWhenTheCountdownEndsAndCanOpenTheWizard)
+TEST_F(FrameOptionsTest, FeedbackQuestionComesWhenTheCountdownEndsAndCanOpenTheWizard)
 {
     SetLaunchCountdown(0);
     bool asked = false, wizard = false;
@@ -173,6 +179,36 @@ TEST_F(FrameDesktopTest, FeedbackQuestionComesWhenTheCountdownEndsAndCanOpenTheW
     EXPECT_TRUE(asked);
     EXPECT_TRUE(wizard);
     EXPECT_EQ(LaunchCountdown(), -1);
+}
+
+TEST_F(FrameOptionsTest, SendingTheActiveDocumentAttachesItsFile)
+{
+    InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
+    StartFrame();
+    const QString file = MakeFile("zprava.txt");
+    ASSERT_NE(frame->OpenFile(file, TFrameWindowForm::DefaultEntryID()), nullptr);
+    FlushUpdate();
+    ASSERT_TRUE(frame->Action(FrameAction::FileSendMailRecipient)->isEnabled());
+    QString to, attachment, subject, text;
+    OnNextDialog([&](QWidget* dialog) {
+        auto* mail = qobject_cast<TSendMailForm*>(dialog);
+        ASSERT_NE(mail, nullptr);
+        to = mail->EmailEdit->text();
+        attachment = mail->AttEdit->text();
+        subject = mail->SubjectEdit->text();
+        text = mail->MessageMemo->toPlainText();
+        // Cancelling asks first; the answer Yes closes.
+        QTimer::singleShot(0, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        mail->Button2->click();
+    });
+    frame->Action(FrameAction::FileSendMailRecipient)->trigger();
+    EXPECT_TRUE(to.isEmpty());
+    EXPECT_EQ(attachment, file);
+    EXPECT_EQ(subject, "Dokument zprava.txt");
+    EXPECT_EQ(text, file);
 }
 
 } // namespace
