@@ -3,6 +3,7 @@
 #include "kernel/Startup.h"
 #include "mail/SendMail.h"
 #include "projects/ProjectDialogSupport.h"
+#include "ui/LogoBanner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -114,9 +115,7 @@ TSendIdeasForm::TSendIdeasForm(QWidget* owner)
         QStringLiteral("zpravy@quorvix.example.org"),
     };
 
-    auto* logo = new QLabel(this);
-    logo->setPixmap(QPixmap(QStringLiteral(":/images/DIALOG_LOGO_400X90")));
-    logo->setFixedSize(400, 90);
+    auto* logo = new TLogoBanner(this);
     Pages = new QStackedWidget(this);
 
     // Each page: the wizard's title, the step heading, the content and,
@@ -219,7 +218,7 @@ TSendIdeasForm::TSendIdeasForm(QWidget* owner)
     separator->setFrameShadow(QFrame::Sunken);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 10);
-    layout->addWidget(logo, 0, Qt::AlignHCenter);
+    layout->addWidget(logo);
     layout->addWidget(Pages, 1);
     layout->addWidget(separator);
     layout->addLayout(buttons);
@@ -341,11 +340,12 @@ void TSendIdeasForm::questionChanged(QComboBox* list, int index)
     if (otherAnswerPrompt) {
         answer = otherAnswerPrompt();
     } else {
-        bool ok = false;
-        const QString typed = QInputDialog::getText(this, Strings[OtherAnswerCaption], Strings[OtherAnswerPrompt],
-            QLineEdit::Normal, QString(), &ok);
-        if (ok)
-            answer = typed;
+        QInputDialog box(this);
+        box.setWindowTitle(Strings[OtherAnswerCaption]);
+        box.setLabelText(Strings[OtherAnswerPrompt]);
+        box.setMinimumWidth(380);
+        if (box.exec() == QDialog::Accepted)
+            answer = box.textValue();
     }
     if (!answer)
         return;

@@ -3,6 +3,7 @@
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "projects/ProjectDialogSupport.h"
+#include "ui/LogoBanner.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -42,9 +43,7 @@ TSendIdeasQuestionForm::TSendIdeasQuestionForm(QWidget* owner)
     setObjectName(QStringLiteral("SendIdeasQuestionForm"));
     PrepareProjectDialog(this, QString::fromUtf8(kApplicationTitle));
 
-    auto* logo = new QLabel(this);
-    logo->setPixmap(QPixmap(QStringLiteral(":/images/DIALOG_LOGO_400X90")));
-    logo->setFixedSize(400, 90);
+    auto* logo = new TLogoBanner(this);
     auto* greeting = new QLabel(QStringLiteral("Quorvix 2 Vás vítá..."), this);
     QFont bold = greeting->font();
     bold.setBold(true);

@@ -3,6 +3,7 @@
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "tools/QXMessageBox.h"
+#include "ui/LogoBanner.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,14 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel* logo(QWidget* parent)
-{
-    auto* l = new QLabel(parent);
-    l->setPixmap(QPixmap(QStringLiteral(":/images/DIALOG_LOGO_400X90")));
-    l->setFixedSize(400, 90);
-    return l;
-}
 
 QLabel* heading(QWidget* parent)
 {
@@ -54,7 +47,7 @@ TAboutAppForm::TAboutAppForm(QWidget* owner)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 10);
-    layout->addWidget(logo(this));
+    layout->addWidget(new TLogoBanner(this));
     auto* body = new QVBoxLayout;
     body->setContentsMargins(12, 6, 12, 0);
     body->addWidget(heading(this));
@@ -91,7 +84,7 @@ TQXAboutBoxForm::TQXAboutBoxForm(QWidget* owner)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 10);
-    layout->addWidget(logo(this));
+    layout->addWidget(new TLogoBanner(this));
     auto* top = new QHBoxLayout;
     top->setContentsMargins(12, 6, 12, 0);
     AppIcon = new QLabel(this);

@@ -102,16 +102,18 @@ TStartupSetupForm::TStartupSetupForm(QWidget* owner)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
+    // One row: refill on the left, OK and Cancel on the right.
     auto* buttons = new QHBoxLayout;
     Button3 = new QPushButton(QStringLiteral("Ob&novit"), this);
+    Button1 = new QPushButton(QStringLiteral("&OK"), this);
+    Button2 = new QPushButton(QStringLiteral("&Storno"), this);
+    Button1->setDefault(true);
     buttons->addWidget(Button3);
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
     layout->addLayout(buttons);
-    AddOkCancelRow(this, layout, Button1, Button2);
-    // One row: refill on the left, OK and Cancel on the right.
-    QLayoutItem* okRow = layout->takeAt(layout->count() - 1);
-    buttons->addLayout(okRow->layout(), 1);
-    delete okRow;
-    disconnect(Button1, nullptr, this, nullptr);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button1, &QPushButton::clicked, this, &TStartupSetupForm::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &TStartupSetupForm::Fill);
     connect(CheckBox1, &QCheckBox::clicked, this, &TStartupSetupForm::updateEnabled);
