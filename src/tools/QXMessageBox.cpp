@@ -99,6 +99,8 @@ void TQXMessageBoxForm::Prepare(Variant variant, const QString& message, const Q
         Label2->show();
         setFixedSize(kWidth, kHeightWithLink);
     }
+    // The default button also has the focus, so Enter chooses it.
+    (variant == Variant::RetryCancel ? Button2 : Button1)->setFocus();
     bool two = variant != Variant::Ok;
     place(two ? Button2 : Button1, 0);
     if (two)

@@ -14,10 +14,11 @@ namespace {
 
 QPointer<TTipOfTheDayForm> openTipWindow;
 
-QLabel* clickable(QWidget* parent, QStyle::StandardPixmap icon, const QString& hint)
+QLabel* clickable(QWidget* parent, const char* themeIcon, QStyle::StandardPixmap fallback, const QString& hint)
 {
     auto* l = new QLabel(parent);
-    l->setPixmap(parent->style()->standardIcon(icon).pixmap(24, 24));
+    const QIcon icon = QIcon::fromTheme(QLatin1String(themeIcon), parent->style()->standardIcon(fallback));
+    l->setPixmap(icon.pixmap(24, 24));
     l->setCursor(Qt::PointingHandCursor);
     l->setToolTip(hint);
     return l;
@@ -101,9 +102,9 @@ TTipOfTheDayForm::TTipOfTheDayForm(QWidget* mainWindow)
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setMinimumHeight(70);
-    Image4 = clickable(this, QStyle::SP_ArrowBack, QStringLiteral("Předchozí tip"));
-    Image2 = clickable(this, QStyle::SP_ArrowForward, QStringLiteral("Další tip"));
-    Image3 = clickable(this, QStyle::SP_DialogCloseButton, QStringLiteral("Zavřít"));
+    Image4 = clickable(this, "go-previous", QStyle::SP_ArrowBack, QStringLiteral("Předchozí tip"));
+    Image2 = clickable(this, "go-next", QStyle::SP_ArrowForward, QStringLiteral("Další tip"));
+    Image3 = clickable(this, "window-close", QStyle::SP_DialogCloseButton, QStringLiteral("Zavřít"));
     for (QLabel* l : {Image2, Image3, Image4})
         l->installEventFilter(this);
     CheckBox1 = new QCheckBox(QStringLiteral("&Zobrazovat tipy po spuštění"), this);

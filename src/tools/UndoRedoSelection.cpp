@@ -11,6 +11,8 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const char* const kStrings[] = {"Zpět 1 akci", "Opakovat 1 akci", "Storno", "Zpět %1 akcí", "Opakovat %1 akcí"};
@@ -39,7 +41,9 @@ public:
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), 13};
+        // 13 pixels fit the classic 8-point dialog font; a larger font gets
+        // the rows it needs instead of clipped text.
+        return {QStyledItemDelegate::sizeHint(option, index).width(), std::max(13, option.fontMetrics.height() + 2)};
     }
 
 private:

@@ -64,6 +64,7 @@ TEST_F(SmallDialogs, MessageBoxVariantsSetButtonsDefaultsAndEscape)
     retry.Prepare(TQXMessageBoxForm::Variant::RetryCancel, "x", {}, {});
     EXPECT_TRUE(retry.Button2->isDefault());
     retry.show();
+    EXPECT_EQ(retry.focusWidget(), retry.Button2);
     retry.Button2->click();
     EXPECT_EQ(retry.result(), TQXMessageBoxForm::Retry);
 }
