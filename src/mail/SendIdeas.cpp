@@ -2,7 +2,7 @@
 
 #include "kernel/Startup.h"
 #include "mail/SendMail.h"
-#include "projects/ProjectDialogSupport.h"
+#include "ui/DialogSupport.h"
 #include "ui/LogoBanner.h"
 
 #include <QCheckBox>
@@ -97,8 +97,7 @@ QStringList TSendIdeasForm::QuestionLabels()
 TSendIdeasForm::TSendIdeasForm(QWidget* owner)
     : QDialog(owner)
 {
-    setObjectName(QStringLiteral("SendIdeasForm"));
-    PrepareProjectDialog(this, QString::fromUtf8(kCaption));
+    PrepareDialog(this, "SendIdeasForm", QString::fromUtf8(kCaption));
     Strings = {
         QStringLiteral("Vaše zpráva nebude uložena a tuto operaci nelze vzít zpět, příště budete muset psát zprávu "
                        "znovu. Opravdu chcete tohoto průvodce ukončit?"),
@@ -232,7 +231,6 @@ TSendIdeasForm::TSendIdeasForm(QWidget* owner)
     connect(Button5, &QPushButton::clicked, this, &TSendIdeasForm::MailClick);
     connect(AnonymousEmailCheckBox, &QCheckBox::clicked, this, &TSendIdeasForm::anonymousClick);
     setPage(Welcome);
-    CentreOnOwner(this);
 }
 
 int TSendIdeasForm::CurrentPage() const

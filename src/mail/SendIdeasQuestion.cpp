@@ -2,7 +2,7 @@
 
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
-#include "projects/ProjectDialogSupport.h"
+#include "ui/DialogSupport.h"
 #include "ui/LogoBanner.h"
 
 #include <QEvent>
@@ -40,8 +40,7 @@ int TSendIdeasQuestionForm::CountdownFor(int choice)
 TSendIdeasQuestionForm::TSendIdeasQuestionForm(QWidget* owner)
     : QDialog(owner)
 {
-    setObjectName(QStringLiteral("SendIdeasQuestionForm"));
-    PrepareProjectDialog(this, QString::fromUtf8(kApplicationTitle));
+    PrepareDialog(this, "SendIdeasQuestionForm", QString::fromUtf8(kApplicationTitle));
 
     auto* logo = new TLogoBanner(this);
     auto* greeting = new QLabel(QStringLiteral("Quorvix 2 Vás vítá..."), this);
@@ -97,8 +96,6 @@ TSendIdeasQuestionForm::TSendIdeasQuestionForm(QWidget* owner)
     body->addWidget(Button1, 0, Qt::AlignRight);
     layout->addLayout(body);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    adjustSize();
-    CentreOnOwner(this);
 }
 
 bool TSendIdeasQuestionForm::eventFilter(QObject* watched, QEvent* event)

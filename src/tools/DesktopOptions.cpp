@@ -1,9 +1,9 @@
 #include "tools/DesktopOptions.h"
 
 #include "kernel/Settings.h"
-#include "projects/ProjectDialogSupport.h"
 #include "ui/ButtonEdits.h"
 #include "ui/ColorComboBox.h"
+#include "ui/DialogSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -178,8 +178,7 @@ TDesktopOptionsForm::TDesktopOptionsForm(TDesktopRecord& record, QWidget* owner)
     : QDialog(owner)
     , record_(record)
 {
-    setObjectName(QStringLiteral("DesktopOptionsForm"));
-    PrepareProjectDialog(this, QStringLiteral("Nastavení plochy"));
+    PrepareDialog(this, "DesktopOptionsForm", QStringLiteral("Nastavení plochy"));
 
     Label2 = new QLabel(QStringLiteral("Zde můžete nastavit plochu pro oba zobrazovací režimy."), this);
     Label1 = new QLabel(QStringLiteral("Zobrazovací režim:"), this);
@@ -218,8 +217,7 @@ TDesktopOptionsForm::TDesktopOptionsForm(TDesktopRecord& record, QWidget* owner)
     layout->addLayout(choices);
     layout->addSpacing(6);
     layout->addWidget(CheckBox1);
-    AddOkCancelRow(this, layout, Button1, Button2);
-    disconnect(Button1, nullptr, this, nullptr);
+    layout->addLayout(NewOkCancelRow(this, Button1, Button2));
     connect(Button1, &QPushButton::clicked, this, &TDesktopOptionsForm::button1Click);
 
     CheckBox1->setChecked(record_.SameForBoth());

@@ -3,8 +3,8 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
-#include "projects/ProjectDialogSupport.h"
 #include "ui/ButtonEdits.h"
+#include "ui/DialogSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,8 +36,7 @@ std::string utf8(const QString& text)
 TStartupSetupForm::TStartupSetupForm(QWidget* owner)
     : QDialog(owner)
 {
-    setObjectName(QStringLiteral("StartupSetupForm"));
-    PrepareProjectDialog(this, QStringLiteral("Spouštění a ukončování"));
+    PrepareDialog(this, "StartupSetupForm", QStringLiteral("Spouštění a ukončování"));
 
     PageControl1 = new QTabWidget(this);
     auto* tabSheet1 = new QWidget;
