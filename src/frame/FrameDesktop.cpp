@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QMdiArea>
+#include <QTimer>
 
 namespace {
 
@@ -64,10 +65,22 @@ void TFrameWindowForm::loadDesktopSettings()
         if (desktopImage_.isNull()) {
             // Until the next load; the stored record keeps the picture.
             desktop_.SetMode(set, TDesktopRecord::SystemDefault);
-            MessageBoxOk(FrameText(FrameString::BackgroundMissing));
+            QTimer::singleShot(0, this, &TFrameWindowForm::reportMissingDesktopPicture);
         }
     }
     paintDesktop();
+}
+
+void TFrameWindowForm::reportMissingDesktopPicture()
+{
+    // Not during the frame's own show, when the box would stand alone on the
+    // screen, nor before the start-up sequence has shown its windows (the
+    // tip of the day stays on top and would hide the box).
+    if (!initialized_) {
+        QTimer::singleShot(10, this, &TFrameWindowForm::reportMissingDesktopPicture);
+        return;
+    }
+    MessageBoxOk(FrameText(FrameString::BackgroundMissing));
 }
 
 void TFrameWindowForm::SaveDesktopSettings()

@@ -382,6 +382,7 @@ private:
     QStringList chooseFilesToOpen(const QString& caption);
     void saveDocumentCookie(TQX_PluginWindow* window);
     void paintDesktop();
+    void reportMissingDesktopPicture();
     void showFileProperties(const QString& fileName);
     void showMailDialog(const QString& attachment, const QString& subject, const QString& body);
 

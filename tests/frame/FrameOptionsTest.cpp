@@ -103,6 +103,8 @@ TEST_F(FrameOptionsTest, AMissingPictureIsReportedOnceAndTheRecordKeepsIt)
     StoreRecord(record);
     const std::vector<uint8_t> stored = StoredBytes();
     StartFrame();
+    ASSERT_TRUE(WaitFor([this] { return !messages.empty(); }));
+    Spin(50);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], FrameText(FrameString::BackgroundMissing));
     EXPECT_EQ(frame->DesktopRecord().GetMode(Set::Normal), TDesktopRecord::SystemDefault);
