@@ -95,6 +95,37 @@ TEST_F(FrameOptionsTest, SolidColourAndTiledPictureFillTheWholeArea)
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(FrameOptionsTest, FullScreenModePaintsItsOwnSetUnlessBothShareOne)
+{
+    TDesktopRecord record;
+    record.SetSameForBoth(false);
+    record.SetMode(Set::Normal, TDesktopRecord::SolidColor);
+    record.SetColor(Set::Normal, QColor(0xc0, 0x10, 0x10));
+    record.SetMode(Set::FullScreen, TDesktopRecord::TiledImage);
+    ASSERT_TRUE(record.SetImage(Set::FullScreen, MakePicture()));
+    StoreRecord(record);
+    StartFrame();
+    EXPECT_EQ(Desktop().pixelColor(4, 4), QColor(0xc0, 0x10, 0x10));
+
+    QAction* fullScreen = Act(FrameAction::ViewFullscreen);
+    fullScreen->trigger();
+    ASSERT_TRUE(frame->FullScreenMode());
+    QImage area = Desktop();
+    EXPECT_EQ(area.pixelColor(4, 1), QColor(40 + 60 * 1, 100, 200));
+    EXPECT_EQ(area.pixelColor(0, 0), QColor(40, 0, 200));
+    fullScreen->trigger();
+    ASSERT_FALSE(frame->FullScreenMode());
+    EXPECT_EQ(Desktop().pixelColor(4, 4), QColor(0xc0, 0x10, 0x10));
+
+    // The same settings for both: full-screen mode keeps the normal colour.
+    record.SetSameForBoth(true);
+    StoreRecord(record);
+    fullScreen->trigger();
+    ASSERT_TRUE(frame->FullScreenMode());
+    EXPECT_EQ(Desktop().pixelColor(4, 4), QColor(0xc0, 0x10, 0x10));
+    fullScreen->trigger();
+}
+
 TEST_F(FrameOptionsTest, AMissingPictureIsReportedOnceAndTheRecordKeepsIt)
 {
     TDesktopRecord record;
