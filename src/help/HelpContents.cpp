@@ -124,12 +124,12 @@ QStringList HtmlLinks(const QString& html)
 
 QString FoldForSearch(const QString& text)
 {
-    const QString decomposed = text.toLower().normalized(QString::NormalizationForm_D);
-    QString folded;
-    folded.reserve(decomposed.size());
-    for (QChar c : decomposed)
-        if (c.category() != QChar::Mark_NonSpacing)
-            folded += c;
+    // Character by character, so that a position in the folded text is the
+    // same position in the original.
+    QString folded = text.toLower();
+    for (QChar& c : folded)
+        if (c.decompositionTag() == QChar::Canonical)
+            c = c.decomposition().at(0);
     return folded;
 }
 

@@ -93,7 +93,8 @@ private:
     QList<THelpPage> pages_;
 };
 
-// Folds a text for searching: lower case, diacritics removed.
+// Folds a text for searching: lower case, diacritics removed; a character
+// stays at its position.
 QString FoldForSearch(const QString& text);
 
 } // namespace qx::help

@@ -4,6 +4,7 @@
 #include "kernel/Settings.h"
 
 #include <QAction>
+#include <QFile>
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -187,8 +188,8 @@ THelpViewerForm::THelpViewerForm(const QString& helpFile, QWidget* parent)
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         ShowUrl(item->data(0, Qt::UserRole).toUrl());
     });
-    connect(searchEdit_, &QLineEdit::returnPressed, this, &THelpViewerForm::runSearch);
-    connect(searchButton, &QPushButton::clicked, this, &THelpViewerForm::runSearch);
+    connect(searchEdit_, &QLineEdit::returnPressed, this, [this] { Search(searchEdit_->text()); });
+    connect(searchButton, &QPushButton::clicked, this, [this] { Search(searchEdit_->text()); });
     connect(results_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { openHit(results_->row(item)); });
     connect(results_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { openHit(results_->row(item)); });
     back_->setEnabled(false);
@@ -198,6 +199,8 @@ THelpViewerForm::THelpViewerForm(const QString& helpFile, QWidget* parent)
     const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry() : QRect();
     resize(screen.isValid() ? QSize(std::min(960, screen.width() * 4 / 5), std::min(680, screen.height() * 4 / 5))
                             : QSize(960, 680));
+    if (screen.isValid())
+        move(screen.center() - rect().center());
 }
 
 THelpViewerForm::~THelpViewerForm() = default;
@@ -216,6 +219,10 @@ void THelpViewerForm::Reload()
 {
     index_ = std::make_unique<THelpIndex>(helpFile_);
     browser_->setSearchPaths({index_->Folder()});
+    // The pages link their style sheet for other browsers; the text browser
+    // takes the one beside the start page as its default instead.
+    QFile css(QFileInfo(index_->StartPage().toLocalFile()).absolutePath() + QStringLiteral("/styl.css"));
+    browser_->document()->setDefaultStyleSheet(css.open(QIODevice::ReadOnly) ? QString::fromUtf8(css.readAll()) : QString());
     buildTree();
 }
 
@@ -314,22 +321,27 @@ void THelpViewerForm::openHit(int row)
 
 void THelpViewerForm::highlightSearchWords()
 {
-    QList<QTextEdit::ExtraSelection> marks;
+    // Found as the search finds them: letter case and diacritics ignored.
     QTextDocument* doc = browser_->document();
+    const QString text = FoldForSearch(doc->toRawText());
     QTextCharFormat format;
     format.setBackground(QColor(0xFF, 0xE8, 0x70));
-    QTextCursor first;
-    for (const QString& word : lastQuery_.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
-        for (QTextCursor c = doc->find(word); !c.isNull(); c = doc->find(word, c)) {
+    QList<QTextEdit::ExtraSelection> marks;
+    int first = -1;
+    for (const QString& word : FoldForSearch(lastQuery_).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+        for (int at = int(text.indexOf(word)); at >= 0; at = int(text.indexOf(word, at + word.size()))) {
+            QTextCursor c(doc);
+            c.setPosition(at);
+            c.setPosition(at + int(word.size()), QTextCursor::KeepAnchor);
             marks << QTextEdit::ExtraSelection{c, format};
-            if (first.isNull() || c.position() < first.position())
-                first = c;
+            if (first < 0 || at < first)
+                first = at;
         }
     }
     browser_->setExtraSelections(marks);
-    if (!first.isNull()) {
+    if (first >= 0) {
         QTextCursor at(doc);
-        at.setPosition(first.selectionStart());
+        at.setPosition(first);
         browser_->setTextCursor(at);
         browser_->ensureCursorVisible();
     }
