@@ -77,7 +77,8 @@ void OpenWebPage(const QUrl& url, std::function<void()> failed)
         return;
     }
     auto* process = new QProcess;
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
     QObject::connect(process, &QProcess::errorOccurred, [process, failed](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart) {
             failed();

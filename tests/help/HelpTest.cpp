@@ -5,6 +5,8 @@
 #include "help/HelpReference.h"
 #include "help/HelpViewer.h"
 #include "kernel/Settings.h"
+#include "platform/Shell.h"
+#include "scripting/ScriptValues.h"
 #include "scripting/HostFunctions.h"
 #include "tools/ExternalTools.h"
 
@@ -18,6 +20,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
@@ -257,4 +260,39 @@ TEST_F(HelpViewerTest, SearchFindsPagesWithEveryWord)
     EXPECT_EQ(viewer->SearchResults()->count(), 0);
     ASSERT_TRUE(ShowHelpTopic(QStringLiteral("notepad.rtf")));
     EXPECT_GT(viewer->SearchResults()->count(), 0);
+}
+
+// The web page command: without a browser the user is told the address
+// instead of nothing happening.
+TEST(WebPage, FailureIsReportedOnlyWhenNoBrowserStarted)
+{
+    QTemporaryDir dir;
+    const QByteArray oldPath = qgetenv("PATH");
+    const struct {
+        const char* opener;   // body of the stand-in xdg-open; null: none on PATH
+        bool failed;
+    } cases[] = {
+        {"exit 0", false},   // a browser started
+        {"exit 3", true},    // xdg-open found no browser
+        {nullptr, true},     // no opener at all
+    };
+    for (const auto& c : cases) {
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
+        if (c.opener) {
+            QFile script(dir.filePath(QStringLiteral("xdg-open")));
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write(QByteArray("#!/bin/sh\n") + c.opener + "\n");
+            script.close();
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", dir.path().toLocal8Bit());
+        int failures = 0;
+        qx::OpenWebPage(QUrl(QStringLiteral("https://quorvix.example.org/")), [&] { ++failures; });
+        // Long enough for the stand-in to end and its result to arrive.
+        for (int i = 0; i < 20; ++i)
+            QTest::qWait(25);
+        EXPECT_EQ(failures, c.failed ? 1 : 0) << (c.opener ? c.opener : "no opener");
+    }
+    qputenv("PATH", oldPath);
 }
