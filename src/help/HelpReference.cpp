@@ -38,12 +38,13 @@ const QString kPageEnd = QStringLiteral("</body>\n</html>\n");
 struct TGroupedFunction {
     std::string Signature;
     QString Description;
+    THostFunctionExample Example;
 };
 
 // Groups in the file's order, each with its functions in the table's order;
 // undescribed functions last.
 QList<QPair<QString, QList<TGroupedFunction>>> groupFunctions(const std::vector<std::string>& signatures,
-    const THostFunctionDocs& docs)
+    const THostFunctionDocs& docs, const THostFunctionExamples& examples)
 {
     QMap<QString, const THostFunctionDoc*> byName;
     for (const THostFunctionDoc& d : docs.Functions)
@@ -57,7 +58,7 @@ QList<QPair<QString, QList<TGroupedFunction>>> groupFunctions(const std::vector<
         const QString group = doc ? doc->Group : kOtherGroup;
         for (auto& g : groups)
             if (g.first == group) {
-                g.second.append({s, doc ? doc->Description : QString()});
+                g.second.append({s, doc ? doc->Description : QString(), examples.value(functionName(s))});
                 break;
             }
     }
@@ -108,6 +109,9 @@ QString functionPage(const TGroupedFunction& f, const QString& group, int groupI
                         : QStringLiteral("<p>Hodnota typu %1; funkci lze použít ve výrazu i jako samostatný příkaz "
                                          "(výsledek se pak zahodí).</p>\n")
                               .arg(ScriptTypeName(result));
+    if (!f.Example.Script.isEmpty())
+        html += QStringLiteral("<h2>Příklad</h2>\n<pre class=\"priklad\">%1</pre>\n<p>Výstup:</p>\n<pre class=\"vystup\">%2</pre>\n")
+                    .arg(esc(f.Example.Script), esc(f.Example.Output));
     html += QStringLiteral("<p class=\"pozn\">V seznamu funkcí, který program předává modulům: <code>%1</code></p>\n")
                 .arg(esc(QString::fromStdString(f.Signature)));
     QStringList related;
@@ -231,6 +235,26 @@ THostFunctionDocs ParseHostFunctionDocs(const QString& text)
     return docs;
 }
 
+THostFunctionExample ParseHostFunctionExample(const QString& text)
+{
+    THostFunctionExample example;
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    int n = 0;
+    if (n < lines.size() && lines[n].trimmed() == QStringLiteral("// Výstup:")) {
+        QStringList output;
+        for (++n; n < lines.size() && lines[n].startsWith(QLatin1String("//")); ++n)
+            output << lines[n].mid(lines[n].startsWith(QLatin1String("// ")) ? 3 : 2);
+        example.Output = output.join(QLatin1Char('\n'));
+    }
+    while (n < lines.size() && lines[n].trimmed().isEmpty())
+        ++n;
+    example.Script = lines.mid(n).join(QLatin1Char('\n')).trimmed();
+    return example;
+}
+
 TDocCoverage CheckHostFunctionDocs(const std::vector<std::string>& signatures, const THostFunctionDocs& docs)
 {
     TDocCoverage coverage;
@@ -279,10 +303,10 @@ QString SignatureDeclaration(const std::string& signature)
 }
 
 TGeneratedFiles GenerateReference(const std::vector<std::string>& signatures, const THostFunctionDocs& docs,
-    const QString& contentsTemplate)
+    const QString& contentsTemplate, const THostFunctionExamples& examples)
 {
     TGeneratedFiles files;
-    const auto groups = groupFunctions(signatures, docs);
+    const auto groups = groupFunctions(signatures, docs, examples);
     const QString folder = QStringLiteral("Help/") + QLatin1String(kFunctionFolder) + QLatin1Char('/');
     for (int g = 0; g < groups.size(); ++g)
         for (const TGroupedFunction& f : groups[g].second)

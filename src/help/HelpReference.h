@@ -32,6 +32,17 @@ struct THostFunctionDocs {
 
 THostFunctionDocs ParseHostFunctionDocs(const QString& text);
 
+// An example of a host function: a script that runs without the program
+// (in qxscript) and the output it prints. Read from a file
+// "<Function>.qx" whose first comment lines are "// Výstup:" followed by
+// the expected output lines, each after "// ".
+struct THostFunctionExample {
+    QString Script;
+    QString Output;
+};
+THostFunctionExample ParseHostFunctionExample(const QString& text);
+using THostFunctionExamples = QMap<QString, THostFunctionExample>;  // by function name
+
 // Names of the signatures' functions that have no description, and the
 // described names that are no host function, in signature order and file
 // order.
@@ -50,13 +61,13 @@ QString ScriptTypeName(int code);
 // The files to write: paths relative to the output folder and their UTF-8 text.
 using TGeneratedFiles = QMap<QString, QString>;
 
-// Writes the host-function pages (kFunctionFolder/<Name>.html and
+// Writes the host-function pages (with their examples, when given) (kFunctionFolder/<Name>.html and
 // kFunctionFolder/index.html) and the error code page ("chyby.html"), all
 // under "Help/", and the help file "Qxrel32.hlp" from the contents template,
 // whose line "{funkce}" (indented like an entry) is replaced by the groups
 // and functions. Functions without a description are listed in the group
 // "Další funkce".
 TGeneratedFiles GenerateReference(const std::vector<std::string>& signatures, const THostFunctionDocs& docs,
-    const QString& contentsTemplate);
+    const QString& contentsTemplate, const THostFunctionExamples& examples = {});
 
 } // namespace qx::help

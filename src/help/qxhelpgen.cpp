@@ -1,21 +1,24 @@
 // qxhelpgen: writes the generated part of the help at build time.
 //
-//   qxhelpgen DESCRIPTIONS CONTENTS_TEMPLATE OUTPUT_FOLDER
+//   qxhelpgen DESCRIPTIONS EXAMPLES_FOLDER CONTENTS_TEMPLATE OUTPUT_FOLDER
 //
 // Reads the host function table of the library it is linked with, the
-// description file and the contents template, and writes the host-function
+// description file, the examples ("<Function>.qx") and the contents
+// template, and writes the host-function
 // pages, the error code page and the help file into OUTPUT_FOLDER (the
 // program's folder). Functions without a description are named on stderr;
 // their pages are still written (the reference test fails on them).
 // Exits with 1 when a file cannot be read or written.
 #include "help/HelpReference.h"
 #include "scripting/HostFunctions.h"
+#include "scripting/ScriptValues.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -52,13 +55,21 @@ bool writeText(const QString& path, const QString& text)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: qxhelpgen DESCRIPTIONS CONTENTS_TEMPLATE OUTPUT_FOLDER\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: qxhelpgen DESCRIPTIONS EXAMPLES_FOLDER CONTENTS_TEMPLATE OUTPUT_FOLDER\n");
         return 2;
     }
     QString descriptions, contents;
-    if (!readText(QString::fromLocal8Bit(argv[1]), descriptions) || !readText(QString::fromLocal8Bit(argv[2]), contents))
+    if (!readText(QString::fromLocal8Bit(argv[1]), descriptions) || !readText(QString::fromLocal8Bit(argv[3]), contents))
         return 1;
+    qx::help::THostFunctionExamples examples;
+    const QDir exampleDir(QString::fromLocal8Bit(argv[2]));
+    for (const QFileInfo& file : exampleDir.entryInfoList({QStringLiteral("*.qx")}, QDir::Files, QDir::Name)) {
+        QString text;
+        if (!readText(file.filePath(), text))
+            return 1;
+        examples.insert(file.completeBaseName(), qx::help::ParseHostFunctionExample(text));
+    }
     const auto& signatures = qx::host::HostFunctionSignatures();
     const qx::help::THostFunctionDocs docs = qx::help::ParseHostFunctionDocs(descriptions);
     for (const QString& e : docs.Errors)
@@ -69,8 +80,13 @@ int main(int argc, char** argv)
     for (const QString& name : coverage.Unknown)
         std::fprintf(stderr, "qxhelpgen: warning: %s is described but is no host function\n", qPrintable(name));
 
-    const QString out = QString::fromLocal8Bit(argv[3]);
-    const auto files = qx::help::GenerateReference(signatures, docs, contents);
+    for (auto it = examples.begin(); it != examples.end(); ++it)
+        if (std::none_of(signatures.begin(), signatures.end(),
+                [&](const std::string& s) { return QString::fromStdString(qx::SignatureNameOf(s, 0)) == it.key(); }))
+            std::fprintf(stderr, "qxhelpgen: warning: example %s.qx names no host function\n", qPrintable(it.key()));
+
+    const QString out = QString::fromLocal8Bit(argv[4]);
+    const auto files = qx::help::GenerateReference(signatures, docs, contents, examples);
     for (auto it = files.begin(); it != files.end(); ++it)
         if (!writeText(out + QLatin1Char('/') + it.key(), it.value()))
             return 1;

@@ -173,7 +173,7 @@ TEST(HelpManual, ReferenceExamplesRunAsShown)
         // An example without its output block would not be checked at all.
         EXPECT_EQ(found, int(html.count(anyExample))) << page.toStdString() << ": example without an output";
     }
-    EXPECT_GE(run, 10);
+    EXPECT_GE(run, 15);
 }
 
 TEST(HelpContentsFile, BadLinesAreReportedAndSkipped)
