@@ -3,6 +3,7 @@
 #include "QX_Exports.h"
 
 #include <QKeyEvent>
+#include <QMessageBox>
 
 #include <Qsci/qsciscintilla.h>
 
@@ -24,7 +25,9 @@ QString TScriptHelp::WordAtCaret() const
 
 void TScriptHelp::Show()
 {
-    QXShowHelp(WordAtCaret().toUtf8().constData());
+    if (!QXShowHelp(WordAtCaret().toUtf8().constData()))
+        QMessageBox::information(editor_, QStringLiteral("Quorvix 2"),
+            QStringLiteral("Nápověda není k dispozici: soubor nápovědy programu Qxrel32.hlp chybí."));
 }
 
 bool TScriptHelp::eventFilter(QObject* watched, QEvent* event)
