@@ -115,6 +115,7 @@ THelpViewerForm::THelpViewerForm(const QString& helpFile, QWidget* parent)
     forward_->setToolTip(QStringLiteral("Vpřed na další stránku"));
     QAction* home = toolbar->addAction(themeIcon("go-home"), QStringLiteral("Obsah"));
     home->setToolTip(QStringLiteral("Zobrazit úvodní stránku nápovědy"));
+    home->setShortcut(QKeySequence(Qt::Key_F1));
     toolbar->addSeparator();
     QAction* printAction = toolbar->addAction(themeIcon("document-print"), QStringLiteral("Tisk..."));
     printAction->setShortcut(QKeySequence::Print);
