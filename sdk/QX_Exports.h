@@ -103,6 +103,12 @@ QX_SDK_VISIBLE bool QXSetToolbarState(int32_t toolbarId, bool visible);
 // The 40-colour selector at screen position (left, top), starting from *color
 // (0x00BBGGRR); on a choice writes it back and returns true.
 QX_SDK_VISIBLE bool QXShellColorDialog(int32_t left, int32_t top, uint32_t* color);
+// Shows the host's help window. topic null or empty: the start page of the
+// help. Otherwise a script word (a host function, keyword or built-in
+// routine, letter case ignored): its page in the script reference, or, when
+// no page names it, the help's search results for it. UTF-8. False when the
+// help cannot be shown (no help file beside the program).
+QX_SDK_VISIBLE bool QXShowHelp(const char* topic);
 // Ends the host process at once, exit code 0: nothing is saved.
 QX_SDK_VISIBLE void QXTerminateApp();
 // Asks the main window to close, as if the user closed it; true unless there

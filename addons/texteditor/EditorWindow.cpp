@@ -6,6 +6,7 @@
 #include "FindReplaceDialog.h"
 #include "Sci.h"
 #include "ScriptCompletion.h"
+#include "ScriptHelp.h"
 #include "ScriptSupport.h"
 #include "UndoSteps.h"
 
@@ -1153,6 +1154,7 @@ void TTextEditorWindow::setupScriptSupport()
     scriptRoutines_ = ParseScriptSignatures(signatures + BuiltinScriptSignatures());
     setLanguage(kScriptLanguageId);
     auto* completion = new TScriptCompletion(editor_);
+    new TScriptHelp(editor_);
     editor_->setCallTipsStyle(QsciScintilla::CallTipsContext);
     editor_->setCallTipsVisible(0);
     editor_->setCallTipsBackgroundColor(QColor(0xFF, 0xFF, 0xF0));

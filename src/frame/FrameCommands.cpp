@@ -9,6 +9,7 @@
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "mail/SendMail.h"
+#include "platform/Shell.h"
 #include "platform/ShellLinks.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/AboutBoxes.h"
@@ -286,7 +287,16 @@ void TFrameWindowForm::Action_HelpIndexExecute()
 
 void TFrameWindowForm::Action_HelpWWWExecute()
 {
-    QDesktopServices::openUrl(QUrl(ProductWebPage()));
+    // Without a browser the address is shown where the user can select and
+    // copy it.
+    QPointer<TFrameWindowForm> frame(this);
+    qx::OpenWebPage(QUrl(ProductWebPage()), [frame] {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Quorvix 2"),
+            FrameText(FrameString::NoWebBrowser).arg(ProductWebPage()), QMessageBox::Ok,
+            frame ? frame->MainWindow() : nullptr);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        box.exec();
+    });
 }
 
 void TFrameWindowForm::Action_HelpTipExecute()

@@ -47,6 +47,8 @@ const std::array<const char*, size_t(FrameString::Count)> kTexts = {
     "Všechny soubory (*.*)|*.*|Skripty (*.qx)|*.qx",
     "Dokument %1",
     "Skript „%1“ je otevřen v editoru a obsahuje neuložené změny.\n\nChcete jej před spuštěním uložit?",
+    "Internetový prohlížeč se nepodařilo spustit.\n\nStránky programu Quorvix 2 najdete na adrese:\n%1\n\n"
+    "Adresu můžete označit myší a zkopírovat (Ctrl+C).",
 };
 
 } // namespace

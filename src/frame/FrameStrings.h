@@ -38,6 +38,7 @@ enum class FrameString : int {
     ScriptFilter,
     MailSubject,
     SaveScriptBeforeRun,
+    NoWebBrowser,
     Count
 };
 

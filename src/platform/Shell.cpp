@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <cerrno>
 #include <csignal>
@@ -61,6 +62,39 @@ bool ShellOpen(const QString& program, const QString& parameters, QString* error
     if (looksLikeUrl(program))
         return QDesktopServices::openUrl(QUrl(program)) ? true : fail(QStringLiteral("The address cannot be opened."));
     return fail(QString::fromLocal8Bit(std::strerror(ENOENT)));
+}
+
+void OpenWebPage(const QUrl& url, std::function<void()> failed)
+{
+#ifdef Q_OS_UNIX
+    // xdg-open reports through its exit status whether a browser started
+    // (it ends with 3 or 4 when it found none); QDesktopServices would only
+    // say that xdg-open itself started. The process has no parent: a browser
+    // that xdg-open runs in the foreground may outlive the program.
+    const QString opener = FindExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        QTimer::singleShot(0, failed);
+        return;
+    }
+    auto* process = new QProcess;
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::errorOccurred, [process, failed](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            failed();
+            process->deleteLater();
+        }
+    });
+    QObject::connect(process, &QProcess::finished, [process, failed](int code, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit || code != 0)
+            failed();
+        process->deleteLater();
+    });
+    process->start(opener, {url.toString()});
+#else
+    if (!QDesktopServices::openUrl(url))
+        QTimer::singleShot(0, failed);
+#endif
 }
 
 void StartInOwnGroup(QProcess& process)

@@ -2,7 +2,10 @@
 // Starting programs and opening documents with the desktop's default handler.
 #include <QString>
 
+#include <functional>
+
 class QProcess;
+class QUrl;
 
 namespace qx {
 
@@ -15,6 +18,12 @@ bool ShellOpen(const QString& program, const QString& parameters, QString* error
 // The absolute path of program when it is an executable file or a name
 // found on PATH; empty otherwise (documents, folders, addresses, nothing).
 QString FindExecutable(const QString& program);
+
+// Opens a web address in the user's browser. When no browser can be started
+// (no opener program, or the opener reports that it found no browser),
+// failed runs later on the GUI thread; it never runs for a browser that
+// started.
+void OpenWebPage(const QUrl& url, std::function<void()> failed);
 
 // Makes a process about to start the first of a group of its own, so that
 // ending it reaches the programs it starts in turn (a build's compilers).

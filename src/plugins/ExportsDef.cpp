@@ -1,6 +1,7 @@
 #include "plugins/ExportsDef.h"
 
 #include "QX_Exports.h"
+#include "help/HelpViewer.h"
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "platform/ProcessExit.h"
@@ -187,6 +188,15 @@ bool QXGetVersionEx(TQX_VersionInfo* version)
     version->Minor = kVersionMinor;
     version->Release = kVersionRelease;
     return true;
+}
+
+bool QXShowHelp(const char* topic)
+{
+    try {
+        return qx::help::ShowHelpTopic(topic ? QString::fromUtf8(topic) : QString());
+    } catch (...) {
+        return false;
+    }
 }
 
 bool QXInstallMenuItem(void*)

@@ -1,6 +1,7 @@
 #include "tools/ExternalTools.h"
 
 #include "frame/FrameStrings.h"
+#include "help/HelpViewer.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "tools/QXMessageBox.h"
@@ -146,6 +147,10 @@ bool ExecuteFile(const QString& text, bool silent)
 {
     QString program, parameters;
     SplitCommandText(text, program, parameters);
+    // The program's help files open in its own help viewer, which needs no
+    // browser and no help program of the system.
+    if (parameters.isEmpty() && qx::help::IsHelpFile(program) && qx::help::ShowHelpFile(program))
+        return true;
     QString error;
     if (qx::ShellOpen(program, parameters, &error))
         return true;

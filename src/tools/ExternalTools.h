@@ -66,5 +66,6 @@ TToolCommand PrepareToolCommand(const QString& commandLine, const QString& file,
 QString ExecuteFileFailureText(const QString& text, const QString& systemError);
 
 // Starts the program or opens the document; on failure shows a message box
-// (unless silent) and returns false.
+// (unless silent) and returns false. A help file (".hlp") opens in the
+// program's own help viewer.
 bool ExecuteFile(const QString& text, bool silent);

@@ -2,6 +2,8 @@
 // commands and state, and files saved byte for byte.
 #include "EditorTestSupport.h"
 
+#include "help/HelpViewer.h"
+#include "kernel/Settings.h"
 #include "plugins/ExportsDef.h"
 #include "plugins/PluginManagement.h"
 
@@ -20,6 +22,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -1237,3 +1240,39 @@ TEST_F(EditorFixture, ContextMenuEditingCommandsAreCzechAndWork)
 }
 
 } // namespace
+
+// F1 in the script editor opens the host's help at the word under the caret,
+// ahead of the host's own F1 (the help contents).
+TEST_F(EditorFixture, F1ShowsHelpOnTheWordUnderTheCaret)
+{
+    const std::string oldProgramDir = GetProgramDirectory();
+    SetProgramDirectory(QX_BIN_DIR);
+    TQX_PluginWindow* window = Open(ScriptEntry());
+    QsciScintilla* editor = Editor(window);
+    editor->setText(QStringLiteral("begin\n  if AskUser('Dál?') then\n    Halt;\nend."));
+    editor->setFocus();
+
+    const struct {
+        int line, index;
+        const char* page;
+        const char* anchor;
+    } cases[] = {
+        {1, 6, "AskUser.html", ""},   // inside the word
+        {2, 8, "Halt.html", ""},      // just after it
+        {1, 3, "jazyk.html", "IF"},   // a keyword
+    };
+    for (const auto& c : cases) {
+        editor->setCursorPosition(c.line, c.index);
+        QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(editor, &override);
+        EXPECT_TRUE(override.isAccepted()) << "the editor claims F1 before the host's shortcut";
+        Key(window, Qt::Key_F1);
+        qx::help::THelpViewerForm* viewer = qx::help::THelpViewerForm::Instance();
+        ASSERT_TRUE(viewer) << c.page;
+        EXPECT_EQ(QFileInfo(viewer->Source().toLocalFile()).fileName(), QString::fromUtf8(c.page));
+        EXPECT_EQ(viewer->Source().fragment(), QString::fromUtf8(c.anchor));
+        EXPECT_TRUE(viewer->windowTitle().startsWith(QStringLiteral("Nápověda")));
+    }
+    delete qx::help::THelpViewerForm::Instance();
+    SetProgramDirectory(oldProgramDir);
+}
