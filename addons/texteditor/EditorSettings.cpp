@@ -48,6 +48,8 @@ TEditorSettings TEditorSettings::Load()
     s.WrapLines = ini.value(QStringLiteral("WrapLines"), defaults.WrapLines).toBool();
     s.ShowWhitespace = ini.value(QStringLiteral("ShowWhitespace"), defaults.ShowWhitespace).toBool();
     s.ShowIndentGuides = ini.value(QStringLiteral("ShowIndentGuides"), defaults.ShowIndentGuides).toBool();
+    s.TrimOnSave = ini.value(QStringLiteral("TrimOnSave"), defaults.TrimOnSave).toBool();
+    s.FinalLineBreakOnSave = ini.value(QStringLiteral("FinalLineBreakOnSave"), defaults.FinalLineBreakOnSave).toBool();
     return s;
 }
 
@@ -65,6 +67,8 @@ void TEditorSettings::Save() const
     ini.setValue(QStringLiteral("WrapLines"), WrapLines);
     ini.setValue(QStringLiteral("ShowWhitespace"), ShowWhitespace);
     ini.setValue(QStringLiteral("ShowIndentGuides"), ShowIndentGuides);
+    ini.setValue(QStringLiteral("TrimOnSave"), TrimOnSave);
+    ini.setValue(QStringLiteral("FinalLineBreakOnSave"), FinalLineBreakOnSave);
     ini.endGroup();
     ini.sync();
 }
@@ -119,6 +123,9 @@ TEditorSettingsDialog::TEditorSettingsDialog(const TEditorSettings& settings, QW
     wrap_ = check("wrapLines", QStringLiteral("&Zalamovat dlouhé řádky"), settings.WrapLines);
     whitespace_ = check("showWhitespace", QStringLiteral("Zobrazovat &bílé znaky"), settings.ShowWhitespace);
     guides_ = check("showIndentGuides", QStringLiteral("Zobrazovat &vodítka odsazení"), settings.ShowIndentGuides);
+    trimOnSave_ = check("trimOnSave", QStringLiteral("Při uložení odst&ranit mezery na koncích řádků"), settings.TrimOnSave);
+    finalBreak_ = check("finalLineBreakOnSave", QStringLiteral("Při uložení zajistit &konec řádku na konci souboru"),
+        settings.FinalLineBreakOnSave);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Písmo:"), font_);
@@ -134,7 +141,7 @@ TEditorSettingsDialog::TEditorSettingsDialog(const TEditorSettings& settings, QW
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    for (QCheckBox* box : {useSpaces_, detect_, autoIndent_, wrap_, whitespace_, guides_})
+    for (QCheckBox* box : {useSpaces_, detect_, autoIndent_, wrap_, whitespace_, guides_, trimOnSave_, finalBreak_})
         layout->addWidget(box);
     layout->addWidget(buttons);
 }
@@ -155,5 +162,7 @@ TEditorSettings TEditorSettingsDialog::Result() const
     s.WrapLines = wrap_->isChecked();
     s.ShowWhitespace = whitespace_->isChecked();
     s.ShowIndentGuides = guides_->isChecked();
+    s.TrimOnSave = trimOnSave_->isChecked();
+    s.FinalLineBreakOnSave = finalBreak_->isChecked();
     return s;
 }

@@ -26,6 +26,9 @@ struct TEditorSettings {
     bool ShowIndentGuides = true;
     // Column of the long-line marker; 0 for none.
     int EdgeColumn = 0;
+    // Changes made to the text when it is saved.
+    bool TrimOnSave = false;
+    bool FinalLineBreakOnSave = false;
 
     // Values outside their range are replaced by the defaults.
     static TEditorSettings Load();
@@ -53,4 +56,6 @@ private:
     QCheckBox* wrap_;
     QCheckBox* whitespace_;
     QCheckBox* guides_;
+    QCheckBox* trimOnSave_;
+    QCheckBox* finalBreak_;
 };

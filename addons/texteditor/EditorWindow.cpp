@@ -4,6 +4,7 @@
 #include "EditorTheme.h"
 #include "FileTypes.h"
 #include "FindReplaceDialog.h"
+#include "LineCommands.h"
 #include "Sci.h"
 #include "ScriptCompletion.h"
 #include "ScriptSupport.h"
@@ -362,6 +363,7 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     key(QKeySequence(Qt::CTRL | Qt::Key_F2), [this] { toggleBookmark(); });
     key(QKeySequence(Qt::Key_F2), [this] { gotoBookmark(true); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F2), [this] { gotoBookmark(false); });
+    setupLineCommands();
 
     settings_ = TEditorSettings::Load();
     format_ = savedFormat_ = TTextFormat {};
@@ -779,6 +781,17 @@ bool TTextEditorWindow::saveAs()
 bool TTextEditorWindow::writeTo(const QString& fileName)
 {
     const QString shown = displayName(fileName);
+    if ((settings_.TrimOnSave || settings_.FinalLineBreakOnSave) && !editor_->isReadOnly()) {
+        // One undo step, so that the user can take the changes back.
+        steps_->NameNextStep(QStringLiteral("Úpravy při uložení"));
+        editor_->beginUndoAction();
+        if (settings_.TrimOnSave)
+            TrimTrailingBlanks(editor_);
+        if (settings_.FinalLineBreakOnSave)
+            EnsureFinalLineBreak(editor_);
+        editor_->endUndoAction();
+        steps_->NameNextStep(QString());
+    }
     QByteArray bytes;
     QString unencodable;
     qsizetype unencodableAt = 0;
@@ -1400,6 +1413,52 @@ void TTextEditorWindow::editSettings()
     QXReloadToolSettingsByClass(metaObject()->className());
 }
 
+void TTextEditorWindow::setupLineCommands()
+{
+    // The window's keys win over the component's own bindings of the same
+    // keys (Ctrl+D, Ctrl+U, Ctrl+/...).
+    auto take = [this](QAction* action) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        for (const QKeySequence& sequence : action->shortcuts())
+            while (QsciCommand* bound = editor_->standardCommands()->boundTo(sequence[0].toCombined())) {
+                if (bound->key() == sequence[0].toCombined())
+                    bound->setKey(0);
+                if (bound->alternateKey() == sequence[0].toCombined())
+                    bound->setAlternateKey(0);
+            }
+        addAction(action);
+    };
+    auto edit = [this](const QString& stepName, auto run) {
+        return [this, stepName, run] {
+            if (editor_->isReadOnly())
+                return;
+            steps_->NameNextStep(stepName);
+            run();
+            steps_->NameNextStep(QString());
+        };
+    };
+    lineComment_ = new QAction(QStringLiteral("Zakomentovat / odkomen&tovat řádky"), this);
+    lineComment_->setObjectName(QStringLiteral("toggleLineComment"));
+    lineComment_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Slash)});
+    connect(lineComment_, &QAction::triggered, this,
+        edit(QStringLiteral("Komentář"), [this] { ToggleLineComment(editor_, LanguageById(languageId_)); }));
+    take(lineComment_);
+    blockComment_ = new QAction(QStringLiteral("&Blokový komentář"), this);
+    blockComment_->setObjectName(QStringLiteral("toggleBlockComment"));
+    blockComment_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    connect(blockComment_, &QAction::triggered, this,
+        edit(QStringLiteral("Blokový komentář"), [this] { ToggleBlockComment(editor_, LanguageById(languageId_)); }));
+    take(blockComment_);
+    for (const TLineCommand& command : LineCommands()) {
+        auto* action = new QAction(command.Text, this);
+        action->setObjectName(QLatin1String(command.Id));
+        action->setShortcut(command.Key);
+        connect(action, &QAction::triggered, this, edit(command.StepName, [this, run = command.Run] { run(editor_); }));
+        take(action);
+        lineActions_ << action;
+    }
+}
+
 TFindReplaceDialog* TTextEditorWindow::findDialog()
 {
     if (!find_)
@@ -1419,6 +1478,18 @@ void TTextEditorWindow::fillContextMenu(QMenu* menu)
         menu->addAction(QStringLiteral("Nah&radit…"), this, [this] { findDialog()->Open(true); });
     menu->addAction(goToLine_);
     menu->addSeparator();
+    const bool writable = !editor_->isReadOnly();
+    const TLanguage* language = LanguageById(languageId_);
+    lineComment_->setEnabled(writable && HasLineComment(language));
+    blockComment_->setEnabled(writable && HasBlockComment(language));
+    menu->addAction(lineComment_);
+    menu->addAction(blockComment_);
+    QMenu* lines = menu->addMenu(QStringLiteral("Řádk&y"));
+    lines->setObjectName(QStringLiteral("lineCommands"));
+    for (QAction* action : lineActions_) {
+        action->setEnabled(writable);
+        lines->addAction(action);
+    }
     QMenu* marks = menu->addMenu(QStringLiteral("&Záložky"));
     marks->addAction(QStringLiteral("&Přepnout záložku"), this, [this] { toggleBookmark(); });
     marks->addAction(QStringLiteral("&Další záložka"), this, [this] { gotoBookmark(true); })->setEnabled(bookmarks_);
@@ -1430,7 +1501,13 @@ void TTextEditorWindow::fillContextMenu(QMenu* menu)
     view->addAction(QStringLiteral("Z&menšit"), editor_, [this] { editor_->zoomOut(); });
     view->addAction(QStringLiteral("&Původní velikost"), editor_, [this] { editor_->zoomTo(0); });
     view->addSeparator();
-    view->addAction(QStringLiteral("Sbalit &vše"), editor_, [this] { editor_->foldAll(true); });
+    // The component's own "fold all" toggles; these two do what they say.
+    view->addAction(QStringLiteral("Sbalit &vše"), editor_, [this] {
+        Sci(editor_, QsciScintillaBase::SCI_FOLDALL, QsciScintillaBase::SC_FOLDACTION_CONTRACT);
+    });
+    view->addAction(QStringLiteral("&Rozbalit vše"), editor_, [this] {
+        Sci(editor_, QsciScintillaBase::SCI_FOLDALL, QsciScintillaBase::SC_FOLDACTION_EXPAND);
+    });
     QAction* readOnly = menu->addAction(QStringLiteral("&Jen pro čtení"));
     readOnly->setCheckable(true);
     readOnly->setChecked(editor_->isReadOnly());

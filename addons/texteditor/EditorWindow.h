@@ -126,6 +126,8 @@ private:
     void reopenAs(TTextEncoding encoding);
     void editSettings();
     TFindReplaceDialog* findDialog();
+    // Comment and line commands with their keys.
+    void setupLineCommands();
 
     // Menus
     void fillContextMenu(QMenu* menu);
@@ -140,6 +142,9 @@ private:
     TUndoSteps* steps_;
     QPointer<TFindReplaceDialog> find_;
     QAction* goToLine_;
+    QAction* lineComment_ = nullptr;
+    QAction* blockComment_ = nullptr;
+    QList<QAction*> lineActions_;
     TEditorSettings settings_;
 
     // How the file is stored and how it was stored when last read or saved.
