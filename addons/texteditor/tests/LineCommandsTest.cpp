@@ -3,6 +3,7 @@
 #include "EditorTestSupport.h"
 
 #include "FileTypes.h"
+#include "frame/FrameActions.h"
 
 #include <QX_Types.h>
 
@@ -256,6 +257,21 @@ TEST_F(LineCommands, ContextMenuShowsTheCommandsWithTheirKeys)
     EXPECT_EQ(items, QStringList({"&Duplikovat=Ctrl+D", "&Odstranit=Ctrl+K", "Přesunout na&horu=Alt+Up",
                          "Přesunout do&lů=Alt+Down", "&Spojit=Ctrl+J", "Seřadi&t=", "&Velká písmena=Ctrl+Shift+U",
                          "&Malá písmena=Ctrl+U", "Odstranit mezery na &koncích="}));
+}
+
+TEST_F(LineCommands, KeysLeaveTheFramesShortcutsAlone)
+{
+    TQX_PluginWindow* w = Open(TextEntry());
+    QList<QKeySequence> keys;
+    for (QAction* item : w->findChildren<QAction*>())
+        keys += item->shortcuts();
+    ASSERT_GT(keys.size(), 10);
+    for (int i = 0; i < kFrameActionCount; ++i) {
+        const TFrameActionDef& def = FrameActionDef(FrameAction(i));
+        const QKeySequence frame = QKeySequence::fromString(QLatin1String(def.shortcut), QKeySequence::PortableText);
+        if (!frame.isEmpty())
+            EXPECT_FALSE(keys.contains(frame)) << def.name << " " << def.shortcut;
+    }
 }
 
 TEST_F(LineCommands, SaveOptionsTrimAndEndTheText)
