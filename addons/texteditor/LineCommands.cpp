@@ -179,9 +179,14 @@ TMarkers lineMarkers(const TLanguage* language)
 bool isCommented(const QString& line, const TMarkers& markers)
 {
     const QStringView text = QStringView(line).mid(indentOf(line));
-    // "REM" of batch files is written in any case.
-    return text.startsWith(markers.Prefix, Qt::CaseInsensitive) &&
-        QStringView(line).trimmed().endsWith(markers.Suffix);
+    // "REM" of batch files is written in any case, and is a word: "REMOVE"
+    // is no comment.
+    if (!text.startsWith(markers.Prefix, Qt::CaseInsensitive))
+        return false;
+    if (markers.Prefix.back().isLetter() && text.size() > markers.Prefix.size() &&
+        text[markers.Prefix.size()].isLetterOrNumber())
+        return false;
+    return QStringView(line).trimmed().endsWith(markers.Suffix);
 }
 
 QString uncommented(const QString& line, const TMarkers& markers)

@@ -151,6 +151,12 @@ TEST_F(LineCommands, CommentKeysAndBlockComments)
     action(window, "toggleBlockComment")->trigger();
     EXPECT_EQ(editor->text(), QStringLiteral("/* f(a, b); */\n"));
 
+    // A word that starts with the marker is no comment.
+    TQX_PluginWindow* batch = Open(TextEntry(), WriteFile("run.bat", "rem one\nREMOVE two\n"));
+    Editor(batch)->setSelection(0, 0, 1, 1);
+    action(batch, "toggleLineComment")->trigger();
+    EXPECT_EQ(Editor(batch)->text(), QStringLiteral("REM rem one\nREM REMOVE two\n"));
+
     // Plain text has no comments: nothing changes, no undo step.
     TQX_PluginWindow* plain = Open(TextEntry(), WriteFile("plain.txt", "text\n"));
     action(plain, "toggleLineComment")->trigger();
