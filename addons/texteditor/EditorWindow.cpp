@@ -1447,13 +1447,15 @@ void TTextEditorWindow::setupLineCommands()
     // keys (Ctrl+D, Ctrl+U, Ctrl+/...).
     auto take = [this](QAction* action) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        for (const QKeySequence& sequence : action->shortcuts())
-            while (QsciCommand* bound = editor_->standardCommands()->boundTo(sequence[0].toCombined())) {
-                if (bound->key() == sequence[0].toCombined())
+        for (const QKeySequence& sequence : action->shortcuts()) {
+            const int key = sequence[0].toCombined();
+            for (QsciCommand* bound : editor_->standardCommands()->commands()) {
+                if (bound->key() == key)
                     bound->setKey(0);
-                if (bound->alternateKey() == sequence[0].toCombined())
+                if (bound->alternateKey() == key)
                     bound->setAlternateKey(0);
             }
+        }
         addAction(action);
     };
     auto edit = [this](const QString& stepName, auto run) {
