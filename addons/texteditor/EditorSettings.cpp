@@ -1,6 +1,7 @@
 #include "EditorSettings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFontComboBox>
@@ -10,6 +11,8 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,6 +51,12 @@ TEditorSettings TEditorSettings::Load()
     s.WrapLines = ini.value(QStringLiteral("WrapLines"), defaults.WrapLines).toBool();
     s.ShowWhitespace = ini.value(QStringLiteral("ShowWhitespace"), defaults.ShowWhitespace).toBool();
     s.ShowIndentGuides = ini.value(QStringLiteral("ShowIndentGuides"), defaults.ShowIndentGuides).toBool();
+    s.ShowLineEnds = ini.value(QStringLiteral("ShowLineEnds"), defaults.ShowLineEnds).toBool();
+    s.ColorScheme = ini.value(QStringLiteral("ColorScheme"), defaults.ColorScheme).toString();
+    if (s.ColorScheme != u"light" && s.ColorScheme != u"dark")
+        s.ColorScheme = defaults.ColorScheme;
+    s.TrimOnSave = ini.value(QStringLiteral("TrimOnSave"), defaults.TrimOnSave).toBool();
+    s.FinalLineBreakOnSave = ini.value(QStringLiteral("FinalLineBreakOnSave"), defaults.FinalLineBreakOnSave).toBool();
     return s;
 }
 
@@ -65,6 +74,10 @@ void TEditorSettings::Save() const
     ini.setValue(QStringLiteral("WrapLines"), WrapLines);
     ini.setValue(QStringLiteral("ShowWhitespace"), ShowWhitespace);
     ini.setValue(QStringLiteral("ShowIndentGuides"), ShowIndentGuides);
+    ini.setValue(QStringLiteral("ShowLineEnds"), ShowLineEnds);
+    ini.setValue(QStringLiteral("ColorScheme"), ColorScheme);
+    ini.setValue(QStringLiteral("TrimOnSave"), TrimOnSave);
+    ini.setValue(QStringLiteral("FinalLineBreakOnSave"), FinalLineBreakOnSave);
     ini.endGroup();
     ini.sync();
 }
@@ -119,12 +132,24 @@ TEditorSettingsDialog::TEditorSettingsDialog(const TEditorSettings& settings, QW
     wrap_ = check("wrapLines", QStringLiteral("&Zalamovat dlouhé řádky"), settings.WrapLines);
     whitespace_ = check("showWhitespace", QStringLiteral("Zobrazovat &bílé znaky"), settings.ShowWhitespace);
     guides_ = check("showIndentGuides", QStringLiteral("Zobrazovat &vodítka odsazení"), settings.ShowIndentGuides);
+    lineEnds_ = check("showLineEnds", QStringLiteral("Zobrazovat &konce řádků"), settings.ShowLineEnds);
+    trimOnSave_ = check("trimOnSave", QStringLiteral("Při uložení odst&ranit mezery na koncích řádků"), settings.TrimOnSave);
+    finalBreak_ = check("finalLineBreakOnSave", QStringLiteral("Při uložení zajistit konec řádku na konci so&uboru"),
+        settings.FinalLineBreakOnSave);
+
+    scheme_ = new QComboBox(this);
+    scheme_->setObjectName(QStringLiteral("colorScheme"));
+    scheme_->addItem(QStringLiteral("Podle prostředí"), QStringLiteral("auto"));
+    scheme_->addItem(QStringLiteral("Světlé"), QStringLiteral("light"));
+    scheme_->addItem(QStringLiteral("Tmavé"), QStringLiteral("dark"));
+    scheme_->setCurrentIndex(std::max(0, scheme_->findData(settings.ColorScheme)));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Písmo:"), font_);
     form->addRow(QStringLiteral("&Velikost písma:"), fontSize_);
     form->addRow(QStringLiteral("Šířka &tabulátoru:"), tabWidth_);
     form->addRow(QStringLiteral("Značka &dlouhých řádků:"), edge_);
+    form->addRow(QStringLiteral("Barevné s&chéma:"), scheme_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
@@ -134,7 +159,7 @@ TEditorSettingsDialog::TEditorSettingsDialog(const TEditorSettings& settings, QW
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    for (QCheckBox* box : {useSpaces_, detect_, autoIndent_, wrap_, whitespace_, guides_})
+    for (QCheckBox* box : {useSpaces_, detect_, autoIndent_, wrap_, whitespace_, guides_, lineEnds_, trimOnSave_, finalBreak_})
         layout->addWidget(box);
     layout->addWidget(buttons);
 }
@@ -155,5 +180,9 @@ TEditorSettings TEditorSettingsDialog::Result() const
     s.WrapLines = wrap_->isChecked();
     s.ShowWhitespace = whitespace_->isChecked();
     s.ShowIndentGuides = guides_->isChecked();
+    s.ShowLineEnds = lineEnds_->isChecked();
+    s.ColorScheme = scheme_->currentData().toString();
+    s.TrimOnSave = trimOnSave_->isChecked();
+    s.FinalLineBreakOnSave = finalBreak_->isChecked();
     return s;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QCheckBox;
+class QComboBox;
 class QDoubleSpinBox;
 class QFontComboBox;
 class QSpinBox;
@@ -24,8 +25,14 @@ struct TEditorSettings {
     bool WrapLines = false;
     bool ShowWhitespace = false;
     bool ShowIndentGuides = true;
+    bool ShowLineEnds = false;
+    // "light", "dark", or "auto": the dark one on a dark desktop.
+    QString ColorScheme = QStringLiteral("auto");
     // Column of the long-line marker; 0 for none.
     int EdgeColumn = 0;
+    // Changes made to the text when it is saved.
+    bool TrimOnSave = false;
+    bool FinalLineBreakOnSave = false;
 
     // Values outside their range are replaced by the defaults.
     static TEditorSettings Load();
@@ -53,4 +60,8 @@ private:
     QCheckBox* wrap_;
     QCheckBox* whitespace_;
     QCheckBox* guides_;
+    QCheckBox* lineEnds_;
+    QComboBox* scheme_;
+    QCheckBox* trimOnSave_;
+    QCheckBox* finalBreak_;
 };

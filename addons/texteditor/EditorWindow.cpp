@@ -4,6 +4,7 @@
 #include "EditorTheme.h"
 #include "FileTypes.h"
 #include "FindReplaceDialog.h"
+#include "LineCommands.h"
 #include "Sci.h"
 #include "ScriptCompletion.h"
 #include "ScriptHelp.h"
@@ -223,24 +224,15 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     editor_->setMarginType(kNumberMargin, QsciScintilla::NumberMargin);
     editor_->setMarginLineNumbers(kNumberMargin, true);
     editor_->setMarginType(kSymbolMargin, QsciScintilla::SymbolMarginColor);
-    editor_->setMarginBackgroundColor(kSymbolMargin, theme::Margin);
     editor_->setMarginWidth(kSymbolMargin, 16);
     editor_->setMarginSensitivity(kSymbolMargin, true);
     editor_->setMarginMarkerMask(kSymbolMargin, (1 << kBookmarkMarker) | (1 << kErrorSymbolMarker));
     editor_->setFolding(QsciScintilla::BoxedTreeFoldStyle, kFoldMargin);
     editor_->markerDefine(QsciScintilla::Bookmark, kBookmarkMarker);
-    editor_->setMarkerBackgroundColor(theme::Bookmark, kBookmarkMarker);
-    editor_->setMarkerForegroundColor(theme::Bookmark, kBookmarkMarker);
     editor_->markerDefine(QsciScintilla::Background, kErrorLineMarker);
-    editor_->setMarkerBackgroundColor(theme::ErrorLine, kErrorLineMarker);
     editor_->markerDefine(QsciScintilla::Circle, kErrorSymbolMarker);
-    editor_->setMarkerBackgroundColor(theme::ErrorMarker, kErrorSymbolMarker);
-    editor_->setMarkerForegroundColor(theme::ErrorMarker, kErrorSymbolMarker);
     editor_->indicatorDefine(QsciScintilla::SquiggleIndicator, kErrorIndicator);
-    editor_->setIndicatorForegroundColor(theme::ErrorMarker, kErrorIndicator);
     editor_->indicatorDefine(QsciScintilla::FullBoxIndicator, kErrorLineIndicator);
-    editor_->setIndicatorForegroundColor(QColor(0xCF, 0x22, 0x2E, 40), kErrorLineIndicator);
-    editor_->setIndicatorOutlineColor(QColor(0xCF, 0x22, 0x2E, 0), kErrorLineIndicator);
     editor_->setIndicatorDrawUnder(true, kErrorLineIndicator);
 
     editor_->setBraceMatching(QsciScintilla::SloppyBraceMatch);
@@ -294,11 +286,7 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("statusStrip"));
     bar->setAttribute(Qt::WA_StyledBackground);
-    bar->setStyleSheet(QStringLiteral(
-        "#statusStrip { background: #f6f8fa; border-top: 1px solid #d8dee4; }"
-        "#statusStrip QLabel, #statusStrip QToolButton { color: #57606a; padding: 1px 6px; border: none; }"
-        "#statusStrip QToolButton:hover { background: #e6eaef; border-radius: 3px; }"
-        "#statusStrip QToolButton::menu-indicator { image: none; width: 0; }"));
+    statusStrip_ = bar;
     position_ = new QLabel(bar);
     position_->setObjectName(QStringLiteral("caretPosition"));
     readOnly_ = new QLabel(QStringLiteral("jen pro čtení"), bar);
@@ -363,8 +351,10 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     key(QKeySequence(Qt::CTRL | Qt::Key_F2), [this] { toggleBookmark(); });
     key(QKeySequence(Qt::Key_F2), [this] { gotoBookmark(true); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F2), [this] { gotoBookmark(false); });
+    setupLineCommands();
 
     settings_ = TEditorSettings::Load();
+    scheme_ = &SchemeFor(settings_.ColorScheme);
     format_ = savedFormat_ = TTextFormat {};
     if (kind_ == TKind::Script)
         setupScriptSupport();
@@ -586,6 +576,11 @@ void TTextEditorWindow::closeEvent(QCloseEvent* event)
 void TTextEditorWindow::changeEvent(QEvent* event)
 {
     TQX_PluginWindow::changeEvent(event);
+    // The desktop's palette changed: a scheme that follows it follows.
+    if (event->type() == QEvent::PaletteChange && &SchemeFor(settings_.ColorScheme) != scheme_) {
+        scheme_ = &SchemeFor(settings_.ColorScheme);
+        applyColours();
+    }
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         // Inside the host's document area only the current document checks.
         if (!subWindow_ || !subWindow_->mdiArea() || subWindow_->mdiArea()->currentSubWindow() == subWindow_)
@@ -780,6 +775,17 @@ bool TTextEditorWindow::saveAs()
 bool TTextEditorWindow::writeTo(const QString& fileName)
 {
     const QString shown = displayName(fileName);
+    if ((settings_.TrimOnSave || settings_.FinalLineBreakOnSave) && !editor_->isReadOnly()) {
+        // One undo step, so that the user can take the changes back.
+        steps_->NameNextStep(QStringLiteral("Úpravy při uložení"));
+        editor_->beginUndoAction();
+        if (settings_.TrimOnSave)
+            TrimTrailingBlanks(editor_);
+        if (settings_.FinalLineBreakOnSave)
+            EnsureFinalLineBreak(editor_);
+        editor_->endUndoAction();
+        steps_->NameNextStep(QString());
+    }
     QByteArray bytes;
     QString unencodable;
     qsizetype unencodableAt = 0;
@@ -1033,12 +1039,47 @@ void TTextEditorWindow::updateLineNumberMargin()
 // Presentation
 // ---------------------------------------------------------------------------
 
+void TTextEditorWindow::applyColours()
+{
+    const TColorScheme& c = *scheme_;
+    const QFont font = settings_.Font();
+    if (QsciLexer* lexer = editor_->lexer())
+        ApplyLexerTheme(lexer, font, c);
+    ApplyEditorTheme(editor_, font, c);
+    editor_->setMarginBackgroundColor(kSymbolMargin, c.Margin);
+    editor_->setMarkerBackgroundColor(c.Bookmark, kBookmarkMarker);
+    editor_->setMarkerForegroundColor(c.Bookmark, kBookmarkMarker);
+    editor_->setMarkerBackgroundColor(c.ErrorLine, kErrorLineMarker);
+    editor_->setMarkerBackgroundColor(c.ErrorMarker, kErrorSymbolMarker);
+    editor_->setMarkerForegroundColor(c.ErrorMarker, kErrorSymbolMarker);
+    editor_->setIndicatorForegroundColor(c.ErrorMarker, kErrorIndicator);
+    QColor errorFill = c.ErrorMarker;
+    errorFill.setAlpha(40);
+    editor_->setIndicatorForegroundColor(errorFill, kErrorLineIndicator);
+    errorFill.setAlpha(0);
+    editor_->setIndicatorOutlineColor(errorFill, kErrorLineIndicator);
+    // The fold symbols (markers 25 to 31), set directly: the component's
+    // colour setters skip markers it did not allocate itself.
+    for (int marker = 25; marker <= 31; ++marker) {
+        editor_->SendScintilla(QsciScintillaBase::SCI_MARKERSETFORE, static_cast<unsigned long>(marker), c.Paper);
+        editor_->SendScintilla(QsciScintillaBase::SCI_MARKERSETBACK, static_cast<unsigned long>(marker), c.FoldMarker);
+    }
+    editor_->setCallTipsBackgroundColor(c.CallTip);
+    editor_->setCallTipsForegroundColor(c.Text);
+    editor_->setCallTipsHighlightColor(c.CallTipHighlight);
+    statusStrip_->setStyleSheet(QStringLiteral(
+        "#statusStrip { background: %1; border-top: 1px solid %2; }"
+        "#statusStrip QLabel, #statusStrip QToolButton { color: %3; padding: 1px 6px; border: none; }"
+        "#statusStrip QToolButton:hover { background: %4; border-radius: 3px; }"
+        "#statusStrip QToolButton::menu-indicator { image: none; width: 0; }")
+                                    .arg(c.Margin.name(), c.StatusBorder.name(), c.StatusText.name(), c.StatusHover.name()));
+}
+
 void TTextEditorWindow::applySettings()
 {
-    const QFont font = settings_.Font();
-    ApplyEditorTheme(editor_, font);
-    if (QsciLexer* lexer = editor_->lexer())
-        ApplyLexerTheme(lexer, font);
+    scheme_ = &SchemeFor(settings_.ColorScheme);
+    applyColours();
+    editor_->setEolVisibility(settings_.ShowLineEnds);
     editor_->setAutoIndent(settings_.AutoIndent);
     editor_->setWrapMode(settings_.WrapLines ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
     editor_->setWrapVisualFlags(QsciScintilla::WrapFlagByBorder);
@@ -1127,23 +1168,16 @@ void TTextEditorWindow::setLanguage(const QString& id)
     else if (!id.isEmpty())
         lexer = CreateLexer(id, editor_);
     languageId_ = lexer ? id : QString();
-    if (lexer) {
-        ApplyLexerTheme(lexer, settings_.Font());
-        if (id == kScriptLanguageId && !scriptRoutines_.isEmpty())
-            new TScriptApis(lexer, scriptRoutines_);
-    }
+    if (lexer && id == kScriptLanguageId && !scriptRoutines_.isEmpty())
+        new TScriptApis(lexer, scriptRoutines_);
+    if (lexer)
+        ApplyLexerTheme(lexer, settings_.Font(), *scheme_);
     editor_->setLexer(lexer);
     delete old;
-    // Without a lexer the editor's own colours apply to the text.
-    ApplyEditorTheme(editor_, settings_.Font());
+    // The fold symbols are made anew with the folding; without a lexer the
+    // editor's own colours apply to the text.
     editor_->setFolding(lexer ? QsciScintilla::BoxedTreeFoldStyle : QsciScintilla::NoFoldStyle, kFoldMargin);
-    // The fold symbols (markers 25 to 31) are made anew with the folding.
-    // (Set directly: the component's colour setters skip markers it did not
-    // allocate itself.)
-    for (int marker = 25; marker <= 31; ++marker) {
-        editor_->SendScintilla(QsciScintillaBase::SCI_MARKERSETFORE, static_cast<unsigned long>(marker), theme::Paper);
-        editor_->SendScintilla(QsciScintillaBase::SCI_MARKERSETBACK, static_cast<unsigned long>(marker), QColor(0xAE, 0xB6, 0xBF));
-    }
+    applyColours();
     updateStatusBar();
 }
 
@@ -1157,9 +1191,6 @@ void TTextEditorWindow::setupScriptSupport()
     new TScriptHelp(editor_);
     editor_->setCallTipsStyle(QsciScintilla::CallTipsContext);
     editor_->setCallTipsVisible(0);
-    editor_->setCallTipsBackgroundColor(QColor(0xFF, 0xFF, 0xF0));
-    editor_->setCallTipsForegroundColor(theme::Text);
-    editor_->setCallTipsHighlightColor(QColor(0x00, 0x33, 0xB3));
     auto* complete = new QAction(this);
     complete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space));
     complete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -1233,7 +1264,17 @@ void TTextEditorWindow::print()
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
         [this](QPrinter* target) { static_cast<TEditorPrinter*>(target)->printRange(editor_); });
     preview.resize(900, 700);
+    // Paper is white: a dark scheme prints in the light one's colours.
+    const TColorScheme* shown = scheme_;
+    if (scheme_ != &LightScheme()) {
+        scheme_ = &LightScheme();
+        applyColours();
+    }
     preview.exec();
+    if (scheme_ != shown) {
+        scheme_ = shown;
+        applyColours();
+    }
 }
 
 void TTextEditorWindow::showScriptError(qint64 position)
@@ -1402,6 +1443,54 @@ void TTextEditorWindow::editSettings()
     QXReloadToolSettingsByClass(metaObject()->className());
 }
 
+void TTextEditorWindow::setupLineCommands()
+{
+    // The window's keys win over the component's own bindings of the same
+    // keys (Ctrl+D, Ctrl+U, Ctrl+/...).
+    auto take = [this](QAction* action) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        for (const QKeySequence& sequence : action->shortcuts()) {
+            const int key = sequence[0].toCombined();
+            for (QsciCommand* bound : editor_->standardCommands()->commands()) {
+                if (bound->key() == key)
+                    bound->setKey(0);
+                if (bound->alternateKey() == key)
+                    bound->setAlternateKey(0);
+            }
+        }
+        addAction(action);
+    };
+    auto edit = [this](const QString& stepName, auto run) {
+        return [this, stepName, run] {
+            if (editor_->isReadOnly())
+                return;
+            steps_->NameNextStep(stepName);
+            run();
+            steps_->NameNextStep(QString());
+        };
+    };
+    lineComment_ = new QAction(QStringLiteral("Zakomentovat / odkomen&tovat řádky"), this);
+    lineComment_->setObjectName(QStringLiteral("toggleLineComment"));
+    lineComment_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Slash)});
+    connect(lineComment_, &QAction::triggered, this,
+        edit(QStringLiteral("Komentář"), [this] { ToggleLineComment(editor_, LanguageById(languageId_)); }));
+    take(lineComment_);
+    blockComment_ = new QAction(QStringLiteral("&Blokový komentář"), this);
+    blockComment_->setObjectName(QStringLiteral("toggleBlockComment"));
+    blockComment_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    connect(blockComment_, &QAction::triggered, this,
+        edit(QStringLiteral("Blokový komentář"), [this] { ToggleBlockComment(editor_, LanguageById(languageId_)); }));
+    take(blockComment_);
+    for (const TLineCommand& command : LineCommands()) {
+        auto* action = new QAction(command.Text, this);
+        action->setObjectName(QLatin1String(command.Id));
+        action->setShortcut(command.Key);
+        connect(action, &QAction::triggered, this, edit(command.StepName, [this, run = command.Run] { run(editor_); }));
+        take(action);
+        lineActions_ << action;
+    }
+}
+
 TFindReplaceDialog* TTextEditorWindow::findDialog()
 {
     if (!find_)
@@ -1421,6 +1510,18 @@ void TTextEditorWindow::fillContextMenu(QMenu* menu)
         menu->addAction(QStringLiteral("Nah&radit…"), this, [this] { findDialog()->Open(true); });
     menu->addAction(goToLine_);
     menu->addSeparator();
+    const bool writable = !editor_->isReadOnly();
+    const TLanguage* language = LanguageById(languageId_);
+    lineComment_->setEnabled(writable && HasLineComment(language));
+    blockComment_->setEnabled(writable && HasBlockComment(language));
+    menu->addAction(lineComment_);
+    menu->addAction(blockComment_);
+    QMenu* lines = menu->addMenu(QStringLiteral("Řádk&y"));
+    lines->setObjectName(QStringLiteral("lineCommands"));
+    for (QAction* action : lineActions_) {
+        action->setEnabled(writable);
+        lines->addAction(action);
+    }
     QMenu* marks = menu->addMenu(QStringLiteral("&Záložky"));
     marks->addAction(QStringLiteral("&Přepnout záložku"), this, [this] { toggleBookmark(); });
     marks->addAction(QStringLiteral("&Další záložka"), this, [this] { gotoBookmark(true); })->setEnabled(bookmarks_);
@@ -1431,8 +1532,18 @@ void TTextEditorWindow::fillContextMenu(QMenu* menu)
     view->addAction(QStringLiteral("&Zvětšit"), editor_, [this] { editor_->zoomIn(); });
     view->addAction(QStringLiteral("Z&menšit"), editor_, [this] { editor_->zoomOut(); });
     view->addAction(QStringLiteral("&Původní velikost"), editor_, [this] { editor_->zoomTo(0); });
+    QAction* lineEnds = view->addAction(QStringLiteral("Zobrazit &konce řádků"));
+    lineEnds->setCheckable(true);
+    lineEnds->setChecked(editor_->eolVisibility());
+    connect(lineEnds, &QAction::toggled, this, [this](bool on) { editor_->setEolVisibility(on); });
     view->addSeparator();
-    view->addAction(QStringLiteral("Sbalit &vše"), editor_, [this] { editor_->foldAll(true); });
+    // The component's own "fold all" toggles; these two do what they say.
+    view->addAction(QStringLiteral("Sbalit &vše"), editor_, [this] {
+        Sci(editor_, QsciScintillaBase::SCI_FOLDALL, QsciScintillaBase::SC_FOLDACTION_CONTRACT);
+    });
+    view->addAction(QStringLiteral("&Rozbalit vše"), editor_, [this] {
+        Sci(editor_, QsciScintillaBase::SCI_FOLDALL, QsciScintillaBase::SC_FOLDACTION_EXPAND);
+    });
     QAction* readOnly = menu->addAction(QStringLiteral("&Jen pro čtení"));
     readOnly->setCheckable(true);
     readOnly->setChecked(editor_->isReadOnly());

@@ -25,6 +25,7 @@ class QMenu;
 class QToolButton;
 class TFindReplaceDialog;
 class TUndoSteps;
+struct TColorScheme;
 
 // The editor component with the window's own context menu and a lighter
 // accessibility interface for large documents.
@@ -102,6 +103,8 @@ private:
 
     // Presentation
     void applySettings();
+    // The colour scheme on the text, margins, markers and status strip.
+    void applyColours();
     void applyIndentation();
     void applyIndentationOverride();
     void detectIndentation();
@@ -126,6 +129,8 @@ private:
     void reopenAs(TTextEncoding encoding);
     void editSettings();
     TFindReplaceDialog* findDialog();
+    // Comment and line commands with their keys.
+    void setupLineCommands();
 
     // Menus
     void fillContextMenu(QMenu* menu);
@@ -140,7 +145,11 @@ private:
     TUndoSteps* steps_;
     QPointer<TFindReplaceDialog> find_;
     QAction* goToLine_;
+    QAction* lineComment_ = nullptr;
+    QAction* blockComment_ = nullptr;
+    QList<QAction*> lineActions_;
     TEditorSettings settings_;
+    const TColorScheme* scheme_ = nullptr;
 
     // How the file is stored and how it was stored when last read or saved.
     TTextFormat format_;
@@ -180,6 +189,7 @@ private:
     int lineDigits_ = 0;
 
     // Status bar
+    QWidget* statusStrip_;
     QLabel* position_;
     QLabel* readOnly_;
     QToolButton* language_;

@@ -19,6 +19,12 @@ struct TLanguage {
     // Glob patterns matched against the file name without regard to case:
     // "*.cpp", "Makefile", "CMakeLists.txt".
     QStringList Patterns;
+    // Comment markers: the one that starts a comment running to the end of
+    // the line, and the pair around a block comment. Empty where the
+    // language has none.
+    QString LineComment;
+    QString BlockStart;
+    QString BlockEnd;
 };
 
 // Every highlighted type, in the order shown to the user.
