@@ -422,6 +422,10 @@ void TTextEditorWindow::Command(uint8_t code, void* param)
     case QXC_SELECTALL:
         editor_->selectAll();
         break;
+    case QXC_INSERTTEXT:
+        if (!editor_->isReadOnly())
+            editor_->replaceSelectedText(QX_TextParam(param));
+        break;
     case QXC_FIND:
         findDialog()->Open(false);
         break;
@@ -957,6 +961,7 @@ TQX_CommandSet TTextEditorWindow::currentCommands() const
     c.Set(QXC_CUT, selection && !readOnly);
     c.Set(QXC_PASTE, clipboardHasText_ && !readOnly);
     c.Set(QXC_SELECTALL, SciLength(editor_) > 0);
+    c.Set(QXC_INSERTTEXT, !readOnly);
     c.Set(QXC_FIND);
     c.Set(QXC_REPLACE, !readOnly);
     c.Set(QXC_INCINDENT, !readOnly);
