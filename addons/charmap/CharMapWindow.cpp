@@ -377,6 +377,20 @@ void TCharMapWindow::Command(uint8_t code, void*)
     }
 }
 
+void TCharMapWindow::showEvent(QShowEvent* event)
+{
+    TQX_PluginWindow::showEvent(event);
+    // The first time at the right edge of the host's window, over its
+    // document area rather than over its menus.
+    if (placed_)
+        return;
+    placed_ = true;
+    if (QWidget* host = QXGetHwnd(); host && host->isVisible()) {
+        const QRect area = host->geometry();
+        move(std::max(area.left(), area.right() - frameGeometry().width() - 16), area.top() + 120);
+    }
+}
+
 void TCharMapWindow::closeEvent(QCloseEvent* event)
 {
     saveSettings();

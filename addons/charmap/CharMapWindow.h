@@ -66,6 +66,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void applySettings();
@@ -86,4 +87,5 @@ private:
     QPushButton* insert_;
     QPushButton* copy_;
     QTimer* searchDelay_;
+    bool placed_ = false;
 };

@@ -116,9 +116,10 @@ const TUnicodeBlock* BlockOf(char32_t code)
 
 QList<char32_t> BlockCharacters(const TUnicodeBlock& block)
 {
+    // Control characters are not text to insert; a search still finds them.
     QList<char32_t> codes;
     for (char32_t code = block.First; code <= block.Last; ++code)
-        if (assigned(code))
+        if (assigned(code) && u_charType(UChar32(code)) != U_CONTROL_CHAR)
             codes.append(code);
     return codes;
 }

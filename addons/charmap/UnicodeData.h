@@ -20,7 +20,7 @@ const QList<TUnicodeBlock>& UnicodeBlocks();
 const TUnicodeBlock* BlockOf(char32_t code);
 
 // The assigned characters of a block, in code point order (unassigned code
-// points and surrogates left out).
+// points, surrogates and control characters left out).
 QList<char32_t> BlockCharacters(const TUnicodeBlock& block);
 
 // The character's name ("LATIN SMALL LETTER E WITH ACUTE"); control

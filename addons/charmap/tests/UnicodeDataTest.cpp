@@ -30,6 +30,9 @@ TEST(UnicodeData, NamesAndBlocks)
     const QList<char32_t> greek = BlockCharacters(*BlockOf(0x3B1));
     EXPECT_TRUE(greek.contains(0x3B1));
     EXPECT_FALSE(greek.contains(0x378)); // unassigned in Greek and Coptic
+    const QList<char32_t> basic = BlockCharacters(*BlockOf(0x41));
+    EXPECT_EQ(basic.first(), 0x20u); // controls left out
+    EXPECT_EQ(basic.last(), 0x7Eu);
 
     // A combining mark alone sits on a dotted circle.
     EXPECT_EQ(DisplayText(0x301), QString::fromUtf16(u"\u25CC\u0301"));
