@@ -4,6 +4,7 @@
 #include "AddonFrame.h"
 
 #include "QX_Types.h"
+#include "frame/FrameWindow.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/ColorSelector.h"
