@@ -21,6 +21,8 @@
 #include <QTextList>
 #include <QToolButton>
 
+#include <filesystem>
+
 namespace {
 
 const char* kPage = "<html><body><p>Hello world and more</p><p>Second paragraph</p></body></html>";
@@ -226,6 +228,33 @@ TEST_F(RichTextFrame, NewDocumentIsSavedAsOpenDocumentText)
     EXPECT_TRUE(ReadBytes(target).startsWith("PK"));
     EXPECT_EQ(window->FileName, target);
     EXPECT_FALSE(window->Modified);
+}
+
+TEST_F(RichTextFrame, MailSavesFirstAndAttachesTheFile)
+{
+    // A mail client that records what it was asked to send.
+    const std::string bin = home.dir().file("bin");
+    std::filesystem::create_directories(bin);
+    const std::string record = home.dir().file("mail.txt");
+    qxtest::WriteFile(bin + "/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + record + "'\n");
+    std::filesystem::permissions(bin + "/xdg-email", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin) + ':' + path);
+
+    const QString file = WriteFile("page.html", kPage);
+    TQX_PluginWindow* window = OpenRich(file);
+    ASSERT_NE(window, nullptr);
+    Select(window, 0, 5);
+    ASSERT_TRUE(Trigger(FrameAction::FormatBold));
+    modal.answers.push_back(ModalAnswers::Button(QMessageBox::Yes));
+    ASSERT_TRUE(Trigger(FrameAction::FileSendMailRecipient));
+    qputenv("PATH", path);
+
+    EXPECT_FALSE(window->Modified);
+    EXPECT_TRUE(ReadBytes(file).contains("font-weight:700")) << ReadBytes(file).toStdString();
+    const QString sent = QString::fromUtf8(ReadBytes(QString::fromStdString(record)));
+    EXPECT_TRUE(sent.startsWith(QStringLiteral("--subject\npage.html\n--body\nHello world and more\n"))) << sent.toStdString();
+    EXPECT_TRUE(sent.endsWith(QStringLiteral("--attach\n") + file + u'\n')) << sent.toStdString();
 }
 
 TEST_F(RichTextFrame, CaretComesBackFromTheCookie)
