@@ -120,6 +120,14 @@ QX_SDK_VISIBLE bool QXTryTerminateApp();
 // Reserved: does nothing and returns false.
 QX_SDK_VISIBLE bool QXUninstallMenuItem(void* reserved);
 
+// SDK 2.1. The document window the frame sends its edit, file and format
+// commands to (the current window of the document area), or null when no
+// document is open. For tool windows that work on the active document: read
+// its Commands and send it commands (QXC_INSERTTEXT, QXC_COPY...) through
+// its Command operation. The pointer is valid until control returns to the
+// event loop; do not keep it.
+QX_SDK_VISIBLE TQX_PluginWindow* QXGetActiveDocumentWindow();
+
 // Handles in the records above: the icon behind a handle (null icon for 0 or
 // an unknown handle).
 QX_SDK_VISIBLE QIcon QXGetIconByHandle(uint32_t handle);

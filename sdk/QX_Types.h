@@ -305,9 +305,16 @@ enum : uint8_t {
     // output). Since SDK 2.1; the host sends it only to windows whose
     // Commands contain it.
     QXC_GOTOLINE = 36,
+    // param: text as a zero-terminated UTF-16 string (const char16_t*; read
+    // it with QX_TextParam(param)). Inserts the text at the caret, replacing
+    // the selection, as one undo step. Since SDK 2.1. Not sent by the frame:
+    // tool windows send it to the active document window (see
+    // QXGetActiveDocumentWindow in QX_Exports.h), a character map for
+    // example. A window sets the bit while it accepts text.
+    QXC_INSERTTEXT = 37,
 };
 // Number of defined command codes (0 .. QXC_COUNT - 1).
-inline constexpr int QXC_COUNT = 37;
+inline constexpr int QXC_COUNT = 38;
 
 // The parameter of QXC_GOTOLINE: a line counted from 1 and a column counted
 // from 1 in characters of that line, 0 when only the line is known. Values
@@ -317,10 +324,14 @@ struct TQX_TextPosition {
     int32_t Column = 0;
 };
 
-// Reading the parameters of QXC_LOADFILE and QXC_SHOWERROR.
+// Reading the parameters of QXC_LOADFILE, QXC_INSERTTEXT and QXC_SHOWERROR.
 inline QString QX_FileNameParam(void* param)
 {
     return param ? QString::fromUtf16(static_cast<const char16_t*>(param)) : QString();
+}
+inline QString QX_TextParam(void* param)
+{
+    return QX_FileNameParam(param);
 }
 inline intptr_t QX_IntegerParam(void* param)
 {

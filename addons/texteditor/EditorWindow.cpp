@@ -412,6 +412,10 @@ void TTextEditorWindow::Command(uint8_t code, void* param)
     case QXC_SELECTALL:
         editor_->selectAll();
         break;
+    case QXC_INSERTTEXT:
+        if (!editor_->isReadOnly())
+            editor_->replaceSelectedText(QX_TextParam(param));
+        break;
     case QXC_FIND:
         findDialog()->Open(false);
         break;
@@ -963,6 +967,7 @@ TQX_CommandSet TTextEditorWindow::currentCommands() const
     c.Set(QXC_CUT, selection && !readOnly);
     c.Set(QXC_PASTE, clipboardHasText_ && !readOnly);
     c.Set(QXC_SELECTALL, SciLength(editor_) > 0);
+    c.Set(QXC_INSERTTEXT, !readOnly);
     c.Set(QXC_FIND);
     c.Set(QXC_REPLACE, !readOnly);
     c.Set(QXC_INCINDENT, !readOnly);

@@ -118,6 +118,11 @@ QWidget* QXGetHwnd()
     return PluginFrame().MainWindow();
 }
 
+TQX_PluginWindow* QXGetActiveDocumentWindow()
+{
+    return GetActiveDocumentWindow();
+}
+
 bool QXGetMenuItemInfo(void*)
 {
     return false;

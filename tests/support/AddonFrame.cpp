@@ -67,10 +67,24 @@ void AddonFrameFixture::TearDown()
 
 TQX_PluginWindow* AddonFrameFixture::Open(const QString& fileName)
 {
-    TQX_PluginWindow* window = frame->OpenFile(fileName, TFrameWindowForm::DefaultEntryID());
+    return Open(fileName, TFrameWindowForm::DefaultEntryID());
+}
+
+TQX_PluginWindow* AddonFrameFixture::Open(const QString& fileName, const QString& entryId)
+{
+    TQX_PluginWindow* window = frame->OpenFile(fileName, entryId);
     QCoreApplication::processEvents();
     flushUpdate();
     return window;
+}
+
+TQX_PluginEntry* AddonFrameFixture::Entry(const QString& name)
+{
+    for (int p = 0; p < GetPluginCount(); ++p)
+        for (int e = 0; e < GetPlugin(p)->GetEntryCount(); ++e)
+            if (GetPlugin(p)->GetEntry(e)->GetName() == name)
+                return GetPlugin(p)->GetEntry(e);
+    return nullptr;
 }
 
 void AddonFrameFixture::flushUpdate()

@@ -18,6 +18,7 @@
 #include <vector>
 
 class TFrameWindowForm;
+class TQX_PluginEntry;
 class TQX_PluginWindow;
 
 class AddonFrameFixture : public ::testing::Test {
@@ -37,6 +38,10 @@ protected:
 
     // "Otevřít" of one file: the frame chooses the entry.
     TQX_PluginWindow* Open(const QString& fileName);
+    // The file opened with the entry of that id, as when the user chooses it.
+    TQX_PluginWindow* Open(const QString& fileName, const QString& entryId);
+    // The loaded entry with that name, or null.
+    static TQX_PluginEntry* Entry(const QString& name);
     // Triggers the frame's action after its toolbar update; false when the
     // action is disabled for the active window.
     bool Trigger(FrameAction action);
