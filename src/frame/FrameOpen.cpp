@@ -16,6 +16,7 @@
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/AboutBoxes.h"
+#include "tools/DesktopShortcut.h"
 #include "tools/ExtOpenDialog.h"
 #include "tools/QXMessageBox.h"
 
@@ -74,8 +75,7 @@ TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QStr
     if (qx::IsShortcutFile(QFile::encodeName(file).toStdString())) {
         // A shortcut opens its target; one that names none is reported as a
         // missing file (its empty name must not find an unnamed document).
-        auto link = qx::ResolveShellLink(QFile::encodeName(file).toStdString());
-        file = link ? QFile::decodeName(QByteArray::fromStdString(link->TargetPath)) : QString();
+        file = ShortcutTarget(file);
         brokenLink = file.isEmpty();
     }
 

@@ -90,7 +90,8 @@ void EndProcessGroup(QProcess& process, bool force)
 
 QString FileSizeText(qint64 bytes)
 {
-    const QLocale locale;
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     if (bytes < 1024)
         return QString::number(bytes) + QStringLiteral(" B");
     if (bytes < 1024 * 1024)
