@@ -12,6 +12,7 @@
 #include "tools/ShellItemModel.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
@@ -142,9 +143,10 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     Panel5->setWrapping(false);
     Panel5->setMovement(QListView::Static);
     Panel5->setIconSize(QSize(32, 32));
-    Panel5->setGridSize(QSize(96, 62));
+    Panel5->setGridSize(QSize(92, 62));
+    Panel5->setSelectionMode(QAbstractItemView::NoSelection);
     Panel5->setWordWrap(true);
-    Panel5->setFixedWidth(112);
+    Panel5->setFixedWidth(96 + Panel5->frameWidth() * 2);
     Panel5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Panel5->setBackgroundRole(QPalette::Dark);
     QPalette placesPalette = Panel5->palette();
@@ -192,7 +194,6 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
         connect(view, &QWidget::customContextMenuRequested, this,
             [this, view](const QPoint& p) { showPopup(view->viewport()->mapToGlobal(p)); });
     }
-    ListView->setUniformItemSizes(true);
     ListView->setResizeMode(QListView::Adjust);
     ListView->setMovement(QListView::Static);
     DetailsView->setRootIsDecorated(false);
@@ -200,9 +201,15 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     DetailsView->setUniformRowHeights(true);
     DetailsView->setSortingEnabled(false);
     DetailsView->setAllColumnsShowFocus(true);
+    // The columns' widths at the small dialog font they were planned for,
+    // grown with the font in use; the time column fits a whole time.
+    const double scale = std::max(1.0, DetailsView->fontMetrics().averageCharWidth() / 5.0);
     const int widths[] = {175, 75, 150, 100, 75};
     for (int c = 0; c < TShellItemModel::ColumnCount; ++c)
-        DetailsView->setColumnWidth(c, widths[c]);
+        DetailsView->setColumnWidth(c, int(widths[c] * scale));
+    DetailsView->setColumnWidth(TShellItemModel::TimeColumn,
+        std::max(DetailsView->columnWidth(TShellItemModel::TimeColumn),
+            DetailsView->fontMetrics().horizontalAdvance(QStringLiteral("30.12.2000 00:00:00")) + 12));
     DetailsView->header()->setStretchLastSection(false);
     ViewStack = new QStackedWidget(this);
     ViewStack->addWidget(ListView);
@@ -445,9 +452,13 @@ void TExtOpenDialogForm::rereadFolder()
 
 void TExtOpenDialogForm::updateStatus()
 {
-    const QString where = currentPath_.isEmpty() ? QStringLiteral("Počítač ") : currentPath_;
-    StatusLabel->setText(proxy_->FilterText.isEmpty() ? where + QStringLiteral("*.*")
-                                                      : where + QStringLiteral(" (") + proxy_->FilterText + QLatin1Char(')'));
+    // The computer folder has no path: its name stands there, without a mask.
+    if (currentPath_.isEmpty())
+        StatusLabel->setText(proxy_->FilterText.isEmpty() ? QStringLiteral("Počítač")
+                                                          : QStringLiteral("Počítač (") + proxy_->FilterText + QLatin1Char(')'));
+    else
+        StatusLabel->setText(proxy_->FilterText.isEmpty() ? currentPath_ + QStringLiteral("*.*")
+                                                          : currentPath_ + QStringLiteral(" (") + proxy_->FilterText + QLatin1Char(')'));
 }
 
 void TExtOpenDialogForm::rebuildDirTree()
@@ -527,6 +538,8 @@ void TExtOpenDialogForm::rebuildPlaces()
         item->setData(kPlacePathRole, path);
         item->setToolTip(hint.isEmpty() ? path : hint);
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        // The whole cell, so icon and caption stand centred in it.
+        item->setSizeHint(Panel5->gridSize());
         return item;
     };
     const QString home = QDir::homePath();
@@ -547,8 +560,11 @@ void TExtOpenDialogForm::rebuildPlaces()
                 add(QStringLiteral("Projekt"), "folder-open", dir,
                     QStringLiteral("Výchozí složka projektu %1: %2").arg(QString::fromStdString(project->Name()), dir));
         }
+    QStringList listed;
+    for (int i = 0; i < Panel5->count(); ++i)
+        listed << withSlash(QDir::cleanPath(Panel5->item(i)->data(kPlacePathRole).toString()));
     for (const QString& folder : RecentFolders())
-        if (QFileInfo(folder).isDir()) {
+        if (QFileInfo(folder).isDir() && !listed.contains(withSlash(QDir::cleanPath(folder)))) {
             const QString name = QFileInfo(QDir::cleanPath(folder)).fileName();
             add(name.isEmpty() ? folder : name, "document-open-recent", folder,
                 QStringLiteral("Naposledy použitá složka %1").arg(folder));
@@ -623,8 +639,14 @@ void TExtOpenDialogForm::SetSortMode(SortMode mode)
 
 QModelIndexList TExtOpenDialogForm::selectedRows() const
 {
-    QModelIndexList rows = ListView->selectionModel()->selectedRows(0);
+    // A click in the icon and list views selects the name only, in the
+    // details view the whole row: every row with anything selected counts.
+    QModelIndexList rows;
+    for (const QModelIndex& index : ListView->selectionModel()->selectedIndexes())
+        if (index.column() == 0 || !ListView->selectionModel()->isSelected(index.sibling(index.row(), 0)))
+            rows.append(index.sibling(index.row(), 0));
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
@@ -654,7 +676,7 @@ void TExtOpenDialogForm::SelectNames(const QStringList& names)
     for (int r = 0; r < proxy_->rowCount(root); ++r) {
         const QModelIndex index = proxy_->index(r, 0, root);
         if (names.contains(model_->fileName(proxy_->mapToSource(index))))
-            selection.select(index, index.sibling(r, TShellItemModel::ColumnCount - 1));
+            selection.select(index, index);
     }
     ListView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (!selection.isEmpty())
@@ -727,6 +749,11 @@ bool TExtOpenDialogForm::eventFilter(QObject* watched, QEvent* event)
     auto* view = qobject_cast<QAbstractItemView*>(watched);
     if (!view)
         return QDialog::eventFilter(watched, event);
+    // Keys that reach the view from the rename editor: the editor has used
+    // them already (Return ends the rename), and they must not reach the
+    // dialog's default button.
+    if (QApplication::focusWidget() != view)
+        return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape;
     switch (key->key()) {
     case Qt::Key_Backspace:
         GoUp();

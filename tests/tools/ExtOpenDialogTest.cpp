@@ -17,6 +17,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -244,6 +245,25 @@ TEST_F(ExtOpenDialogTest, FoldersNewFoldersRenamingAndGoingUp)
     ASSERT_TRUE(waitFor([&] { return boxes.size() == 1; }));
     EXPECT_TRUE(boxes.first().contains("readme"));
     EXPECT_EQ(qxtest::ReadFile(folder.toStdString() + "/notes.ini"), "x");
+
+    // F2 in the list renames the current item; Return ends the rename and
+    // leaves the dialog open.
+    dialog.activateWindow();
+    dialog.SelectNames({"b.TXT"});
+    dialog.ListView->setFocus();
+    QTest::keyClick(dialog.ListView, Qt::Key_F2);
+    auto* editor = dialog.ListView->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "klavesnice.txt");
+    // The editor's Return also travels up to the list, as the editor leaves
+    // it unhandled; there it must neither choose the file nor press OK.
+    QTest::keyClick(dialog.ListView, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(folder + "/klavesnice.txt"); }));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
 
     // Up to the parent, with the folder we came from selected.
     dialog.GoUp();
