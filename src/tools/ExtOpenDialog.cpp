@@ -246,9 +246,7 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     // Context menu of the list.
     PopupMenu = new QMenu(this);
     MenuSelect = PopupMenu->addAction(QStringLiteral("&Vybrat"), this, &TExtOpenDialogForm::ButtonOkClick);
-    QFont menuBold = PopupMenu->font();
-    menuBold.setBold(true);
-    MenuSelect->setFont(menuBold);
+    PopupMenu->setDefaultAction(MenuSelect);
     MenuOpen = PopupMenu->addAction(QStringLiteral("&Otevřít"), this, &TExtOpenDialogForm::openSelected);
     MenuRename = PopupMenu->addAction(QStringLiteral("&Přejmenovat\tF2"), this, &TExtOpenDialogForm::renameSelected);
     QMenu* sort = PopupMenu->addMenu(QStringLiteral("&Seřadit"));
@@ -545,13 +543,17 @@ void TExtOpenDialogForm::rebuildPlaces()
     const QString home = QDir::homePath();
     const QString desktop = placeFolder(QStandardPaths::DesktopLocation);
     const QString documents = placeFolder(QStandardPaths::DocumentsLocation);
-    const QString programs = placeFolder(QStandardPaths::ApplicationsLocation);
+    // The user's own program entries, else the system's.
+    QString programs;
+    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation))
+        if (programs.isEmpty() && QFileInfo(dir).isDir())
+            programs = dir;
     add(QStringLiteral("Plocha"), "user-desktop", desktop.isEmpty() ? home : desktop, QString());
     add(QStringLiteral("Počítač"), "computer", QString(), QStringLiteral("Kořenové složky počítače"));
     add(QStringLiteral("Domů"), "user-home", home, QString());
     add(QStringLiteral("Dokumenty"), "folder-documents", documents.isEmpty() ? home : documents, QString());
-    add(QStringLiteral("Programy"), "applications-other", programs.isEmpty() ? home : programs,
-        QStringLiteral("Zástupci nainstalovaných programů"));
+    if (!programs.isEmpty())
+        add(QStringLiteral("Programy"), "applications-other", programs, QStringLiteral("Zástupci nainstalovaných programů"));
     add(QStringLiteral("Složka QX"), "folder", QString::fromStdString(GetProgramDirectory()), QString());
     if (TFrameWindowForm* frame = FrameWindow())
         if (TProject* project = frame->CurrentProject()) {
