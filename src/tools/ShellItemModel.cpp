@@ -70,7 +70,9 @@ QVariant TShellItemModel::data(const QModelIndex& index, int role) const
     case SizeColumn:
         return info.isDir() ? QString() : qx::FileSizeText(info.size());
     case TypeColumn:
-        return qx::FileTypeName(info.absoluteFilePath());
+        // The model names types in its gathering thread and keeps them, so
+        // painting never reads files.
+        return QFileSystemModel::data(index, role).toString().left(80);
     case TimeColumn:
         return listTimeText(info.lastModified());
     case AttributesColumn: {
