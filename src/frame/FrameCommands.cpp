@@ -120,6 +120,11 @@ void TFrameWindowForm::Action_FilePropertiesExecute()
         showFileProperties(window->FileName);
 }
 
+void TFrameWindowForm::showFileProperties(const QString& fileName)
+{
+    ShowFileProperties(this, fileName);
+}
+
 void TFrameWindowForm::Action_FileSendDesktopExecute()
 {
     TQX_PluginWindow* window = GetActiveDocumentWindow();
@@ -353,10 +358,6 @@ void TFrameWindowForm::dropEvent(QDropEvent* event)
 // Commands of later parts of the frame, called at their place.
 // ---------------------------------------------------------------------------
 
-void TFrameWindowForm::showFileProperties(const QString& fileName)
-{
-    ShowFileProperties(this, fileName);
-}
 // Shows the start-up and shutdown options.
 void TFrameWindowForm::Action_FileSettingsStartupExecute() { }
 // Shows the document area's background options.
