@@ -201,12 +201,10 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     DetailsView->setUniformRowHeights(true);
     DetailsView->setSortingEnabled(false);
     DetailsView->setAllColumnsShowFocus(true);
-    // The columns' widths at the small dialog font they were planned for,
-    // grown with the font in use; the time column fits a whole time.
-    const double scale = std::max(1.0, DetailsView->fontMetrics().averageCharWidth() / 5.0);
+    // The time column grows to fit a whole date and time in the font in use.
     const int widths[] = {175, 75, 150, 100, 75};
     for (int c = 0; c < TShellItemModel::ColumnCount; ++c)
-        DetailsView->setColumnWidth(c, int(widths[c] * scale));
+        DetailsView->setColumnWidth(c, widths[c]);
     DetailsView->setColumnWidth(TShellItemModel::TimeColumn,
         std::max(DetailsView->columnWidth(TShellItemModel::TimeColumn),
             DetailsView->fontMetrics().horizontalAdvance(QStringLiteral("30.12.2000 00:00:00")) + 12));
@@ -287,7 +285,7 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     outer->setContentsMargins(6, 6, 6, 0);
     outer->addLayout(body, 1);
     outer->addWidget(StatusBar1);
-    resize(780, 460);
+    resize(860, 480);
 
     // The open-with choice: automatic, then every entry of every plug-in.
     ComboBox2->addItem(QStringLiteral("(vybrat automaticky)"));
