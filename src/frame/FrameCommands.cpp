@@ -10,9 +10,10 @@
 #include "kernel/Startup.h"
 #include "mail/SendMail.h"
 #include "platform/Shell.h"
-#include "platform/ShellLinks.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/AboutBoxes.h"
+#include "tools/DesktopShortcut.h"
+#include "tools/FileProps.h"
 #include "tools/ExternalTools.h"
 #include "tools/TipOfTheDay.h"
 #include "tools/UndoRedoSelection.h"
@@ -120,17 +121,18 @@ void TFrameWindowForm::Action_FilePropertiesExecute()
         showFileProperties(window->FileName);
 }
 
+void TFrameWindowForm::showFileProperties(const QString& fileName)
+{
+    ShowFileProperties(this, fileName);
+}
+
 void TFrameWindowForm::Action_FileSendDesktopExecute()
 {
     TQX_PluginWindow* window = GetActiveDocumentWindow();
     if (!window || window->FileName.isEmpty())
         return;
-    const QString name = QFileInfo(window->FileName).fileName();
-    const QString description = FrameText(FrameString::ShortcutDescription).arg(name);
     // A write failure raises and reaches the kernel's report; no success box then.
-    qx::CreateShortcutFile(name.toStdString(), qx::DesktopFolder(), description.toStdString(), std::string(),
-        QFile::encodeName(window->FileName).toStdString());
-    QMessageBox::information(this, QString::fromUtf8(kApplicationTitle), FrameText(FrameString::ShortcutCreated));
+    SendToDesktop(this, window->FileName);
 }
 
 void TFrameWindowForm::Action_FileExitExecute()
@@ -362,9 +364,3 @@ void TFrameWindowForm::dropEvent(QDropEvent* event)
         OpenFile(file, DefaultEntryID());
 }
 
-// ---------------------------------------------------------------------------
-// Commands of later parts of the frame, called at their place.
-// ---------------------------------------------------------------------------
-
-// Shows the file properties dialog for the document.
-void TFrameWindowForm::showFileProperties(const QString&) { }

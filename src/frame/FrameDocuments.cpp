@@ -307,7 +307,7 @@ void TFrameWindowForm::Action_DocsAddFileExecute()
         ~EndUpdate() { list->EndUpdate(true); }
     } end {docQXListView_};
 
-    const QStringList files = chooseFilesToOpen(FrameActionDef(A::DocsAddFile).hint);
+    const QStringList files = chooseFilesToOpen();
     for (int i = 0; i < files.size(); ++i) {
         SetProgressBarStatus(i + 1, int(files.size()));
         AddDocument(files[i]);

@@ -16,10 +16,12 @@
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/AboutBoxes.h"
+#include "tools/DesktopShortcut.h"
+#include "tools/ExtOpenDialog.h"
 #include "tools/QXMessageBox.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -73,8 +75,7 @@ TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QStr
     if (qx::IsShortcutFile(QFile::encodeName(file).toStdString())) {
         // A shortcut opens its target; one that names none is reported as a
         // missing file (its empty name must not find an unnamed document).
-        auto link = qx::ResolveShellLink(QFile::encodeName(file).toStdString());
-        file = link ? QFile::decodeName(QByteArray::fromStdString(link->TargetPath)) : QString();
+        file = ShortcutTarget(file);
         brokenLink = file.isEmpty();
     }
 
@@ -175,29 +176,25 @@ QIcon TFrameWindowForm::PluginIcon(int imageIndex) const
     return imageIndex >= 0 && imageIndex < int(pluginIcons_.size()) ? pluginIcons_[size_t(imageIndex)] : QIcon();
 }
 
-QStringList TFrameWindowForm::chooseFilesToOpen(const QString& caption)
+QStringList TFrameWindowForm::chooseFilesToOpen(TQX_PluginEntry** entry)
 {
-    // The platform's file dialog, with the frame's filter and directory.
-    QFileDialog dialog(this, caption, initialDir_);
-    dialog.setObjectName(QStringLiteral("OpenDialog"));
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    const QStringList filters = OpenFilterToNameFilters(openFilter_);
-    dialog.setNameFilters(filters);
-    if (!filters.isEmpty())
-        dialog.selectNameFilter(filters.first());
-    if (dialog.exec() != QDialog::Accepted)
+    TExtOpenChoice choice;
+    if (!ShowExtOpenDialog(this, {openFilter_, true, initialDir_}, choice))
         return {};
-    SetInitialDir(dialog.directory().absolutePath());
-    openFilterIndex_ = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    const QStringList files = dialog.selectedFiles();
-    if (!files.isEmpty())
-        openFileName_ = files.first();
-    return files;
+    SetInitialDir(QDir::cleanPath(choice.Folder));
+    openFilterIndex_ = choice.FilterIndex;
+    if (!choice.Files.isEmpty())
+        openFileName_ = choice.Files.first();
+    if (entry)
+        *entry = choice.Entry;
+    return choice.Files;
 }
 
 void TFrameWindowForm::Action_FileOpenExecute()
 {
-    OpenFiles(chooseFilesToOpen(FrameActionDef(A::FileOpen).hint), DefaultEntryID());
+    TQX_PluginEntry* entry = nullptr;
+    const QStringList files = chooseFilesToOpen(&entry);
+    OpenFiles(files, entry ? entry->ID : DefaultEntryID());
 }
 
 void TFrameWindowForm::rebuildRecentFilesMenu()

@@ -10,7 +10,7 @@
 #include "projects/ProjectOptions.h"
 #include "projects/Projects.h"
 #include "projects/SelectWorkspace.h"
-#include "scripting/SelectScript.h"
+#include "tools/ExtOpenDialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -227,12 +227,11 @@ void TFrameWindowForm::Action_ProjectNewExecute()
 void TFrameWindowForm::Action_ProjectOpenExecute()
 {
     // The projects directory, not the frame's initial directory, which stays.
-    QStringList files;
-    if (!ChooseFilesToOpen(this, FrameActionDef(FrameAction::ProjectOpen).hint, FrameText(FrameString::ProjectFilter), false,
-            toQ(projectsDir()), files)
-        || files.isEmpty())
+    TExtOpenChoice choice;
+    if (!ShowExtOpenDialog(this, {FrameText(FrameString::ProjectFilter), false, toQ(projectsDir())}, choice)
+        || choice.Files.isEmpty())
         return;
-    const QString file = files.first();
+    const QString file = choice.Files.first();
     std::unique_ptr<TProject> project = ReadProjectFile(fromQ(file));
     if (!project) {
         showError(this, FrameText(FrameString::ProjectOpenFailed).arg(QFileInfo(file).fileName()));

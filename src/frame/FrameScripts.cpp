@@ -16,6 +16,7 @@
 #include "scripting/ScriptingSetup.h"
 #include "scripting/Scripting.h"
 #include "scripting/SelectScript.h"
+#include "tools/ExtOpenDialog.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -105,11 +106,11 @@ bool TFrameWindowForm::askProcedureName(QString& name)
 
 bool TFrameWindowForm::chooseScriptFile(QString& fileName)
 {
-    QStringList files;
-    if (!ChooseFilesToOpen(this, QString(), FrameText(FrameString::ScriptFilter), false, scriptsDir(), files)
-        || files.isEmpty())
+    TExtOpenChoice choice;
+    if (!ShowExtOpenDialog(this, {FrameText(FrameString::ScriptFilter), false, scriptsDir()}, choice)
+        || choice.Files.isEmpty())
         return false;
-    fileName = files.first();
+    fileName = choice.Files.first();
     return true;
 }
 

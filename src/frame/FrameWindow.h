@@ -378,8 +378,9 @@ private:
     void createDocumentsPanel();
     void documentsChanged();
     // The open dialog with the frame's filter and directory; the files chosen,
-    // none when cancelled.
-    QStringList chooseFilesToOpen(const QString& caption);
+    // none when cancelled. The dialog's open-with choice goes to entry (null
+    // for the automatic choice) when asked for.
+    QStringList chooseFilesToOpen(TQX_PluginEntry** entry = nullptr);
     void saveDocumentCookie(TQX_PluginWindow* window);
     void paintDesktop();
     void reportMissingDesktopPicture();

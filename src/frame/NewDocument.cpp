@@ -5,11 +5,12 @@
 #include "kernel/Settings.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
+#include "tools/ExtOpenDialog.h"
 #include "tools/QXMessageBox.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -240,16 +241,11 @@ void TNewDocumentForm::updateSummaries()
 
 void TNewDocumentForm::browse()
 {
-    QFileDialog dialog(this, QString(), frame_->InitialDir());
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    const QStringList filters = OpenFilterToNameFilters(frame_->OpenFilter());
-    dialog.setNameFilters(filters);
-    if (filters.size() > 1)
-        dialog.selectNameFilter(filters[1]);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    TExtOpenChoice choice;
+    if (!ShowExtOpenDialog(this, {frame_->OpenFilter(), false, frame_->InitialDir()}, choice) || choice.Files.isEmpty())
         return;
-    frame_->SetInitialDir(dialog.directory().absolutePath());
-    FileNameEdit->setText(dialog.selectedFiles().first());
+    frame_->SetInitialDir(QDir::cleanPath(choice.Folder));
+    FileNameEdit->setText(choice.Files.first());
 }
 
 void TNewDocumentForm::CreateButtonClick()

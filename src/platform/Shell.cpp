@@ -1,7 +1,10 @@
 #include "platform/Shell.h"
 
 #include <QDesktopServices>
+#include <QFileIconProvider>
 #include <QFileInfo>
+#include <QLocale>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -117,6 +120,32 @@ void EndProcessGroup(QProcess& process, bool force)
         process.kill();
     else
         process.terminate();
+}
+
+QString FileSizeText(qint64 bytes)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (bytes < 1024)
+        return QString::number(bytes) + QStringLiteral(" B");
+    if (bytes < 1024 * 1024)
+        return locale.toString(double(bytes) / 1024.0, 'f', 2) + QStringLiteral(" kB");
+    return locale.toString(double(bytes) / (1024.0 * 1024.0), 'f', 2) + QStringLiteral(" MB");
+}
+
+QString FileTypeName(const QString& path)
+{
+    static const QMimeDatabase mimes;
+    const QFileInfo info(path);
+    QString name = info.isDir() ? mimes.mimeTypeForName(QStringLiteral("inode/directory")).comment()
+                                : mimes.mimeTypeForFile(info).comment();
+    return name.left(80);
+}
+
+QIcon FileIcon(const QString& path)
+{
+    static const QFileIconProvider provider;
+    return provider.icon(QFileInfo(path));
 }
 
 } // namespace qx

@@ -1,5 +1,6 @@
 #pragma once
 // Starting programs and opening documents with the desktop's default handler.
+#include <QIcon>
 #include <QString>
 
 #include <functional>
@@ -30,5 +31,14 @@ void OpenWebPage(const QUrl& url, std::function<void()> failed);
 void StartInOwnGroup(QProcess& process);
 // Asks a started process and its group to end, or kills them with force.
 void EndProcessGroup(QProcess& process, bool force);
+
+// A byte count as people read it: "1023 B", "1,50 kB", "2,00 MB", with the
+// decimal sign of the default locale.
+QString FileSizeText(qint64 bytes);
+// The desktop's name of the file's type (from the MIME database, in the
+// language of the default locale), at most 80 characters.
+QString FileTypeName(const QString& path);
+// The icon the desktop shows for the file or folder.
+QIcon FileIcon(const QString& path);
 
 } // namespace qx

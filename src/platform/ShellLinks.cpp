@@ -32,11 +32,20 @@ std::string readAll(const std::string& path, size_t limit)
 
 // --- freedesktop .desktop files -------------------------------------------
 
-// Values of a desktop entry escape \s \n \t \r and \\.
+// Values of a desktop entry escape \s \n \t \r and \\. Readers drop the
+// blanks around "=" and at the end of a line, so blanks there are written
+// as \s; the others stay as they are.
 std::string escapeDesktopValue(const std::string& v)
 {
     std::string out;
-    for (char c : v) {
+    const size_t first = v.find_first_not_of(' ');
+    const size_t last = v.find_last_not_of(' ');
+    for (size_t i = 0; i < v.size(); ++i) {
+        const char c = v[i];
+        if (c == ' ' && (first == std::string::npos || i < first || i > last)) {
+            out += "\\s";
+            continue;
+        }
         switch (c) {
         case '\\': out += "\\\\"; break;
         case '\n': out += "\\n"; break;
@@ -78,13 +87,21 @@ std::string percentEncodePath(const std::string& path)
     return out;
 }
 
+// The local path of a file URL; a value without "file:" is a path already.
+// A file on another host has no local path (empty).
 std::string fileUrlToPath(const std::string& url)
 {
-    if (url.rfind("file://", 0) != 0)
+    if (url.rfind("file:", 0) != 0)
         return url;
-    std::string p = url.substr(7);
-    if (!p.empty() && p[0] != '/') // file://host/path
-        p = p.substr(std::min(p.find('/'), p.size()));
+    std::string p = url.substr(5);
+    if (p.rfind("//", 0) == 0) { // file://host/path
+        p = p.substr(2);
+        const size_t slash = std::min(p.find('/'), p.size());
+        const std::string host = p.substr(0, slash);
+        if (!host.empty() && host != "localhost")
+            return {};
+        p = p.substr(slash);
+    }
     std::string out;
     for (size_t i = 0; i < p.size(); ++i) {
         if (p[i] == '%' && i + 2 < p.size() && std::isxdigit(static_cast<unsigned char>(p[i + 1]))
@@ -98,12 +115,29 @@ std::string fileUrlToPath(const std::string& url)
     return out;
 }
 
-std::optional<TShortcutInfo> resolveDesktopEntry(const std::string& text)
+// "/x", and the Windows forms "C:\\x", "C:/x" and "\\\\server\\share".
+bool isAbsolutePath(const std::string& path)
+{
+    if (!path.empty() && (path[0] == '/' || path.rfind("\\\\", 0) == 0))
+        return true;
+    return path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':'
+        && (path[2] == '\\' || path[2] == '/');
+}
+
+// A relative target lies beside the link, wherever the program runs.
+std::string besideLink(const std::string& target, const std::filesystem::path& linkFolder)
+{
+    if (target.empty() || isAbsolutePath(target))
+        return target;
+    return (linkFolder / target).lexically_normal().string();
+}
+
+std::optional<TShortcutInfo> resolveDesktopEntry(const std::string& text, const std::filesystem::path& linkFolder)
 {
     std::istringstream in(text);
     std::string line;
     bool inEntry = false;
-    std::string type, url, exec, path, comment, icon;
+    std::string type, url, exec, path, comment, icon, arguments;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -126,10 +160,12 @@ std::optional<TShortcutInfo> resolveDesktopEntry(const std::string& text)
         else if (key == "Path") path = value;
         else if (key == "Comment") comment = value;
         else if (key == "Icon") icon = value;
+        else if (key == "X-Quorvix-Arguments") arguments = value;
     }
     TShortcutInfo info;
     if (type == "Link") {
-        info.TargetPath = fileUrlToPath(url);
+        info.TargetPath = besideLink(fileUrlToPath(url), linkFolder);
+        info.Arguments = arguments;
     } else if (type == "Application") {
         auto space = exec.find(' ');
         info.TargetPath = exec.substr(0, space);
@@ -183,24 +219,57 @@ public:
             throw std::runtime_error("unterminated");
         return d_.substr(at, end - at);
     }
+    // A NUL-terminated UTF-16 string at a position of the file.
+    std::string wideCString(size_t at) const
+    {
+        std::vector<uint16_t> units;
+        for (size_t p = at;; p += 2) {
+            if (p + 2 > d_.size())
+                throw std::runtime_error("unterminated");
+            const uint16_t u = uint16_t(uint8_t(d_[p]) | uint16_t(uint8_t(d_[p + 1])) << 8);
+            if (u == 0)
+                break;
+            units.push_back(u);
+        }
+        return utf16ToUtf8(units);
+    }
     // A counted string of the string-data section: UTF-16 or the 8-bit code page.
     std::string countedString(bool unicode)
     {
         uint16_t count = u16();
         if (!unicode) {
             need(count);
-            std::string s = d_.substr(pos_, count);
+            std::string s = latin1ToUtf8(d_.substr(pos_, count));
             pos_ += count;
             return s;
         }
         need(size_t(count) * 2);
+        std::vector<uint16_t> units(count);
+        for (uint16_t& u : units)
+            u = u16();
+        return utf16ToUtf8(units);
+    }
+    // 8-bit texts are in the writing machine's code page, which the file does
+    // not name; read as Latin-1 they at least stay valid UTF-8.
+    static std::string latin1ToUtf8(const std::string& s)
+    {
         std::string out;
-        for (uint16_t i = 0; i < count; ++i) {
-            uint32_t c = u16();
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < count) {
-                uint32_t low = u16();
+        for (unsigned char c : s)
+            appendUtf8(out, c);
+        return out;
+    }
+    // Pairs of surrogates become one character; a surrogate without its
+    // partner becomes U+FFFD, so the result is always valid UTF-8.
+    static std::string utf16ToUtf8(const std::vector<uint16_t>& units)
+    {
+        std::string out;
+        for (size_t i = 0; i < units.size(); ++i) {
+            uint32_t c = units[i];
+            if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
                 ++i;
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            } else if (c >= 0xD800 && c < 0xE000) {
+                c = 0xFFFD;
             }
             appendUtf8(out, c);
         }
@@ -246,7 +315,7 @@ enum : uint32_t {
     kIsUnicode = 0x80,
 };
 
-std::optional<TShortcutInfo> resolveWindowsLink(const std::string& data)
+std::optional<TShortcutInfo> resolveWindowsLink(const std::string& data, const std::filesystem::path& linkFolder)
 {
     try {
         LinkReader r(data);
@@ -262,14 +331,23 @@ std::optional<TShortcutInfo> resolveWindowsLink(const std::string& data)
         if (flags & kHasLinkInfo) {
             size_t start = r.pos();
             uint32_t size = r.u32(start);
+            uint32_t headerSize = r.u32(start + 4);
             uint32_t infoFlags = r.u32(start + 8);
-            if (infoFlags & 0x1) // a local path
-                info.TargetPath = r.cString(start + r.u32(start + 16)) + r.cString(start + r.u32(start + 24));
-            else if (infoFlags & 0x2) { // a network path: share name + common suffix
+            // Headers of 0x24 bytes and more also give the paths in UTF-16.
+            const bool wide = headerSize >= 0x24;
+            auto text = [&](size_t ansiField, size_t wideField) {
+                return wide && r.u32(start + wideField) ? r.wideCString(start + r.u32(start + wideField))
+                                                        : LinkReader::latin1ToUtf8(r.cString(start + r.u32(start + ansiField)));
+            };
+            const std::string suffix = text(24, 32);
+            if (infoFlags & 0x2) { // the network form is preferred: share name + common suffix
                 size_t share = start + r.u32(start + 20);
-                std::string suffix = r.cString(start + r.u32(start + 24));
-                std::string shareName = r.cString(share + r.u32(share + 8));
+                const bool wideShare = r.u32(share + 8) > 0x14;
+                std::string shareName = wideShare ? r.wideCString(share + r.u32(share + 20))
+                                                  : LinkReader::latin1ToUtf8(r.cString(share + r.u32(share + 8)));
                 info.TargetPath = shareName + (suffix.empty() ? "" : "\\" + suffix);
+            } else if (infoFlags & 0x1) { // a local path: base path + common suffix
+                info.TargetPath = text(16, 28) + suffix;
             }
             r.seek(start);
             r.skip(size);
@@ -285,8 +363,13 @@ std::optional<TShortcutInfo> resolveWindowsLink(const std::string& data)
             info.Arguments = r.countedString(unicode);
         if (flags & kHasIconLocation)
             info.IconLocation = r.countedString(unicode);
-        if (info.TargetPath.empty())
-            info.TargetPath = relativePath;
+        if (info.TargetPath.empty()) {
+            // Relative to the link, in Windows notation.
+#ifndef _WIN32
+            std::replace(relativePath.begin(), relativePath.end(), '\\', '/');
+#endif
+            info.TargetPath = besideLink(relativePath, linkFolder);
+        }
         if (info.TargetPath.empty())
             return std::nullopt;
         return info;
@@ -316,13 +399,16 @@ void CreateShellLink(const std::string& description, const std::string& targetPa
     int32_t iconIndex, const std::string& linkFile, const std::string& iconFile, const std::string& arguments)
 {
     std::string name = std::filesystem::path(linkFile).stem().string();
+    // The link must work from wherever it is opened.
+    std::error_code absoluteError;
+    const std::string target = std::filesystem::absolute(targetPath, absoluteError).lexically_normal().string();
     std::ostringstream out;
     out << "[Desktop Entry]\n"
         << "Version=1.0\n"
         << "Type=Link\n"
         << "Name=" << escapeDesktopValue(name) << "\n"
         << "Comment=" << escapeDesktopValue(description) << "\n"
-        << "URL=" << percentEncodePath(targetPath) << "\n"
+        << "URL=" << percentEncodePath(absoluteError ? targetPath : target) << "\n"
         << "Path=" << escapeDesktopValue(workingDirectory) << "\n"
         << "Icon=" << (iconFile == targetPath ? "text-x-generic" : escapeDesktopValue(iconFile)) << "\n";
     if (!arguments.empty())
@@ -361,9 +447,11 @@ std::optional<TShortcutInfo> ResolveShellLink(const std::string& linkFile)
     std::string data = readAll(linkFile, 1 << 20);
     if (data.empty())
         return std::nullopt;
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(linkFile, ec).parent_path();
     if (data.size() >= 4 && data[0] == 0x4C && data[1] == 0 && data[2] == 0 && data[3] == 0)
-        return resolveWindowsLink(data);
-    return resolveDesktopEntry(data);
+        return resolveWindowsLink(data, folder);
+    return resolveDesktopEntry(data, folder);
 }
 
 std::string DesktopFolder()

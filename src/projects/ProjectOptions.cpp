@@ -1,9 +1,9 @@
 #include "projects/ProjectOptions.h"
 
 #include "projects/ProjectDialogSupport.h"
+#include "tools/ExtOpenDialog.h"
 #include "projects/Projects.h"
 
-#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -125,8 +125,14 @@ TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
     connect(ProjNameEdit, &QLineEdit::textChanged, this, [this](const QString& t) { Button1->setEnabled(!t.isEmpty()); });
     connect(ListView, &QTreeWidget::itemSelectionChanged, this, [this] { Button4->setEnabled(!ListView->selectedItems().isEmpty()); });
     connect(Button3, &QPushButton::clicked, this, [this] {
-        QStringList picked = FilePicker ? FilePicker(DirEdit->text())
-                                        : QFileDialog::getOpenFileNames(this, QString(), DirEdit->text(), QStringLiteral("Všechny soubory (*)"));
+        QStringList picked;
+        if (FilePicker) {
+            picked = FilePicker(DirEdit->text());
+        } else {
+            TExtOpenChoice choice;
+            if (ShowExtOpenDialog(this, {QStringLiteral("Všechny soubory (*.*)|*.*"), true, DirEdit->text()}, choice))
+                picked = choice.Files;
+        }
         AddFiles(picked);
     });
     connect(Button4, &QPushButton::clicked, this, &TProjectOptionsForm::RemoveSelected);

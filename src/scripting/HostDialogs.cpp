@@ -5,7 +5,7 @@
 #include "kernel/Startup.h"
 #include "mail/SendMail.h"
 #include "scripting/ScriptListDialog.h"
-#include "scripting/SelectScript.h"
+#include "tools/ExtOpenDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -120,10 +120,10 @@ void AddDialogFunctions(HostFunctionMap& map)
         const QString own = ArgText(c, 1);
         if (!own.isEmpty())
             filter += QLatin1Char('|') + own;
-        QStringList files;
-        const bool confirmed = ChooseFilesToOpen(DialogOwner(), QString(), filter, own.isEmpty(), ArgText(c, 0), files);
+        TExtOpenChoice choice;
+        const bool confirmed = ShowExtOpenDialog(DialogOwner(), {filter, own.isEmpty(), ArgText(c, 0)}, choice);
         if (confirmed)
-            StoreTexts(c.Var(2), files);
+            StoreTexts(c.Var(2), choice.Files);
         c.ReturnBoolean(confirmed);
     };
     map["SendMail"] = [](const TScriptHostCall& c) {

@@ -6,7 +6,6 @@
 #include "ui/DialogSupport.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -84,22 +83,4 @@ void TSelectScriptForm::listViewSelectItem()
     const QList<QTreeWidgetItem*> selected = ListView->selectedItems();
     Button1->setEnabled(!selected.isEmpty());
     Edit1->setText(selected.isEmpty() ? QString() : QString::fromStdString(GetScriptsDir()) + selected.first()->text(0));
-}
-
-bool ChooseFilesToOpen(QWidget* owner, const QString& caption, const QString& filter, bool selectFirst,
-    const QString& initialDir, QStringList& files)
-{
-    QFileDialog dialog(owner, caption, initialDir);
-    dialog.setObjectName(QStringLiteral("ScriptOpenDialog"));
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    const QStringList filters = OpenFilterToNameFilters(filter);
-    dialog.setNameFilters(filters);
-    if (!filters.isEmpty())
-        dialog.selectNameFilter(filters[selectFirst || filters.size() < 2 ? 0 : 1]);
-    if (owner)
-        dialog.setWindowModality(Qt::WindowModal);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    files = dialog.selectedFiles();
-    return true;
 }

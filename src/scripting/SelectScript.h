@@ -1,7 +1,6 @@
 #pragma once
 // Choosing scripts: TSelectScriptForm lists the script files of the scripts
-// directory; ChooseFilesToOpen is the open dialog of the script commands and
-// of the script function SelectFiles.
+// directory.
 #include <QDialog>
 #include <QStringList>
 
@@ -31,10 +30,3 @@ private:
 // The script files of the scripts directory: the names of the entries that
 // match "*.qx" and are files, in the order the directory lists them.
 QStringList ScriptFileNames();
-
-// An open dialog over filter ("Description|patterns|..." pairs) starting in
-// initialDir; the first filter is preselected when selectFirst is set or
-// there are fewer than two, otherwise the second. True when confirmed, with
-// the chosen files' full paths in files. Modal to its owner only.
-bool ChooseFilesToOpen(QWidget* owner, const QString& caption, const QString& filter, bool selectFirst,
-    const QString& initialDir, QStringList& files);

@@ -14,6 +14,7 @@
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
+#include "tools/ExtOpenDialog.h"
 #include "ui/QXListView.h"
 
 #include <QAction>
@@ -21,7 +22,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -351,12 +351,17 @@ TEST_F(FrameDocumentsTest, AddFilePutsEveryChosenFileOnTopInTurn)
     Start();
     const QString a = MakeFile("a.txt"), b = MakeFile("b.txt"), c = MakeFile("c.txt");
     frame->AddDocument(b);
-    answers.push_back([](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Přidat libovolný soubor do dokumentů"));
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("\"a.txt\" \"b.txt\" \"c.txt\""));
-        static_cast<QDialog*>(dialog)->accept();
+    answers.push_back([this](QWidget* w) {
+        auto* dialog = qobject_cast<TExtOpenDialogForm*>(w);
+        if (!dialog) {
+            ADD_FAILURE() << "not the program's open dialog";
+            static_cast<QDialog*>(w)->reject();
+            return;
+        }
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Otevřít dokument nebo dokumenty"));
+        EXPECT_EQ(dialog->CurrentPath().toStdString(), home.dir().path().string() + "/");
+        dialog->Edit1->setText(QStringLiteral("\"a.txt\" \"b.txt\" \"c.txt\""));
+        dialog->ButtonOkClick();
     });
     frame->SetInitialDir(QString::fromStdString(home.dir().path().string()));
     Run(FrameAction::DocsAddFile);

@@ -96,6 +96,79 @@ TEST(ShellLinks, ReadsWindowsLinksAndRefusesDamagedOnes)
     EXPECT_FALSE(ResolveShellLink(dir.file("missing.lnk")));
 }
 
+// A link as Windows writes it for a file on a mapped network drive: the link
+// info holds the local path and the share, each in ANSI and UTF-16, then the
+// description, a relative path, a working folder with a leading blank, the
+// arguments and the icon, all UTF-16.
+TEST(ShellLinks, AWindowsLinkGivesTheNetworkFormAndItsTextsInUnicode)
+{
+    auto info = ResolveShellLink(qxtest::SourceDir() + "/tests/platform/fixtures/local-and-network.lnk");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->TargetPath, "\\\\server\\sdílené\\Hlavní.pas");
+    EXPECT_EQ(info->LinkDescription, "Hlavní program");
+    EXPECT_EQ(info->WorkingDirectory, " C:\\Zdroje");
+    EXPECT_EQ(info->Arguments, "/n \"a b\"");
+    EXPECT_EQ(info->IconLocation, "C:\\Ikony\\qx.ico");
+    EXPECT_EQ(info->IconIndex, 7);
+}
+
+TEST(ShellLinks, TextsSurviveTheRoundTripAndRelativeTargetsLieBesideTheLink)
+{
+    qxtest::TempDir dir;
+    const std::string target = dir.file("a b.txt");
+    qxtest::WriteFile(target, "x");
+    const std::string link = dir.file("odkaz.desktop");
+    qx::CreateShellLink("  dvě mezery a \\ ", target, " složka", 0, link, target, "--x  y");
+    auto info = ResolveShellLink(link);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->LinkDescription, "  dvě mezery a \\ ");
+    EXPECT_EQ(info->WorkingDirectory, " složka");
+    EXPECT_EQ(info->Arguments, "--x  y");
+    EXPECT_EQ(info->TargetPath, target);
+
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string target; // empty: not resolved
+    };
+    const Case cases[] = {
+        {"relative URL", "[Desktop Entry]\nType=Link\nURL=docs/../a b.txt\n", dir.file("a b.txt")},
+        {"local host", "[Desktop Entry]\nType=Link\nURL=file://localhost/tmp/a%20b\n", "/tmp/a b"},
+        {"other host", "[Desktop Entry]\nType=Link\nURL=file://server/tmp/a\n", ""},
+        {"program on PATH", "[Desktop Entry]\nType=Application\nExec=editor %f\n", "editor"},
+    };
+    for (const Case& c : cases) {
+        qxtest::WriteFile(dir.file("c.desktop"), c.content);
+        auto resolved = ResolveShellLink(dir.file("c.desktop"));
+        EXPECT_EQ(resolved ? resolved->TargetPath : std::string(), c.target) << c.name;
+    }
+
+    // A Windows link with only a relative path, in Windows notation.
+    std::string relative;
+    put32(relative, 0x4C);
+    relative += std::string(16, '\0');
+    put32(relative, 0x8 | 0x80);
+    relative.resize(76, '\0');
+    const std::u16string path = u"docs\\..\\a b.txt";
+    put16(relative, uint16_t(path.size()));
+    for (char16_t c : path)
+        put16(relative, c);
+    qxtest::WriteFile(dir.file("r.lnk"), relative);
+    auto resolved = ResolveShellLink(dir.file("r.lnk"));
+    ASSERT_TRUE(resolved);
+    EXPECT_EQ(resolved->TargetPath, target);
+}
+
+TEST(ShellLinks, LoneSurrogatesBecomeReplacementCharacters)
+{
+    qxtest::TempDir dir;
+    qxtest::WriteFile(dir.file("s.lnk"), windowsLink("C:\\a.txt", std::u16string(u"a") + char16_t(0xD800) + u"b" + char16_t(0xDC00)
+            + char16_t(0xD83D) + char16_t(0xDE00)));
+    auto info = ResolveShellLink(dir.file("s.lnk"));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->LinkDescription, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "\xF0\x9F\x98\x80");
+}
+
 TEST(ShellLinks, ApplicationEntriesGiveProgramAndArguments)
 {
     qxtest::TempDir dir;

@@ -15,6 +15,8 @@
 #include "scripting/Scripting.h"
 
 #include <QFileDialog>
+#include "tools/ExtOpenDialog.h"
+#include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -419,17 +421,14 @@ TEST_F(HostFunctionsTest, FileAndFolderChoosers)
     const QString folder = QString::fromStdString(home.dir().path().string());
     QStringList filters;
     onDialog = [&](QWidget* dialog) {
-        auto* chooser = qobject_cast<QFileDialog*>(dialog);
-        if (!chooser) {
+        if (auto* chooser = qobject_cast<QFileDialog*>(dialog)) {
+            ChooseInFileDialog(chooser, folder, QString());
+        } else if (auto* files = qobject_cast<TExtOpenDialogForm*>(dialog)) {
+            filters.append(files->ComboBox1->currentText());
+            ChooseInOpenDialog(files, folder, "\"a.txt\" \"b.txt\"");
+        } else {
             ADD_FAILURE() << "unexpected dialog";
             static_cast<QDialog*>(dialog)->reject();
-            return;
-        }
-        if (chooser->fileMode() == QFileDialog::Directory) {
-            ChooseInFileDialog(chooser, folder, QString());
-        } else {
-            filters.append(chooser->selectedNameFilter());
-            ChooseInFileDialog(chooser, folder, "\"a.txt\" \"b.txt\"");
         }
     };
     Run("var files, plain: array of string; ok, okPlain, okDir: boolean; dir: string;\n"
@@ -442,7 +441,7 @@ TEST_F(HostFunctionsTest, FileAndFolderChoosers)
     EXPECT_EQ(globals["OK"] + globals["OKPLAIN"] + globals["OKDIR"], "TRUETRUETRUE");
     EXPECT_EQ(globals["FILES"], "[" + a.toStdString() + ", " + b.toStdString() + "]");
     // The script's filter is preselected; without one the first filter is.
-    EXPECT_EQ(filters, QStringList({"Texty (*.txt)", "Všechny soubory (*)"}));
+    EXPECT_EQ(filters, QStringList({"Texty (*.txt)", "Všechny soubory (*.*)"}));
     EXPECT_EQ(globals["DIR"], folder.toStdString() + "/");
 
     onDialog = nullptr; // cancelled: the arrays stay, the folder is emptied

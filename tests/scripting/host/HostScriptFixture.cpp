@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include "tools/ExtOpenDialog.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -134,6 +135,14 @@ void HostScriptFixture::ChooseInFileDialog(QFileDialog* dialog, const QString& f
     ASSERT_NE(name, nullptr);
     name->setText(typed);
     QMetaObject::invokeMethod(dialog, "accept");
+}
+
+void HostScriptFixture::ChooseInOpenDialog(TExtOpenDialogForm* dialog, const QString& folder, const QString& typed)
+{
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(dialog->GoToFolder(folder));
+    dialog->Edit1->setText(typed);
+    dialog->ButtonOkClick();
 }
 
 void HostScriptFixture::After(int ms, std::function<void()> fn)

@@ -12,6 +12,7 @@
 #include <string>
 
 class QFileDialog;
+class TExtOpenDialogForm;
 class QTimer;
 
 class HostScriptFixture : public FrameFixture {
@@ -40,6 +41,8 @@ protected:
     // into its file name field (several in quotes; empty to take the folder
     // itself), then OK.
     static void ChooseInFileDialog(QFileDialog* dialog, const QString& folder, const QString& typed);
+    // Goes to folder in the program's open dialog, types the names and presses OK.
+    static void ChooseInOpenDialog(TExtOpenDialogForm* dialog, const QString& folder, const QString& typed);
 
     // Runs fn on the GUI thread after ms (within this test only).
     void After(int ms, std::function<void()> fn);

@@ -15,7 +15,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileDialog>
+#include "tools/ExtOpenDialog.h"
+#include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -277,11 +278,11 @@ TEST_F(ScriptRunsTest, ScriptCommandsStartTheChosenScriptOrProcedure)
     // From a file: the open dialog starts in the scripts folder with the
     // script filter chosen.
     onDialog = [](QWidget* dialog) {
-        auto* chooser = qobject_cast<QFileDialog*>(dialog);
+        auto* chooser = qobject_cast<TExtOpenDialogForm*>(dialog);
         ASSERT_NE(chooser, nullptr);
-        EXPECT_EQ(chooser->selectedNameFilter(), "Skripty (*.qx)");
-        EXPECT_EQ(chooser->directory().absolutePath().toStdString() + "/", GetScriptsDir());
-        ChooseInFileDialog(chooser, QString::fromStdString(GetScriptsDir()), "a.qx");
+        EXPECT_EQ(chooser->ComboBox1->currentText(), "Skripty (*.qx)");
+        EXPECT_EQ(chooser->CurrentPath().toStdString(), GetScriptsDir());
+        ChooseInOpenDialog(chooser, QString::fromStdString(GetScriptsDir()), "a.qx");
     };
     frame->Action(FrameAction::ScriptOpenExecute)->trigger();
     ASSERT_TRUE(WaitFor([] { return LogLines("Script execution thread terminated.").size() == 2; }));
@@ -412,9 +413,7 @@ TEST_F(ScriptRunsTest, AScriptWithUnsavedChangesIsSavedOnlyIfTheUserWants)
     // Ano, from a file: the editor saves, and the saved text runs.
     window->setProperty("probeText", QString::fromStdString(savedText));
     answerQuestionOr([&](QWidget* dialog) {
-        auto* chooser = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_NE(chooser, nullptr);
-        ChooseInFileDialog(chooser, QString::fromStdString(GetScriptsDir()), "edited.qx");
+        ChooseInOpenDialog(qobject_cast<TExtOpenDialogForm*>(dialog), QString::fromStdString(GetScriptsDir()), "edited.qx");
     });
     frame->Action(FrameAction::ScriptOpenExecute)->trigger();
     ASSERT_TRUE(WaitFor([&] { return runs() == 2; }));
