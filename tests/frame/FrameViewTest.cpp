@@ -30,23 +30,8 @@
 
 namespace {
 
-class FrameViewTest : public FrameFixture {
+class FrameViewTest : public AnsweredFrameFixture {
 protected:
-    // Answers the dialogs a command shows; any without an answer is cancelled.
-    ModalAnswers modal;
-
-    void SetUp() override
-    {
-        FrameFixture::SetUp();
-        modal.StartAnswering();
-    }
-
-    void TearDown() override
-    {
-        modal.StopAnswering();
-        FrameFixture::TearDown();
-    }
-
     QToolBar* Bar(const char* name) const { return frame->findChild<QToolBar*>(QLatin1String(name)); }
     QDockWidget* Dock(const char* name) const { return frame->findChild<QDockWidget*>(QLatin1String(name)); }
     QTextEdit* Notepad() const { return frame->findChild<QTextEdit*>(QStringLiteral("NotepadRichEdit")); }
@@ -130,6 +115,36 @@ TEST_F(FrameViewTest, ToolbarLayoutIsKeptAcrossStarts)
     EXPECT_EQ(frame->toolBarArea(frame->MenuToolbar()), Qt::TopToolBarArea);
     EXPECT_LT(frame->MenuToolbar()->y(), Bar("FileToolbar")->y());
     EXPECT_LT(Bar("FileToolbar")->y(), Bar("FormatToolbar")->y());
+}
+
+// The tool windows other parts add are in the View menu's panel list as the
+// frame's own are, and the layout store keeps whether they are shown.
+TEST_F(FrameViewTest, PanelMenuShowsToolWindowsAndTheirVisibilityIsKept)
+{
+    auto toggle = [this](const char* caption) {
+        auto* menu = frame->findChild<QMenu*>(QStringLiteral("MenuViewToolbars"));
+        emit menu->aboutToShow();
+        for (QAction* item : menu->actions())
+            if (item->text() == QString::fromUtf8(caption)) {
+                item->trigger();
+                return true;
+            }
+        return false;
+    };
+    const char* const captions[] = {"Panel 'Výstup nástroje'", "Panel 'Složka Dokumenty'"};
+    const char* const docks[] = {"ToolOutputToolWindow", "DocumentsToolbar"};
+    StartFrame();
+    for (bool shown : {true, false}) {
+        for (const char* caption : captions)
+            ASSERT_TRUE(toggle(caption)) << caption;
+        for (const char* dock : docks)
+            EXPECT_EQ(Dock(dock)->isVisible(), shown) << dock;
+        Restart();
+        for (const char* dock : docks) {
+            EXPECT_EQ(Value(dock, "Visible"), shown ? "1" : "0") << dock;
+            EXPECT_EQ(Dock(dock)->isVisible(), shown) << dock;
+        }
+    }
 }
 
 TEST_F(FrameViewTest, ForeignLayoutValuesKeepTheToolbarWhereItIs)
