@@ -147,6 +147,38 @@ TEST_F(FrameViewTest, PanelMenuShowsToolWindowsAndTheirVisibilityIsKept)
     }
 }
 
+// Two tool windows side by side on one dock get back the widths they had.
+TEST_F(FrameViewTest, ToolWindowsSideBySideKeepTheirSizes)
+{
+    StartFrame();
+    frame->resize(1000, 700);
+    QDockWidget* notepad = Dock("NotepadToolWindow");
+    QDockWidget* output = Dock("ToolOutputToolWindow");
+    notepad->show();
+    output->show();
+    frame->splitDockWidget(notepad, output, Qt::Horizontal);
+    Spin(50);
+    frame->resizeDocks({notepad}, {260}, Qt::Horizontal);
+    frame->resizeDocks({notepad}, {180}, Qt::Vertical);
+    Spin(50);
+    const QSize notepadSize = notepad->size();
+    ASSERT_LT(notepadSize.width(), output->width() - 100);
+    // Out of full-screen mode and after a new start.
+    for (int step = 0; step < 2; ++step) {
+        if (step == 0) {
+            Act(FrameAction::ViewFullscreen)->trigger();
+            Spin(50);
+            Act(FrameAction::ViewFullscreen)->trigger();
+        } else {
+            Restart();
+        }
+        Spin(100);
+        notepad = Dock("NotepadToolWindow");
+        EXPECT_NEAR(notepad->width(), notepadSize.width(), 4) << step;
+        EXPECT_NEAR(notepad->height(), notepadSize.height(), 4) << step;
+    }
+}
+
 TEST_F(FrameViewTest, ForeignLayoutValuesKeepTheToolbarWhereItIs)
 {
     {
