@@ -6,24 +6,9 @@
 # (QX_FUZZ_BUILD_DIR) first. Findings land in build-fuzz/fuzz/.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-top=$(cd "$here/../.." && pwd)
-seconds=${1:-60}
-fuzzer=${2:-}
-if [ -z "$fuzzer" ]; then
-    build=${QX_FUZZ_BUILD_DIR:-$top/build-fuzz}
-    if [ ! -f "$build/CMakeCache.txt" ]; then
-        CXX=clang++ CC=clang cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DQX_BUILD_FUZZ=ON -DQX_BUILD_TESTS=OFF -DQX_BUILD_BENCH=OFF >/dev/null
-    fi
-    cmake --build "$build" --target fuzz_rtf >/dev/null
-    fuzzer=$build/fuzz/fuzz_rtf
-fi
-fuzzer=$(cd "$(dirname "$fuzzer")" && pwd)/$(basename "$fuzzer")
-work=$(dirname "$fuzzer")/rtf-corpus
-mkdir -p "$work"
+name=rtf
+. "$here/../run-common.sh"
 # Seeds: what the notepad writes and what word processors write.
 printf '{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier;}}\r\n{\\colortbl ;\\red255\\green0\\blue0;}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 a \\b b\\b0 \\cf1 \\u269?\\par\r\n}\r\n' >"$work/notepad.rtf"
 printf '{\\rtf1\\ansi\\ansicpg1250\\deff0\\nouicompat{\\fonttbl{\\f0\\fnil\\fcharset238 Calibri;}}{\\*\\generator Riched20;}\\viewkind4\\uc1\\pard\\f0\\fs22 P\\'"'"'f8\\'"'"'edli\\'"'"'9a {\\field{\\*\\fldinst HYPERLINK "x"}{\\fldrslt odkaz}}\\par}' >"$work/wordpad.rtf"
-cd "$(dirname "$fuzzer")"
-exec "$fuzzer" -dict="$here/rtf.dict" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$work"
+fuzz_run

@@ -1,7 +1,7 @@
 #include "frame/ArrangeDocs.h"
 
 #include "frame/FrameStrings.h"
-#include "projects/ProjectDialogSupport.h"
+#include "ui/DialogSupport.h"
 #include "ui/QXListView.h"
 
 #include <QFileInfo>
@@ -14,8 +14,7 @@ TArrangeDocsForm::TArrangeDocsForm(const QStringList& documents, QWidget* owner)
     : QDialog(owner)
     , documents_(documents)
 {
-    setObjectName(QStringLiteral("ArrangeDocsForm"));
-    PrepareProjectDialog(this, QStringLiteral("Uspořádat dokumenty"));
+    PrepareDialog(this, "ArrangeDocsForm", QStringLiteral("Uspořádat dokumenty"));
     setMinimumSize(350, 350);
     resize(420, 400);
     setSizeGripEnabled(true);

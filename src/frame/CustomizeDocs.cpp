@@ -1,7 +1,7 @@
 #include "frame/CustomizeDocs.h"
 
 #include "frame/FrameDocuments.h"
-#include "projects/ProjectDialogSupport.h"
+#include "ui/DialogSupport.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -47,8 +47,7 @@ TCustomizeDocsForm::TCustomizeDocsForm(int styleIndex, const QList<QIcon>& image
     , styleIndex_(styleIndex >= 0 && styleIndex < kDocumentStyleCount ? styleIndex : 0)
     , images_(images)
 {
-    setObjectName(QStringLiteral("CustomizeDocsForm"));
-    PrepareProjectDialog(this, QStringLiteral("Upravit vzhled"));
+    PrepareDialog(this, "CustomizeDocsForm", QStringLiteral("Upravit vzhled"));
     auto* layout = new QVBoxLayout(this);
 
     auto* styleRow = new QHBoxLayout;

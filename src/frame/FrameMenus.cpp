@@ -313,7 +313,8 @@ void TFrameWindowForm::rebuildViewToolbarsMenu(QMenu* menu)
         {"Panel 'Úpravy'", "EditToolbar"}, {"Panel 'Formát'", "FormatToolbar"}, {"Panel 'Okna'", "WindowToolbar"},
         {"Panel 'Poznámky'", "NotepadToolbar"}, {"Panel 'Projekt'", "ProjectToolbar"},
         {"Panel 'Záložky'", "BookmarksToolbar"}, {"Panel 'Složka Dokumenty'", "DocumentsToolbar"},
-        {"Panel 'Dokumenty'", "DocsCtrlToolbar"}, {"Panel 'Skripty'", "ScriptToolbar"}, {nullptr, nullptr},
+        {"Panel 'Dokumenty'", "DocsCtrlToolbar"}, {"Panel 'Skripty'", "ScriptToolbar"},
+        {"Panel 'Výstup nástroje'", "ToolOutputToolWindow"}, {nullptr, nullptr},
     };
     menu->clear();
     for (const Row& row : rows) {

@@ -500,11 +500,16 @@ void TFrameWindowForm::loadToolbarLayout()
             QWidget* client = d.window->widget();
             const QSize frame = client ? d.window->size() - client->size() : QSize();
             const QSize size = d.client + frame;
-            if (d.window->isFloating())
+            if (d.window->isFloating()) {
                 d.window->resize(size);
-            else
-                resizeDocks({d.window}, {d.horizontal ? size.height() : size.width()},
-                    d.horizontal ? Qt::Vertical : Qt::Horizontal);
+                continue;
+            }
+            // Its depth into the frame, and its length along the dock for
+            // windows that share the dock side by side.
+            resizeDocks({d.window}, {d.horizontal ? size.height() : size.width()},
+                d.horizontal ? Qt::Vertical : Qt::Horizontal);
+            resizeDocks({d.window}, {d.horizontal ? size.width() : size.height()},
+                d.horizontal ? Qt::Horizontal : Qt::Vertical);
         }
     });
 }

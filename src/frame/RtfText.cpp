@@ -1,5 +1,7 @@
 #include "frame/RtfText.h"
 
+#include "platform/CharCodes.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -20,25 +22,6 @@ namespace {
 // ---------------------------------------------------------------------------
 // UTF-8
 // ---------------------------------------------------------------------------
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 // The next code point of text at i (advancing i); U+FFFD for a malformed byte.
 char32_t nextCodePoint(std::string_view text, size_t& i)
@@ -121,7 +104,7 @@ public:
             cd = converter(1252);
         if (cd == iconv_t(-1)) {
             for (char b : bytes)
-                appendUtf8(out, char32_t(uint8_t(b)));
+                AppendUtf8(out, char32_t(uint8_t(b)));
             return;
         }
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -136,7 +119,7 @@ public:
             out.append(buffer, size_t(dst - buffer));
             if (r == size_t(-1) && errno != E2BIG) {
                 // A byte the code page does not define, or a cut sequence.
-                appendUtf8(out, 0xFFFD);
+                AppendUtf8(out, 0xFFFD);
                 ++src;
                 --srcLeft;
                 iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -279,7 +262,7 @@ private:
                 pos_ = data_.size(); // a cut escape at the end of the data
                 return;
             }
-            const int hi = hexDigit(data_[pos_]), lo = hexDigit(data_[pos_ + 1]);
+            const int hi = HexDigitValue(data_[pos_]), lo = HexDigitValue(data_[pos_ + 1]);
             pos_ += 2;
             if (hi < 0 || lo < 0)
                 return;
@@ -309,16 +292,6 @@ private:
         }
     }
 
-    static int hexDigit(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
 
     void keyword(std::string_view w, bool hasParam, int param)
     {
@@ -479,7 +452,7 @@ private:
             return;
         flushBytes();
         std::string text;
-        appendUtf8(text, c);
+        AppendUtf8(text, c);
         append(text);
     }
 
@@ -595,7 +568,7 @@ RtfRuns ReadRtf(std::string_view data)
         for (size_t i = 0; i < data.size();) {
             const char32_t c = nextCodePoint(data, i);
             if (c != '\r')
-                appendUtf8(text, c);
+                AppendUtf8(text, c);
         }
         if (text.empty())
             return {};

@@ -1,5 +1,7 @@
 #include "platform/RegistryText.h"
 
+#include "platform/CharCodes.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -29,23 +31,13 @@ bool isControl(char c)
     return static_cast<unsigned char>(c) < 0x20;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Two hexadecimal digits at s[i], or -1.
 int hexByte(std::string_view s, size_t i)
 {
-    if (i + 1 >= s.size() || hexDigit(s[i]) < 0 || hexDigit(s[i + 1]) < 0)
+    if (i + 1 >= s.size() || HexDigitValue(s[i]) < 0 || HexDigitValue(s[i + 1]) < 0)
         return -1;
-    return hexDigit(s[i]) * 16 + hexDigit(s[i + 1]);
+    return HexDigitValue(s[i]) * 16 + HexDigitValue(s[i + 1]);
 }
 
 void appendHex(std::string& out, unsigned char byte)
@@ -229,11 +221,11 @@ Value parseValueData(std::string name, std::string_view data)
             throw LineError {"text after the closing '\"'"};
     } else if (startsWithNoCase(data, "dword:")) {
         std::string_view digits = trim(data.substr(6));
-        if (digits.size() != 8 || !std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; }))
+        if (digits.size() != 8 || !std::all_of(digits.begin(), digits.end(), [](char c) { return HexDigitValue(c) >= 0; }))
             throw LineError {"a dword needs eight hexadecimal digits"};
         uint32_t n = 0;
         for (char c : digits)
-            n = n * 16 + static_cast<uint32_t>(hexDigit(c));
+            n = n * 16 + static_cast<uint32_t>(HexDigitValue(c));
         v.type = RegDataType::Integer;
         v.integer = static_cast<int32_t>(n);
     } else if (startsWithNoCase(data, "hex:")) {
@@ -557,7 +549,7 @@ ParseResult Parse(std::string_view text)
             std::string joined;
             std::string_view whole = line;
             while (!whole.empty() && whole.back() == '\\' && n + 1 < lines.size() && !lines[n + 1].empty()
-                && hexDigit(lines[n + 1][0]) >= 0) {
+                && HexDigitValue(lines[n + 1][0]) >= 0) {
                 joined.append(whole.substr(0, whole.size() - 1));
                 whole = lines[++n];
             }

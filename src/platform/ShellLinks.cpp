@@ -1,5 +1,7 @@
 #include "platform/ShellLinks.h"
 
+#include "platform/CharCodes.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -271,7 +273,7 @@ public:
             } else if (c >= 0xD800 && c < 0xE000) {
                 c = 0xFFFD;
             }
-            appendUtf8(out, c);
+            AppendUtf8(out, c);
         }
         return out;
     }
@@ -281,24 +283,6 @@ private:
     {
         if (!has(n))
             throw std::runtime_error("truncated");
-    }
-    static void appendUtf8(std::string& out, uint32_t c)
-    {
-        if (c < 0x80)
-            out += char(c);
-        else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
     }
     const std::string& d_;
     size_t pos_ = 0;

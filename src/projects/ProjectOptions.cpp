@@ -1,8 +1,8 @@
 #include "projects/ProjectOptions.h"
 
-#include "projects/ProjectDialogSupport.h"
 #include "tools/ExtOpenDialog.h"
 #include "projects/Projects.h"
+#include "ui/DialogSupport.h"
 
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -65,7 +65,7 @@ private:
 TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
     : QDialog(owner)
 {
-    PrepareProjectDialog(this, QStringLiteral("Nastavení projektu"));
+    PrepareDialog(this, "ProjectOptionsForm", QStringLiteral("Nastavení projektu"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Zde můžete upravit nastavení vybraného projektu."), this));
 

@@ -1,7 +1,7 @@
 #include "projects/SelectWorkspace.h"
 
-#include "projects/ProjectDialogSupport.h"
 #include "projects/Projects.h"
+#include "ui/DialogSupport.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -16,7 +16,7 @@
 TSelectWorkspaceForm::TSelectWorkspaceForm(QWidget* owner)
     : QDialog(owner)
 {
-    PrepareProjectDialog(this, QStringLiteral("Otevřít plochu"));
+    PrepareDialog(this, "SelectWorkspaceForm", QStringLiteral("Otevřít plochu"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Vyberte plochu ze seznamu a stiskněte tlačítko OK."), this));
     auto* chooser = new QHBoxLayout;

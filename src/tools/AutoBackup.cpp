@@ -1,6 +1,7 @@
 #include "tools/AutoBackup.h"
 
 #include "platform/Registry.h"
+#include "tools/ExternalTools.h"
 
 #include <QDir>
 #include <QFile>
@@ -127,21 +128,7 @@ bool WriteBackupSettings(const TBackupSettings& settings)
 
 QString ExpandBackupPattern(const QString& pattern, const QString& name, const QString& ext)
 {
-    static const QString nameMacro = QStringLiteral("%name"), extMacro = QStringLiteral("%ext");
-    QString result;
-    qsizetype i = 0;
-    while (i < pattern.size()) {
-        if (pattern.mid(i, nameMacro.size()) == nameMacro) {
-            result += name;
-            i += nameMacro.size();
-        } else if (pattern.mid(i, extMacro.size()) == extMacro) {
-            result += ext;
-            i += extMacro.size();
-        } else {
-            result += pattern[i++];
-        }
-    }
-    return result;
+    return ExpandMacros(pattern, {{QStringLiteral("%name"), name}, {QStringLiteral("%ext"), ext}});
 }
 
 QString BackupPath(const TBackupSettings& settings, const QString& documentPath, const QString& programDir)

@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QProcess>
 
+#include <algorithm>
+
 namespace {
 
 std::string valueName(size_t number, const char* what)
@@ -96,24 +98,27 @@ QString FolderOfFile(const QString& fileName)
     return last < 0 ? QString() : fileName.left(last + 1);
 }
 
-QString ExpandToolMacros(const QString& text, const QString& file, const QString& dir)
+QString ExpandMacros(const QString& text, const std::vector<std::pair<QString, QString>>& macros)
 {
-    static const QString fileMacro = QStringLiteral("%file%"), dirMacro = QStringLiteral("%dir%");
     QString result;
     result.reserve(text.size());
     qsizetype i = 0;
     while (i < text.size()) {
-        if (text.mid(i, fileMacro.size()) == fileMacro) {
-            result += file;
-            i += fileMacro.size();
-        } else if (text.mid(i, dirMacro.size()) == dirMacro) {
-            result += dir;
-            i += dirMacro.size();
+        auto macro = std::find_if(macros.begin(), macros.end(),
+            [&](const auto& m) { return QStringView(text).mid(i).startsWith(m.first); });
+        if (macro != macros.end()) {
+            result += macro->second;
+            i += macro->first.size();
         } else {
             result += text[i++];
         }
     }
     return result;
+}
+
+QString ExpandToolMacros(const QString& text, const QString& file, const QString& dir)
+{
+    return ExpandMacros(text, {{QStringLiteral("%file%"), file}, {QStringLiteral("%dir%"), dir}});
 }
 
 TToolCommand PrepareToolCommand(const QString& commandLine, const QString& file, const QString& dir)

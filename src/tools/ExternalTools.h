@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // One tool. CommandLine is the program path in double quotes, followed, when
@@ -43,9 +44,11 @@ QString BuildToolCommandLine(const QString& program, const QString& parameters);
 // The folder part of a file name up to and including its last separator;
 // empty when it has none.
 QString FolderOfFile(const QString& fileName);
-// Replaces "%file%" and "%dir%" (case-sensitive) in one pass from left to
-// right; an inserted value is never scanned again, so a file name that itself
-// holds a macro stays as it is.
+// Replaces each macro (case-sensitive, the first of the list that matches) by
+// its value in one pass from left to right; an inserted value is never
+// scanned again, so a file name that itself holds a macro stays as it is.
+QString ExpandMacros(const QString& text, const std::vector<std::pair<QString, QString>>& macros);
+// "%file%" and "%dir%" expanded as above.
 QString ExpandToolMacros(const QString& text, const QString& file, const QString& dir);
 
 // A tool's command made ready to run for a document: the program and each

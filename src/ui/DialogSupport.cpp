@@ -3,10 +3,14 @@
 #include "kernel/Settings.h"
 
 #include <QDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 void PrepareDialog(QDialog* dialog, const char* objectName, const QString& caption)
 {
@@ -53,4 +57,36 @@ QHBoxLayout* NewOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& can
     row->addWidget(ok);
     row->addWidget(cancel);
     return row;
+}
+
+void AddOkCancelRow(QDialog* dialog, QVBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel)
+{
+    layout->addLayout(NewOkCancelRow(dialog, ok, cancel));
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+}
+
+QTreeWidget* NewFileListView(QDialog* dialog)
+{
+    auto* list = new QTreeWidget(dialog);
+    list->setColumnCount(2);
+    list->setHeaderLabels({QStringLiteral("Soubor"), QStringLiteral("Cesta")});
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->header()->setStretchLastSection(true);
+    list->header()->resizeSection(0, 160);
+    return list;
+}
+
+void AddFileLine(QTreeWidget* list, const QString& path)
+{
+    static QFileIconProvider icons;
+    QFileInfo info(path);
+    auto* item = new QTreeWidgetItem(list, {info.fileName(), path});
+    item->setIcon(0, info.exists() ? icons.icon(info) : icons.icon(QFileIconProvider::File));
+}
+
+void CentreOnOwner(QDialog* dialog)
+{
+    if (QWidget* owner = dialog->parentWidget())
+        dialog->move(owner->window()->frameGeometry().center() - dialog->rect().center());
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The common parts of the host's dialogs: their look, the picture beside
-// the prompt, the one-column read-only list and the OK and Cancel row.
+// the prompt, the one-column read-only list, the file list and the OK and
+// Cancel row.
 #include <QString>
 
 class QDialog;
@@ -8,6 +9,7 @@ class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
+class QVBoxLayout;
 
 // Object name, caption, the shell font and no help button.
 void PrepareDialog(QDialog* dialog, const char* objectName, const QString& caption);
@@ -17,3 +19,10 @@ QHBoxLayout* NewPictureRow(QDialog* dialog, const QString& picture, const QStrin
 QTreeWidget* NewSingleColumnList(QDialog* dialog);
 // "&OK" (the default button) and "&Storno" (rejects the dialog), right-aligned.
 QHBoxLayout* NewOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel);
+// The row above appended to a layout, OK accepting the dialog.
+void AddOkCancelRow(QDialog* dialog, QVBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel);
+// A two-column file list: file name with its system icon, full path.
+QTreeWidget* NewFileListView(QDialog* dialog);
+void AddFileLine(QTreeWidget* list, const QString& path);
+// Centred on the window of its owner, if it has one.
+void CentreOnOwner(QDialog* dialog);

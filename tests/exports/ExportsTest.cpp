@@ -6,6 +6,7 @@
 #include "plugins/ExportsDef.h"
 #include "plugins/PluginWindowList.h"
 
+#include "KernelFixture.h"
 #include "TestEnv.h"
 
 #include <cstring>
@@ -37,14 +38,11 @@ public:
     void SaveCookie(QString&) override { throw std::runtime_error("broken plug-in"); }
 };
 
-class Exports : public ::testing::Test {
+class Exports : public qxtest::KernelFixture {
 protected:
-    qxtest::ScopedHome home;
     void SetUp() override
     {
-        SetProgramDirectory(home.programDir());
-        InitEventLog("test");
-        LoadSettings();
+        KernelFixture::SetUp();
         InitCookies();
     }
 };

@@ -30,23 +30,8 @@
 
 namespace {
 
-class FrameViewTest : public FrameFixture {
+class FrameViewTest : public AnsweredFrameFixture {
 protected:
-    // Answers the dialogs a command shows; any without an answer is cancelled.
-    ModalAnswers modal;
-
-    void SetUp() override
-    {
-        FrameFixture::SetUp();
-        modal.StartAnswering();
-    }
-
-    void TearDown() override
-    {
-        modal.StopAnswering();
-        FrameFixture::TearDown();
-    }
-
     QToolBar* Bar(const char* name) const { return frame->findChild<QToolBar*>(QLatin1String(name)); }
     QDockWidget* Dock(const char* name) const { return frame->findChild<QDockWidget*>(QLatin1String(name)); }
     QTextEdit* Notepad() const { return frame->findChild<QTextEdit*>(QStringLiteral("NotepadRichEdit")); }
@@ -130,6 +115,68 @@ TEST_F(FrameViewTest, ToolbarLayoutIsKeptAcrossStarts)
     EXPECT_EQ(frame->toolBarArea(frame->MenuToolbar()), Qt::TopToolBarArea);
     EXPECT_LT(frame->MenuToolbar()->y(), Bar("FileToolbar")->y());
     EXPECT_LT(Bar("FileToolbar")->y(), Bar("FormatToolbar")->y());
+}
+
+// The tool windows other parts add are in the View menu's panel list as the
+// frame's own are, and the layout store keeps whether they are shown.
+TEST_F(FrameViewTest, PanelMenuShowsToolWindowsAndTheirVisibilityIsKept)
+{
+    auto toggle = [this](const char* caption) {
+        auto* menu = frame->findChild<QMenu*>(QStringLiteral("MenuViewToolbars"));
+        emit menu->aboutToShow();
+        for (QAction* item : menu->actions())
+            if (item->text() == QString::fromUtf8(caption)) {
+                item->trigger();
+                return true;
+            }
+        return false;
+    };
+    const char* const captions[] = {"Panel 'Výstup nástroje'", "Panel 'Složka Dokumenty'"};
+    const char* const docks[] = {"ToolOutputToolWindow", "DocumentsToolbar"};
+    StartFrame();
+    for (bool shown : {true, false}) {
+        for (const char* caption : captions)
+            ASSERT_TRUE(toggle(caption)) << caption;
+        for (const char* dock : docks)
+            EXPECT_EQ(Dock(dock)->isVisible(), shown) << dock;
+        Restart();
+        for (const char* dock : docks) {
+            EXPECT_EQ(Value(dock, "Visible"), shown ? "1" : "0") << dock;
+            EXPECT_EQ(Dock(dock)->isVisible(), shown) << dock;
+        }
+    }
+}
+
+// Two tool windows side by side on one dock get back the widths they had.
+TEST_F(FrameViewTest, ToolWindowsSideBySideKeepTheirSizes)
+{
+    StartFrame();
+    frame->resize(1000, 700);
+    QDockWidget* notepad = Dock("NotepadToolWindow");
+    QDockWidget* output = Dock("ToolOutputToolWindow");
+    notepad->show();
+    output->show();
+    frame->splitDockWidget(notepad, output, Qt::Horizontal);
+    Spin(50);
+    frame->resizeDocks({notepad}, {260}, Qt::Horizontal);
+    frame->resizeDocks({notepad}, {180}, Qt::Vertical);
+    Spin(50);
+    const QSize notepadSize = notepad->size();
+    ASSERT_LT(notepadSize.width(), output->width() - 100);
+    // Out of full-screen mode and after a new start.
+    for (int step = 0; step < 2; ++step) {
+        if (step == 0) {
+            Act(FrameAction::ViewFullscreen)->trigger();
+            Spin(50);
+            Act(FrameAction::ViewFullscreen)->trigger();
+        } else {
+            Restart();
+        }
+        Spin(100);
+        notepad = Dock("NotepadToolWindow");
+        EXPECT_NEAR(notepad->width(), notepadSize.width(), 4) << step;
+        EXPECT_NEAR(notepad->height(), notepadSize.height(), 4) << step;
+    }
 }
 
 TEST_F(FrameViewTest, ForeignLayoutValuesKeepTheToolbarWhereItIs)

@@ -2,6 +2,8 @@
 // Answers the modal dialogs a command shows, as a user would: every 10 ms the
 // active modal widget (other than the plug-in loading dialog) is recorded and
 // given the next queued answer, or cancelled when none is left.
+#include "FrameFixture.h"
+
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -35,4 +37,23 @@ private:
     void answerDialog();
     QTimer* watcher_ = nullptr;
     QPointer<QWidget> last_;
+};
+
+// A frame whose tests have the dialogs they show answered.
+class AnsweredFrameFixture : public FrameFixture {
+protected:
+    // Answers the dialogs a command shows; any without an answer is cancelled.
+    ModalAnswers modal;
+
+    void SetUp() override
+    {
+        FrameFixture::SetUp();
+        modal.StartAnswering();
+    }
+
+    void TearDown() override
+    {
+        modal.StopAnswering();
+        FrameFixture::TearDown();
+    }
 };

@@ -72,23 +72,8 @@ TEST(ShortcutCode, HotKeyFieldRules)
     EXPECT_EQ(field.Code(), 0);
 }
 
-class ShortcutsTest : public FrameFixture {
+class ShortcutsTest : public AnsweredFrameFixture {
 protected:
-    // Answers the dialogs a command shows; any without an answer is cancelled.
-    ModalAnswers modal;
-
-    void SetUp() override
-    {
-        FrameFixture::SetUp();
-        modal.StartAnswering();
-    }
-
-    void TearDown() override
-    {
-        modal.StopAnswering();
-        FrameFixture::TearDown();
-    }
-
     static void WriteValue(const std::string& name, int32_t code)
     {
         qx::Registry reg;

@@ -6,6 +6,7 @@
 #include "plugins/Cookies.h"
 #include "platform/Registry.h"
 
+#include "KernelFixture.h"
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +22,11 @@ public:
     void SaveCookie(QString& c) override { c = toSave; }
 };
 
-class Cookies : public ::testing::Test {
+class Cookies : public qxtest::KernelFixture {
 protected:
-    qxtest::ScopedHome home;
     void SetUp() override
     {
-        SetProgramDirectory(home.programDir());
-        InitEventLog("test");
-        LoadSettings();
+        KernelFixture::SetUp();
         InitCookies();
     }
 

@@ -6,6 +6,7 @@
 #include "tools/AutoBackup.h"
 #include "tools/AutoBackupSetup.h"
 
+#include "KernelFixture.h"
 #include "TestEnv.h"
 
 #include <QApplication>
@@ -26,15 +27,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class AutoBackup : public ::testing::Test {
+class AutoBackup : public qxtest::KernelFixture {
 protected:
-    qxtest::ScopedHome home;
     QString dir;
     void SetUp() override
     {
-        SetProgramDirectory(home.programDir());
-        InitEventLog("test");
-        LoadSettings();
+        KernelFixture::SetUp();
         dir = QString::fromStdString(home.dir().path().string());
     }
     QString make(const QString& name, const QByteArray& content = "original\n") const

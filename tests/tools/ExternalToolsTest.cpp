@@ -8,6 +8,7 @@
 #include "tools/ExternalToolSetup.h"
 #include "tools/ExternalTools.h"
 
+#include "KernelFixture.h"
 #include "TestEnv.h"
 
 #include <QLineEdit>
@@ -18,16 +19,8 @@
 
 namespace {
 
-class ExternalTools : public ::testing::Test {
+class ExternalTools : public qxtest::KernelFixture {
 protected:
-    qxtest::ScopedHome home;
-    void SetUp() override
-    {
-        SetProgramDirectory(home.programDir());
-        InitEventLog("test");
-        LoadSettings();
-    }
-
     // Writes the values of tool n; a null text leaves that value out.
     static void writeTool(int n, const char* name, const char* command, const int* shortcut)
     {

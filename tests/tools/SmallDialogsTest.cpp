@@ -7,6 +7,7 @@
 #include "tools/TipOfTheDay.h"
 #include "tools/UndoRedoSelection.h"
 
+#include "KernelFixture.h"
 #include "TestEnv.h"
 
 #include <QCheckBox>
@@ -22,16 +23,7 @@
 
 namespace {
 
-class SmallDialogs : public ::testing::Test {
-protected:
-    qxtest::ScopedHome home;
-    void SetUp() override
-    {
-        SetProgramDirectory(home.programDir());
-        InitEventLog("test");
-        LoadSettings();
-    }
-};
+class SmallDialogs : public qxtest::KernelFixture { };
 
 TEST_F(SmallDialogs, MessageBoxVariantsSetButtonsDefaultsAndEscape)
 {
