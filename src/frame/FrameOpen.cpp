@@ -9,6 +9,7 @@
 #include "frame/NewDocument.h"
 #include "frame/RecentFiles.h"
 #include "kernel/Kernel.h"
+#include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "platform/ShellLinks.h"
@@ -134,7 +135,10 @@ TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QStr
             return nullptr;
         }
     }
-    return entry->Launch(file);
+    TQX_PluginWindow* window = entry->Launch(file);
+    if (window)
+        LogEvent(std::string(kModule) + ": document opened: " + file.toStdString());
+    return window;
 }
 
 TQX_PluginEntry* TFrameWindowForm::chooseEntry(const QString& fileName, bool& askUser, bool& noEntry)
