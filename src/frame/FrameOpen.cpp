@@ -169,6 +169,22 @@ void TFrameWindowForm::OpenFiles(const QStringList& files, const QString& entryI
     }
 }
 
+void TFrameWindowForm::OpenFilesFromOutside(const QStringList& files)
+{
+    LogEvent(std::string(kModule) + ": " + std::to_string(files.size()) + " file(s) handed over by another start.");
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (!initialized_) {
+        for (const QString& file : files)
+            GetCommandLineFiles().push_back(file.toStdString());
+        return;
+    }
+    for (const QString& file : files)
+        OpenFile(file, DefaultEntryID());
+}
+
 void TFrameWindowForm::SetInitialDir(const QString& dir)
 {
     initialDir_ = dir;

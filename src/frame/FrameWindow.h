@@ -84,6 +84,10 @@ public:
     // OpenFile for each file with entryId, showing the progress i of n in the
     // status bar, then clearing it.
     void OpenFiles(const QStringList& files, const QString& entryId);
+    // Files another start of the program handed over: opened like files of
+    // the command line (kept for the end of start-up while it still runs),
+    // then the frame comes to the front.
+    void OpenFilesFromOutside(const QStringList& files);
     TRecentFiles& RecentFiles() const;
     // The open dialogs' filter ("Description|patterns|..."), its selected
     // position (from 1), last chosen file and initial directory.
