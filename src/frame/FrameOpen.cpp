@@ -13,6 +13,7 @@
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "platform/ShellLinks.h"
+#include "projects/Projects.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
@@ -182,7 +183,22 @@ void TFrameWindowForm::OpenFilesFromOutside(const QStringList& files)
         return;
     }
     for (const QString& file : files)
-        OpenFile(file, DefaultEntryID());
+        OpenOutsideFile(file);
+}
+
+void TFrameWindowForm::OpenOutsideFile(const QString& file)
+{
+    // A project file (an .ini stamped by this program) opens as the project,
+    // as a double click on it in a file manager means; anything else opens
+    // as a document.
+    if (file.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive)) {
+        if (std::unique_ptr<TProject> project = ReadProjectFile(file.toStdString())) {
+            if (OpenProject(std::move(project)))
+                LogEvent(std::string(kModule) + ": project opened: " + file.toStdString());
+            return;
+        }
+    }
+    OpenFile(file, DefaultEntryID());
 }
 
 void TFrameWindowForm::SetInitialDir(const QString& dir)

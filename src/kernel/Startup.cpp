@@ -189,6 +189,8 @@ void PrepareApplication(QApplication& app)
     // title, and every window of the program has its own exact caption.
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setApplicationVersion(QString::fromStdString(InstalledVersionText()));
+    // Ties the windows to the installed desktop entry (its icon and name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.quorvix.Quorvix"));
     QApplication::setFont(QFont(QString::fromStdString(GetShellFont()), QApplication::font().pointSize()));
     InstallCzechTranslations(app);
     // The application object took the C library's locale from the

@@ -90,6 +90,23 @@ TEST_F(SingleInstanceTest, ASecondStartHandsItsFilesToTheRunningProgram)
     EXPECT_EQ(text.find("Command line: " + program + " b.txt"), std::string::npos);
 }
 
+// What a file manager hands over: a project file of this program opens as
+// the project, an .ini of anyone else as a document.
+TEST_F(SingleInstanceTest, AProjectFileFromOutsideOpensTheProject)
+{
+    const std::string project = home.dir().file("proj7.ini"), other = home.dir().file("other.ini");
+    qxtest::WriteFile(project, "[Owner]\r\nApp=Quorvix 2\r\n[General]\r\nName=Venku\r\n");
+    qxtest::WriteFile(other, "[Owner]\r\nApp=Someone else\r\n");
+    qxtest::WriteFile(home.programDir() + "Plugins/probe.so.probe", "entry=1,Probe text,0,1,2:,,Texty|*.txt\n");
+    start({"a.txt"});
+    ASSERT_TRUE(waitForLog(opened("a.txt"))) << log();
+    QProcess& second = start({QString::fromStdString(project), QString::fromStdString(other)});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_TRUE(waitForLog(opened("other.ini"))) << log();
+    EXPECT_NE(log().find("project opened: " + project), std::string::npos) << log();
+    EXPECT_EQ(log().find(opened("proj7.ini")), std::string::npos) << log();
+}
+
 TEST_F(SingleInstanceTest, AKilledProgramDoesNotBlockTheNextStart)
 {
     QProcess& first = start({"a.txt"});
