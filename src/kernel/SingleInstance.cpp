@@ -10,7 +10,9 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QPointer>
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -66,7 +68,12 @@ QString TSingleInstance::ServerName()
 {
     const QByteArray store = QByteArray::fromStdString(qx::Registry::StoreFileName());
     const QString key = QString::fromLatin1(QCryptographicHash::hash(store, QCryptographicHash::Sha1).toHex().left(12));
+#ifdef Q_OS_UNIX
     return runtimeFolder() + QStringLiteral("/quorvix-%1-%2.sock").arg(::getuid()).arg(key);
+#else
+    // A named pipe: the name is a plain word, per user.
+    return QStringLiteral("quorvix-%1-%2").arg(qEnvironmentVariable("USERNAME"), key);
+#endif
 }
 
 bool TSingleInstance::WantsHandOver(const QStringList& args)
