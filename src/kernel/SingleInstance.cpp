@@ -10,6 +10,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QPointer>
+#include <utility>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -127,6 +128,22 @@ bool TSingleInstance::Listen()
     return server_->listen(name);
 }
 
+void TSingleInstance::SetReceiver(std::function<void(const QStringList&)> receiver)
+{
+    receiver_ = std::move(receiver);
+    const QList<QStringList> waiting = std::exchange(pending_, {});
+    for (const QStringList& files : waiting)
+        deliver(files);
+}
+
+void TSingleInstance::deliver(const QStringList& files)
+{
+    if (receiver_)
+        receiver_(files);
+    else
+        pending_.append(files);
+}
+
 bool TSingleInstance::IsListening() const
 {
     return server_ && server_->isListening();
@@ -165,7 +182,7 @@ void TSingleInstance::acceptConnection()
             }
             s->putChar(kAccepted);
             s->flush();
-            emit FilesReceived(files);
+            deliver(files);
         });
     }
 }

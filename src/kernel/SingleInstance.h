@@ -6,6 +6,7 @@
 // other settings (another HOME or XDG_CONFIG_HOME) do not meet.
 #include <QObject>
 #include <QStringList>
+#include <functional>
 
 class QLocalServer;
 
@@ -36,11 +37,15 @@ public:
     bool Listen();
     bool IsListening() const;
 
-signals:
-    // Files another start handed over, in its order.
-    void FilesReceived(const QStringList& files);
+    // Receives the files another start handed over, in its order. Files that
+    // came before there was a receiver (a dialog of the start-up ran its own
+    // event loop) are delivered at once.
+    void SetReceiver(std::function<void(const QStringList&)> receiver);
 
 private:
     void acceptConnection();
+    void deliver(const QStringList& files);
     QLocalServer* server_ = nullptr;
+    std::function<void(const QStringList&)> receiver_;
+    QList<QStringList> pending_;
 };

@@ -267,7 +267,7 @@ int RunQuorvix(int argc, char** argv)
         providers.ScriptTokens = [] { return ScriptTokens(); };
         SetHostApiProviders(providers);
         Kernel()->SetMainWindow(frame);
-        QObject::connect(&instance, &TSingleInstance::FilesReceived, frame, &TFrameWindowForm::OpenFilesFromOutside);
+        instance.SetReceiver([frame](const QStringList& files) { frame->OpenFilesFromOutside(files); });
         mainWindow->show();
     } catch (const std::exception& e) {
         Kernel()->HandleException(nullptr, e);
