@@ -40,6 +40,13 @@ QByteArray encode(const QStringList& files)
 // Sends files to the program listening at name; true when it accepted them.
 bool send(const QString& name, const QStringList& files, int timeoutMs)
 {
+#ifdef Q_OS_UNIX
+    // In a shared temporary folder someone else may have put a socket at our
+    // name; the file names go only to a program of this user.
+    const QFileInfo info(name);
+    if (info.exists() && info.ownerId() != ::getuid())
+        return false;
+#endif
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs))
