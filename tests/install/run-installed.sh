@@ -33,6 +33,8 @@ fail() { echo "FAIL: $*"; [ -f "$log" ] && cat "$log"; cat "$work/program.out"; 
 grep -q "successfully loaded, plugin ready...qxtexteditor.so" "$log" || fail "the shipped plug-in was not loaded"
 grep -q "document opened: $doc" "$log" || fail "the file was not opened"
 [ -f "$XDG_DATA_HOME/Quorvix/Scripts/Default.qx" ] || fail "Scripts/ was not seeded from the shipped scripts"
+[ -f "$prefix/share/quorvix/Qxrel32.hlp" ] && [ -f "$prefix/share/quorvix/Help/index.html" ] \
+  || fail "the help is not installed"
 [ -d "$XDG_DATA_HOME/Quorvix/Projects" ] || fail "no Projects/ in the XDG data folder"
 [ -f "$XDG_CONFIG_HOME/Quorvix/registry.reg" ] || fail "no registry in the XDG config folder"
 after=$(find "$prefix" -printf '%p %s %T@\n' | sort)
