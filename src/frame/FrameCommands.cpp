@@ -283,7 +283,7 @@ void TFrameWindowForm::Action_StatusBarExecute()
 
 void TFrameWindowForm::Action_HelpIndexExecute()
 {
-    ExecuteFile(QLatin1Char('"') + QString::fromStdString(GetProgramDirectory()) + QStringLiteral("Qxrel32.hlp\""),
+    ExecuteFile(QLatin1Char('"') + QString::fromStdString(GetSharedDataDirectory()) + QStringLiteral("Qxrel32.hlp\""),
         false);
 }
 

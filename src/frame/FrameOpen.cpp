@@ -9,9 +9,11 @@
 #include "frame/NewDocument.h"
 #include "frame/RecentFiles.h"
 #include "kernel/Kernel.h"
+#include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
 #include "platform/ShellLinks.h"
+#include "projects/Projects.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
@@ -135,7 +137,10 @@ TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QStr
             return nullptr;
         }
     }
-    return entry->Launch(file);
+    TQX_PluginWindow* window = entry->Launch(file);
+    if (window)
+        LogEvent(std::string(kModule) + ": document opened: " + file.toStdString());
+    return window;
 }
 
 TQX_PluginEntry* TFrameWindowForm::chooseEntry(const QString& fileName, bool& askUser, bool& noEntry)
@@ -164,6 +169,37 @@ void TFrameWindowForm::OpenFiles(const QStringList& files, const QString& entryI
         SetProgressBarStatus(i + 1, count);
         OpenFile(files[i], entryId);
     }
+}
+
+void TFrameWindowForm::OpenFilesFromOutside(const QStringList& files)
+{
+    LogEvent(std::string(kModule) + ": " + std::to_string(files.size()) + " file(s) handed over by another start.");
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (!initialized_) {
+        for (const QString& file : files)
+            GetCommandLineFiles().push_back(file.toStdString());
+        return;
+    }
+    for (const QString& file : files)
+        OpenOutsideFile(file);
+}
+
+void TFrameWindowForm::OpenOutsideFile(const QString& file)
+{
+    // A project file (an .ini stamped by this program) opens as the project,
+    // as a double click on it in a file manager means; anything else opens
+    // as a document.
+    if (file.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive)) {
+        if (std::unique_ptr<TProject> project = ReadProjectFile(file.toStdString())) {
+            if (OpenProject(std::move(project)))
+                LogEvent(std::string(kModule) + ": project opened: " + file.toStdString());
+            return;
+        }
+    }
+    OpenFile(file, DefaultEntryID());
 }
 
 void TFrameWindowForm::SetInitialDir(const QString& dir)

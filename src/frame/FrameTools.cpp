@@ -145,7 +145,7 @@ void TFrameWindowForm::SaveBackupSettings()
 
 bool TFrameWindowForm::MakeBackup(const QString& fileName)
 {
-    return ::MakeBackup(backupSettings_, fileName, QString::fromStdString(GetProgramDirectory()));
+    return ::MakeBackup(backupSettings_, fileName, QString::fromStdString(GetUserDataDirectory()));
 }
 
 void TFrameWindowForm::Action_FileSettingsAutoBackupExecute()

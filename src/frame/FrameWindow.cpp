@@ -207,7 +207,7 @@ void TFrameWindowForm::postInitialization()
     // A copy: opening a file may run scripts that touch the list.
     const std::vector<std::string> files = GetCommandLineFiles();
     for (const std::string& file : files)
-        OpenFile(QString::fromStdString(file), DefaultEntryID());
+        OpenOutsideFile(QString::fromStdString(file));
     UpdateProjectActions();
     ExecEventScript(QStringLiteral("OnStarted"));
     if (TipOfTheDayEnabled())

@@ -84,6 +84,13 @@ public:
     // OpenFile for each file with entryId, showing the progress i of n in the
     // status bar, then clearing it.
     void OpenFiles(const QStringList& files, const QString& entryId);
+    // Files another start of the program handed over: opened like files of
+    // the command line (kept for the end of start-up while it still runs),
+    // then the frame comes to the front.
+    void OpenFilesFromOutside(const QStringList& files);
+    // One file of the command line or of another start: a project file of this
+    // program opens as the project, any other file as a document.
+    void OpenOutsideFile(const QString& file);
     TRecentFiles& RecentFiles() const;
     // The open dialogs' filter ("Description|patterns|..."), its selected
     // position (from 1), last chosen file and initial directory.

@@ -98,7 +98,7 @@ TNotepadFile::TNotepadFile(QTextEdit* edit, const QString& fileName)
 
 QString TNotepadFile::DefaultFileName()
 {
-    return QString::fromStdString(GetProgramDirectory()) + QStringLiteral("notepad.rtf");
+    return QString::fromStdString(GetNotepadFileName());
 }
 
 bool TNotepadFile::Load()

@@ -22,7 +22,8 @@ public:
     // Watches edit (and becomes its child) and keeps it in fileName.
     TNotepadFile(QTextEdit* edit, const QString& fileName);
 
-    // "notepad.rtf" in the program's directory.
+    // "notepad.rtf" beside a portable program, in the user's state folder for
+    // an installed one (GetNotepadFileName).
     static QString DefaultFileName();
     QString FileName() const { return fileName_; }
 

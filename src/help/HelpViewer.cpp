@@ -69,7 +69,8 @@ THelpViewerForm* viewerFor(const QString& helpFile)
 
 QString ApplicationHelpFile()
 {
-    return QString::fromStdString(GetProgramDirectory()) + QStringLiteral("Qxrel32.hlp");
+    // Beside a portable program, in the shipped data of an installed one.
+    return QString::fromStdString(GetSharedDataDirectory()) + QStringLiteral("Qxrel32.hlp");
 }
 
 bool IsHelpFile(const QString& path)

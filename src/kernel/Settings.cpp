@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <mutex>
@@ -13,8 +14,22 @@ namespace {
 
 const char* const kModule = "Kernel\\Settings";
 
+// Paths of an installed program relative to its prefix, given by the build.
+#ifndef QX_INSTALL_BINDIR
+#define QX_INSTALL_BINDIR "bin"
+#endif
+#ifndef QX_INSTALL_PLUGINDIR
+#define QX_INSTALL_PLUGINDIR "lib/quorvix/plugins"
+#endif
+#ifndef QX_INSTALL_DATADIR
+#define QX_INSTALL_DATADIR "share/quorvix"
+#endif
+
 struct Values {
     std::string programDir = "./";
+    bool installed = false;
+    std::string prefix;        // of an installed program, with a trailing '/'
+    std::string dataDir, stateDir;
     std::string logFile;
     bool hardExit = true;
     bool wantPluginDetails = false;
@@ -37,14 +52,71 @@ Values& values()
     return *v;
 }
 
+std::string withSlash(std::string dir)
+{
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
+    return dir;
+}
+
+// $name when set to an absolute path, else $HOME/fallback.
+std::string xdgDirectory(const char* name, const char* fallback)
+{
+    if (const char* x = std::getenv(name); x && *x == '/')
+        return withSlash(x);
+    const char* home = std::getenv("HOME");
+    return withSlash(std::string(home && *home ? home : ".") + "/" + fallback);
+}
+
+// The program is installed when it stands in PREFIX/bin without a Plugins/
+// folder beside it and the shipped plug-in folder exists under PREFIX.
+void decideLayout(Values& v)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    v.installed = false;
+    v.prefix.clear();
+    v.dataDir = v.stateDir = v.programDir;
+    if (fs::is_directory(v.programDir + "Plugins", ec))
+        return;
+    fs::path dir = fs::path(v.programDir).parent_path();
+    fs::path bin = QX_INSTALL_BINDIR;
+    for (auto part = bin.begin(); part != bin.end(); ++part)
+        dir = dir.parent_path();
+    const std::string prefix = withSlash(dir.string());
+    if (fs::path(v.programDir).parent_path() != fs::path(prefix) / bin
+        || !fs::is_directory(prefix + QX_INSTALL_PLUGINDIR, ec))
+        return;
+    v.installed = true;
+    v.prefix = prefix;
+    v.dataDir = xdgDirectory("XDG_DATA_HOME", ".local/share") + "Quorvix/";
+    v.stateDir = xdgDirectory("XDG_STATE_HOME", ".local/state") + "Quorvix/";
+}
+
+// An installed program's Scripts/ starts as a copy of the shipped scripts.
+// Only a folder that does not exist yet is seeded: the user's own scripts
+// and deletions are never overwritten.
+void seedScripts(const Values& v)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const std::string shipped = v.prefix + QX_INSTALL_DATADIR "/Scripts";
+    if (!v.installed || fs::exists(v.scriptsDir, ec) || !fs::is_directory(shipped, ec))
+        return;
+    fs::create_directories(v.scriptsDir, ec);
+    fs::copy(shipped, v.scriptsDir, fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+    if (ec)
+        ReportKernelWarning(kModule, std::nullopt, "Unable to copy the shipped scripts to " + v.scriptsDir + ": " + ec.message());
+}
+
 void setDefaults(Values& v)
 {
-    v.logFile = v.programDir + "debug.log";
+    v.logFile = v.stateDir + "debug.log";
     v.hardExit = true;
     v.wantPluginDetails = false;
-    v.pluginsDir = v.programDir + "Plugins/";
-    v.projectsDir = v.programDir + "Projects/";
-    v.scriptsDir = v.programDir + "Scripts/";
+    v.pluginsDir = v.installed ? withSlash(v.prefix + QX_INSTALL_PLUGINDIR) : v.programDir + "Plugins/";
+    v.projectsDir = v.dataDir + "Projects/";
+    v.scriptsDir = v.dataDir + "Scripts/";
     v.tipOfTheDay = true;
     v.scriptingMode = 1;
     v.currentTip = 0;
@@ -129,6 +201,7 @@ void SetProgramDirectory(const std::string& dir)
     if (d.back() != '/')
         d += '/';
     values().programDir = d;
+    decideLayout(values());
     setDefaults(values());
 }
 
@@ -142,6 +215,7 @@ void LoadSettings()
     Values& v = values();
     v.demoMode = false;
     v.pluginPause = false;
+    decideLayout(v);
     setDefaults(v);
     const auto problems = qx::Registry::LoadProblems();
     const std::string kept = problems.empty() ? "" : qx::Registry::KeepDamagedCopy();
@@ -155,12 +229,27 @@ void LoadSettings()
             std::string("Settings could not be read from the registry; defaults are used. ") + e.what());
     }
     reportDamagedRegistry(problems, kept);
+    seedScripts(v);
     std::error_code ec;
+    // The shipped plug-in folder of an installed program is not the user's
+    // to create; every other folder is.
     for (const auto& dir : {v.pluginsDir, v.projectsDir, v.scriptsDir})
-        std::filesystem::create_directories(dir, ec);
+        if (!v.installed || dir.rfind(v.prefix, 0) != 0)
+            std::filesystem::create_directories(dir, ec);
+    if (v.installed)
+        std::filesystem::create_directories(v.stateDir, ec);
 }
 
-std::string GetEventLogFileName() { return values().logFile.empty() ? values().programDir + "debug.log" : values().logFile; }
+bool IsInstalledLayout() { return values().installed; }
+std::string GetUserDataDirectory() { return values().dataDir; }
+std::string GetUserStateDirectory() { return values().stateDir; }
+std::string GetSharedDataDirectory()
+{
+    return values().installed ? withSlash(values().prefix + QX_INSTALL_DATADIR) : values().programDir;
+}
+std::string GetNotepadFileName() { return values().stateDir + "notepad.rtf"; }
+
+std::string GetEventLogFileName() { return values().logFile.empty() ? values().stateDir + "debug.log" : values().logFile; }
 std::string GetPluginsDir() { return values().pluginsDir; }
 std::string GetProjectsDir() { return values().projectsDir; }
 std::string GetScriptsDir() { return values().scriptsDir; }

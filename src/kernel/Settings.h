@@ -15,6 +15,24 @@ inline constexpr const char* kRegistryRoot = "Software\\Quorvix";
 void SetProgramDirectory(const std::string& dir);
 std::string GetProgramDirectory();
 
+// Where the program keeps what it writes. Run from a folder that holds
+// Plugins/ beside the program (a build, an unpacked archive) it is portable and
+// keeps everything beside the program. Installed (the program in PREFIX/bin
+// with the shipped plug-ins under PREFIX/lib), it writes nothing below its
+// prefix: the plug-in folder is the installed one, Projects/ and Scripts/ go
+// to the user's XDG data folder and the event log and the notepad to the XDG
+// state folder. Decided by the layout alone, whoever runs the program.
+bool IsInstalledLayout();
+// Folder of the user's projects, scripts and backups (trailing '/').
+std::string GetUserDataDirectory();
+// Folder of the event log and the notepad (trailing '/').
+std::string GetUserStateDirectory();
+// Folder of the files shipped with the program (share/quorvix of an installed
+// program, the program directory of a portable one).
+std::string GetSharedDataDirectory();
+// The notepad pane's file.
+std::string GetNotepadFileName();
+
 // Reads every general value (module initialization): updates LaunchCount and
 // LaunchCountdown, sets the event log's flag and creates the plug-in, project
 // and script directories.

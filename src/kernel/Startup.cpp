@@ -7,6 +7,7 @@
 #include "kernel/Language.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
+#include "kernel/SingleInstance.h"
 #include "platform/Registry.h"
 #include "plugins/Cookies.h"
 #include "plugins/ExportsDef.h"
@@ -188,6 +189,8 @@ void PrepareApplication(QApplication& app)
     // title, and every window of the program has its own exact caption.
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setApplicationVersion(QString::fromStdString(InstalledVersionText()));
+    // Ties the windows to the installed desktop entry (its icon and name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.quorvix.Quorvix"));
     QApplication::setFont(QFont(QString::fromStdString(GetShellFont()), QApplication::font().pointSize()));
     InstallCzechTranslations(app);
     // The application object took the C library's locale from the
@@ -205,6 +208,8 @@ int RunQuorvix(int argc, char** argv)
             std::string text = CommandLineHelpText();
             for (size_t p; (p = text.find("\r\n")) != std::string::npos;)
                 text.replace(p, 2, "\n");
+            text += "\n\n[--new-window] details:\n"
+                    "  --new-window\t-starts a program of its own; without it, files are handed to the program already running";
             std::printf("%s\n", text.c_str());
             return 0;
         }
@@ -215,13 +220,33 @@ int RunQuorvix(int argc, char** argv)
     }
 
     SetProgramDirectory(executableDirectory(argv[0]));
-    initializeModules(argc, argv);
 
     // Qt reads some arguments itself (-style, -platform...); the program's
     // arguments are its own, so Qt sees only the program path.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     TQXApplication app(qtArgc, qtArgv);
+
+    // A program already running for this user takes the files of this start,
+    // before this one touches the event log or the settings.
+    TSingleInstance instance;
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (TSingleInstance::WantsHandOver(args)) {
+        QStringList files;
+        for (QString arg : args) {
+            if (arg.size() >= 2 && arg.startsWith(QLatin1Char('"')) && arg.endsWith(QLatin1Char('"')))
+                arg = arg.mid(1, arg.size() - 2);
+            files << QFileInfo(arg).absoluteFilePath();
+        }
+        if (instance.HandOverOrListen(files))
+            return 0;
+    } else {
+        instance.Listen();
+    }
+
+    initializeModules(argc, argv);
 
     LogEvent("_qxrel32: Checking installed version...");
     StampInstalledVersion();
@@ -242,6 +267,7 @@ int RunQuorvix(int argc, char** argv)
         providers.ScriptTokens = [] { return ScriptTokens(); };
         SetHostApiProviders(providers);
         Kernel()->SetMainWindow(frame);
+        instance.SetReceiver([frame](const QStringList& files) { frame->OpenFilesFromOutside(files); });
         mainWindow->show();
     } catch (const std::exception& e) {
         Kernel()->HandleException(nullptr, e);

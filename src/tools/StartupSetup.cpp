@@ -125,7 +125,7 @@ TStartupSetupForm::TStartupSetupForm(QWidget* owner)
 void TStartupSetupForm::Fill()
 {
     const QString logFile = QString::fromStdString(GetEventLogFileName());
-    const QString defaultLog = QString::fromStdString(GetProgramDirectory()) + QStringLiteral("debug.log");
+    const QString defaultLog = QString::fromStdString(GetUserStateDirectory()) + QStringLiteral("debug.log");
     CheckBox1->setChecked(IsEventLogEnabled());
     Edit1->setText(logFile);
     CheckBox2->setChecked(logFile.compare(defaultLog, Qt::CaseInsensitive) == 0);

@@ -53,6 +53,7 @@ TEST_F(FrameLifecycleTest, StartUpRunsInOrderAndOpensCommandLineFilesAfterLoadin
                               "Server\\FrameWindow: post-initialization sequence entered...",
                               "Misc\\Helpers: LoadPlugins()",
                               "Server\\FrameWindow: post-initialization sequence finished.",
+                              "Server\\FrameWindow: document opened: " + file.toStdString(),
                           }));
     ASSERT_EQ(GetDocumentWindowCount(), 1);
     EXPECT_EQ(GetDocumentWindow(0)->FileName, file);

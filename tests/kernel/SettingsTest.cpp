@@ -149,4 +149,82 @@ TEST_F(SettingsTest, ShellFontIsTahomaOnlyWhenInstalled)
     SetInstalledFontsProvider(nullptr);
 }
 
+// A program in PREFIX/bin with the shipped plug-in folder under PREFIX is
+// installed: everything it writes goes to the user's XDG folders, nothing
+// below the prefix. A Plugins/ folder beside the program makes it portable.
+TEST_F(SettingsTest, LayoutDecidesWhereTheProgramWrites)
+{
+    namespace fs = std::filesystem;
+    const std::string prefix = home.dir().file("prefix") + "/";
+    const std::string plugins = prefix + QX_INSTALL_PLUGINDIR + "/";
+    fs::create_directories(plugins);
+    fs::create_directories(prefix + "bin");
+    qxtest::WriteFile(prefix + QX_INSTALL_DATADIR + "/Scripts/Default.qx", "shipped");
+    const std::string homeDir = home.dir().path().string();
+
+    struct Case {
+        const char* name;
+        const char* dataHome;  // XDG_DATA_HOME, or null for unset
+        const char* stateHome; // XDG_STATE_HOME, or null
+        std::string data, state;
+    } cases[] = {
+        {"xdg variables", "/xdg-data", "/xdg-state", homeDir + "/xdg-data/Quorvix/", homeDir + "/xdg-state/Quorvix/"},
+        {"defaults below HOME", nullptr, nullptr, homeDir + "/.local/share/Quorvix/", homeDir + "/.local/state/Quorvix/"},
+        {"relative variables are ignored", "rel", "rel", homeDir + "/.local/share/Quorvix/", homeDir + "/.local/state/Quorvix/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto setOrUnset = [&](const char* var, const char* value) {
+            if (!value)
+                unsetenv(var);
+            else if (*value == '/')
+                setenv(var, (homeDir + value).c_str(), 1);
+            else
+                setenv(var, value, 1);
+        };
+        setOrUnset("XDG_DATA_HOME", c.dataHome);
+        setOrUnset("XDG_STATE_HOME", c.stateHome);
+        SetProgramDirectory(prefix + "bin");
+        LoadSettings();
+        EXPECT_TRUE(IsInstalledLayout());
+        EXPECT_EQ(GetPluginsDir(), plugins);
+        EXPECT_EQ(GetProjectsDir(), c.data + "Projects/");
+        EXPECT_EQ(GetScriptsDir(), c.data + "Scripts/");
+        EXPECT_EQ(GetEventLogFileName(), c.state + "debug.log");
+        EXPECT_EQ(GetNotepadFileName(), c.state + "notepad.rtf");
+        EXPECT_EQ(GetSharedDataDirectory(), prefix + QX_INSTALL_DATADIR + "/");
+        EXPECT_TRUE(fs::is_directory(c.data + "Projects"));
+        EXPECT_TRUE(fs::is_directory(c.state));
+        // The shipped scripts seed the first start only.
+        EXPECT_EQ(qxtest::ReadFile(c.data + "Scripts/Default.qx"), "shipped");
+        fs::remove(c.data + "Scripts/Default.qx");
+        LoadSettings();
+        EXPECT_FALSE(fs::exists(c.data + "Scripts/Default.qx"));
+        fs::remove_all(c.data);
+        // Nothing was made below the prefix.
+        for (const char* dir : {"bin/Plugins", "bin/Projects", "bin/Scripts", "Projects", "Scripts"})
+            EXPECT_FALSE(fs::exists(prefix + dir)) << dir;
+    }
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_STATE_HOME");
+
+    // Plugins/ beside the program: portable, whatever lies around it.
+    fs::create_directories(prefix + "bin/Plugins");
+    SetProgramDirectory(prefix + "bin/");
+    LoadSettings();
+    EXPECT_FALSE(IsInstalledLayout());
+    EXPECT_EQ(GetPluginsDir(), prefix + "bin/Plugins/");
+    EXPECT_EQ(GetScriptsDir(), prefix + "bin/Scripts/");
+    EXPECT_EQ(GetEventLogFileName(), prefix + "bin/debug.log");
+    EXPECT_EQ(GetNotepadFileName(), prefix + "bin/notepad.rtf");
+
+    // A program folder not named as the install's bin folder stays portable.
+    fs::remove_all(prefix + "bin");
+    fs::create_directories(prefix + "tools");
+    SetProgramDirectory(prefix + "tools/");
+    LoadSettings();
+    EXPECT_FALSE(IsInstalledLayout());
+    EXPECT_EQ(GetPluginsDir(), prefix + "tools/Plugins/");
+}
+
 } // namespace

@@ -42,16 +42,21 @@ ScopedHome::ScopedHome()
 {
     saveEnv("HOME", oldHome_, hadHome_);
     saveEnv("XDG_CONFIG_HOME", oldConfig_, hadConfig_);
+    saveEnv("XDG_RUNTIME_DIR", oldRuntime_, hadRuntime_);
     std::filesystem::create_directories(dir_.path() / "config");
+    std::filesystem::create_directories(dir_.path() / "run");
+    std::filesystem::permissions(dir_.path() / "run", std::filesystem::perms::owner_all);
     std::filesystem::create_directories(dir_.path() / "prog");
     setenv("HOME", dir_.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", configDir().c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (dir_.path() / "run").c_str(), 1);
 }
 
 ScopedHome::~ScopedHome()
 {
     restoreEnv("HOME", oldHome_, hadHome_);
     restoreEnv("XDG_CONFIG_HOME", oldConfig_, hadConfig_);
+    restoreEnv("XDG_RUNTIME_DIR", oldRuntime_, hadRuntime_);
 }
 
 std::string ReadFile(const std::string& path)

@@ -21,8 +21,9 @@ private:
     std::filesystem::path path_;
 };
 
-// Points HOME and XDG_CONFIG_HOME into a TempDir for the lifetime of the object
-// and restores the previous values afterwards.
+// Points HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR (the program's socket)
+// into a TempDir for the lifetime of the object and restores the previous
+// values afterwards.
 class ScopedHome {
 public:
     ScopedHome();
@@ -35,8 +36,8 @@ public:
 
 private:
     TempDir dir_;
-    std::string oldHome_, oldConfig_;
-    bool hadHome_ = false, hadConfig_ = false;
+    std::string oldHome_, oldConfig_, oldRuntime_;
+    bool hadHome_ = false, hadConfig_ = false, hadRuntime_ = false;
 };
 
 std::string ReadFile(const std::string& path);

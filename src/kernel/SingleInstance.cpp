@@ -1,0 +1,195 @@
+#include "kernel/SingleInstance.h"
+
+#include "platform/Registry.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QPointer>
+#include <utility>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The message: a tag, then the list of files. The answer is one byte.
+const char* const kTag = "quorvix-open-1";
+const char kAccepted = '1';
+
+QString runtimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
+        return runtime;
+    return QDir::tempPath();
+}
+
+QByteArray encode(const QStringList& files)
+{
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out << QByteArray(kTag) << files;
+    return data;
+}
+
+// Sends files to the program listening at name; true when it accepted them.
+bool send(const QString& name, const QStringList& files, int timeoutMs)
+{
+#ifdef Q_OS_UNIX
+    // In a shared temporary folder someone else may have put a socket at our
+    // name; the file names go only to a program of this user.
+    const QFileInfo info(name);
+    if (info.exists() && info.ownerId() != ::getuid())
+        return false;
+#endif
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    const QByteArray data = encode(files);
+    QDataStream(&socket) << quint32(data.size());
+    socket.write(data);
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    while (socket.bytesAvailable() < 1)
+        if (!socket.waitForReadyRead(timeoutMs))
+            return false;
+    char answer = 0;
+    return socket.getChar(&answer) && answer == kAccepted;
+}
+
+} // namespace
+
+TSingleInstance::TSingleInstance(QObject* parent)
+    : QObject(parent)
+{
+}
+
+TSingleInstance::~TSingleInstance() = default;
+
+QString TSingleInstance::ServerName()
+{
+    const QByteArray store = QByteArray::fromStdString(qx::Registry::StoreFileName());
+    const QString key = QString::fromLatin1(QCryptographicHash::hash(store, QCryptographicHash::Sha1).toHex().left(12));
+#ifdef Q_OS_UNIX
+    return runtimeFolder() + QStringLiteral("/quorvix-%1-%2.sock").arg(::getuid()).arg(key);
+#else
+    // A named pipe: the name is a plain word, per user.
+    return QStringLiteral("quorvix-%1-%2").arg(qEnvironmentVariable("USERNAME"), key);
+#endif
+}
+
+bool TSingleInstance::WantsHandOver(const QStringList& args)
+{
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--new-window"))
+            return false;
+        QString name = arg;
+        if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
+            name = name.mid(1, name.size() - 2);
+        if (!QFileInfo(name).isFile())
+            return false;
+    }
+    return true;
+}
+
+bool TSingleInstance::HandOverOrListen(const QStringList& files, int timeoutMs)
+{
+    const QString name = ServerName();
+    // A lock left by a crashed start is taken over by QLockFile (it checks
+    // the holder's process).
+    QLockFile lock(name + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0);
+    const bool locked = lock.tryLock(timeoutMs);
+    if (send(name, files, timeoutMs))
+        return true;
+    if (locked)
+        Listen();
+    return false;
+}
+
+bool TSingleInstance::Listen()
+{
+    const QString name = ServerName();
+    if (!server_) {
+        server_ = new QLocalServer(this);
+        server_->setSocketOptions(QLocalServer::UserAccessOption);
+        connect(server_, &QLocalServer::newConnection, this, &TSingleInstance::acceptConnection);
+    }
+    if (server_->isListening())
+        return true;
+    if (server_->listen(name))
+        return true;
+    // Nobody answered there (or we would not be here): the socket file is
+    // what a program that ended abruptly left behind.
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    if (probe.waitForConnected(1000))
+        return false;
+    QLocalServer::removeServer(name);
+    return server_->listen(name);
+}
+
+void TSingleInstance::SetReceiver(std::function<void(const QStringList&)> receiver)
+{
+    receiver_ = std::move(receiver);
+    const QList<QStringList> waiting = std::exchange(pending_, {});
+    for (const QStringList& files : waiting)
+        deliver(files);
+}
+
+void TSingleInstance::deliver(const QStringList& files)
+{
+    if (receiver_)
+        receiver_(files);
+    else
+        pending_.append(files);
+}
+
+bool TSingleInstance::IsListening() const
+{
+    return server_ && server_->isListening();
+}
+
+void TSingleInstance::acceptConnection()
+{
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QPointer<QLocalSocket> guard(socket);
+        connect(socket, &QLocalSocket::readyRead, this, [this, guard] {
+            QLocalSocket* s = guard.data();
+            if (!s)
+                return;
+            quint32 size = 0;
+            if (s->bytesAvailable() < qint64(sizeof size))
+                return;
+            const QByteArray header = s->peek(sizeof size);
+            QDataStream(header) >> size;
+            // A message of more than a few megabytes is not a list of files.
+            if (size > 16u * 1024 * 1024) {
+                s->abort();
+                return;
+            }
+            if (s->bytesAvailable() < qint64(sizeof size) + size)
+                return;
+            s->read(sizeof size);
+            const QByteArray data = s->read(size);
+            QDataStream message(data);
+            QByteArray tag;
+            QStringList files;
+            message >> tag >> files;
+            if (message.status() != QDataStream::Ok || tag != kTag) {
+                s->abort();
+                return;
+            }
+            s->putChar(kAccepted);
+            s->flush();
+            deliver(files);
+        });
+    }
+}
