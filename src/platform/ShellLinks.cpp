@@ -257,7 +257,7 @@ public:
     {
         std::string out;
         for (unsigned char c : s)
-            appendUtf8(out, c);
+            AppendUtf8(out, c);
         return out;
     }
     // Pairs of surrogates become one character; a surrogate without its
