@@ -257,14 +257,14 @@ void callHost(const QString& function)
 }
 
 // "FUNCTION" now, on this thread; "FUNCTION@MS" that much later on the GUI thread.
-void scheduleCall(const QString& spec)
+void scheduleCall(const QString& call)
 {
-    const QString function = spec.section(QLatin1Char('@'), 0, 0);
-    if (!spec.contains(QLatin1Char('@'))) {
+    const QString function = call.section(QLatin1Char('@'), 0, 0);
+    if (!call.contains(QLatin1Char('@'))) {
         callHost(function);
         return;
     }
-    const int delay = spec.section(QLatin1Char('@'), 1).toInt();
+    const int delay = call.section(QLatin1Char('@'), 1).toInt();
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [function, delay] { QTimer::singleShot(delay, [function] { callHost(function); }); },
         Qt::QueuedConnection);
