@@ -3,13 +3,10 @@
 // chosen one into the host's active document.
 #include "CharMapWindow.h"
 
-#include <QX_Exports.h>
-#include <QX_Types.h>
+#include <QX_PluginHelpers.h>
 
 #include <unicode/uchar.h>
 #include <unicode/uversion.h>
-
-#include <memory>
 
 namespace {
 
@@ -20,18 +17,6 @@ const QString kPluginName = QStringLiteral("Mapa znaků");
 TQX_PluginWindow* createWindow(TQX_Application*)
 {
     return new TCharMapWindow;
-}
-
-// The host's handle of this plug-in's icon, for its about box.
-uint32_t ownIconHandle()
-{
-    auto description = std::make_unique<TQX_PluginDescription>();
-    for (int32_t i = 0; i < QXGetPluginCount(); ++i) {
-        description->Size = sizeof(TQX_PluginDescription);
-        if (QXGetPluginInfo(i, description.get()) && QString::fromUtf8(description->Name) == kPluginName)
-            return description->IconHandle;
-    }
-    return 0;
 }
 
 void showAbout(QObject*)
@@ -46,44 +31,25 @@ void showAbout(QObject*)
         "a vybraný znak vloží do aktivního dokumentu (dvojklik, Enter nebo tlačítko Vložit).\n\n"
         "Názvy znaků a bloků: Unicode %1 z knihovny ICU.")
                              .arg(QString::fromLatin1(version));
-    QXAboutBox(ownIconHandle(), "O modulu Mapa znaků", text.toUtf8().constData());
+    QX_ShowPluginAbout(kPluginName, QStringLiteral("O modulu Mapa znaků"), text);
 }
 
 } // namespace
 
 QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
 {
-    switch (message) {
-    case QXM_ATTACH:
-    case QXM_INITIALIZE:
-    case QXM_QUERY_UNLOAD:
-    case QXM_FINALIZE:
-    case QXM_DETACH:
-        return 1;
-    case QXM_QUERY_INFO: {
-        auto* info = static_cast<TQX_PluginInfo*>(param);
-        if (!info)
-            return 0;
-        info->Application = &application;
-        info->Name = kPluginName;
-        info->FullName = QStringLiteral("Mapa znaků: znaky písma podle bloků Unicode, hledání podle názvu a kódu");
-        info->Icon = QIcon(QStringLiteral(":/charmap/icons/charmap.svg"));
-        info->OnAbout = showAbout;
-        return 1;
-    }
-    case QXM_QUERY_ENTRY_COUNT:
-        return 1;
-    case QXM_QUERY_ENTRY: {
-        auto* entry = static_cast<TQX_PluginEntryInfo*>(param);
-        if (!entry || entry->Index != 0)
-            return 0;
-        entry->Kind = QX_KIND_TOOL_WINDOW;
-        entry->Name = kPluginName;
-        entry->Icon = QIcon(QStringLiteral(":/charmap/icons/charmap.svg"));
-        entry->CreateWindow = createWindow;
-        return 1;
-    }
-    default:
-        return 0;
-    }
+    const TQX_PluginSpec plugin {
+        .Application = &application,
+        .Name = kPluginName,
+        .FullName = QStringLiteral("Mapa znaků: znaky písma podle bloků Unicode, hledání podle názvu a kódu"),
+        .IconPath = QStringLiteral(":/charmap/icons/charmap.svg"),
+        .OnAbout = showAbout,
+        .Entries = {{
+            .Kind = QX_KIND_TOOL_WINDOW,
+            .Name = kPluginName,
+            .IconPath = QStringLiteral(":/charmap/icons/charmap.svg"),
+            .CreateWindow = createWindow,
+        }},
+    };
+    return QX_AnswerPluginMessage(plugin, message, param);
 }

@@ -2,7 +2,7 @@
 
 #include "UnicodeData.h"
 
-#include <QX_Exports.h>
+#include <QX_PluginHelpers.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,7 +31,7 @@ constexpr int kCellSize = 36;
 
 QSettings store()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("CharMap"));
+    return QX_PluginSettings(QStringLiteral("CharMap"));
 }
 
 QString ucs4Text(char32_t code)

@@ -2,7 +2,7 @@
 
 #include "HexView.h"
 
-#include <QX_Exports.h>
+#include <QX_PluginHelpers.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -37,7 +37,7 @@ constexpr int kFontChoices[] = {8, 9, 10, 11, 12, 14, 16, 20};
 
 QSettings store()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("HexEditor"));
+    return QX_PluginSettings(QStringLiteral("HexEditor"));
 }
 
 QString number(qint64 value)

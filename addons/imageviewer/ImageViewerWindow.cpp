@@ -3,7 +3,7 @@
 #include "ImageFile.h"
 #include "ImageView.h"
 
-#include <QX_Exports.h>
+#include <QX_PluginHelpers.h>
 
 #include <QAction>
 #include <QApplication>
@@ -30,7 +30,7 @@ const QString kCaption = QStringLiteral("Prohlížeč obrázků");
 
 QSettings store()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("ImageViewer"));
+    return QX_PluginSettings(QStringLiteral("ImageViewer"));
 }
 
 QAction* addTool(QToolBar* bar, const char* name, const QString& text, const char* icon, const QKeySequence& keys)

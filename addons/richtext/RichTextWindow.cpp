@@ -2,7 +2,7 @@
 
 #include "RichFindDialog.h"
 
-#include <QX_Exports.h>
+#include <QX_PluginHelpers.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -50,7 +50,7 @@ const QString kDefaultStep = QStringLiteral("Úprava textu");
 
 QSettings store()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("RichText"));
+    return QX_PluginSettings(QStringLiteral("RichText"));
 }
 
 QString displayName(const QString& fileName)

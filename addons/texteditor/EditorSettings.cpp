@@ -1,5 +1,7 @@
 #include "EditorSettings.h"
 
+#include <QX_PluginHelpers.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -18,7 +20,7 @@ namespace {
 
 QSettings store()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor"));
+    return QX_PluginSettings(QStringLiteral("TextEditor"));
 }
 
 constexpr int kMinTab = 1, kMaxTab = 16;

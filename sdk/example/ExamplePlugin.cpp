@@ -1,6 +1,6 @@
 // A minimal Quorvix 2 plug-in: one entry that opens and edits plain text
 // files (*.txt) in a document window.
-#include <QX_Types.h>
+#include <QX_PluginHelpers.h>
 
 #include <QFile>
 #include <QMessageBox>
@@ -87,34 +87,26 @@ TQX_PluginWindow* createWindow(TQX_Application*)
 
 } // namespace
 
-// Called on the host's loader thread while loading: fill the records, create
-// no widgets here.
+// Called on the host's loader thread while loading, and when unloading.
+// QX_AnswerPluginMessage (QX_PluginHelpers.h) fills the records the host asks
+// for from this description and agrees to everything else; create no widgets
+// here.
 QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
 {
-    switch (message) {
-    case QXM_QUERY_INFO: {
-        auto* info = static_cast<TQX_PluginInfo*>(param);
-        info->Application = &application; // required
-        info->Name = QStringLiteral("Notes");
-        info->FullName = QStringLiteral("Notes: a minimal example plug-in for Quorvix 2");
-        return 1;
-    }
-    case QXM_QUERY_ENTRY_COUNT:
-        return 1;
-    case QXM_QUERY_ENTRY: {
-        auto* entry = static_cast<TQX_PluginEntryInfo*>(param);
-        entry->Name = QStringLiteral("Text note");
-        entry->Kind = QX_KIND_FILE_DOCUMENT;
-        entry->CanCreateFile = true;
-        entry->Filter = QStringLiteral("Text notes (*.txt)|*.txt");
-        entry->HasFilter = true;
-        entry->CanOpenFile = &canOpenFile;
-        entry->CreateWindow = &createWindow;
-        return 1;
-    }
-    default:
-        return 1; // attach, initialize, unload: all agreed
-    }
+    const TQX_PluginSpec plugin {
+        .Application = &application, // required
+        .Name = QStringLiteral("Notes"),
+        .FullName = QStringLiteral("Notes: a minimal example plug-in for Quorvix 2"),
+        .Entries = {{
+            .Kind = QX_KIND_FILE_DOCUMENT,
+            .Name = QStringLiteral("Text note"),
+            .Filter = QStringLiteral("Text notes (*.txt)|*.txt"),
+            .CanCreateFile = true,
+            .CreateWindow = &createWindow,
+            .CanOpenFile = &canOpenFile,
+        }},
+    };
+    return QX_AnswerPluginMessage(plugin, message, param);
 }
 
 #include "ExamplePlugin.moc"

@@ -22,7 +22,7 @@ case "$depends" in
   *qxhost*) echo "FAIL: the package depends on its own library: $depends"; exit 1 ;;
 esac
 dpkg-deb -x "$deb" "$work/root"
-for f in usr/bin/qxrel32 usr/share/quorvix/Scripts/Default.qx usr/include/quorvix/QX_Types.h \
+for f in usr/bin/qxrel32 usr/share/quorvix/Scripts/Default.qx usr/include/quorvix/QX_Types.h usr/include/quorvix/QX_PluginHelpers.h \
     usr/share/applications/io.quorvix.Quorvix.desktop usr/share/metainfo/io.quorvix.Quorvix.metainfo.xml \
     usr/share/mime/packages/io.quorvix.Quorvix.mime.xml usr/share/icons/hicolor/scalable/apps/io.quorvix.Quorvix.svg; do
   [ -e "$work/root/$f" ] || { echo "FAIL: $f is not in the package"; exit 1; }

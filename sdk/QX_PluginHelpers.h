@@ -1,0 +1,161 @@
+#pragma once
+// Quorvix 2 plug-in SDK: optional helpers for the parts every plug-in writes
+// the same way. Header-only: nothing here needs the host library beyond the
+// functions of QX_Exports.h, and nothing here keeps state of its own, so a
+// plug-in using it can be unloaded and loaded again like any other.
+//
+//   TQX_PluginSpec / QX_AnswerPluginMessage: the plug-in and its entries
+//     described once as data; QXPluginProc hands every message to
+//     QX_AnswerPluginMessage, which fills the records the host asks for and
+//     agrees to attach, initialize and unload.
+//   QX_CanOpenNoThrow<f>: a CanOpenFile procedure that answers 0 ("cannot
+//     open") instead of letting an exception of f reach the host.
+//   QX_ShowPluginAbout: the host's about box with the plug-in's own icon.
+//   QX_PluginSettings: the plug-in's own settings file.
+#include "QX_Exports.h"
+#include "QX_Types.h"
+
+#include <QSettings>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// One entry as QXM_QUERY_ENTRY reports it (see TQX_PluginEntryInfo). Meant
+// for designated initializers: every field has a default, so a plug-in names
+// only the fields it needs.
+struct TQX_EntrySpec {
+    uint8_t Kind = QX_KIND_FILE_DOCUMENT;
+    // Caption in menus and lists.
+    QString Name {};
+    // Qt resource or file of the entry's icon; empty: the plug-in's icon.
+    QString IconPath {};
+    // Open-dialog filter pair, "Description|*.ext1;*.ext2"; empty: the entry
+    // adds nothing to the host's open dialog (HasFilter stays false).
+    QString Filter {};
+    bool CanCreateFile = false;
+    // QX_FLAG_ values.
+    uint32_t Flags = 0;
+    TQX_CreateWindowProc CreateWindow = nullptr;
+    TQX_CanOpenFileProc CanOpenFile = nullptr;
+};
+
+// The plug-in as QXM_QUERY_INFO reports it, with its entries in order.
+struct TQX_PluginSpec {
+    // The plug-in's own application object (a static variable of the
+    // plug-in); required, the host writes its main window into it.
+    TQX_Application* Application = nullptr;
+    QString Name {};
+    QString FullName {};
+    // Qt resource or file of the plug-in's icon; empty: none.
+    QString IconPath {};
+    // Empty: the host shows its own about box with the icon and FullName.
+    std::function<void(QObject* sender)> OnAbout {};
+    std::vector<TQX_EntrySpec> Entries {};
+    // Called on QXM_FINALIZE and QXM_DETACH, the last messages before the
+    // library may be released: undo whatever the plug-in registered with Qt
+    // or the host that points into its code. May be empty.
+    std::function<void()> OnRelease {};
+};
+
+// Answers one message for the plug-in described by spec:
+//   QXM_ATTACH, QXM_INITIALIZE, QXM_QUERY_UNLOAD: 1 (agreed);
+//   QXM_FINALIZE, QXM_DETACH: calls OnRelease, 1;
+//   QXM_QUERY_INFO: fills the record, 1 (0 for a null record);
+//   QXM_QUERY_ENTRY_COUNT: the number of entries;
+//   QXM_QUERY_ENTRY: fills the record of the entry its Index names, 1 (0 for
+//     a null record or an index out of range);
+//   anything else: 0.
+// The records are filled only with what the spec holds; icons are made from
+// their paths here (QIcon loads them lazily, so this is safe on the host's
+// loader thread).
+inline int32_t QX_AnswerPluginMessage(const TQX_PluginSpec& spec, int32_t message, void* param)
+{
+    switch (message) {
+    case QXM_ATTACH:
+    case QXM_INITIALIZE:
+    case QXM_QUERY_UNLOAD:
+        return 1;
+    case QXM_FINALIZE:
+    case QXM_DETACH:
+        if (spec.OnRelease)
+            spec.OnRelease();
+        return 1;
+    case QXM_QUERY_INFO: {
+        auto* info = static_cast<TQX_PluginInfo*>(param);
+        if (!info)
+            return 0;
+        info->Application = spec.Application;
+        info->Name = spec.Name;
+        info->FullName = spec.FullName;
+        if (!spec.IconPath.isEmpty())
+            info->Icon = QIcon(spec.IconPath);
+        info->OnAbout = spec.OnAbout;
+        return 1;
+    }
+    case QXM_QUERY_ENTRY_COUNT:
+        return int32_t(spec.Entries.size());
+    case QXM_QUERY_ENTRY: {
+        auto* entry = static_cast<TQX_PluginEntryInfo*>(param);
+        if (!entry || entry->Index < 0 || size_t(entry->Index) >= spec.Entries.size())
+            return 0;
+        const TQX_EntrySpec& e = spec.Entries[size_t(entry->Index)];
+        entry->Kind = e.Kind;
+        entry->Name = e.Name;
+        if (!e.IconPath.isEmpty())
+            entry->Icon = QIcon(e.IconPath);
+        entry->Filter = e.Filter;
+        entry->HasFilter = !e.Filter.isEmpty();
+        entry->CanCreateFile = e.CanCreateFile;
+        entry->Flags = e.Flags;
+        entry->CreateWindow = e.CreateWindow;
+        entry->CanOpenFile = e.CanOpenFile;
+        return 1;
+    }
+    default:
+        return 0;
+    }
+}
+
+// A TQX_CanOpenFileProc that calls CanOpen and answers 0 when it throws: the
+// host asks for every file it opens, and a file that cannot be examined is
+// one the entry cannot open. Use as `entry.CanOpenFile = QX_CanOpenNoThrow<myTest>;`.
+template <uint8_t (*CanOpen)(const QString& fileName)>
+uint8_t QX_CanOpenNoThrow(const QString& fileName)
+{
+    try {
+        return CanOpen(fileName);
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+// The host's handle of the icon of the loaded plug-in named pluginName (its
+// TQX_PluginInfo::Name), 0 when no loaded plug-in has that name. GUI thread.
+inline uint32_t QX_PluginIconHandle(const QString& pluginName)
+{
+    // The record is large (about 68 KB): not for the stack.
+    auto description = std::make_unique<TQX_PluginDescription>();
+    for (int32_t i = 0; i < QXGetPluginCount(); ++i) {
+        description->Size = sizeof(TQX_PluginDescription);
+        if (QXGetPluginInfo(i, description.get()) && QString::fromUtf8(description->Name) == pluginName)
+            return description->IconHandle;
+    }
+    return 0;
+}
+
+// The host's about box with the icon of the plug-in named pluginName, the
+// caption and the text; for TQX_PluginSpec::OnAbout. GUI thread.
+inline void QX_ShowPluginAbout(const QString& pluginName, const QString& caption, const QString& text)
+{
+    QXAboutBox(QX_PluginIconHandle(pluginName), caption.toUtf8().constData(), text.toUtf8().constData());
+}
+
+// The plug-in's own settings: the INI file <name>.ini in the user's
+// configuration folder of Quorvix ($XDG_CONFIG_HOME/Quorvix, ~/.config/Quorvix
+// by default), beside the host's registry.reg. Give every plug-in its own name.
+inline QSettings QX_PluginSettings(const QString& name)
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), name);
+}
