@@ -8,17 +8,29 @@
 //     described once as data; QXPluginProc hands every message to
 //     QX_AnswerPluginMessage, which fills the records the host asks for and
 //     agrees to attach, initialize and unload.
+//   QX_NewWindow<T>: a CreateWindow procedure that makes a T.
 //   QX_CanOpenNoThrow<f>: a CanOpenFile procedure that answers 0 ("cannot
 //     open") instead of letting an exception of f reach the host.
 //   QX_ShowPluginAbout: the host's about box with the plug-in's own icon.
 //   QX_PluginSettings: the plug-in's own settings file.
+// and for document windows:
+//   QX_UpdateWindowState: Modified and Commands set, the host told once.
+//   QX_SetStepList: the answer to QXC_UNDOLIST and QXC_REDOLIST.
+//   QX_CookieValues: a cookie of "name=value;..." pairs read back.
+//   QX_CloseDocumentWindow: what closeEvent does in every document window.
+//   QX_Ask, QX_Tell: message boxes with the host's button texts.
 #include "QX_Exports.h"
 #include "QX_Types.h"
 
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QMessageBox>
 #include <QSettings>
+#include <QStringList>
 
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -118,6 +130,14 @@ inline int32_t QX_AnswerPluginMessage(const TQX_PluginSpec& spec, int32_t messag
     }
 }
 
+// A TQX_CreateWindowProc that makes a new Window, a TQX_PluginWindow with a
+// default constructor: `.CreateWindow = QX_NewWindow<TMyWindow>`.
+template <class Window>
+TQX_PluginWindow* QX_NewWindow(TQX_Application*)
+{
+    return new Window;
+}
+
 // A TQX_CanOpenFileProc that calls CanOpen and answers 0 when it throws: the
 // host asks for every file it opens, and a file that cannot be examined is
 // one the entry cannot open. Use as `entry.CanOpenFile = QX_CanOpenNoThrow<myTest>;`.
@@ -158,4 +178,87 @@ inline void QX_ShowPluginAbout(const QString& pluginName, const QString& caption
 inline QSettings QX_PluginSettings(const QString& name)
 {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), name);
+}
+
+// ---------------------------------------------------------------------------
+// Document windows
+// ---------------------------------------------------------------------------
+
+// Sets window->Modified, then window->Commands to what commands() gives
+// (which may depend on Modified), and calls NotifyStateChange() only when
+// either of them changed, so the host refreshes no more than it must.
+inline void QX_UpdateWindowState(TQX_PluginWindow* window, bool modified, const std::function<TQX_CommandSet()>& commands)
+{
+    const bool modifiedChanged = modified != window->Modified;
+    window->Modified = modified;
+    const TQX_CommandSet now = commands();
+    if (now == window->Commands && !modifiedChanged)
+        return;
+    window->Commands = now;
+    window->NotifyStateChange();
+}
+
+// The answer to QXC_UNDOLIST and QXC_REDOLIST: steps, the next one first,
+// into the host's list param (nothing for a null param).
+inline void QX_SetStepList(void* param, const QStringList& steps)
+{
+    if (param)
+        *static_cast<QStringList*>(param) = steps;
+}
+
+// The values of a cookie written as "name=value;name=value" by name, both
+// trimmed. A part without "=" or with an empty name is passed over; of a
+// name given twice the last value counts.
+inline std::map<QString, QString> QX_CookieValues(const QString& cookie)
+{
+    std::map<QString, QString> values;
+    for (const QString& part : cookie.split(u';', Qt::SkipEmptyParts)) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq > 0)
+            values[part.left(eq).trimmed()] = part.mid(eq + 1).trimmed();
+    }
+    return values;
+}
+
+// closeEvent of a document window. mayClose is the answer of the window's
+// own "save changes?" question (false: the window stays open, the event is
+// ignored). A window of a named file then has the host store its cookie,
+// hides its find dialog (findDialog may be null) and closes.
+inline void QX_CloseDocumentWindow(TQX_PluginWindow* window, QCloseEvent* event, bool mayClose, QWidget* findDialog)
+{
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    if (!window->FileName.isEmpty())
+        QXRequestCookie(window, false);
+    if (findDialog)
+        findDialog->hide();
+    event->accept();
+}
+
+// A modal question in the host's language: the buttons Yes, No and Cancel
+// read "&Ano", "&Ne" and "&Storno". objectName names the box (tests and
+// scripts find it by it). Returns the QMessageBox::StandardButton chosen.
+inline int QX_Ask(QWidget* parent, const QString& caption, const QString& text, QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton defaultButton, const QString& objectName, QMessageBox::Icon icon = QMessageBox::Question)
+{
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setObjectName(objectName);
+    box.setDefaultButton(defaultButton);
+    if (QAbstractButton* b = box.button(QMessageBox::Yes))
+        b->setText(QStringLiteral("&Ano"));
+    if (QAbstractButton* b = box.button(QMessageBox::No))
+        b->setText(QStringLiteral("&Ne"));
+    if (QAbstractButton* b = box.button(QMessageBox::Cancel))
+        b->setText(QStringLiteral("&Storno"));
+    return box.exec();
+}
+
+// A modal message with one OK button: an error (error true) or a notice.
+inline void QX_Tell(QWidget* parent, const QString& caption, const QString& text, bool error, const QString& objectName)
+{
+    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+    box.setObjectName(objectName);
+    box.exec();
 }

@@ -14,11 +14,6 @@ TQX_Application application;
 
 const QString kPluginName = QStringLiteral("Mapa znaků");
 
-TQX_PluginWindow* createWindow(TQX_Application*)
-{
-    return new TCharMapWindow;
-}
-
 void showAbout(QObject*)
 {
     char version[U_MAX_VERSION_STRING_LENGTH];
@@ -48,7 +43,7 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
             .Kind = QX_KIND_TOOL_WINDOW,
             .Name = kPluginName,
             .IconPath = QStringLiteral(":/charmap/icons/charmap.svg"),
-            .CreateWindow = createWindow,
+            .CreateWindow = QX_NewWindow<TCharMapWindow>,
         }},
     };
     return QX_AnswerPluginMessage(plugin, message, param);

@@ -19,11 +19,6 @@ const QString kPluginName = QStringLiteral("Hex editor");
 // As much of the start of a file as decides whether it is text.
 constexpr qint64 kSniffBytes = 64 * 1024;
 
-TQX_PluginWindow* createWindow(TQX_Application*)
-{
-    return new THexEditorWindow;
-}
-
 // Text (no zero byte in the first 64 KB, or a UTF-16 byte-order mark) is
 // left to the text editors: answering "can open" there too would make the
 // host ask which one to use for every text file. Pictures Qt can show are
@@ -70,7 +65,7 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
             .Name = QStringLiteral("Hex editor"),
             .IconPath = QStringLiteral(":/hexeditor/icons/hexdocument.svg"),
             .Filter = QStringLiteral("Binární soubory|*.bin;*.dat;*.exe;*.dll;*.so;*.o;*.obj;*.img;*.iso"),
-            .CreateWindow = createWindow,
+            .CreateWindow = QX_NewWindow<THexEditorWindow>,
             .CanOpenFile = QX_CanOpenNoThrow<canOpen>,
         }},
     };

@@ -195,12 +195,10 @@ void THexEditorWindow::Command(uint8_t code, void* param)
         break;
     }
     case QXC_UNDOLIST:
-        if (param)
-            *static_cast<QStringList*>(param) = document_.UndoLabels();
+        QX_SetStepList(param, document_.UndoLabels());
         break;
     case QXC_REDOLIST:
-        if (param)
-            *static_cast<QStringList*>(param) = document_.RedoLabels();
+        QX_SetStepList(param, document_.RedoLabels());
         break;
     case QXC_COPY:
         copy();
@@ -239,12 +237,7 @@ void THexEditorWindow::updateState()
     c.Set(QXC_UNDOLIST, document_.CanUndo());
     c.Set(QXC_REDO, document_.CanRedo());
     c.Set(QXC_REDOLIST, document_.CanRedo());
-    const bool modified = document_.IsModified();
-    if (c == Commands && modified == Modified)
-        return;
-    Commands = c;
-    Modified = modified;
-    NotifyStateChange();
+    QX_UpdateWindowState(this, document_.IsModified(), [&c] { return c; });
 }
 
 void THexEditorWindow::updateStatus()
@@ -422,15 +415,7 @@ void THexEditorWindow::reload()
 
 void THexEditorWindow::closeEvent(QCloseEvent* event)
 {
-    if (!maybeSave()) {
-        event->ignore();
-        return;
-    }
-    if (!FileName.isEmpty())
-        QXRequestCookie(this, false);
-    if (find_)
-        find_->hide();
-    event->accept();
+    QX_CloseDocumentWindow(this, event, maybeSave(), find_);
 }
 
 void THexEditorWindow::LoadCookie(const QString& cookie)
@@ -663,20 +648,12 @@ void THexEditorWindow::contextMenuEvent(QContextMenuEvent* event)
 // Ano, Ne and, where the question can be put off, Storno.
 int THexEditorWindow::ask(const QString& text, bool cancellable)
 {
-    QMessageBox box(QMessageBox::Question, kCaption, text,
-        QMessageBox::Yes | QMessageBox::No | (cancellable ? QMessageBox::Cancel : QMessageBox::NoButton), this);
-    box.setObjectName(QStringLiteral("HexQuestion"));
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ano"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("&Ne"));
-    if (cancellable)
-        box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Storno"));
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec();
+    return QX_Ask(this, kCaption, text,
+        QMessageBox::Yes | QMessageBox::No | (cancellable ? QMessageBox::Cancel : QMessageBox::NoButton), QMessageBox::Yes,
+        QStringLiteral("HexQuestion"));
 }
 
 void THexEditorWindow::tell(const QString& text, bool error)
 {
-    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, kCaption, text, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("HexMessage"));
-    box.exec();
+    QX_Tell(this, kCaption, text, error, QStringLiteral("HexMessage"));
 }

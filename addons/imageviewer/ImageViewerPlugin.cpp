@@ -11,11 +11,6 @@ TQX_Application application;
 
 const QString kPluginName = QStringLiteral("Prohlížeč obrázků");
 
-TQX_PluginWindow* createWindow(TQX_Application*)
-{
-    return new TImageViewerWindow;
-}
-
 void showAbout(QObject*)
 {
     QX_ShowPluginAbout(kPluginName, QStringLiteral("O prohlížeči obrázků"),
@@ -42,7 +37,7 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
             .Name = QStringLiteral("Prohlížeč obrázků"),
             .IconPath = QStringLiteral(":/imageviewer/icons/image.svg"),
             .Filter = ImageViewerFilter(),
-            .CreateWindow = createWindow,
+            .CreateWindow = QX_NewWindow<TImageViewerWindow>,
             .CanOpenFile = QX_CanOpenNoThrow<ImageViewerCanOpen>,
         }},
     };

@@ -263,9 +263,7 @@ void TImageViewerWindow::SaveCookie(QString& cookie)
 
 void TImageViewerWindow::closeEvent(QCloseEvent* event)
 {
-    if (!FileName.isEmpty())
-        QXRequestCookie(this, false);
-    event->accept();
+    QX_CloseDocumentWindow(this, event, true, nullptr);
 }
 
 void TImageViewerWindow::contextMenuEvent(QContextMenuEvent* event)
@@ -294,7 +292,5 @@ void TImageViewerWindow::contextMenuEvent(QContextMenuEvent* event)
 
 void TImageViewerWindow::tell(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, kCaption, text, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("ImageViewerMessage"));
-    box.exec();
+    QX_Tell(this, kCaption, text, true, QStringLiteral("ImageViewerMessage"));
 }

@@ -12,11 +12,6 @@ TQX_Application application;
 
 const QString kPluginName = QStringLiteral("Editor formátovaného textu");
 
-TQX_PluginWindow* createWindow(TQX_Application*)
-{
-    return new TRichTextWindow;
-}
-
 void showAbout(QObject*)
 {
     QX_ShowPluginAbout(kPluginName, QStringLiteral("O modulu Editor formátovaného textu"),
@@ -45,7 +40,7 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
             .IconPath = QStringLiteral(":/richtext/icons/richdocument.svg"),
             .Filter = RichTextOpenFilter(),
             .CanCreateFile = true,
-            .CreateWindow = createWindow,
+            .CreateWindow = QX_NewWindow<TRichTextWindow>,
             .CanOpenFile = QX_CanOpenNoThrow<RichTextCanOpen>,
         }},
     };

@@ -4,7 +4,6 @@
 
 #include <QX_PluginHelpers.h>
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -87,6 +86,32 @@ bool selectionHas(const QTextEdit* editor, const std::function<bool(const QTextC
         }
     }
     return true;
+}
+
+// Gives every paragraph that the cursor's selection (or the cursor) touches
+// the paragraph format that change makes for it.
+void changeParagraphs(const QTextCursor& cursor, const std::function<QTextBlockFormat(const QTextBlock&)>& change)
+{
+    const int end = cursor.selectionEnd();
+    for (QTextBlock block = cursor.document()->findBlock(cursor.selectionStart()); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = change(block);
+        QTextCursor(block).setBlockFormat(format);
+        if (block.position() + block.length() > end)
+            break;
+    }
+}
+
+// The paragraphs of the selection leave their lists, unindented.
+void leaveLists(const QTextCursor& cursor)
+{
+    changeParagraphs(cursor, [](const QTextBlock& block) {
+        if (QTextList* own = block.textList())
+            own->remove(block);
+        QTextBlockFormat format = block.blockFormat();
+        format.setIndent(0);
+        format.setObjectIndex(-1);
+        return format;
+    });
 }
 
 } // namespace
@@ -274,12 +299,10 @@ void TRichTextWindow::Command(uint8_t code, void* param)
         redo();
         break;
     case QXC_UNDOLIST:
-        if (param)
-            *static_cast<QStringList*>(param) = undoSteps();
+        QX_SetStepList(param, undoSteps());
         break;
     case QXC_REDOLIST:
-        if (param)
-            *static_cast<QStringList*>(param) = redoSteps();
+        QX_SetStepList(param, redoSteps());
         break;
     case QXC_CUT:
         nameNextStep(QStringLiteral("Vyjmutí"));
@@ -375,12 +398,7 @@ void TRichTextWindow::Command(uint8_t code, void* param)
 
 void TRichTextWindow::LoadCookie(const QString& cookie)
 {
-    std::map<QString, QString> values;
-    for (const QString& part : cookie.split(u';', Qt::SkipEmptyParts)) {
-        const qsizetype eq = part.indexOf(u'=');
-        if (eq > 0)
-            values[part.left(eq).trimmed()] = part.mid(eq + 1).trimmed();
-    }
+    std::map<QString, QString> values = QX_CookieValues(cookie);
     // The file may have changed since the cookie was stored: every number is
     // clamped to the document.
     const int last = std::max(0, editor_->document()->characterCount() - 1);
@@ -418,15 +436,7 @@ void TRichTextWindow::SaveCookie(QString& cookie)
 
 void TRichTextWindow::closeEvent(QCloseEvent* event)
 {
-    if (!maybeSave()) {
-        event->ignore();
-        return;
-    }
-    if (!FileName.isEmpty())
-        QXRequestCookie(this, false);
-    if (find_)
-        find_->hide();
-    event->accept();
+    QX_CloseDocumentWindow(this, event, maybeSave(), find_);
 }
 
 // ---------------------------------------------------------------------------
@@ -682,20 +692,15 @@ void TRichTextWindow::setAlignment(int code)
     nameNextStep(QString::fromUtf8(name));
     QTextCursor cursor = editor_->textCursor();
     cursor.beginEditBlock();
-    const int end = cursor.selectionEnd();
-    for (QTextBlock block = editor_->document()->findBlock(cursor.selectionStart()); block.isValid();
-         block = block.next()) {
+    changeParagraphs(cursor, [code, alignment](const QTextBlock& block) {
         QTextBlockFormat format = block.blockFormat();
         // No alignment: the paragraph follows the direction of its text.
         if (code == QXC_NOALIGN)
             format.clearProperty(QTextFormat::BlockAlignment);
         else
             format.setAlignment(alignment);
-        QTextCursor at(block);
-        at.setBlockFormat(format);
-        if (block.position() + block.length() > end)
-            break;
-    }
+        return format;
+    });
     cursor.endEditBlock();
 }
 
@@ -707,19 +712,7 @@ void TRichTextWindow::toggleList(QTextListFormat::Style style, const QString& st
     QTextList* list = cursor.currentList();
     if (list && list->format().style() == style) {
         // The same list again: the paragraphs leave it.
-        const int end = cursor.selectionEnd();
-        for (QTextBlock block = editor_->document()->findBlock(cursor.selectionStart()); block.isValid();
-             block = block.next()) {
-            if (QTextList* own = block.textList())
-                own->remove(block);
-            QTextCursor at(block);
-            QTextBlockFormat format = block.blockFormat();
-            format.setIndent(0);
-            format.setObjectIndex(-1);
-            at.setBlockFormat(format);
-            if (block.position() + block.length() > end)
-                break;
-        }
+        leaveLists(cursor);
     } else if (list) {
         QTextListFormat format = list->format();
         format.setStyle(style);
@@ -746,34 +739,17 @@ void TRichTextWindow::indent(int delta)
         QTextListFormat format = list->format();
         const int level = format.indent() + delta;
         if (level < 1) {
-            const int end = cursor.selectionEnd();
-            for (QTextBlock block = editor_->document()->findBlock(cursor.selectionStart()); block.isValid();
-                 block = block.next()) {
-                if (QTextList* own = block.textList())
-                    own->remove(block);
-                QTextCursor at(block);
-                QTextBlockFormat bf = block.blockFormat();
-                bf.setIndent(0);
-                bf.setObjectIndex(-1);
-                at.setBlockFormat(bf);
-                if (block.position() + block.length() > end)
-                    break;
-            }
+            leaveLists(cursor);
         } else {
             format.setIndent(level);
             cursor.createList(format);
         }
     } else {
-        const int end = cursor.selectionEnd();
-        for (QTextBlock block = editor_->document()->findBlock(cursor.selectionStart()); block.isValid();
-             block = block.next()) {
+        changeParagraphs(cursor, [delta](const QTextBlock& block) {
             QTextBlockFormat format = block.blockFormat();
             format.setIndent(std::clamp(format.indent() + delta, 0, 20));
-            QTextCursor at(block);
-            at.setBlockFormat(format);
-            if (block.position() + block.length() > end)
-                break;
-        }
+            return format;
+        });
     }
     cursor.endEditBlock();
 }
@@ -889,14 +865,7 @@ TQX_CommandSet TRichTextWindow::currentCommands() const
 
 void TRichTextWindow::updateState()
 {
-    const bool modified = editor_->document()->isModified();
-    const bool modifiedChanged = modified != Modified;
-    Modified = modified;
-    const TQX_CommandSet commands = currentCommands();
-    if (commands == Commands && !modifiedChanged)
-        return;
-    Commands = commands;
-    NotifyStateChange();
+    QX_UpdateWindowState(this, editor_->document()->isModified(), [this] { return currentCommands(); });
 }
 
 void TRichTextWindow::updateStatus()
@@ -932,21 +901,11 @@ void TRichTextWindow::editSettings()
 
 int TRichTextWindow::ask(const QString& text, int buttons, int defaultButton)
 {
-    QMessageBox box(QMessageBox::Question, kCaption, text, QMessageBox::StandardButtons(buttons), this);
-    box.setObjectName(QStringLiteral("RichTextQuestion"));
-    box.setDefaultButton(QMessageBox::StandardButton(defaultButton));
-    if (QAbstractButton* b = box.button(QMessageBox::Yes))
-        b->setText(QStringLiteral("&Ano"));
-    if (QAbstractButton* b = box.button(QMessageBox::No))
-        b->setText(QStringLiteral("&Ne"));
-    if (QAbstractButton* b = box.button(QMessageBox::Cancel))
-        b->setText(QStringLiteral("&Storno"));
-    return box.exec();
+    return QX_Ask(this, kCaption, text, QMessageBox::StandardButtons(buttons), QMessageBox::StandardButton(defaultButton),
+        QStringLiteral("RichTextQuestion"));
 }
 
 void TRichTextWindow::tell(const QString& text, bool error)
 {
-    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, kCaption, text, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("RichTextMessage"));
-    box.exec();
+    QX_Tell(this, kCaption, text, error, QStringLiteral("RichTextMessage"));
 }

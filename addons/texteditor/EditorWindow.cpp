@@ -11,7 +11,7 @@
 #include "ScriptSupport.h"
 #include "UndoSteps.h"
 
-#include <QX_Exports.h>
+#include <QX_PluginHelpers.h>
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -390,12 +390,10 @@ void TTextEditorWindow::Command(uint8_t code, void* param)
         editor_->redo();
         break;
     case QXC_UNDOLIST:
-        if (param)
-            *static_cast<QStringList*>(param) = steps_->UndoSteps();
+        QX_SetStepList(param, steps_->UndoSteps());
         break;
     case QXC_REDOLIST:
-        if (param)
-            *static_cast<QStringList*>(param) = steps_->RedoSteps();
+        QX_SetStepList(param, steps_->RedoSteps());
         break;
     case QXC_CUT:
         if (editor_->hasSelectedText() && !editor_->isReadOnly())
@@ -468,12 +466,7 @@ void TTextEditorWindow::Command(uint8_t code, void* param)
 
 void TTextEditorWindow::LoadCookie(const QString& cookie)
 {
-    std::map<QString, QString> values;
-    for (const QString& part : cookie.split(u';', Qt::SkipEmptyParts)) {
-        const qsizetype eq = part.indexOf(u'=');
-        if (eq > 0)
-            values[part.left(eq).trimmed()] = part.mid(eq + 1).trimmed();
-    }
+    std::map<QString, QString> values = QX_CookieValues(cookie);
     const long lastLine = std::max(editor_->lines() - 1, 0);
     // "line:column" with the column in bytes of the line. The cookie may be
     // old (the file changed since) or damaged: every number is clamped to
@@ -566,15 +559,7 @@ void TTextEditorWindow::SaveCookie(QString& cookie)
 
 void TTextEditorWindow::closeEvent(QCloseEvent* event)
 {
-    if (!maybeSave()) {
-        event->ignore();
-        return;
-    }
-    if (!FileName.isEmpty())
-        QXRequestCookie(this, false);
-    if (find_)
-        find_->hide();
-    event->accept();
+    QX_CloseDocumentWindow(this, event, maybeSave(), find_);
 }
 
 void TTextEditorWindow::changeEvent(QEvent* event)
@@ -989,13 +974,7 @@ void TTextEditorWindow::updateState()
 {
     const bool modified = Sci(editor_, QsciScintillaBase::SCI_GETMODIFY) || outOfSync_ ||
         format_.Encoding != savedFormat_.Encoding || format_.Bom != savedFormat_.Bom;
-    const bool modifiedChanged = modified != Modified;
-    Modified = modified;
-    const TQX_CommandSet commands = currentCommands();
-    if (commands == Commands && !modifiedChanged)
-        return;
-    Commands = commands;
-    NotifyStateChange();
+    QX_UpdateWindowState(this, modified, [this] { return currentCommands(); });
 }
 
 void TTextEditorWindow::setChangeReports(bool full)
@@ -1667,22 +1646,11 @@ void TTextEditorWindow::applyIndentationOverride()
 
 int TTextEditorWindow::ask(const QString& text, int buttons, int defaultButton, bool warning)
 {
-    QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Question, kCaption, text,
-        QMessageBox::StandardButtons(buttons), this);
-    box.setObjectName(QStringLiteral("EditorQuestion"));
-    box.setDefaultButton(QMessageBox::StandardButton(defaultButton));
-    if (QAbstractButton* b = box.button(QMessageBox::Yes))
-        b->setText(QStringLiteral("&Ano"));
-    if (QAbstractButton* b = box.button(QMessageBox::No))
-        b->setText(QStringLiteral("&Ne"));
-    if (QAbstractButton* b = box.button(QMessageBox::Cancel))
-        b->setText(QStringLiteral("&Storno"));
-    return box.exec();
+    return QX_Ask(this, kCaption, text, QMessageBox::StandardButtons(buttons), QMessageBox::StandardButton(defaultButton),
+        QStringLiteral("EditorQuestion"), warning ? QMessageBox::Warning : QMessageBox::Question);
 }
 
 void TTextEditorWindow::tell(const QString& text, bool error)
 {
-    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, kCaption, text, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("EditorMessage"));
-    box.exec();
+    QX_Tell(this, kCaption, text, error, QStringLiteral("EditorMessage"));
 }

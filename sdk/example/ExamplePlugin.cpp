@@ -80,11 +80,6 @@ uint8_t canOpenFile(const QString& fileName)
     return fileName.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ? 1 : 0;
 }
 
-TQX_PluginWindow* createWindow(TQX_Application*)
-{
-    return new TNoteWindow;
-}
-
 } // namespace
 
 // Called on the host's loader thread while loading, and when unloading.
@@ -102,7 +97,7 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
             .Name = QStringLiteral("Text note"),
             .Filter = QStringLiteral("Text notes (*.txt)|*.txt"),
             .CanCreateFile = true,
-            .CreateWindow = &createWindow,
+            .CreateWindow = QX_NewWindow<TNoteWindow>,
             .CanOpenFile = &canOpenFile,
         }},
     };
