@@ -59,6 +59,20 @@ void AddonFrameFixture::StopFrame()
         delete DeletePlugin(0);
 }
 
+void AddonFrameFixture::RestartFrame()
+{
+    StopFrame();
+    StartFrame({});
+}
+
+std::vector<std::string> AddonFrameFixture::LibraryList(const QString& joined)
+{
+    std::vector<std::string> libraries;
+    for (const QString& path : joined.split(u'|', Qt::SkipEmptyParts))
+        libraries.push_back(path.toStdString());
+    return libraries;
+}
+
 void AddonFrameFixture::TearDown()
 {
     StopFrame();
@@ -85,6 +99,12 @@ TQX_PluginEntry* AddonFrameFixture::Entry(const QString& name)
             if (GetPlugin(p)->GetEntry(e)->GetName() == name)
                 return GetPlugin(p)->GetEntry(e);
     return nullptr;
+}
+
+QString AddonFrameFixture::Label(const QWidget* window, const char* objectName)
+{
+    const auto* label = window->findChild<QLabel*>(QString::fromLatin1(objectName));
+    return label ? label->text() : QStringLiteral("<none>");
 }
 
 void AddonFrameFixture::flushUpdate()

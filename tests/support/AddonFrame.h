@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+class QWidget;
 class TFrameWindowForm;
 class TQX_PluginEntry;
 class TQX_PluginWindow;
@@ -32,8 +33,13 @@ protected:
     // Copies the libraries into the program's Plugins folder and starts the
     // frame, which loads them.
     void StartFrame(const std::vector<std::string>& libraries);
-    // Ends the frame, its windows and the plug-ins (a restart is StartFrame again).
+    // Ends the frame, its windows and the plug-ins, unloading them.
     void StopFrame();
+    // StopFrame, then a new frame that loads the same plug-ins again in this
+    // process, as a second start of the program would.
+    void RestartFrame();
+    // The library paths of a list joined by "|" (as the tests' CMake files pass them).
+    static std::vector<std::string> LibraryList(const QString& joined);
     void TearDown() override;
 
     // "Otevřít" of one file: the frame chooses the entry.
@@ -42,6 +48,8 @@ protected:
     TQX_PluginWindow* Open(const QString& fileName, const QString& entryId);
     // The loaded entry with that name, or null.
     static TQX_PluginEntry* Entry(const QString& name);
+    // The text of the window's label of that object name ("<none>" without one).
+    static QString Label(const QWidget* window, const char* objectName);
     // Triggers the frame's action after its toolbar update; false when the
     // action is disabled for the active window.
     bool Trigger(FrameAction action);

@@ -4,8 +4,6 @@
 
 #include "QX_Types.h"
 #include "frame/FrameWindow.h"
-#include "kernel/Settings.h"
-#include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 
 #include <QAbstractScrollArea>
@@ -19,30 +17,16 @@
 #include <QSaveFile>
 #include <QTest>
 
-#include <filesystem>
 
 namespace {
 
-std::vector<std::string> addonPlugins()
-{
-    std::vector<std::string> libraries;
-    for (const QString& p : QStringLiteral(QX_ADDON_PLUGINS).split(u'|', Qt::SkipEmptyParts))
-        libraries.push_back(p.toStdString());
-    return libraries;
-}
-
 class HexEditorTest : public AddonFrameFixture {
 protected:
-    void SetUp() override { StartFrame(addonPlugins()); }
+    void SetUp() override { StartFrame(LibraryList(QStringLiteral(QX_ADDON_PLUGINS))); }
 
     static QAbstractScrollArea* View(TQX_PluginWindow* w)
     {
         return w->findChild<QAbstractScrollArea*>(QStringLiteral("hexView"));
-    }
-    static QString Label(TQX_PluginWindow* w, const char* name)
-    {
-        auto* label = w->findChild<QLabel*>(QString::fromLatin1(name));
-        return label ? label->text() : QStringLiteral("<none>");
     }
     // A binary file: a zero byte makes it not text.
     QString Binary(const std::string& name = "data.bin")
@@ -54,21 +38,14 @@ protected:
         bytes.append(QByteArray(100, '\0'));
         return WriteFile(name, bytes);
     }
-    static TQX_PluginEntry* Entry(const char* pluginName, int index = 0)
-    {
-        for (int p = 0; p < GetPluginCount(); ++p)
-            if (GetPlugin(p)->GetName() == QString::fromUtf8(pluginName))
-                return GetPlugin(p)->GetEntry(index);
-        return nullptr;
-    }
     QDialog* FindDialog(TQX_PluginWindow* w) { return w->findChild<QDialog*>(QStringLiteral("HexFindDialog")); }
 };
 
 TEST_F(HexEditorTest, OpenChoosesTheHexEditorForBinaryAndTheTextEditorForText)
 {
-    TQX_PluginEntry* hex = Entry("Hex editor");
+    TQX_PluginEntry* hex = Entry(QStringLiteral("Hex editor"));
     ASSERT_NE(hex, nullptr);
-    TQX_PluginEntry* text = Entry("Textový editor");
+    TQX_PluginEntry* text = Entry(QStringLiteral("Textový editor"));
     if (!text)
         GTEST_SKIP() << "the text editor plug-in is not built";
     struct Case {
@@ -248,13 +225,7 @@ TEST_F(HexEditorTest, PlaceAndSettingsSurviveARestart)
     EXPECT_EQ(other->property("bytesPerRow").toInt(), 32);
     other->close();
     w->close();
-    StopFrame();
-    // The second start loads the hex editor alone: the text editor's
-    // component cannot be loaded twice into one process.
-    for (const auto& file : std::filesystem::directory_iterator(GetPluginsDir()))
-        if (file.path().filename() != "qxhexeditor.so")
-            std::filesystem::remove(file.path());
-    StartFrame({});
+    RestartFrame();
     w = Open(path);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->property("bytesPerRow").toInt(), 32);

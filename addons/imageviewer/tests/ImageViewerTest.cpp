@@ -6,8 +6,6 @@
 
 #include "QX_Types.h"
 #include "frame/FrameWindow.h"
-#include "kernel/Settings.h"
-#include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 
 #include <QAction>
@@ -18,17 +16,8 @@
 #include <QSaveFile>
 #include <QTest>
 
-#include <filesystem>
 
 namespace {
-
-std::vector<std::string> addonPlugins()
-{
-    std::vector<std::string> libraries;
-    for (const QString& p : QStringLiteral(QX_ADDON_PLUGINS).split(u'|', Qt::SkipEmptyParts))
-        libraries.push_back(p.toStdString());
-    return libraries;
-}
 
 QByteArray encode(const QImage& image, const char* format = "PNG")
 {
@@ -54,20 +43,8 @@ const QByteArray kSvg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\"
 
 class ImageViewerTest : public AddonFrameFixture {
 protected:
-    void SetUp() override { StartFrame(addonPlugins()); }
+    void SetUp() override { StartFrame(LibraryList(QStringLiteral(QX_ADDON_PLUGINS))); }
 
-    static TQX_PluginEntry* Entry(const char* pluginName)
-    {
-        for (int p = 0; p < GetPluginCount(); ++p)
-            if (GetPlugin(p)->GetName() == QString::fromUtf8(pluginName))
-                return GetPlugin(p)->GetEntry(0);
-        return nullptr;
-    }
-    static QString Label(TQX_PluginWindow* w, const char* name)
-    {
-        auto* label = w->findChild<QLabel*>(QString::fromLatin1(name));
-        return label ? label->text() : QStringLiteral("<none>");
-    }
     static void Tool(TQX_PluginWindow* w, const char* name)
     {
         auto* action = w->findChild<QAction*>(QString::fromLatin1(name));
@@ -77,7 +54,7 @@ protected:
     static bool Fitting(TQX_PluginWindow* w) { return w->findChild<QAction*>(QStringLiteral("actionFit"))->isChecked(); }
     TQX_PluginWindow* OpenInViewer(const QString& path)
     {
-        return frame->OpenFile(path, Entry("Prohlížeč obrázků")->ID);
+        return frame->OpenFile(path, Entry(QStringLiteral("Prohlížeč obrázků"))->ID);
     }
     // Replaces the file as most programs save: a new file renamed over it.
     static void Replace(const QString& path, const QByteArray& bytes)
@@ -91,9 +68,9 @@ protected:
 
 TEST_F(ImageViewerTest, OpenChoosesAmongViewerHexAndTextEditors)
 {
-    TQX_PluginEntry* viewer = Entry("Prohlížeč obrázků");
-    TQX_PluginEntry* hex = Entry("Hex editor");
-    TQX_PluginEntry* text = Entry("Textový editor");
+    TQX_PluginEntry* viewer = Entry(QStringLiteral("Prohlížeč obrázků"));
+    TQX_PluginEntry* hex = Entry(QStringLiteral("Hex editor"));
+    TQX_PluginEntry* text = Entry(QStringLiteral("Textový editor"));
     ASSERT_TRUE(viewer && hex);
     if (!text)
         GTEST_SKIP() << "the text editor plug-in is not built";
@@ -237,13 +214,7 @@ TEST_F(ImageViewerTest, ZoomAndBackgroundSurviveARestart)
     Tool(w, "actionActualSize");
     Tool(w, "actionZoomOut");
     w->close();
-    StopFrame();
-    // The second start loads the viewer alone: the text editor's component
-    // cannot be loaded twice into one process.
-    for (const auto& file : std::filesystem::directory_iterator(GetPluginsDir()))
-        if (file.path().filename() != "qximageviewer.so")
-            std::filesystem::remove(file.path());
-    StartFrame({});
+    RestartFrame();
     w = Open(path);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->property("background").toInt(), 2);
