@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -42,6 +45,22 @@ ModalAnswers::Answer ModalAnswers::Text(const QString& text)
             dialog->setTextValue(text);
             dialog->accept();
         }
+    };
+}
+
+ModalAnswers::Answer ModalAnswers::File(const QString& path)
+{
+    return [path](QWidget* w) {
+        auto* files = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(files, nullptr);
+        // The name goes into the name field itself: selectFile() leaves that
+        // field alone while it has the keyboard focus, and whether it has it
+        // depends on when the window system activated the dialog.
+        files->setDirectory(QFileInfo(path).absolutePath());
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QFileInfo(path).fileName());
+        static_cast<QDialog*>(files)->accept();
     };
 }
 

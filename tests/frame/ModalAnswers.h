@@ -32,6 +32,8 @@ public:
     static Answer Button(QMessageBox::StandardButton button);
     // Enters text in an input dialog and accepts it; a null text cancels.
     static Answer Text(const QString& text);
+    // Chooses that file in a file dialog and accepts it.
+    static Answer File(const QString& path);
 
 private:
     void answerDialog();

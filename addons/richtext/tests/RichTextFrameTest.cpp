@@ -11,7 +11,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -218,12 +217,7 @@ TEST_F(RichTextFrame, NewDocumentIsSavedAsOpenDocumentText)
     QApplication::processEvents();
     Editor(window)->insertPlainText(QStringLiteral("Dopis"));
     const QString target = QString::fromStdString(home.dir().file("dopis.odt"));
-    modal.answers.push_back([target](QWidget* dialog) {
-        auto* files = qobject_cast<QFileDialog*>(dialog);
-        ASSERT_NE(files, nullptr);
-        files->selectFile(target);
-        static_cast<QDialog*>(files)->accept();
-    });
+    modal.answers.push_back(ModalAnswers::File(target));
     ASSERT_TRUE(Trigger(FrameAction::FileSave));
     EXPECT_TRUE(ReadBytes(target).startsWith("PK"));
     EXPECT_EQ(window->FileName, target);
