@@ -12,6 +12,11 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstring>
+#include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -19,7 +24,7 @@ namespace {
 // back from the caret at each key.
 constexpr long kLongestWord = 1024;
 
-bool isIdentifierChar(char c)
+constexpr bool isIdentifierChar(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
@@ -30,6 +35,24 @@ bool isForeign(char c)
 {
     return static_cast<unsigned char>(c) >= 0x80;
 }
+
+// What a byte is to a word: ASCII letters and "_" start one, digits go on
+// one, bytes of characters outside ASCII belong to a word that is not an
+// identifier, everything else separates words.
+enum TCharClass : unsigned char { kSeparator, kLetter, kDigit, kForeign };
+
+constexpr std::array<TCharClass, 256> charClasses()
+{
+    std::array<TCharClass, 256> classes {};
+    for (int c = 0; c < 256; ++c)
+        classes[size_t(c)] = c >= 0x80 ? kForeign
+            : (c >= '0' && c <= '9')   ? kDigit
+            : isIdentifierChar(char(c)) ? kLetter
+                                        : kSeparator;
+    return classes;
+}
+
+constexpr std::array<TCharClass, 256> kCharClasses = charClasses();
 
 } // namespace
 
@@ -49,22 +72,52 @@ bool OffersCompletion(const QString& word, const QStringList& candidates, const 
 void CollectWords(const char* text, long length, const QByteArray& prefix, const std::function<bool(long)>& skip,
     QStringList& words)
 {
-    for (long i = 0; i < length;) {
-        if (!isIdentifierChar(text[i]) && !isForeign(text[i])) {
-            ++i;
-            continue;
-        }
-        long end = i;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const long prefixSize = long(prefix.size());
+    // Each spelling once: a name used a thousand times is compared once.
+    std::unordered_set<std::string_view> seen;
+    // The word from start, when it is a candidate.
+    auto take = [&](long start) {
+        long end = start;
         bool foreign = false;
-        while (end < length && (isIdentifierChar(text[end]) || isForeign(text[end]))) {
-            foreign = foreign || isForeign(text[end]);
-            ++end;
+        for (; end < length && kCharClasses[bytes[end]] != kSeparator; ++end)
+            foreign = foreign || kCharClasses[bytes[end]] == kForeign;
+        const long size = end - start;
+        if (size > prefixSize && !foreign && kCharClasses[bytes[start]] != kDigit &&
+            qstrnicmp(text + start, prefix.constData(), prefixSize) == 0 && !(skip && skip(start)) &&
+            seen.insert(std::string_view(text + start, size_t(size))).second)
+            words << QString::fromLatin1(text + start, size);
+        return end;
+    };
+    if (prefixSize == 0) {
+        for (long i = 0; i < length;) {
+            while (i < length && kCharClasses[bytes[i]] == kSeparator)
+                ++i;
+            if (i < length)
+                i = take(i);
         }
-        const long size = end - i;
-        if (!foreign && size > prefix.size() && !(text[i] >= '0' && text[i] <= '9') &&
-            qstrnicmp(text + i, prefix.constData(), prefix.size()) == 0 && !(skip && skip(i)))
-            words << QString::fromLatin1(text + i, size);
-        i = end;
+        return;
+    }
+    // With a prefix only words starting with its first letter count: the
+    // search jumps from one such letter to the next (in either case, in
+    // the order of the text) instead of looking at every byte; a key typed
+    // in a document of megabytes costs little more than in a small one.
+    const char lower = char(std::tolower(static_cast<unsigned char>(prefix[0])));
+    const char upper = char(std::toupper(static_cast<unsigned char>(prefix[0])));
+    auto next = [&](char c, long from) {
+        const void* found = from < length ? std::memchr(text + from, c, size_t(length - from)) : nullptr;
+        return found ? long(static_cast<const char*>(found) - text) : length;
+    };
+    long atLower = next(lower, 0);
+    long atUpper = lower == upper ? length : next(upper, 0);
+    while (atLower < length || atUpper < length) {
+        const long at = std::min(atLower, atUpper);
+        // Only the first letter of a word.
+        const long after = at > 0 && kCharClasses[bytes[at - 1]] != kSeparator ? at + 1 : take(at);
+        if (atLower < after)
+            atLower = next(lower, after);
+        if (atUpper < after)
+            atUpper = lower == upper ? length : next(upper, after);
     }
 }
 
