@@ -1165,6 +1165,7 @@ void TTextEditorWindow::setLanguage(const QString& id)
     if (lexer && id == kScriptLanguageId && !scriptRoutines_.isEmpty())
         new TScriptApis(lexer, scriptRoutines_);
     completion_->SetKeywords(languageId_ == kScriptLanguageId ? ScriptKeywords() : LanguageKeywords(languageId_));
+    completion_->SetCaseSensitive(LanguageIsCaseSensitive(languageId_));
     if (lexer)
         ApplyLexerTheme(lexer, settings_.Font(), *scheme_);
     editor_->setLexer(lexer);

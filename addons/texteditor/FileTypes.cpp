@@ -266,6 +266,13 @@ const QStringList& LanguageKeywords(const QString& languageId)
     return known[languageId] = words;
 }
 
+bool LanguageIsCaseSensitive(const QString& languageId)
+{
+    static const QStringList ignoringCase {QStringLiteral("pascal"), QStringLiteral("sql"), QStringLiteral("batch"),
+        kScriptLanguageId};
+    return !ignoringCase.contains(languageId);
+}
+
 QByteArray ReadFileHead(const QString& fileName, bool* ok)
 {
     QFile file(fileName);

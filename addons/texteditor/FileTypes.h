@@ -50,6 +50,10 @@ QsciLexer* CreateLexer(const QString& languageId, QObject* parent);
 // gives.
 const QStringList& LanguageKeywords(const QString& languageId);
 
+// Whether the language tells names apart by letter case ("Count" and
+// "count"); Pascal, SQL, batch files and the script language do not.
+bool LanguageIsCaseSensitive(const QString& languageId);
+
 // Answers of the two entries' CanOpenFile: 0 cannot, 1 can, 2 preferred.
 // The text editor prefers the types it highlights and takes any other file
 // that looks like text; the script editor prefers script files only.

@@ -121,18 +121,22 @@ void CollectWords(const char* text, long length, const QByteArray& prefix, const
     }
 }
 
-QStringList UniqueWords(const QStringList& words)
+QStringList UniqueWords(const QStringList& words, Qt::CaseSensitivity sensitivity)
 {
     QStringList unique;
     QSet<QString> seen;
     for (const QString& word : words) {
-        const QString key = word.toLower();
+        const QString key = sensitivity == Qt::CaseSensitive ? word : word.toLower();
         if (!seen.contains(key)) {
             seen.insert(key);
             unique << word;
         }
     }
-    unique.sort(Qt::CaseInsensitive);
+    // Spellings of one word in a fixed order: capitals first.
+    std::sort(unique.begin(), unique.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
     return unique;
 }
 
@@ -315,9 +319,9 @@ QStringList TWordCompletion::candidates(const QString& prefix, long wordStart) c
     for (const QString& keyword : keywords_)
         if (keyword.size() > prefix.size() && keyword.startsWith(prefix, Qt::CaseInsensitive))
             words << keyword;
-    // One entry per name whatever its letter case, the routine's own
-    // spelling first.
-    return UniqueWords(words);
+    // One entry per name (whatever its letter case where the language
+    // ignores case: the routine's own spelling first).
+    return UniqueWords(words, caseSensitive_ ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
 void TWordCompletion::show(const QString& prefix, const QStringList& words, bool requested)

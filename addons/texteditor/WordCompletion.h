@@ -41,9 +41,9 @@ bool OffersCompletion(const QString& word, const QStringList& candidates, const 
 void CollectWords(const char* text, long length, const QByteArray& prefix, const std::function<bool(long)>& skip,
     QStringList& words);
 
-// One entry per word whatever its letter case (the first spelling wins),
-// sorted without regard to case.
-QStringList UniqueWords(const QStringList& words);
+// One entry per word (without regard to case: per word whatever its letter
+// case, the first spelling winning), sorted without regard to case.
+QStringList UniqueWords(const QStringList& words, Qt::CaseSensitivity sensitivity = Qt::CaseInsensitive);
 
 // Whether the lexer's style colours a comment or a string or character
 // literal, as the lexer describes its styles.
@@ -60,6 +60,10 @@ public:
     // Take the document's words from code only, not from comments and
     // strings (the script editor: only names of the script count).
     void SetCodeWordsOnly(bool on) { codeWordsOnly_ = on; }
+    // Whether words that differ in letter case only are different words of
+    // the language (C++: "counts" beside "Counts"); they are one in the
+    // script language and in others that ignore case.
+    void SetCaseSensitive(bool on) { caseSensitive_ = on; }
     // Whether the list opens by itself while typing; Request always works.
     void SetAutomatic(bool on) { automatic_ = on; }
     bool Automatic() const { return automatic_; }
@@ -83,6 +87,7 @@ private:
     QsciScintilla* editor_;
     QStringList keywords_;
     bool codeWordsOnly_ = false;
+    bool caseSensitive_ = false;
     bool automatic_ = true;
     // The list on screen was asked for, or the user moved through it.
     bool requested_ = false;

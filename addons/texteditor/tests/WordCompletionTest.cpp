@@ -38,6 +38,12 @@ TEST(WordCompletion, CollectsIdentifiersThatGoOnBeyondThePrefix)
 TEST(WordCompletion, OneEntryPerWordSortedWithoutCase)
 {
     EXPECT_EQ(UniqueWords({"beta", "Alpha", "BETA", "alpha", "gamma"}), QStringList({"Alpha", "beta", "gamma"}));
+    // Where case tells names apart, both spellings are names.
+    EXPECT_EQ(UniqueWords({"beta", "Alpha", "BETA", "alpha", "beta"}, Qt::CaseSensitive),
+        QStringList({"Alpha", "alpha", "BETA", "beta"}));
+    EXPECT_TRUE(LanguageIsCaseSensitive(QStringLiteral("cpp")));
+    EXPECT_FALSE(LanguageIsCaseSensitive(QStringLiteral("sql")));
+    EXPECT_FALSE(LanguageIsCaseSensitive(kScriptLanguageId));
 }
 
 TEST(WordCompletion, OffersOnlyForAnUnfinishedWordThatIsNoKeyword)
