@@ -1201,6 +1201,7 @@ TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
         dialog->findChild<QSpinBox*>(QStringLiteral("tabWidth"))->setValue(6);
         dialog->findChild<QCheckBox*>(QStringLiteral("useSpaces"))->setChecked(false);
         dialog->findChild<QCheckBox*>(QStringLiteral("detectIndentation"))->setChecked(false);
+        dialog->findChild<QCheckBox*>(QStringLiteral("autoCompletion"))->setChecked(false);
         qobject_cast<QDialog*>(dialog)->accept();
     });
     QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(20, 20), editor->viewport()->mapToGlobal(QPoint(20, 20)));
@@ -1225,6 +1226,11 @@ TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
     EXPECT_TRUE(editor->indentationsUseTabs());
     EXPECT_EQ(Editor(other)->tabWidth(), 6);
     EXPECT_TRUE(Editor(other)->indentationsUseTabs());
+    // The completion list no longer opens by itself ("lin" goes on to "line").
+    Key(window, Qt::Key_End);
+    Key(window, Qt::Key_Return);
+    Type(window, QStringLiteral("lin"));
+    EXPECT_FALSE(editor->isListActive());
     QFile::remove(ini);
 }
 
