@@ -42,8 +42,12 @@ TDocumentSession CurrentDocumentSession()
         // A new document has no file to open again.
         if (window->FileName.isEmpty())
             continue;
-        if (window == active)
+        if (window == active) {
             session.Active = int(session.Documents.size());
+            for (QWidget* w = window->parentWidget(); w; w = w->parentWidget())
+                if (auto* sub = qobject_cast<QMdiSubWindow*>(w))
+                    session.Maximized = sub->isMaximized();
+        }
         session.Documents.push_back({window->FileName, window->EntryID});
     }
     return session;
@@ -65,6 +69,7 @@ void SaveDocumentSession(const TDocumentSession& session)
     }
     const bool active = session.Active >= 0 && size_t(session.Active) < session.Documents.size();
     reg.WriteInteger("Active", active ? session.Active + 1 : 0);
+    reg.WriteBool("Maximized", session.Maximized);
 }
 
 TDocumentSession LoadDocumentSession()
@@ -88,6 +93,8 @@ TDocumentSession LoadDocumentSession()
             if (active >= 1 && size_t(active) <= session.Documents.size())
                 session.Active = active - 1;
         }
+        if (reg.GetDataType("Maximized") == qx::RegDataType::Integer)
+            session.Maximized = reg.ReadBool("Maximized");
     } catch (const std::exception&) {
         // What was read up to the damage stays.
     }
@@ -159,6 +166,10 @@ void TFrameWindowForm::reopenSession()
         TQX_PluginWindow* window = OpenFile(document.FileName, entryId);
         if (i == session.Active)
             active = window;
+        // Maximized as they were (a window opened after a maximized one is
+        // maximized already).
+        if (QMdiSubWindow* sub = window && session.Maximized ? subWindowOf(window) : nullptr; sub && !sub->isMaximized())
+            sub->showMaximized();
     }
     // The document that was active is active again (the last one opened
     // would be otherwise), unless it did not open or closed since.

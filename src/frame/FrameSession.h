@@ -1,13 +1,15 @@
 #pragma once
 // The documents open when the program closed, kept in the registry so that
-// the next start can open them again (see ReopenDocumentsEnabled). Where the
-// caret, the scroll position and the bookmarks were is the documents' own
-// cookies' business: opening a file brings its cookie back.
+// the next start can open them again (see ReopenDocumentsEnabled), maximized
+// when they were. Where the caret, the scroll position and the bookmarks
+// were is the documents' own cookies' business: opening a file brings its
+// cookie back.
 //
 // Stored under "Software\Quorvix\Session": for each document n from 1 the
 // string values "document n" (the path) and "document n, entry" (the id of
 // the entry that showed it), read up to the first gap; the 32-bit integer
-// "Active" is the active document's number, 0 for none.
+// "Active" is the active document's number, 0 for none, and the Boolean
+// "Maximized" tells whether the document windows filled the area.
 #include <QString>
 
 #include <vector>
@@ -25,6 +27,7 @@ struct TDocumentSession {
     std::vector<TSessionDocument> Documents;
     // Index of the active document; -1 for none.
     int Active = -1;
+    bool Maximized = false;
     bool operator==(const TDocumentSession&) const = default;
 };
 

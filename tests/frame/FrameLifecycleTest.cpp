@@ -14,6 +14,8 @@
 #include "projects/Projects.h"
 
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTimer>
 #include <sys/inotify.h>
@@ -164,8 +166,10 @@ TEST_F(FrameLifecycleTest, TheDocumentsOfTheLastRunComeBackAtTheNextStart)
     // An untitled document has nothing to reopen.
     frame->LaunchEntryItemClick(GetDocumentWindow(0)->EntryID);
     ASSERT_EQ(GetDocumentWindowCount(), 5);
-    // The second one is brought to the front: not the last one opened.
+    // The second one is brought to the front: not the last one opened; the
+    // windows fill the area.
     frame->OpenFile(two, TFrameWindowForm::DefaultEntryID());
+    frame->DocumentArea()->activeSubWindow()->showMaximized();
     ASSERT_TRUE(frame->close());
     DestroyFrame();
     QFile::remove(gone);
@@ -177,6 +181,8 @@ TEST_F(FrameLifecycleTest, TheDocumentsOfTheLastRunComeBackAtTheNextStart)
     EXPECT_EQ(open, (std::vector<QString> {one, two, three}));
     ASSERT_NE(GetActiveDocumentWindow(), nullptr);
     EXPECT_EQ(GetActiveDocumentWindow()->FileName.toStdString(), two.toStdString());
+    ASSERT_NE(frame->DocumentArea()->activeSubWindow(), nullptr);
+    EXPECT_TRUE(frame->DocumentArea()->activeSubWindow()->isMaximized());
     EXPECT_TRUE(messages.empty());
     const std::vector<std::string> log = FrameLog();
     EXPECT_NE(std::find(log.begin(), log.end(),
