@@ -50,6 +50,7 @@ TEditorSettings TEditorSettings::Load()
     s.UseSpaces = ini.value(QStringLiteral("UseSpaces"), defaults.UseSpaces).toBool();
     s.DetectIndentation = ini.value(QStringLiteral("DetectIndentation"), defaults.DetectIndentation).toBool();
     s.AutoIndent = ini.value(QStringLiteral("AutoIndent"), defaults.AutoIndent).toBool();
+    s.AutoCompletion = ini.value(QStringLiteral("AutoCompletion"), defaults.AutoCompletion).toBool();
     s.WrapLines = ini.value(QStringLiteral("WrapLines"), defaults.WrapLines).toBool();
     s.ShowWhitespace = ini.value(QStringLiteral("ShowWhitespace"), defaults.ShowWhitespace).toBool();
     s.ShowIndentGuides = ini.value(QStringLiteral("ShowIndentGuides"), defaults.ShowIndentGuides).toBool();
@@ -73,6 +74,7 @@ void TEditorSettings::Save() const
     ini.setValue(QStringLiteral("UseSpaces"), UseSpaces);
     ini.setValue(QStringLiteral("DetectIndentation"), DetectIndentation);
     ini.setValue(QStringLiteral("AutoIndent"), AutoIndent);
+    ini.setValue(QStringLiteral("AutoCompletion"), AutoCompletion);
     ini.setValue(QStringLiteral("WrapLines"), WrapLines);
     ini.setValue(QStringLiteral("ShowWhitespace"), ShowWhitespace);
     ini.setValue(QStringLiteral("ShowIndentGuides"), ShowIndentGuides);
@@ -131,6 +133,8 @@ TEditorSettingsDialog::TEditorSettingsDialog(const TEditorSettings& settings, QW
     useSpaces_ = check("useSpaces", QStringLiteral("Odsazovat &mezerami místo tabulátorů"), settings.UseSpaces);
     detect_ = check("detectIndentation", QStringLiteral("Převzít způsob odsazení ze &souboru"), settings.DetectIndentation);
     autoIndent_ = check("autoIndent", QStringLiteral("&Automaticky odsazovat nové řádky"), settings.AutoIndent);
+    autoCompletion_ = check("autoCompletion", QStringLiteral("&Nabízet doplnění slov už při psaní"),
+        settings.AutoCompletion);
     wrap_ = check("wrapLines", QStringLiteral("&Zalamovat dlouhé řádky"), settings.WrapLines);
     whitespace_ = check("showWhitespace", QStringLiteral("Zobrazovat &bílé znaky"), settings.ShowWhitespace);
     guides_ = check("showIndentGuides", QStringLiteral("Zobrazovat &vodítka odsazení"), settings.ShowIndentGuides);
@@ -161,7 +165,7 @@ TEditorSettingsDialog::TEditorSettingsDialog(const TEditorSettings& settings, QW
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    for (QCheckBox* box : {useSpaces_, detect_, autoIndent_, wrap_, whitespace_, guides_, lineEnds_, trimOnSave_, finalBreak_})
+    for (QCheckBox* box : {useSpaces_, detect_, autoIndent_, autoCompletion_, wrap_, whitespace_, guides_, lineEnds_, trimOnSave_, finalBreak_})
         layout->addWidget(box);
     layout->addWidget(buttons);
 }
@@ -179,6 +183,7 @@ TEditorSettings TEditorSettingsDialog::Result() const
     s.UseSpaces = useSpaces_->isChecked();
     s.DetectIndentation = detect_->isChecked();
     s.AutoIndent = autoIndent_->isChecked();
+    s.AutoCompletion = autoCompletion_->isChecked();
     s.WrapLines = wrap_->isChecked();
     s.ShowWhitespace = whitespace_->isChecked();
     s.ShowIndentGuides = guides_->isChecked();

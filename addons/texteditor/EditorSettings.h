@@ -22,6 +22,9 @@ struct TEditorSettings {
     // clear preference.
     bool DetectIndentation = true;
     bool AutoIndent = true;
+    // The completion list opens by itself while a word is typed (Ctrl+Space
+    // asks for it either way).
+    bool AutoCompletion = true;
     bool WrapLines = false;
     bool ShowWhitespace = false;
     bool ShowIndentGuides = true;
@@ -57,6 +60,7 @@ private:
     QCheckBox* useSpaces_;
     QCheckBox* detect_;
     QCheckBox* autoIndent_;
+    QCheckBox* autoCompletion_;
     QCheckBox* wrap_;
     QCheckBox* whitespace_;
     QCheckBox* guides_;

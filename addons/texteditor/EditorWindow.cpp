@@ -6,10 +6,10 @@
 #include "FindReplaceDialog.h"
 #include "LineCommands.h"
 #include "Sci.h"
-#include "ScriptCompletion.h"
 #include "ScriptHelp.h"
 #include "ScriptSupport.h"
 #include "UndoSteps.h"
+#include "WordCompletion.h"
 
 #include <QX_PluginHelpers.h>
 
@@ -344,6 +344,14 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
     goToLine_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(goToLine_, &QAction::triggered, this, [this] { goToLine(); });
     addAction(goToLine_);
+    // Word completion, also offered in the context menu with its key.
+    completion_ = new TWordCompletion(editor_);
+    completeWord_ = new QAction(QStringLiteral("Doplnit &slovo"), this);
+    completeWord_->setObjectName(QStringLiteral("completeWord"));
+    completeWord_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space));
+    completeWord_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(completeWord_, &QAction::triggered, this, [this] { completion_->Request(); });
+    addAction(completeWord_);
     // Ctrl+Shift+Z redoes as Ctrl+Y does, as in many editors; the
     // component would otherwise type a "Z".
     if (QsciCommand* redo = editor_->standardCommands()->find(QsciCommand::Redo))
@@ -974,6 +982,7 @@ void TTextEditorWindow::updateState()
 {
     const bool modified = Sci(editor_, QsciScintillaBase::SCI_GETMODIFY) || outOfSync_ ||
         format_.Encoding != savedFormat_.Encoding || format_.Bom != savedFormat_.Bom;
+    completeWord_->setEnabled(!editor_->isReadOnly());
     QX_UpdateWindowState(this, modified, [this] { return currentCommands(); });
 }
 
@@ -1065,6 +1074,7 @@ void TTextEditorWindow::applySettings()
     applyColours();
     editor_->setEolVisibility(settings_.ShowLineEnds);
     editor_->setAutoIndent(settings_.AutoIndent);
+    completion_->SetAutomatic(settings_.AutoCompletion);
     editor_->setWrapMode(settings_.WrapLines ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
     editor_->setWrapVisualFlags(QsciScintilla::WrapFlagByBorder);
     editor_->setWhitespaceVisibility(settings_.ShowWhitespace ? QsciScintilla::WsVisible : QsciScintilla::WsInvisible);
@@ -1154,6 +1164,8 @@ void TTextEditorWindow::setLanguage(const QString& id)
     languageId_ = lexer ? id : QString();
     if (lexer && id == kScriptLanguageId && !scriptRoutines_.isEmpty())
         new TScriptApis(lexer, scriptRoutines_);
+    completion_->SetKeywords(languageId_ == kScriptLanguageId ? ScriptKeywords() : LanguageKeywords(languageId_));
+    completion_->SetCaseSensitive(LanguageIsCaseSensitive(languageId_));
     if (lexer)
         ApplyLexerTheme(lexer, settings_.Font(), *scheme_);
     editor_->setLexer(lexer);
@@ -1171,15 +1183,12 @@ void TTextEditorWindow::setupScriptSupport()
     QXGetValidScriptTokens(&signatures);
     scriptRoutines_ = ParseScriptSignatures(signatures + BuiltinScriptSignatures());
     setLanguage(kScriptLanguageId);
-    auto* completion = new TScriptCompletion(editor_);
+    // Only names of the script are words to complete, not words of its
+    // comments and strings.
+    completion_->SetCodeWordsOnly(true);
     new TScriptHelp(editor_);
     editor_->setCallTipsStyle(QsciScintilla::CallTipsContext);
     editor_->setCallTipsVisible(0);
-    auto* complete = new QAction(this);
-    complete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space));
-    complete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(complete, &QAction::triggered, completion, &TScriptCompletion::Request);
-    addAction(complete);
 }
 
 // ---------------------------------------------------------------------------
@@ -1495,6 +1504,7 @@ void TTextEditorWindow::fillContextMenu(QMenu* menu)
     menu->addAction(goToLine_);
     menu->addSeparator();
     const bool writable = !editor_->isReadOnly();
+    menu->addAction(completeWord_);
     const TLanguage* language = LanguageById(languageId_);
     lineComment_->setEnabled(writable && HasLineComment(language));
     blockComment_->setEnabled(writable && HasBlockComment(language));

@@ -25,6 +25,7 @@ class QMenu;
 class QToolButton;
 class TFindReplaceDialog;
 class TUndoSteps;
+class TWordCompletion;
 struct TColorScheme;
 
 // The editor component with the window's own context menu and a lighter
@@ -145,6 +146,8 @@ private:
     TUndoSteps* steps_;
     QPointer<TFindReplaceDialog> find_;
     QAction* goToLine_;
+    TWordCompletion* completion_;
+    QAction* completeWord_;
     QAction* lineComment_ = nullptr;
     QAction* blockComment_ = nullptr;
     QList<QAction*> lineActions_;

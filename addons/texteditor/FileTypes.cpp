@@ -237,6 +237,42 @@ QsciLexer* CreateLexer(const QString& id, QObject* parent)
     return it == makers.end() ? nullptr : it->second(parent);
 }
 
+const QStringList& LanguageKeywords(const QString& languageId)
+{
+    // Keyword lists (numbered from 1) that are not words of the language's
+    // code: Doxygen commands of the C family, VBScript and Python in HTML,
+    // documentation words, SQL*Plus abbreviations and package routines.
+    static const std::map<QString, QList<int>> otherLists {
+        {QStringLiteral("cpp"), {3}},
+        {QStringLiteral("html"), {3, 4}},
+        {QStringLiteral("sql"), {3, 4, 5}},
+    };
+    static std::map<QString, QStringList> known;
+    const auto found = known.find(languageId);
+    if (found != known.end())
+        return found->second;
+    QStringList words;
+    if (QsciLexer* lexer = CreateLexer(languageId, nullptr)) {
+        const auto other = otherLists.find(languageId);
+        for (int list = 1; list <= 9; ++list) {
+            if (other != otherLists.end() && other->second.contains(list))
+                continue;
+            if (const char* text = lexer->keywords(list))
+                words += QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts);
+        }
+        delete lexer;
+    }
+    words.removeDuplicates();
+    return known[languageId] = words;
+}
+
+bool LanguageIsCaseSensitive(const QString& languageId)
+{
+    static const QStringList ignoringCase {QStringLiteral("pascal"), QStringLiteral("sql"), QStringLiteral("batch"),
+        kScriptLanguageId};
+    return !ignoringCase.contains(languageId);
+}
+
 QByteArray ReadFileHead(const QString& fileName, bool* ok)
 {
     QFile file(fileName);

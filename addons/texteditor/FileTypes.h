@@ -43,6 +43,17 @@ inline const QString kScriptLanguageId = QStringLiteral("qxscript");
 // script language's lexer is made by the script support (see ScriptSupport.h).
 QsciLexer* CreateLexer(const QString& languageId, QObject* parent);
 
+// The words the language's lexer knows as keywords, for completion: its
+// keyword lists but those of documentation comments and of other languages
+// a lexer also colours (VBScript in HTML, SQL*Plus commands). Empty for
+// plain text and for the script language, whose words the script support
+// gives.
+const QStringList& LanguageKeywords(const QString& languageId);
+
+// Whether the language tells names apart by letter case ("Count" and
+// "count"); Pascal, SQL, batch files and the script language do not.
+bool LanguageIsCaseSensitive(const QString& languageId);
+
 // Answers of the two entries' CanOpenFile: 0 cannot, 1 can, 2 preferred.
 // The text editor prefers the types it highlights and takes any other file
 // that looks like text; the script editor prefers script files only.

@@ -1,5 +1,7 @@
 #include "ScriptSupport.h"
 
+#include "WordCompletion.h"
+
 #include <QRegularExpression>
 
 namespace {
@@ -136,15 +138,7 @@ QList<TScriptRoutine> ParseScriptSignatures(const QStringList& lines)
 
 bool OffersCompletion(const QString& word, const QStringList& candidates)
 {
-    if (word.size() < kCompletionThreshold || !(word[0].isLetter() || word[0] == u'_'))
-        return false;
-    for (const QString& keyword : ScriptKeywords())
-        if (keyword.compare(word, Qt::CaseInsensitive) == 0)
-            return false;
-    for (const QString& candidate : candidates)
-        if (candidate.size() > word.size() && candidate.startsWith(word, Qt::CaseInsensitive))
-            return true;
-    return false;
+    return OffersCompletion(word, candidates, ScriptKeywords());
 }
 
 TScriptApis::TScriptApis(QsciLexer* lexer, QList<TScriptRoutine> routines)

@@ -38,12 +38,8 @@ const QStringList& BuiltinScriptSignatures();
 // The script keywords in upper case, as a script writer sees them.
 const QStringList& ScriptKeywords();
 
-// Characters of an identifier typed before completion offers itself.
-inline constexpr int kCompletionThreshold = 3;
-// Whether completion opens by itself for the identifier being typed: at
-// least kCompletionThreshold characters, starting with a letter or "_", not a
-// complete keyword, and some candidate goes on beyond it (letter case
-// ignored).
+// Whether completion opens by itself in a script for the identifier being
+// typed: the rule of WordCompletion.h with the script keywords.
 bool OffersCompletion(const QString& word, const QStringList& candidates);
 
 // Auto-completion and call tips from a fixed list of routines and the

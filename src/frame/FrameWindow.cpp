@@ -208,6 +208,10 @@ void TFrameWindowForm::postInitialization()
     const std::vector<std::string> files = GetCommandLineFiles();
     for (const std::string& file : files)
         OpenOutsideFile(QString::fromStdString(file));
+    // Files to open or a project opened at start are what the user asked
+    // for this time; the documents of the last run come back only without.
+    if (files.empty())
+        reopenSession();
     UpdateProjectActions();
     ExecEventScript(QStringLiteral("OnStarted"));
     if (TipOfTheDayEnabled())
@@ -219,6 +223,7 @@ void TFrameWindowForm::postInitialization()
 bool TFrameWindowForm::FormCloseQuery()
 {
     ExecEventScript(QStringLiteral("OnClosing"));
+    rememberSession();
     return project_ ? CloseProject() : CloseDocuments();
 }
 
@@ -283,6 +288,7 @@ void TFrameWindowForm::formClose(bool fromFullScreen)
         qx::RegistryBatch batch; // the settings below go out in one write
         saveNotepad();
         saveDocuments();
+        saveSession();
         saveToolbarLayout();
     }
     processEnd_();

@@ -9,6 +9,7 @@
 // process ends; FrameWindow() reaches it from anywhere on the GUI thread.
 // Everything here runs on the GUI thread.
 #include "frame/FrameActions.h"
+#include "frame/FrameSession.h"
 #include "plugins/PluginFrame.h"
 #include "tools/AutoBackup.h"
 #include "tools/DesktopOptions.h"
@@ -160,7 +161,8 @@ public:
 
     // --- Closing, projects ---
     // "OnClosing", then the current project or all documents are closed;
-    // true when everything agreed to close.
+    // true when everything agreed to close. The loose documents open before
+    // are noted as the session the next start may reopen.
     bool FormCloseQuery();
     // Closes the document windows from the last to the first; stops at the
     // first that refuses (false).
@@ -369,6 +371,12 @@ private:
     void runScriptFile(const QString& fileName, const QString& procedure);
     bool saveOpenScript(const QString& fileName);
 
+    // The documents of the last run (FrameSession.cpp): noted by the close
+    // query, stored when the frame closes, opened again at start.
+    void rememberSession();
+    void saveSession();
+    void reopenSession();
+
     // Later parts of the frame, called at their place.
     void loadDocuments();
     void saveDocuments();
@@ -469,6 +477,7 @@ private:
 
     std::unique_ptr<TProject> project_;
     TWorkspace* workspace_ = nullptr;
+    TDocumentSession closingSession_;
     QStringList documentsList_;
     int documentStyleIndex_ = 0;
     TQXListView* docQXListView_ = nullptr;

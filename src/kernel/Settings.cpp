@@ -35,6 +35,7 @@ struct Values {
     bool wantPluginDetails = false;
     std::string pluginsDir, projectsDir, scriptsDir;
     bool tipOfTheDay = true;
+    bool reopenDocuments = false;
     int scriptingMode = 1;
     int currentTip = 0;
     int launchCount = 0;
@@ -118,6 +119,7 @@ void setDefaults(Values& v)
     v.projectsDir = v.dataDir + "Projects/";
     v.scriptsDir = v.dataDir + "Scripts/";
     v.tipOfTheDay = true;
+    v.reopenDocuments = false;
     v.scriptingMode = 1;
     v.currentTip = 0;
     v.launchCount = 0;
@@ -170,6 +172,7 @@ void readRegistry(Values& v)
     v.projectsDir = readText(reg, "Projects", v.projectsDir);
     v.scriptsDir = readText(reg, "Scripts", v.scriptsDir);
     v.tipOfTheDay = readBool(reg, "TipOfTheDayEnabled", v.tipOfTheDay);
+    v.reopenDocuments = readBool(reg, "ReopenDocuments", v.reopenDocuments);
     v.scriptingMode = readInt(reg, "ScriptingMode", v.scriptingMode) & 0xFF;
     v.currentTip = readInt(reg, "CurrentTip", v.currentTip);
     v.launchCount = std::max(readInt(reg, "LaunchCount", v.launchCount), 0);
@@ -294,6 +297,13 @@ void SetTipOfTheDayEnabled(bool value)
 {
     values().tipOfTheDay = value;
     writeRoot("TipOfTheDayEnabled", value ? 1 : 0);
+}
+
+bool ReopenDocumentsEnabled() { return values().reopenDocuments; }
+void SetReopenDocumentsEnabled(bool value)
+{
+    values().reopenDocuments = value;
+    writeRoot("ReopenDocuments", value ? 1 : 0);
 }
 
 int ScriptingMode() { return values().scriptingMode; }

@@ -61,6 +61,10 @@ bool WantPluginDetails();
 // failure raises qx::RegistryError with the memory already changed.
 bool TipOfTheDayEnabled();
 void SetTipOfTheDayEnabled(bool value);
+// Whether a start without a project and without files to open reopens the
+// documents that were open when the program last closed (off by default).
+bool ReopenDocumentsEnabled();
+void SetReopenDocumentsEnabled(bool value);
 int ScriptingMode();
 void SetScriptingMode(int value);
 int CurrentTip();

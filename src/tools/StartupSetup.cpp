@@ -69,8 +69,12 @@ TStartupSetupForm::TStartupSetupForm(QWidget* owner)
 
     GroupBox2 = new QGroupBox(QStringLiteral("Souštění"), tabSheet1);
     CheckBox3 = new QCheckBox(QStringLiteral("Pozastavit běh po načtění modulů"), GroupBox2);
+    CheckBox4 = new QCheckBox(QStringLiteral("Znovu otevřít dokumenty otevřené při posledním ukončení"), GroupBox2);
+    CheckBox4->setToolTip(QStringLiteral("S kurzorem, posunem a záložkami. Neplatí, když se při spuštění otevře "
+                                         "projekt nebo soubory z příkazového řádku."));
     auto* startLayout = new QVBoxLayout(GroupBox2);
     startLayout->addWidget(CheckBox3);
+    startLayout->addWidget(CheckBox4);
     auto* general = new QVBoxLayout(tabSheet1);
     general->addWidget(GroupBox1);
     general->addWidget(GroupBox2);
@@ -131,6 +135,7 @@ void TStartupSetupForm::Fill()
     CheckBox2->setChecked(logFile.compare(defaultLog, Qt::CaseInsensitive) == 0);
     ComboBox1->setCurrentIndex(HardExitEnabled() ? 0 : 1);
     CheckBox3->setChecked(WantPluginDetails());
+    CheckBox4->setChecked(ReopenDocumentsEnabled());
     DirectoryEdit1->setText(QString::fromStdString(GetPluginsDir()));
     DirectoryEdit2->setText(QString::fromStdString(GetProjectsDir()));
     DirectoryEdit3->setText(QString::fromStdString(GetScriptsDir()));
@@ -164,5 +169,8 @@ void TStartupSetupForm::Button1Click()
     reg.WriteString("Plugins", utf8(DirectoryEdit1->text()));
     reg.WriteString("Projects", utf8(DirectoryEdit2->text()));
     reg.WriteString("Scripts", utf8(DirectoryEdit3->text()));
+    // Unlike the values above this one counts at once: the closing program
+    // keeps its documents for the next start only while it is on.
+    SetReopenDocumentsEnabled(CheckBox4->isChecked());
     accept();
 }

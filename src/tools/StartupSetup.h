@@ -1,8 +1,9 @@
 #pragma once
 // The start-up options: the general values the program reads once when it
-// starts (event log, exit mode, pause after loading, the three folders). The
-// dialog shows the values in force and writes new ones to the registry root;
-// they take effect at the next start.
+// starts (event log, exit mode, pause after loading, the three folders) and
+// whether the documents of the last run are reopened. The dialog shows the
+// values in force and writes new ones to the registry root; they take effect
+// at the next start.
 #include <QDialog>
 
 class QCheckBox;
@@ -29,6 +30,7 @@ public:
     QComboBox* ComboBox1 = nullptr; // exit mode after an error
     QGroupBox* GroupBox2 = nullptr;
     QCheckBox* CheckBox3 = nullptr; // pause after plug-in loading
+    QCheckBox* CheckBox4 = nullptr; // reopen the last documents at start
     QGroupBox* GroupBox3 = nullptr;
     TDirectoryEdit* DirectoryEdit1 = nullptr; // plug-ins
     TDirectoryEdit* DirectoryEdit2 = nullptr; // projects
@@ -39,8 +41,8 @@ public:
 
     // Fills every field from the values in force.
     void Fill();
-    // Writes the seven values (folders completed with a separator) and
-    // closes with OK. A registry failure raises qx::RegistryError.
+    // Writes the seven values (folders completed with a separator) and the
+    // reopen switch, and closes with OK. A registry failure raises qx::RegistryError.
     void Button1Click();
 
 private:

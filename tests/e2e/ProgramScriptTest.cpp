@@ -132,6 +132,85 @@ TEST_F(ProgramScriptTest, TheEventScriptDrivesTheProgramToItsEnd)
         EXPECT_EQ(registry.find(std::string("\"") + never + "\""), std::string::npos) << never;
 }
 
+#ifdef QX_TEXTEDITOR_PLUGIN
+// The program closed with two documents open and started again: with the
+// start-up option on, the text editor's documents come back in their order,
+// the active one active, each with its caret, scroll position and
+// bookmarks (the second start saves them again as it found them).
+TEST_F(ProgramScriptTest, TheDocumentsOfTheLastRunComeBackWithCaretAndBookmarks)
+{
+    fs::copy_file(QX_TEXTEDITOR_PLUGIN, home.programDir() + "Plugins/texteditor.so");
+    std::string text;
+    for (int i = 1; i <= 300; ++i)
+        text += "int value_" + std::to_string(i) + " = " + std::to_string(i) + ";\n";
+    const std::string a = home.dir().file("first.c"), b = home.dir().file("second.py");
+    qxtest::WriteFile(a, text);
+    qxtest::WriteFile(b, "# python\n" + text);
+    const std::string cookieA = "caret=120:4;anchor=120:4;top=100;x=0;bookmarks=10,130";
+    const std::string cookieB = "caret=7:0;anchor=7:2;top=0;x=0;bookmarks=3";
+    // How the first run's documents were left, in the editor's cookies.
+    qxtest::WriteFile(home.registryFile(),
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorvix]\r\n\"ReopenDocuments\"=dword:00000001\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Quorvix\\Cookies\\TTextEditorWindow]\r\n\"" + a + "\"=\"" + cookieA + "\"\r\n\"" + b +
+            "\"=\"" + cookieB + "\"\r\n");
+    const std::string events =
+        "procedure OnClosing; begin end;\n"
+        "procedure OnShutdown; begin end;\n"
+        "begin end.\n";
+
+    // First run: the second file, then the first, the second one brought
+    // to the front again.
+    qxtest::WriteFile(home.programDir() + "Scripts/Default.qx",
+        "procedure OnStartup; begin end;\n"
+        "procedure OnStarted;\n"
+        "begin\n"
+        "  OpenFile('" + b + "'); OpenFile('" + a + "'); OpenFile('" + b + "');\n"
+        "  Menu_FileExit\n"
+        "end;\n" + events);
+    ASSERT_EQ(runProgram(), 0);
+    std::string registry = qxtest::ReadFile(home.registryFile());
+    EXPECT_EQ(missingInOrder(registry,
+                  {"[HKEY_CURRENT_USER\\Software\\Quorvix\\Session]", "\"document 1\"=\"" + b + "\"",
+                      "\"document 2\"=\"" + a + "\"", "\"Active\"=dword:00000001"}),
+        "")
+        << registry;
+
+    // Second run: nothing opened by hand; the script notes what is open.
+    qxtest::WriteFile(home.programDir() + "Scripts/Default.qx",
+        "procedure OnStartup; begin end;\n"
+        "procedure OnStarted;\n"
+        "var handles: array of integer; i: integer; name, all: string;\n"
+        "begin\n"
+        "  EnumWindows(handles);\n"
+        "  all := '';\n"
+        "  for i := 0 to GetArrayLength(handles) - 1 do begin\n"
+        "    WindowToFileName(handles[i], name); all := all + name + '|'\n"
+        "  end;\n"
+        "  RegWriteString('Open', all);\n"
+        "  WindowToFileName(GetCurrentWindow, name); RegWriteString('Active', name);\n"
+        "  Menu_FileExit\n"
+        "end;\n" + events);
+    ASSERT_EQ(runProgram(), 0);
+    registry = qxtest::ReadFile(home.registryFile());
+    EXPECT_EQ(missingInOrder(registry,
+                  {"[HKEY_CURRENT_USER\\Software\\Quorvix\\Cookies\\TTextEditorWindow]", "\"" + a + "\"=\"" + cookieA + "\"",
+                      "\"" + b + "\"=\"" + cookieB + "\""}),
+        "")
+        << registry;
+    EXPECT_EQ(missingInOrder(registry,
+                  {"[HKEY_CURRENT_USER\\Software\\Quorvix\\Scripting]", "\"Open\"=\"" + b + "|" + a + "|\"",
+                      "\"Active\"=\"" + b + "\""}),
+        "")
+        << registry;
+    const std::string log = qxtest::ReadFile(home.programDir() + "debug.log");
+    EXPECT_EQ(missingInOrder(log,
+                  {"Server\\FrameWindow: reopening 2 document(s) of the last session",
+                      "Server\\FrameWindow: document opened: " + b, "Server\\FrameWindow: document opened: " + a}),
+        "")
+        << log;
+}
+#endif
+
 // A plug-in asks the program to end while the start-up script still runs: the
 // program waits for the script, then closes as when the user closes it, with
 // the closing event scripts and the settings saved.

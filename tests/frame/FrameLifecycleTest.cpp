@@ -11,7 +11,11 @@
 #include "kernel/Startup.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
+#include "projects/Projects.h"
 
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTimer>
 #include <sys/inotify.h>
@@ -145,6 +149,75 @@ TEST_F(FrameLifecycleTest, StoredPropertiesComeBackWithTheNextFrame)
     EXPECT_FALSE(Act(FrameAction::StatusBar)->isChecked());
     EXPECT_FALSE(frame->StatusBarPanels()->isVisible());
     EXPECT_EQ(frame->geometry().size(), geometry.size());
+}
+
+// With the start-up option on, the loose documents open at the close come
+// back at the next start in their order, the active one active again; a
+// file gone since costs a log line, not a message box.
+TEST_F(FrameLifecycleTest, TheDocumentsOfTheLastRunComeBackAtTheNextStart)
+{
+    InstallProbe("a.so", "entry=1,Alpha,0,0,2:.txt\n");
+    SetReopenDocumentsEnabled(true);
+    StartFrame();
+    const QString one = MakeFile("one.txt"), two = MakeFile("two.txt"), gone = MakeFile("gone.txt"),
+                  three = MakeFile("three.txt");
+    for (const QString& file : {one, two, gone, three})
+        frame->OpenFile(file, TFrameWindowForm::DefaultEntryID());
+    // An untitled document has nothing to reopen.
+    frame->LaunchEntryItemClick(GetDocumentWindow(0)->EntryID);
+    ASSERT_EQ(GetDocumentWindowCount(), 5);
+    // The second one is brought to the front: not the last one opened; the
+    // windows fill the area.
+    frame->OpenFile(two, TFrameWindowForm::DefaultEntryID());
+    frame->DocumentArea()->activeSubWindow()->showMaximized();
+    ASSERT_TRUE(frame->close());
+    DestroyFrame();
+    QFile::remove(gone);
+
+    StartFrame();
+    std::vector<QString> open;
+    for (int i = 0; i < GetDocumentWindowCount(); ++i)
+        open.push_back(GetDocumentWindow(i)->FileName);
+    EXPECT_EQ(open, (std::vector<QString> {one, two, three}));
+    ASSERT_NE(GetActiveDocumentWindow(), nullptr);
+    EXPECT_EQ(GetActiveDocumentWindow()->FileName.toStdString(), two.toStdString());
+    ASSERT_NE(frame->DocumentArea()->activeSubWindow(), nullptr);
+    EXPECT_TRUE(frame->DocumentArea()->activeSubWindow()->isMaximized());
+    EXPECT_TRUE(messages.empty());
+    const std::vector<std::string> log = FrameLog();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                  "Server\\FrameWindow: document of the last session skipped, not found: " + gone.toStdString()),
+        log.end());
+
+    // Files of the command line are what the user asked for this time.
+    frame->close();
+    DestroyFrame();
+    const QString asked = MakeFile("asked.txt");
+    GetCommandLineFiles() = {asked.toStdString()};
+    StartFrame();
+    GetCommandLineFiles().clear();
+    ASSERT_EQ(GetDocumentWindowCount(), 1);
+    EXPECT_EQ(GetDocumentWindow(0)->FileName, asked);
+
+    // The documents of a project are the project's: a close with a project
+    // leaves no session behind.
+    frame->SetCurrentProject(std::make_unique<TProject>());
+    ASSERT_TRUE(frame->close());
+    DestroyFrame();
+    StartFrame();
+    EXPECT_EQ(GetDocumentWindowCount(), 0);
+
+    // Turned off, the option keeps nothing for a later start.
+    frame->OpenFile(one, TFrameWindowForm::DefaultEntryID());
+    SetReopenDocumentsEnabled(false);
+    ASSERT_TRUE(frame->close());
+    qx::Registry reg;
+    EXPECT_FALSE(reg.KeyExists(kSessionKey));
+    DestroyFrame();
+    SetReopenDocumentsEnabled(true);
+    StartFrame();
+    EXPECT_EQ(GetDocumentWindowCount(), 0);
+    SetReopenDocumentsEnabled(false);
 }
 
 // A plug-in asking the program to end (QXTryTerminateApp) gets what the user

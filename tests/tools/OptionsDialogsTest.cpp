@@ -160,6 +160,7 @@ TEST_F(OptionsDialogs, StartupDialogShowsTheValuesInForceAndLocksTheLogFile)
     r.WriteString("LoggerOutputFile", home.programDir() + "DEBUG.LOG");
     r.WriteBool("HardExitEnabled", false);
     r.WriteBool("WantPluginDetails", true);
+    r.WriteBool("ReopenDocuments", true);
     LoadSettings();
     TStartupSetupForm form;
     EXPECT_EQ(form.windowTitle(), "Spouštění a ukončování");
@@ -168,6 +169,7 @@ TEST_F(OptionsDialogs, StartupDialogShowsTheValuesInForceAndLocksTheLogFile)
     EXPECT_FALSE(form.Edit1->isEnabled());
     EXPECT_EQ(form.ComboBox1->currentIndex(), 1);
     EXPECT_TRUE(form.CheckBox3->isChecked());
+    EXPECT_TRUE(form.CheckBox4->isChecked());
     EXPECT_EQ(form.DirectoryEdit1->text().toStdString(), GetPluginsDir());
 
     struct Case {
@@ -200,6 +202,7 @@ TEST_F(OptionsDialogs, StartupDialogWritesTheSevenValuesForTheNextStart)
     form.Edit1->setText("/var/log/qx.log");
     form.ComboBox1->setCurrentIndex(1);
     form.CheckBox3->setChecked(true);
+    form.CheckBox4->setChecked(true);
     form.DirectoryEdit1->setText("/opt/qx/moduly");
     form.DirectoryEdit2->setText("");
     form.DirectoryEdit3->setText("/opt/qx/skripty/");
@@ -215,9 +218,12 @@ TEST_F(OptionsDialogs, StartupDialogWritesTheSevenValuesForTheNextStart)
     EXPECT_EQ(r.ReadString("Plugins"), "/opt/qx/moduly/");
     EXPECT_EQ(r.ReadString("Projects"), "");
     EXPECT_EQ(r.ReadString("Scripts"), "/opt/qx/skripty/");
-    // The running program keeps its values.
+    EXPECT_EQ(r.ReadInteger("ReopenDocuments"), 1);
+    // The running program keeps its values, but for the reopen switch: the
+    // close of this run already keeps the documents for the next start.
     EXPECT_EQ(GetPluginsDir(), pluginsBefore);
     EXPECT_TRUE(HardExitEnabled());
+    EXPECT_TRUE(ReopenDocumentsEnabled());
 }
 
 } // namespace

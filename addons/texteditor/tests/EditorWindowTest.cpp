@@ -2,6 +2,7 @@
 // commands and state, and files saved byte for byte.
 #include "EditorTestSupport.h"
 
+#include "WordCompletion.h"
 #include "help/HelpViewer.h"
 #include "kernel/Settings.h"
 #include "plugins/ExportsDef.h"
@@ -946,6 +947,119 @@ TEST_F(EditorFixture, TypedScriptComesOutExactlyAsTyped)
     EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\nShowMessage"))) << editor->text().toStdString();
 }
 
+// The text editor completes with the document's words and the language's
+// keywords by the script editor's rules: a C++ function typed line by line
+// comes out exactly as typed, the list opening where a word goes on but not
+// in strings and comments, after a complete keyword or with Ctrl+Space
+// asked for.
+TEST_F(EditorFixture, TextEditorCompletesWordsAndKeywords)
+{
+    const QString path = WriteFile("count.cpp", "static int counter_total = 0;\n");
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    QsciScintilla* editor = Editor(window);
+    editor->setAutoIndent(false);
+    editor->setFocus();
+    Key(window, Qt::Key_End, Qt::ControlModifier);
+
+    const QStringList lines {
+        QStringLiteral("int main()"),
+        QStringLiteral("{"),
+        QStringLiteral("    int counter = counter_total;"),
+        QStringLiteral("    const char* text = \"cou\"; // cou"),
+        QStringLiteral("    counter_total += counter"),
+        QStringLiteral("    return counter;"),
+        QStringLiteral("}"),
+    };
+    int openAtEnter = 0;
+    for (const QString& line : lines) {
+        Type(window, line);
+        if (editor->isListActive())
+            ++openAtEnter;
+        // Never after a complete keyword, in a string or in a comment.
+        if (line.endsWith(QStringLiteral("cou")) || line.endsWith(u';'))
+            EXPECT_FALSE(editor->isListActive()) << line.toStdString();
+        Key(window, Qt::Key_Return);
+        EXPECT_FALSE(editor->isListActive()) << line.toStdString();
+    }
+    EXPECT_EQ(editor->text(), QStringLiteral("static int counter_total = 0;\n") + lines.join(u'\n') + u'\n');
+    // "counter" goes on to "counter_total": the list was there and let Enter pass.
+    EXPECT_EQ(openAtEnter, 1);
+
+    // A keyword of the language; Tab takes it.
+    Type(window, QStringLiteral("cla"));
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Tab);
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\nclass"))) << editor->text().toStdString();
+    // Escape closes the list and keeps the text.
+    Type(window, QStringLiteral(" cou"));
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Escape);
+    EXPECT_FALSE(editor->isListActive());
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\nclass cou")));
+    // In a comment the list comes when asked for, and Enter then takes it.
+    Key(window, Qt::Key_Return);
+    Type(window, QStringLiteral("// cou"));
+    EXPECT_FALSE(editor->isListActive());
+    Key(window, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Return);
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\n// counter"))) << editor->text().toStdString();
+
+    // With the automatic list turned off in the settings, only Ctrl+Space
+    // opens it.
+    QSettings ini(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), QStringLiteral("TextEditor"));
+    ini.setValue(QStringLiteral("Editor/AutoCompletion"), false);
+    ini.sync();
+    command(window, QXC_RELOADSETTINGS);
+    Key(window, Qt::Key_Return);
+    Type(window, QStringLiteral("cou"));
+    EXPECT_FALSE(editor->isListActive());
+    Key(window, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Escape);
+    QFile::remove(ini.fileName());
+
+    // The command is in the context menu with its key.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(20, 20), editor->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(editor->viewport(), &menuEvent);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* complete = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().remove(u'&') == QStringLiteral("Doplnit slovo"))
+            complete = action;
+    menu->close();
+    ASSERT_NE(complete, nullptr);
+    EXPECT_EQ(complete->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Space));
+}
+
+// In a document of many megabytes the words come from around the caret, so
+// that a key costs the same wherever it is typed.
+TEST_F(EditorFixture, CompletionInALargeDocumentLooksAroundTheCaret)
+{
+    QByteArray text = "farthest_word = 1;\n";
+    while (text.size() < 3 * kCompletionWordWindow)
+        text += "value = value + 1;\n";
+    text += "nearest_word = 2;\n";
+    TQX_PluginWindow* window = Open(TextEntry(), WriteFile("large.c", text));
+    QsciScintilla* editor = Editor(window);
+    editor->setFocus();
+    Key(window, Qt::Key_End, Qt::ControlModifier);
+    Type(window, QStringLiteral("far"));
+    EXPECT_FALSE(editor->isListActive());
+    Key(window, Qt::Key_Return);
+    Type(window, QStringLiteral("nea"));
+    EXPECT_TRUE(editor->isListActive());
+    Key(window, Qt::Key_Tab);
+    EXPECT_TRUE(editor->text().endsWith(QStringLiteral("\nnearest_word")));
+    // At the start, the word at the start.
+    Key(window, Qt::Key_Home, Qt::ControlModifier);
+    Key(window, Qt::Key_Return);
+    Key(window, Qt::Key_Up);
+    Type(window, QStringLiteral("far"));
+    EXPECT_TRUE(editor->isListActive());
+}
+
 // ---------------------------------------------------------------------------
 // The status bar's menus, go to line and the settings dialog.
 
@@ -1087,6 +1201,7 @@ TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
         dialog->findChild<QSpinBox*>(QStringLiteral("tabWidth"))->setValue(6);
         dialog->findChild<QCheckBox*>(QStringLiteral("useSpaces"))->setChecked(false);
         dialog->findChild<QCheckBox*>(QStringLiteral("detectIndentation"))->setChecked(false);
+        dialog->findChild<QCheckBox*>(QStringLiteral("autoCompletion"))->setChecked(false);
         qobject_cast<QDialog*>(dialog)->accept();
     });
     QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(20, 20), editor->viewport()->mapToGlobal(QPoint(20, 20)));
@@ -1111,6 +1226,11 @@ TEST_F(EditorFixture, GoToLineAndSettingsDialogs)
     EXPECT_TRUE(editor->indentationsUseTabs());
     EXPECT_EQ(Editor(other)->tabWidth(), 6);
     EXPECT_TRUE(Editor(other)->indentationsUseTabs());
+    // The completion list no longer opens by itself ("lin" goes on to "line").
+    Key(window, Qt::Key_End);
+    Key(window, Qt::Key_Return);
+    Type(window, QStringLiteral("lin"));
+    EXPECT_FALSE(editor->isListActive());
     QFile::remove(ini);
 }
 
