@@ -1,0 +1,473 @@
+#include "outline/OutlinePanel.h"
+
+#include "QX_Types.h"
+#include "platform/Shell.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QScrollBar>
+#include <QSet>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QThread>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+// How the parser's kinds are shown: the picture (resources/outline) and the
+// Czech name. Kinds of the same meaning in several languages share a row.
+struct KindRow {
+    const char* kind;
+    const char* icon;
+    const char* caption;
+};
+constexpr KindRow kKinds[] = {
+    {"function", "function", "funkce"},
+    {"method", "function", "metoda"},
+    {"procedure", "function", "procedura"},
+    {"subroutine", "function", "podprogram"},
+    {"singletonMethod", "function", "metoda třídy"},
+    {"prototype", "prototype", "deklarace funkce"},
+    {"class", "class", "třída"},
+    {"interface", "class", "rozhraní"},
+    {"trait", "class", "rys"},
+    {"struct", "struct", "struktura"},
+    {"union", "struct", "unie"},
+    {"record", "struct", "záznam"},
+    {"enum", "enum", "výčet"},
+    {"enumerator", "enumerator", "hodnota výčtu"},
+    {"constant", "enumerator", "konstanta"},
+    {"namespace", "namespace", "jmenný prostor"},
+    {"package", "namespace", "balík"},
+    {"module", "namespace", "modul"},
+    {"macro", "macro", "makro"},
+    {"define", "macro", "makro"},
+    {"variable", "variable", "proměnná"},
+    {"member", "variable", "člen"},
+    {"field", "variable", "položka"},
+    {"property", "variable", "vlastnost"},
+    {"externvar", "variable", "externí proměnná"},
+    {"local", "variable", "lokální proměnná"},
+    {"typedef", "typedef", "definice typu"},
+    {"type", "typedef", "typ"},
+    {"alias", "typedef", "alias"},
+    {"chapter", "section", "nadpis 1. úrovně"},
+    {"section", "section", "nadpis 2. úrovně"},
+    {"subsection", "section", "nadpis 3. úrovně"},
+    {"subsubsection", "section", "nadpis 4. úrovně"},
+    {"l4subsection", "section", "nadpis 5. úrovně"},
+    {"l5subsection", "section", "nadpis 6. úrovně"},
+    {"heading1", "section", "nadpis 1. úrovně"},
+    {"heading2", "section", "nadpis 2. úrovně"},
+    {"heading3", "section", "nadpis 3. úrovně"},
+    {"target", "other", "cíl"},
+    {"label", "other", "návěští"},
+    {"anchor", "other", "kotva"},
+    {"id", "other", "identifikátor"},
+};
+
+const KindRow* kindRow(const QString& kind)
+{
+    for (const KindRow& row : kKinds)
+        if (kind == QLatin1String(row.kind))
+            return &row;
+    return nullptr;
+}
+
+bool functionLike(const TOutlineSymbol& symbol)
+{
+    // A member with parameters is a method (Python's "member").
+    const KindRow* row = kindRow(symbol.Kind);
+    const QLatin1String icon(row ? row->icon : "");
+    return icon == QLatin1String("function") || icon == QLatin1String("prototype")
+        || icon == QLatin1String("macro") || (symbol.Kind == u"member" && !symbol.Signature.isEmpty());
+}
+
+QIcon kindIcon(const TOutlineSymbol& symbol)
+{
+    const KindRow* row = kindRow(symbol.Kind);
+    QString icon = QLatin1String(row ? row->icon : "other");
+    if (symbol.Kind == u"member" && !symbol.Signature.isEmpty())
+        icon = QStringLiteral("function");
+    static QHash<QString, QIcon> icons;
+    auto it = icons.find(icon);
+    if (it == icons.end())
+        it = icons.insert(icon, QIcon(QStringLiteral(":/outline/%1.svg").arg(icon)));
+    return *it;
+}
+
+QString kindCaption(const TOutlineSymbol& symbol)
+{
+    if (symbol.Kind == u"member" && !symbol.Signature.isEmpty())
+        return QStringLiteral("metoda");
+    const KindRow* row = kindRow(symbol.Kind);
+    return row ? QString::fromUtf8(row->caption) : QStringLiteral("symbol");
+}
+
+const QString kNoDocument = QStringLiteral("Není otevřen žádný dokument.");
+const QString kNoText = QStringLiteral("Aktivní dokument nedává svůj text k rozboru, přehled symbolů pro něj není.");
+const QString kNoLanguage = QStringLiteral("Pro tento druh dokumentu přehled symbolů není.");
+const QString kNoSymbols = QStringLiteral("V dokumentu nejsou žádné symboly.");
+const QString kProgramMissing = QStringLiteral(
+    "Přehled symbolů potřebuje program Universal Ctags, který není nainstalován. Nainstalujte balík "
+    "universal-ctags (sudo apt install universal-ctags) a zobrazte panel znovu.");
+const QString kTooLarge = QStringLiteral("Dokument je pro přehled symbolů příliš velký (%1, nejvýše %2).");
+const QString kFailed = QStringLiteral("Rozbor dokumentu se nezdařil: %1");
+const QString kTimedOut = QStringLiteral("Rozbor dokumentu trval příliš dlouho a byl zastaven.");
+const QString kTextFailed = QStringLiteral("Dokument nevydal svůj text.");
+
+const int kLineRole = Qt::UserRole;
+const int kKeyRole = Qt::UserRole + 1;
+
+} // namespace
+
+TOutlinePanel::TOutlinePanel(QWidget* parent)
+    : QDockWidget(QStringLiteral("Přehled symbolů"), parent)
+{
+    setObjectName(QStringLiteral("OutlineToolWindow"));
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+
+    filter_ = new QLineEdit(body);
+    filter_->setObjectName(QStringLiteral("OutlineFilter"));
+    filter_->setPlaceholderText(QStringLiteral("Filtrovat symboly"));
+    filter_->setClearButtonEnabled(true);
+    filter_->setToolTip(QStringLiteral("Zobrazit jen symboly, jejichž jméno obsahuje zadaný text (Esc filtr smaže)"));
+    filter_->installEventFilter(this);
+    layout->addWidget(filter_);
+
+    model_ = new QStandardItemModel(this);
+    proxy_ = new QSortFilterProxyModel(this);
+    proxy_->setSourceModel(model_);
+    proxy_->setRecursiveFilteringEnabled(true);
+    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    view_ = new QTreeView(body);
+    view_->setObjectName(QStringLiteral("OutlineView"));
+    view_->setModel(proxy_);
+    view_->setHeaderHidden(true);
+    view_->setUniformRowHeights(true);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setIconSize(QSize(16, 16));
+    view_->header()->setStretchLastSection(true);
+    view_->installEventFilter(this);
+    layout->addWidget(view_, 1);
+
+    message_ = new QLabel(body);
+    message_->setObjectName(QStringLiteral("OutlineMessage"));
+    message_->setWordWrap(true);
+    message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    message_->setMargin(6);
+    message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(message_, 1);
+    note_ = new QLabel(body);
+    note_->setObjectName(QStringLiteral("OutlineNote"));
+    note_->setWordWrap(true);
+    note_->hide();
+    layout->addWidget(note_);
+    setWidget(body);
+
+    delay_ = new QTimer(this);
+    delay_->setSingleShot(true);
+    delay_->setInterval(kUpdateDelayMs);
+    connect(delay_, &QTimer::timeout, this, &TOutlinePanel::Refresh);
+    connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        proxy_->setFilterFixedString(text);
+        view_->expandAll();
+    });
+    // A click shows the place and leaves the keyboard in the list; Enter
+    // (or a double click) takes the keyboard to the document as well.
+    connect(view_, &QTreeView::clicked, this, [this](const QModelIndex& index) { JumpTo(index, false); });
+    connect(view_, &QTreeView::activated, this, [this](const QModelIndex& index) { JumpTo(index, true); });
+    showMessage(kNoDocument);
+}
+
+TOutlinePanel::~TOutlinePanel()
+{
+    cancelReads();
+    for (Job& job : jobs_) {
+        job.thread->wait();
+        delete job.thread;
+    }
+}
+
+void TOutlinePanel::SetDocument(TQX_PluginWindow* window)
+{
+    if (window && window == document_)
+        return;
+    disconnect(documentGone_);
+    document_ = window;
+    delay_->stop();
+    cancelReads();
+    model_->clear();
+    filter_->clear();
+    stale_ = true;
+    if (window) {
+        // A closing document takes its running read with it.
+        documentGone_ = connect(window, &QObject::destroyed, this, [this] { SetDocument(nullptr); });
+        if (isVisible())
+            Refresh();
+    } else {
+        stale_ = false;
+        showMessage(kNoDocument);
+    }
+}
+
+void TOutlinePanel::DocumentTextChanged(TQX_PluginWindow* window)
+{
+    if (!window || window != document_)
+        return;
+    stale_ = true;
+    if (isVisible())
+        delay_->start();
+}
+
+void TOutlinePanel::showEvent(QShowEvent* event)
+{
+    QDockWidget::showEvent(event);
+    if (stale_ && document_)
+        Refresh();
+}
+
+void TOutlinePanel::Refresh()
+{
+    delay_->stop();
+    if (!document_) {
+        SetDocument(nullptr);
+        return;
+    }
+    stale_ = false;
+    startRead();
+}
+
+void TOutlinePanel::startRead()
+{
+    cancelReads();
+    TQX_PluginWindow* window = document_;
+    if (!window->Commands.Contains(QXC_GETTEXT)) {
+        model_->clear();
+        showMessage(kNoText);
+        return;
+    }
+    TQX_DocumentText text;
+    text.MaxLength = maxTextLength_;
+    try {
+        window->Command(QXC_GETTEXT, &text);
+    } catch (...) {
+        model_->clear();
+        showMessage(kTextFailed);
+        return;
+    }
+    if (text.TooLong || (maxTextLength_ > 0 && text.Text.size() > maxTextLength_)) {
+        model_->clear();
+        const qint64 length = std::max<qint64>(text.Length, text.Text.size());
+        showMessage(kTooLarge.arg(qx::FileSizeText(length), qx::FileSizeText(maxTextLength_)));
+        return;
+    }
+
+    TOutlineRequest request;
+    request.Text = text.Text;
+    request.Language = text.Language;
+    request.FileName = window->FileName;
+    request.Program = program_;
+    auto cancel = std::make_shared<std::atomic_bool>(false);
+    const int serial = ++serial_;
+    reading_ = true;
+    QThread* thread = QThread::create([this, request, cancel, serial] {
+        TOutlineResult result = RunOutlineParser(request, *cancel);
+        // The panel waits for its threads before it goes, so it is here to
+        // receive the call.
+        QMetaObject::invokeMethod(
+            this, [this, serial, result = std::move(result)] { applyResult(serial, result); }, Qt::QueuedConnection);
+    });
+    thread->setObjectName(QStringLiteral("OutlineReader"));
+    connect(thread, &QThread::finished, this, [this, thread] {
+        for (auto it = jobs_.begin(); it != jobs_.end(); ++it) {
+            if (it->thread == thread) {
+                jobs_.erase(it);
+                break;
+            }
+        }
+        thread->deleteLater();
+    });
+    jobs_.push_back({serial, cancel, thread});
+    thread->start(QThread::LowPriority);
+}
+
+void TOutlinePanel::cancelReads()
+{
+    reading_ = false;
+    for (Job& job : jobs_)
+        *job.cancel = true;
+}
+
+void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
+{
+    // Only the newest read counts; older ones were cancelled or overtaken.
+    if (serial != serial_ || !document_)
+        return;
+    reading_ = false;
+    using S = TOutlineStatus;
+    switch (result.Status) {
+    case S::Cancelled:
+        return;
+    case S::Ok:
+        if (result.Symbols.empty()) {
+            model_->clear();
+            showMessage(kNoSymbols);
+        } else {
+            fillModel(result.Symbols);
+            note_->setText(result.Truncated
+                    ? QStringLiteral("Zobrazeno prvních %1 symbolů.").arg(QLocale(QLocale::Czech).toString(kMaxOutlineSymbols))
+                    : QString());
+            note_->setVisible(result.Truncated);
+        }
+        break;
+    case S::NoLanguage:
+        model_->clear();
+        showMessage(kNoLanguage);
+        break;
+    case S::ProgramMissing:
+        model_->clear();
+        showMessage(kProgramMissing);
+        break;
+    case S::Failed:
+        model_->clear();
+        showMessage(kFailed.arg(result.Error));
+        break;
+    case S::TimedOut:
+        model_->clear();
+        showMessage(kTimedOut);
+        break;
+    }
+    emit Updated();
+}
+
+void TOutlinePanel::showMessage(const QString& text)
+{
+    message_->setText(text);
+    message_->show();
+    view_->hide();
+    filter_->setEnabled(false);
+    note_->hide();
+    note_->clear();
+}
+
+QString TOutlinePanel::MessageText() const
+{
+    return message_->isHidden() ? QString() : message_->text();
+}
+
+QString TOutlinePanel::NoteText() const
+{
+    return note_->isHidden() ? QString() : note_->text();
+}
+
+QString TOutlinePanel::keyOf(const QModelIndex& sourceIndex) const
+{
+    return sourceIndex.data(kKeyRole).toString();
+}
+
+void TOutlinePanel::fillModel(const std::vector<TOutlineSymbol>& symbols)
+{
+    // What the user had arranged survives the new list: the folded
+    // branches, the chosen symbol and the scroll position, each found again
+    // by its path of names.
+    QSet<QString> collapsed;
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        std::vector<QStandardItem*> pending {model_->item(row)};
+        while (!pending.empty()) {
+            QStandardItem* item = pending.back();
+            pending.pop_back();
+            if (item->hasChildren()) {
+                const QModelIndex shown = proxy_->mapFromSource(item->index());
+                if (shown.isValid() && !view_->isExpanded(shown))
+                    collapsed.insert(item->data(kKeyRole).toString());
+                for (int child = 0; child < item->rowCount(); ++child)
+                    pending.push_back(item->child(child));
+            }
+        }
+    }
+    const QString current = keyOf(proxy_->mapToSource(view_->currentIndex()));
+    const int scroll = view_->verticalScrollBar()->value();
+
+    model_->clear();
+    std::vector<QStandardItem*> items;
+    items.reserve(symbols.size());
+    QStandardItem* currentItem = nullptr;
+    for (const TOutlineSymbol& symbol : symbols) {
+        const QString text = functionLike(symbol) && !symbol.Signature.isEmpty() ? symbol.Name + symbol.Signature
+                                                                                  : symbol.Name;
+        auto* item = new QStandardItem(kindIcon(symbol), text);
+        item->setEditable(false);
+        item->setData(symbol.Line, kLineRole);
+        QStandardItem* parent = symbol.Parent >= 0 ? items[size_t(symbol.Parent)] : nullptr;
+        const QString key = (parent ? parent->data(kKeyRole).toString() + QChar(0x1f) : QString()) + symbol.Kind
+            + QLatin1Char(':') + symbol.Name;
+        item->setData(key, kKeyRole);
+        item->setToolTip(QStringLiteral("%1 %2, řádek %3").arg(kindCaption(symbol), symbol.Name).arg(symbol.Line));
+        if (parent)
+            parent->appendRow(item);
+        else
+            model_->appendRow(item);
+        items.push_back(item);
+        if (!currentItem && !current.isEmpty() && key == current)
+            currentItem = item;
+    }
+    message_->hide();
+    view_->show();
+    filter_->setEnabled(true);
+    view_->expandAll();
+    for (QStandardItem* item : items)
+        if (item->hasChildren() && collapsed.contains(item->data(kKeyRole).toString()))
+            view_->collapse(proxy_->mapFromSource(item->index()));
+    if (currentItem)
+        view_->setCurrentIndex(proxy_->mapFromSource(currentItem->index()));
+    view_->verticalScrollBar()->setValue(scroll);
+}
+
+void TOutlinePanel::JumpTo(const QModelIndex& viewIndex, bool focus)
+{
+    TQX_PluginWindow* window = document_;
+    const int line = viewIndex.data(kLineRole).toInt();
+    if (!window || line <= 0)
+        return;
+    if (OnShowDocument)
+        OnShowDocument(window, focus);
+    if (!window->Commands.Contains(QXC_GOTOLINE))
+        return;
+    TQX_TextPosition position;
+    position.Line = line;
+    window->Command(QXC_GOTOLINE, &position);
+}
+
+bool TOutlinePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Esc in the filter clears it; Down or Enter go to the list.
+        if (watched == filter_) {
+            if (key->key() == Qt::Key_Escape && !filter_->text().isEmpty()) {
+                filter_->clear();
+                return true;
+            }
+            if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                view_->setFocus();
+                if (!view_->currentIndex().isValid() && proxy_->rowCount() > 0)
+                    view_->setCurrentIndex(proxy_->index(0, 0));
+                if (key->key() != Qt::Key_Down)
+                    JumpTo(view_->currentIndex(), true);
+                return true;
+            }
+        }
+    }
+    return QDockWidget::eventFilter(watched, event);
+}
