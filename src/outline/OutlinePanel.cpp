@@ -434,6 +434,25 @@ void TOutlinePanel::fillModel(const std::vector<TOutlineSymbol>& symbols)
     view_->verticalScrollBar()->setValue(scroll);
 }
 
+QModelIndex TOutlinePanel::firstMatch() const
+{
+    // Depth first through what the filter left: the first symbol whose own
+    // name holds the filter text (its parents are shown only to place it).
+    const QString text = filter_->text();
+    std::vector<QModelIndex> pending;
+    for (int row = proxy_->rowCount() - 1; row >= 0; --row)
+        pending.push_back(proxy_->index(row, 0));
+    while (!pending.empty()) {
+        const QModelIndex index = pending.back();
+        pending.pop_back();
+        if (index.data().toString().contains(text, Qt::CaseInsensitive))
+            return index;
+        for (int row = proxy_->rowCount(index) - 1; row >= 0; --row)
+            pending.push_back(proxy_->index(row, 0, index));
+    }
+    return {};
+}
+
 void TOutlinePanel::JumpTo(const QModelIndex& viewIndex, bool focus)
 {
     TQX_PluginWindow* window = document_;
@@ -461,8 +480,8 @@ bool TOutlinePanel::eventFilter(QObject* watched, QEvent* event)
             }
             if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 view_->setFocus();
-                if (!view_->currentIndex().isValid() && proxy_->rowCount() > 0)
-                    view_->setCurrentIndex(proxy_->index(0, 0));
+                if (!view_->currentIndex().isValid() || !filter_->text().isEmpty())
+                    view_->setCurrentIndex(firstMatch());
                 if (key->key() != Qt::Key_Down)
                     JumpTo(view_->currentIndex(), true);
                 return true;

@@ -94,6 +94,7 @@ private:
     void showMessage(const QString& text);
     void fillModel(const std::vector<TOutlineSymbol>& symbols);
     QString keyOf(const QModelIndex& sourceIndex) const;
+    QModelIndex firstMatch() const;
 
     QLineEdit* filter_ = nullptr;
     QTreeView* view_ = nullptr;
