@@ -126,6 +126,47 @@ const QString kTextFailed = QStringLiteral("Dokument nevydal svůj text.");
 const int kLineRole = Qt::UserRole;
 const int kKeyRole = Qt::UserRole + 1;
 
+// One symbol in the tree. The tool tip and the key (the path of kinds and
+// names that finds the symbol again in the next list) are made when asked
+// for: a list of thousands fills faster without them.
+class TSymbolItem : public QStandardItem {
+public:
+    TSymbolItem(const TOutlineSymbol& symbol)
+        : QStandardItem(kindIcon(symbol),
+              functionLike(symbol) && !symbol.Signature.isEmpty() ? symbol.Name + symbol.Signature : symbol.Name)
+        , name_(symbol.Name)
+        , kind_(symbol.Kind)
+        , caption_(kindCaption(symbol))
+        , line_(symbol.Line)
+    {
+        setEditable(false);
+    }
+    QVariant data(int role) const override
+    {
+        switch (role) {
+        case kLineRole:
+            return line_;
+        case kKeyRole:
+            return key();
+        case Qt::ToolTipRole:
+            return QStringLiteral("%1 %2, řádek %3").arg(caption_, name_).arg(line_);
+        default:
+            return QStandardItem::data(role);
+        }
+    }
+    QString key() const
+    {
+        const auto* up = static_cast<const TSymbolItem*>(parent());
+        return (up ? up->key() + QChar(0x1f) : QString()) + kind_ + QLatin1Char(':') + name_;
+    }
+
+private:
+    QString name_;
+    QString kind_;
+    QString caption_;
+    int line_;
+};
+
 } // namespace
 
 TOutlinePanel::TOutlinePanel(QWidget* parent)
@@ -396,41 +437,45 @@ void TOutlinePanel::fillModel(const std::vector<TOutlineSymbol>& symbols)
             }
         }
     }
-    const QString current = keyOf(proxy_->mapToSource(view_->currentIndex()));
+    QString current = keyOf(proxy_->mapToSource(view_->currentIndex()));
     const int scroll = view_->verticalScrollBar()->value();
 
-    model_->clear();
-    std::vector<QStandardItem*> items;
+    // The new tree is built in a model no view watches yet and handed over
+    // whole: rows added to the shown model would each be reported on their
+    // own. (Parents go into the model before their members: members added
+    // to a parent outside any model do not learn the model.)
+    auto* fresh = new QStandardItemModel(this);
+    std::vector<TSymbolItem*> items;
     items.reserve(symbols.size());
-    QStandardItem* currentItem = nullptr;
     for (const TOutlineSymbol& symbol : symbols) {
-        const QString text = functionLike(symbol) && !symbol.Signature.isEmpty() ? symbol.Name + symbol.Signature
-                                                                                  : symbol.Name;
-        auto* item = new QStandardItem(kindIcon(symbol), text);
-        item->setEditable(false);
-        item->setData(symbol.Line, kLineRole);
-        QStandardItem* parent = symbol.Parent >= 0 ? items[size_t(symbol.Parent)] : nullptr;
-        const QString key = (parent ? parent->data(kKeyRole).toString() + QChar(0x1f) : QString()) + symbol.Kind
-            + QLatin1Char(':') + symbol.Name;
-        item->setData(key, kKeyRole);
-        item->setToolTip(QStringLiteral("%1 %2, řádek %3").arg(kindCaption(symbol), symbol.Name).arg(symbol.Line));
-        if (parent)
-            parent->appendRow(item);
+        auto* item = new TSymbolItem(symbol);
+        if (symbol.Parent >= 0)
+            items[size_t(symbol.Parent)]->appendRow(item);
         else
-            model_->appendRow(item);
+            fresh->appendRow(item);
         items.push_back(item);
-        if (!currentItem && !current.isEmpty() && key == current)
-            currentItem = item;
     }
+    proxy_->setSourceModel(fresh);
+    delete model_;
+    model_ = fresh;
     message_->hide();
     view_->show();
     filter_->setEnabled(true);
     view_->expandAll();
-    for (QStandardItem* item : items)
-        if (item->hasChildren() && collapsed.contains(item->data(kKeyRole).toString()))
-            view_->collapse(proxy_->mapFromSource(item->index()));
-    if (currentItem)
-        view_->setCurrentIndex(proxy_->mapFromSource(currentItem->index()));
+    if (!collapsed.isEmpty() || !current.isEmpty()) {
+        for (TSymbolItem* item : items) {
+            const bool folds = item->hasChildren() && !collapsed.isEmpty();
+            if (!folds && current.isEmpty())
+                continue;
+            const QString key = item->key();
+            if (folds && collapsed.contains(key))
+                view_->collapse(proxy_->mapFromSource(item->index()));
+            if (key == current) {
+                view_->setCurrentIndex(proxy_->mapFromSource(item->index()));
+                current.clear();
+            }
+        }
+    }
     view_->verticalScrollBar()->setValue(scroll);
 }
 

@@ -56,7 +56,7 @@ struct TOutlineRequest {
 
 // A list longer than this is cut: a tree of more entries helps nobody and
 // costs the GUI thread time to fill.
-inline constexpr int kMaxOutlineSymbols = 20000;
+inline constexpr int kMaxOutlineSymbols = 10000;
 // A parser still running after this long is stopped.
 inline constexpr int kOutlineTimeLimitMs = 30000;
 
