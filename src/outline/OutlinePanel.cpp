@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QSortFilterProxyModel>
+#include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QThread>
 #include <QTimer>
@@ -200,7 +201,11 @@ TOutlinePanel::TOutlinePanel(QWidget* parent)
     view_->setIconSize(QSize(16, 16));
     view_->header()->setStretchLastSection(true);
     view_->installEventFilter(this);
-    layout->addWidget(view_, 1);
+    // The list and the message take turns in one place, which keeps the
+    // panel's size when one replaces the other.
+    pages_ = new QStackedWidget(body);
+    pages_->addWidget(view_);
+    layout->addWidget(pages_, 1);
 
     message_ = new QLabel(body);
     message_->setObjectName(QStringLiteral("OutlineMessage"));
@@ -208,7 +213,7 @@ TOutlinePanel::TOutlinePanel(QWidget* parent)
     message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     message_->setMargin(6);
     message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(message_, 1);
+    pages_->addWidget(message_);
     note_ = new QLabel(body);
     note_->setObjectName(QStringLiteral("OutlineNote"));
     note_->setWordWrap(true);
@@ -395,8 +400,7 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
 void TOutlinePanel::showMessage(const QString& text)
 {
     message_->setText(text);
-    message_->show();
-    view_->hide();
+    pages_->setCurrentWidget(message_);
     filter_->setEnabled(false);
     note_->hide();
     note_->clear();
@@ -404,7 +408,7 @@ void TOutlinePanel::showMessage(const QString& text)
 
 QString TOutlinePanel::MessageText() const
 {
-    return message_->isHidden() ? QString() : message_->text();
+    return pages_->currentWidget() == message_ ? message_->text() : QString();
 }
 
 QString TOutlinePanel::NoteText() const
@@ -458,8 +462,7 @@ void TOutlinePanel::fillModel(const std::vector<TOutlineSymbol>& symbols)
     proxy_->setSourceModel(fresh);
     delete model_;
     model_ = fresh;
-    message_->hide();
-    view_->show();
+    pages_->setCurrentWidget(view_);
     filter_->setEnabled(true);
     view_->expandAll();
     if (!collapsed.isEmpty() || !current.isEmpty()) {

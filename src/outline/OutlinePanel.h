@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QSortFilterProxyModel;
+class QStackedWidget;
 class QStandardItem;
 class QStandardItemModel;
 class QThread;
@@ -98,6 +99,7 @@ private:
 
     QLineEdit* filter_ = nullptr;
     QTreeView* view_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
     QLabel* message_ = nullptr;
     QLabel* note_ = nullptr;
     QStandardItemModel* model_ = nullptr;
