@@ -123,6 +123,7 @@ const QString kTooLarge = QStringLiteral("Dokument je pro přehled symbolů př�
 const QString kFailed = QStringLiteral("Rozbor dokumentu se nezdařil: %1");
 const QString kTimedOut = QStringLiteral("Rozbor dokumentu trval příliš dlouho a byl zastaven.");
 const QString kTextFailed = QStringLiteral("Dokument nevydal svůj text.");
+const QString kReading = QStringLiteral("Hledám symboly v dokumentu…");
 
 const int kLineRole = Qt::UserRole;
 const int kKeyRole = Qt::UserRole + 1;
@@ -225,6 +226,15 @@ TOutlinePanel::TOutlinePanel(QWidget* parent)
     delay_->setSingleShot(true);
     delay_->setInterval(kUpdateDelayMs);
     connect(delay_, &QTimer::timeout, this, &TOutlinePanel::Refresh);
+    // A first read that takes a while says so; a read after an edit keeps
+    // the list it replaces until it is done.
+    busy_ = new QTimer(this);
+    busy_->setSingleShot(true);
+    busy_->setInterval(kBusyMessageDelayMs);
+    connect(busy_, &QTimer::timeout, this, [this] {
+        if (reading_ && model_->rowCount() == 0)
+            showMessage(kReading);
+    });
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
         proxy_->setFilterFixedString(text);
         view_->expandAll();
@@ -299,7 +309,6 @@ void TOutlinePanel::startRead()
     cancelReads();
     TQX_PluginWindow* window = document_;
     if (!window->Commands.Contains(QXC_GETTEXT)) {
-        model_->clear();
         showMessage(kNoText);
         return;
     }
@@ -308,12 +317,10 @@ void TOutlinePanel::startRead()
     try {
         window->Command(QXC_GETTEXT, &text);
     } catch (...) {
-        model_->clear();
         showMessage(kTextFailed);
         return;
     }
     if (text.TooLong || (maxTextLength_ > 0 && text.Text.size() > maxTextLength_)) {
-        model_->clear();
         const qint64 length = std::max<qint64>(text.Length, text.Text.size());
         showMessage(kTooLarge.arg(qx::FileSizeText(length), qx::FileSizeText(maxTextLength_)));
         return;
@@ -346,6 +353,7 @@ void TOutlinePanel::startRead()
     });
     jobs_.push_back({serial, cancel, thread});
     thread->start(QThread::LowPriority);
+    busy_->start();
 }
 
 void TOutlinePanel::cancelReads()
@@ -367,7 +375,6 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
         return;
     case S::Ok:
         if (result.Symbols.empty()) {
-            model_->clear();
             showMessage(kNoSymbols);
         } else {
             fillModel(result.Symbols);
@@ -378,19 +385,15 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
         }
         break;
     case S::NoLanguage:
-        model_->clear();
         showMessage(kNoLanguage);
         break;
     case S::ProgramMissing:
-        model_->clear();
         showMessage(kProgramMissing);
         break;
     case S::Failed:
-        model_->clear();
         showMessage(kFailed.arg(result.Error));
         break;
     case S::TimedOut:
-        model_->clear();
         showMessage(kTimedOut);
         break;
     }
@@ -399,6 +402,7 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
 
 void TOutlinePanel::showMessage(const QString& text)
 {
+    model_->clear();
     message_->setText(text);
     pages_->setCurrentWidget(message_);
     filter_->setEnabled(false);

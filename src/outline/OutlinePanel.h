@@ -36,6 +36,8 @@ public:
 
     // The wait after the last change before the text is read again.
     static constexpr int kUpdateDelayMs = 500;
+    // A read of a newly shown document running longer than this says so.
+    static constexpr int kBusyMessageDelayMs = 300;
     // Longer texts are not read (UTF-16 code units): the parser would need
     // seconds and the list would be too long to be of use.
     static constexpr qint64 kDefaultMaxTextLength = qint64(8) << 20;
@@ -105,6 +107,7 @@ private:
     QStandardItemModel* model_ = nullptr;
     QSortFilterProxyModel* proxy_ = nullptr;
     QTimer* delay_ = nullptr;
+    QTimer* busy_ = nullptr;
     QPointer<TQX_PluginWindow> document_;
     QMetaObject::Connection documentGone_;
     QString program_;

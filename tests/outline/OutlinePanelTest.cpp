@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTreeView>
@@ -154,6 +155,21 @@ TEST_F(OutlinePanelTest, ShowsTheSymbolsAndFollowsEdits)
     EXPECT_TRUE(panel.View()->isExpanded(FindShown(panel, QStringLiteral("outer"))));
     EXPECT_EQ(panel.View()->currentIndex().data().toString(), QStringLiteral("two(int a)"));
     EXPECT_EQ(other.Reads, 0);
+
+    // A long list stays where it was scrolled to.
+    panel.resize(250, 300);
+    for (int i = 0; i < 200; ++i)
+        document.Text += QStringLiteral("int f%1() { return %1; }\n").arg(i);
+    panel.Refresh();
+    ASSERT_TRUE(WaitFor([&] { return document.Reads == 4 && !panel.IsReading(); }));
+    QScrollBar* scroll = panel.View()->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 100);
+    scroll->setValue(scroll->maximum() / 2);
+    const int at = scroll->value();
+    document.Text += QStringLiteral("int last() { return 0; }\n");
+    panel.Refresh();
+    ASSERT_TRUE(WaitFor([&] { return document.Reads == 5 && !panel.IsReading(); }));
+    EXPECT_EQ(scroll->value(), at);
 }
 
 TEST_F(OutlinePanelTest, JumpsToTheLineOnClickAndEnter)
@@ -257,6 +273,7 @@ TEST_F(OutlinePanelTest, ANewerReadOrTheDocumentClosingStopsTheRunningOne)
     panel->SetDocument(document);
     ASSERT_TRUE(WaitFor([&] { return runs().size() == 1; }));
     EXPECT_TRUE(panel->IsReading());
+    EXPECT_TRUE(WaitFor([&] { return panel->MessageText() == QStringLiteral("Hledám symboly v dokumentu…"); }));
 
     panel->Refresh();
     ASSERT_TRUE(WaitFor([&] { return runs().size() == 2; }));
