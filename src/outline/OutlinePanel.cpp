@@ -1,11 +1,12 @@
 #include "outline/OutlinePanel.h"
 
+#include "outline/OutlineItem.h"
+
 #include "QX_Types.h"
 #include "platform/Shell.h"
 
 #include <QEvent>
 #include <QHeaderView>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,96 +23,6 @@
 
 namespace {
 
-// How the parser's kinds are shown: the picture (resources/outline) and the
-// Czech name. Kinds of the same meaning in several languages share a row.
-struct KindRow {
-    const char* kind;
-    const char* icon;
-    const char* caption;
-};
-constexpr KindRow kKinds[] = {
-    {"function", "function", "funkce"},
-    {"method", "function", "metoda"},
-    {"procedure", "function", "procedura"},
-    {"subroutine", "function", "podprogram"},
-    {"singletonMethod", "function", "metoda třídy"},
-    {"prototype", "prototype", "deklarace funkce"},
-    {"class", "class", "třída"},
-    {"interface", "class", "rozhraní"},
-    {"trait", "class", "rys"},
-    {"struct", "struct", "struktura"},
-    {"union", "struct", "unie"},
-    {"record", "struct", "záznam"},
-    {"enum", "enum", "výčet"},
-    {"enumerator", "enumerator", "hodnota výčtu"},
-    {"constant", "enumerator", "konstanta"},
-    {"namespace", "namespace", "jmenný prostor"},
-    {"package", "namespace", "balík"},
-    {"module", "namespace", "modul"},
-    {"macro", "macro", "makro"},
-    {"define", "macro", "makro"},
-    {"variable", "variable", "proměnná"},
-    {"member", "variable", "člen"},
-    {"field", "variable", "položka"},
-    {"property", "variable", "vlastnost"},
-    {"externvar", "variable", "externí proměnná"},
-    {"local", "variable", "lokální proměnná"},
-    {"typedef", "typedef", "definice typu"},
-    {"type", "typedef", "typ"},
-    {"alias", "typedef", "alias"},
-    {"chapter", "section", "nadpis 1. úrovně"},
-    {"section", "section", "nadpis 2. úrovně"},
-    {"subsection", "section", "nadpis 3. úrovně"},
-    {"subsubsection", "section", "nadpis 4. úrovně"},
-    {"l4subsection", "section", "nadpis 5. úrovně"},
-    {"l5subsection", "section", "nadpis 6. úrovně"},
-    {"heading1", "section", "nadpis 1. úrovně"},
-    {"heading2", "section", "nadpis 2. úrovně"},
-    {"heading3", "section", "nadpis 3. úrovně"},
-    {"target", "other", "cíl"},
-    {"label", "other", "návěští"},
-    {"anchor", "other", "kotva"},
-    {"id", "other", "identifikátor"},
-};
-
-const KindRow* kindRow(const QString& kind)
-{
-    for (const KindRow& row : kKinds)
-        if (kind == QLatin1String(row.kind))
-            return &row;
-    return nullptr;
-}
-
-bool functionLike(const TOutlineSymbol& symbol)
-{
-    // A member with parameters is a method (Python's "member").
-    const KindRow* row = kindRow(symbol.Kind);
-    const QLatin1String icon(row ? row->icon : "");
-    return icon == QLatin1String("function") || icon == QLatin1String("prototype")
-        || icon == QLatin1String("macro") || (symbol.Kind == u"member" && !symbol.Signature.isEmpty());
-}
-
-QIcon kindIcon(const TOutlineSymbol& symbol)
-{
-    const KindRow* row = kindRow(symbol.Kind);
-    QString icon = QLatin1String(row ? row->icon : "other");
-    if (symbol.Kind == u"member" && !symbol.Signature.isEmpty())
-        icon = QStringLiteral("function");
-    static QHash<QString, QIcon> icons;
-    auto it = icons.find(icon);
-    if (it == icons.end())
-        it = icons.insert(icon, QIcon(QStringLiteral(":/outline/%1.svg").arg(icon)));
-    return *it;
-}
-
-QString kindCaption(const TOutlineSymbol& symbol)
-{
-    if (symbol.Kind == u"member" && !symbol.Signature.isEmpty())
-        return QStringLiteral("metoda");
-    const KindRow* row = kindRow(symbol.Kind);
-    return row ? QString::fromUtf8(row->caption) : QStringLiteral("symbol");
-}
-
 const QString kNoDocument = QStringLiteral("Není otevřen žádný dokument.");
 const QString kNoText = QStringLiteral("Aktivní dokument nedává svůj text k rozboru, přehled symbolů pro něj není.");
 const QString kNoLanguage = QStringLiteral("Pro tento druh dokumentu přehled symbolů není.");
@@ -124,50 +35,6 @@ const QString kFailed = QStringLiteral("Rozbor dokumentu se nezdařil: %1");
 const QString kTimedOut = QStringLiteral("Rozbor dokumentu trval příliš dlouho a byl zastaven.");
 const QString kTextFailed = QStringLiteral("Dokument nevydal svůj text.");
 const QString kReading = QStringLiteral("Hledám symboly v dokumentu…");
-
-const int kLineRole = Qt::UserRole;
-const int kKeyRole = Qt::UserRole + 1;
-
-// One symbol in the tree. The tool tip and the key (the path of kinds and
-// names that finds the symbol again in the next list) are made when asked
-// for: a list of thousands fills faster without them.
-class TSymbolItem : public QStandardItem {
-public:
-    TSymbolItem(const TOutlineSymbol& symbol)
-        : QStandardItem(kindIcon(symbol),
-              functionLike(symbol) && !symbol.Signature.isEmpty() ? symbol.Name + symbol.Signature : symbol.Name)
-        , name_(symbol.Name)
-        , kind_(symbol.Kind)
-        , caption_(kindCaption(symbol))
-        , line_(symbol.Line)
-    {
-        setEditable(false);
-    }
-    QVariant data(int role) const override
-    {
-        switch (role) {
-        case kLineRole:
-            return line_;
-        case kKeyRole:
-            return key();
-        case Qt::ToolTipRole:
-            return QStringLiteral("%1 %2, řádek %3").arg(caption_, name_).arg(line_);
-        default:
-            return QStandardItem::data(role);
-        }
-    }
-    QString key() const
-    {
-        const auto* up = static_cast<const TSymbolItem*>(parent());
-        return (up ? up->key() + QChar(0x1f) : QString()) + kind_ + QLatin1Char(':') + name_;
-    }
-
-private:
-    QString name_;
-    QString kind_;
-    QString caption_;
-    int line_;
-};
 
 } // namespace
 
@@ -422,7 +289,7 @@ QString TOutlinePanel::NoteText() const
 
 QString TOutlinePanel::keyOf(const QModelIndex& sourceIndex) const
 {
-    return sourceIndex.data(kKeyRole).toString();
+    return sourceIndex.data(kOutlineKeyRole).toString();
 }
 
 void TOutlinePanel::fillModel(const std::vector<TOutlineSymbol>& symbols)
@@ -439,7 +306,7 @@ void TOutlinePanel::fillModel(const std::vector<TOutlineSymbol>& symbols)
             if (item->hasChildren()) {
                 const QModelIndex shown = proxy_->mapFromSource(item->index());
                 if (shown.isValid() && !view_->isExpanded(shown))
-                    collapsed.insert(item->data(kKeyRole).toString());
+                    collapsed.insert(item->data(kOutlineKeyRole).toString());
                 for (int child = 0; child < item->rowCount(); ++child)
                     pending.push_back(item->child(child));
             }
@@ -453,10 +320,10 @@ void TOutlinePanel::fillModel(const std::vector<TOutlineSymbol>& symbols)
     // own. (Parents go into the model before their members: members added
     // to a parent outside any model do not learn the model.)
     auto* fresh = new QStandardItemModel(this);
-    std::vector<TSymbolItem*> items;
+    std::vector<TOutlineItem*> items;
     items.reserve(symbols.size());
     for (const TOutlineSymbol& symbol : symbols) {
-        auto* item = new TSymbolItem(symbol);
+        auto* item = new TOutlineItem(symbol);
         if (symbol.Parent >= 0)
             items[size_t(symbol.Parent)]->appendRow(item);
         else
@@ -470,11 +337,11 @@ void TOutlinePanel::fillModel(const std::vector<TOutlineSymbol>& symbols)
     filter_->setEnabled(true);
     view_->expandAll();
     if (!collapsed.isEmpty() || !current.isEmpty()) {
-        for (TSymbolItem* item : items) {
+        for (TOutlineItem* item : items) {
             const bool folds = item->hasChildren() && !collapsed.isEmpty();
             if (!folds && current.isEmpty())
                 continue;
-            const QString key = item->key();
+            const QString key = item->Key();
             if (folds && collapsed.contains(key))
                 view_->collapse(proxy_->mapFromSource(item->index()));
             if (key == current) {
@@ -508,7 +375,7 @@ QModelIndex TOutlinePanel::firstMatch() const
 void TOutlinePanel::JumpTo(const QModelIndex& viewIndex, bool focus)
 {
     TQX_PluginWindow* window = document_;
-    const int line = viewIndex.data(kLineRole).toInt();
+    const int line = viewIndex.data(kOutlineLineRole).toInt();
     if (!window || line <= 0)
         return;
     if (OnShowDocument)

@@ -186,6 +186,9 @@ TEST_F(OutlinePanelTest, JumpsToTheLineOnClickAndEnter)
     // A click shows the line and leaves the keyboard in the list.
     const QModelIndex area = FindShown(panel, QStringLiteral("area() const"));
     ASSERT_TRUE(area.isValid());
+    EXPECT_EQ(area.data(Qt::ToolTipRole).toString(), QStringLiteral("deklarace funkce area, řádek 4"));
+    EXPECT_EQ(FindShown(panel, QStringLiteral("outer")).data(Qt::ToolTipRole).toString(),
+        QStringLiteral("jmenný prostor outer, řádek 1"));
     QTest::mouseClick(panel.View()->viewport(), Qt::LeftButton, {}, panel.View()->visualRect(area).center());
     ASSERT_FALSE(document.Lines.empty());
     EXPECT_EQ(document.Lines.back(), 4);
