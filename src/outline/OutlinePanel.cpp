@@ -256,12 +256,16 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
         break;
     case S::ProgramMissing:
         showMessage(kProgramMissing);
+        // Showing the panel again tries again (once the program is installed).
+        stale_ = true;
         break;
     case S::Failed:
         showMessage(kFailed.arg(result.Error));
+        stale_ = true;
         break;
     case S::TimedOut:
         showMessage(kTimedOut);
+        stale_ = true;
         break;
     }
     emit Updated();

@@ -250,6 +250,20 @@ TEST_F(OutlinePanelTest, SaysWhyThereIsNothingToShow)
         EXPECT_EQ(panel.Model()->rowCount(), 0) << c.what;
         EXPECT_FALSE(panel.FilterEdit()->isEnabled()) << c.what;
     }
+
+    // Once the parser is there, showing the panel again reads the document.
+    TOutlinePanel panel;
+    panel.SetProgram(QStringLiteral("/no/such/ctags"));
+    panel.show();
+    FakeDocument document("/w/shape.cpp", "cpp", kShape);
+    panel.SetDocument(&document);
+    ASSERT_TRUE(WaitFor([&] { return !panel.IsReading(); }));
+    EXPECT_FALSE(panel.MessageText().isEmpty());
+    panel.SetProgram(QString());
+    panel.hide();
+    panel.show();
+    ASSERT_TRUE(WaitFor([&] { return !panel.IsReading() && panel.Model()->rowCount() == 2; }));
+    EXPECT_TRUE(panel.MessageText().isEmpty());
 }
 
 TEST_F(OutlinePanelTest, ANewerReadOrTheDocumentClosingStopsTheRunningOne)
