@@ -131,6 +131,7 @@ void TOutlinePanel::SetDocument(TQX_PluginWindow* window)
     delay_->stop();
     cancelReads();
     model_->clear();
+    shown_.reset();
     filter_->clear();
     stale_ = true;
     if (window) {
@@ -198,6 +199,12 @@ void TOutlinePanel::startRead()
     request.Language = text.Language;
     request.FileName = window->FileName;
     request.Program = program_;
+    // A window may report changes that left the text as it was (a large
+    // document's editor reports its display updates): the list stays.
+    if (shown_ && request.Text == shown_->Text && request.Language == shown_->Language
+        && request.FileName == shown_->FileName && request.Program == shown_->Program)
+        return;
+    pending_ = request;
     auto cancel = std::make_shared<std::atomic_bool>(false);
     const int serial = ++serial_;
     reading_ = true;
@@ -245,6 +252,7 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
             showMessage(kNoSymbols);
         } else {
             fillModel(result.Symbols);
+            shown_ = pending_;
             note_->setText(result.Truncated
                     ? QStringLiteral("Zobrazeno prvních %1 symbolů.").arg(QLocale(QLocale::Czech).toString(kMaxOutlineSymbols))
                     : QString());
@@ -273,6 +281,7 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
 
 void TOutlinePanel::showMessage(const QString& text)
 {
+    shown_.reset();
     model_->clear();
     message_->setText(text);
     pages_->setCurrentWidget(message_);

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -113,6 +114,9 @@ private:
     QString program_;
     qint64 maxTextLength_ = kDefaultMaxTextLength;
     std::vector<Job> jobs_;
+    // What the newest read was asked, and what the shown list was read from.
+    TOutlineRequest pending_;
+    std::optional<TOutlineRequest> shown_;
     int serial_ = 0;
     bool reading_ = false;
     // The shown result is older than the document's text.

@@ -170,6 +170,15 @@ TEST_F(OutlinePanelTest, ShowsTheSymbolsAndFollowsEdits)
     panel.Refresh();
     ASSERT_TRUE(WaitFor([&] { return document.Reads == 5 && !panel.IsReading(); }));
     EXPECT_EQ(scroll->value(), at);
+
+    // A reported change that left the text as it was runs no parser.
+    const int parsed = panel.ReadCount();
+    panel.DocumentTextChanged(&document);
+    ASSERT_TRUE(WaitFor([&] { return document.Reads == 6; }));
+    Spin(50);
+    EXPECT_EQ(panel.ReadCount(), parsed);
+    EXPECT_FALSE(panel.IsReading());
+    EXPECT_EQ(scroll->value(), at);
 }
 
 TEST_F(OutlinePanelTest, JumpsToTheLineOnClickAndEnter)
