@@ -7,7 +7,8 @@
 // request to the shown list, the bare parser run on the same text
 // (ctags -f - FILE, output read and thrown away), their ratio, and the
 // longest pause of the GUI thread meanwhile (a 1 ms timer notes the largest
-// gap between its ticks): what a user typing at that moment would wait.
+// gap between its ticks): what a user typing at that moment would wait,
+// as the median and the worst of the runs (a busy machine adds its own).
 // A document over the panel's limit (50 MiB) is refused without a copy.
 //
 //   bench_outline [MiB...]     (default 1 4 7 50)
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QStandardItemModel>
@@ -119,7 +121,7 @@ int main(int argc, char** argv)
     const int runs = 5;
     std::printf("symbol outline of generated C++ documents: median of %d runs (ms)\n", runs);
     std::printf("  %5s %8s %9s %12s %12s %7s %17s\n", "MiB", "symbols", "panel", "worker part", "ctags alone",
-        "ratio", "longest GUI wait");
+        "ratio", "GUI wait med/max");
     auto median = [](std::vector<double> v) {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
@@ -127,7 +129,7 @@ int main(int argc, char** argv)
     for (int mib : sizes) {
         const QByteArray text = generate(qint64(mib) << 20);
         std::vector<double> ours, worker, theirs;
-        qint64 longest = 0;
+        std::vector<double> waits;
         int symbols = 0;
         QString message, note;
         for (int run = 0; run < runs; ++run) {
@@ -138,6 +140,7 @@ int main(int argc, char** argv)
             QApplication::processEvents();
 
             // The GUI thread's pauses, as a key press would meet them.
+            qint64 longest = 0;
             QElapsedTimer tick;
             QTimer beat;
             beat.setInterval(1);
@@ -145,19 +148,20 @@ int main(int argc, char** argv)
                 longest = std::max(longest, tick.elapsed());
                 tick.restart();
             });
-            bool done = false;
-            QObject::connect(&panel, &TOutlinePanel::Updated, [&] { done = true; });
+            QEventLoop loop;
+            QObject::connect(&panel, &TOutlinePanel::Updated, &loop, &QEventLoop::quit);
             QElapsedTimer clock;
             tick.start();
             beat.start();
             clock.start();
             panel.SetDocument(&document);
-            while (!done && panel.IsReading())
-                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            if (panel.IsReading())
+                loop.exec();
             QApplication::processEvents();
             ours.push_back(double(clock.nsecsElapsed()) / 1e6);
             longest = std::max(longest, tick.elapsed());
             beat.stop();
+            waits.push_back(double(longest));
             message = panel.MessageText();
             note = panel.NoteText();
             if (!message.isEmpty())
@@ -184,13 +188,13 @@ int main(int argc, char** argv)
             theirs.push_back(bareParser(text));
         }
         if (!message.isEmpty()) {
-            std::printf("  %5d %8s %9.1f %12s %12s %7s %17lld   %s\n", mib, "-", ours.front(), "-", "-", "-",
-                (long long)longest, message.toUtf8().constData());
+            std::printf("  %5d %8s %9.1f %12s %12s %7s %8.0f/%-8.0f   %s\n", mib, "-", ours.front(), "-", "-", "-",
+                waits.front(), waits.front(), message.toUtf8().constData());
             continue;
         }
-        std::printf("  %5d %8d %9.1f %12.1f %12.1f %7.2f %17lld%s\n", mib, symbols, median(ours), median(worker),
-            median(theirs), median(ours) / median(theirs), (long long)longest,
-            note.isEmpty() ? "" : "   (list cut)");
+        std::printf("  %5d %8d %9.1f %12.1f %12.1f %7.2f %8.0f/%-8.0f%s\n", mib, symbols, median(ours),
+            median(worker), median(theirs), median(ours) / median(theirs), median(waits),
+            *std::max_element(waits.begin(), waits.end()), note.isEmpty() ? "" : "   (list cut)");
     }
     std::fflush(stdout);
     return 0;

@@ -226,7 +226,7 @@ void TOutlinePanel::startRead()
         thread->deleteLater();
     });
     jobs_.push_back({serial, cancel, thread});
-    thread->start(QThread::LowPriority);
+    thread->start();
     busy_->start();
 }
 
