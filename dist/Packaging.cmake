@@ -22,7 +22,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 # The windowing-system plug-ins of Qt, and the SVG icon engine and image
 # plug-ins of libqt6svg6 (loaded, not linked).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, adwaita-icon-theme, qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, adwaita-icon-theme, qt6-image-formats-plugins, universal-ctags")
 # The SDK (headers and the CMake package) is part of the same package: a
 # plug-in is built against the host library the program itself uses.
 include(CPack)

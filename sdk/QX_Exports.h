@@ -128,6 +128,13 @@ QX_SDK_VISIBLE bool QXUninstallMenuItem(void* reserved);
 // event loop; do not keep it.
 QX_SDK_VISIBLE TQX_PluginWindow* QXGetActiveDocumentWindow();
 
+// SDK 2.2. A document window whose Commands contain QXC_GETTEXT calls this
+// whenever its text or language changed (typing, undo, loading, another
+// language chosen). Cheap: call it on every change; the host waits for a
+// pause in the changes before it asks for the text again. False for a null
+// window.
+QX_SDK_VISIBLE bool QXNotifyTextChanged(TQX_PluginWindow* window);
+
 // Handles in the records above: the icon behind a handle (null icon for 0 or
 // an unknown handle).
 QX_SDK_VISIBLE QIcon QXGetIconByHandle(uint32_t handle);

@@ -65,7 +65,7 @@
 // something is added that old plug-ins do not need. The host runs plug-ins of
 // its own major version and of its minor version or older.
 #define QX_SDK_VERSION_MAJOR 2
-#define QX_SDK_VERSION_MINOR 1
+#define QX_SDK_VERSION_MINOR 2
 // "QXSD": tells a real stamp from unrelated data.
 #define QX_SDK_STAMP_MAGIC 0x51585344u
 
@@ -312,9 +312,15 @@ enum : uint8_t {
     // QXGetActiveDocumentWindow in QX_Exports.h), a character map for
     // example. A window sets the bit while it accepts text.
     QXC_INSERTTEXT = 37,
+    // param: TQX_DocumentText* — hand over the document's text and language
+    // (the host's symbol outline reads it). Since SDK 2.2; sent only to
+    // windows whose Commands contain it. A window that sets the bit calls
+    // QXNotifyTextChanged (QX_Exports.h) whenever its text or language
+    // changes, so readers know when to ask again.
+    QXC_GETTEXT = 38,
 };
 // Number of defined command codes (0 .. QXC_COUNT - 1).
-inline constexpr int QXC_COUNT = 38;
+inline constexpr int QXC_COUNT = 39;
 
 // The parameter of QXC_GOTOLINE: a line counted from 1 and a column counted
 // from 1 in characters of that line, 0 when only the line is known. Values
@@ -322,6 +328,31 @@ inline constexpr int QXC_COUNT = 38;
 struct TQX_TextPosition {
     int32_t Line = 1;
     int32_t Column = 0;
+};
+
+// The parameter of QXC_GETTEXT. The sender sets MaxLength; the window fills
+// the rest.
+struct TQX_DocumentText {
+    // In: the longest text the sender wants, in UTF-16 code units; 0 means
+    // any length. A longer document leaves Text empty and sets TooLong, so a
+    // huge document is never copied for nothing.
+    int64_t MaxLength = 0;
+    // Out: the whole text, lines ended by "\n" (or the document's own line
+    // ends); empty when TooLong.
+    QString Text;
+    // Out: the document's size in UTF-16 code units. A window may count in
+    // its storage units instead (UTF-8 bytes, for example) when those are
+    // never fewer; it then compares that count with MaxLength.
+    int64_t Length = 0;
+    // Out: the text was longer than MaxLength.
+    bool TooLong = false;
+    // Out: the document's language as a short lower-case name: "cpp" (C and
+    // C++), "c", "python", "shell", "markdown", "javascript", "java",
+    // "csharp", "pascal", "perl", "ruby", "lua", "sql", "makefile", "cmake",
+    // "html", "xml", "css", "json", "yaml", "ini", "tex", "diff", "batch"...
+    // Empty for plain text or when the window does not know; readers then
+    // go by FileName.
+    QString Language;
 };
 
 // Reading the parameters of QXC_LOADFILE, QXC_INSERTTEXT and QXC_SHOWERROR.

@@ -247,6 +247,7 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
         if (errorLine_ >= 0)
             clearScriptError();
         updateState();
+        QXNotifyTextChanged(this);
     });
     connect(editor_, &QsciScintilla::modificationChanged, this, [this] { updateState(); });
     // Large documents report no text changes (see kFullChangeReportsLimit):
@@ -259,6 +260,7 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
         if (!fullChangeReports_) {
             updateLineNumberMargin();
             updateState();
+            QXNotifyTextChanged(this);
         }
     });
     connect(editor_, &QsciScintilla::selectionChanged, this, [this] {
@@ -465,6 +467,10 @@ void TTextEditorWindow::Command(uint8_t code, void* param)
     case QXC_GOTOLINE:
         if (param)
             showPosition(*static_cast<const TQX_TextPosition*>(param));
+        break;
+    case QXC_GETTEXT:
+        if (param)
+            handOverText(*static_cast<TQX_DocumentText*>(param));
         break;
     default:
         break;
@@ -942,8 +948,21 @@ void TTextEditorWindow::setFileName(const QString& fileName)
         : QFileInfo(fileName).fileName();
     setWindowTitle(title);
     setToolTip(displayName(fileName));
-    if (changed)
+    if (changed) {
         NotifyStateChange();
+        QXNotifyTextChanged(this);
+    }
+}
+
+void TTextEditorWindow::handOverText(TQX_DocumentText& text) const
+{
+    // The component's length is in UTF-8 bytes, never fewer than the UTF-16
+    // code units of the same text: a document under the limit is measured
+    // without copying a large one.
+    text.Length = SciLength(editor_);
+    text.TooLong = text.MaxLength > 0 && text.Length > text.MaxLength;
+    text.Text = text.TooLong ? QString() : editor_->text();
+    text.Language = languageId_;
 }
 
 TQX_CommandSet TTextEditorWindow::currentCommands() const
@@ -975,6 +994,7 @@ TQX_CommandSet TTextEditorWindow::currentCommands() const
     c.Set(QXC_RELOADSETTINGS);
     c.Set(QXC_SHOWERROR, kind_ == TKind::Script);
     c.Set(QXC_GOTOLINE);
+    c.Set(QXC_GETTEXT);
     return c;
 }
 
@@ -1175,6 +1195,7 @@ void TTextEditorWindow::setLanguage(const QString& id)
     editor_->setFolding(lexer ? QsciScintilla::BoxedTreeFoldStyle : QsciScintilla::NoFoldStyle, kFoldMargin);
     applyColours();
     updateStatusBar();
+    QXNotifyTextChanged(this);
 }
 
 void TTextEditorWindow::setupScriptSupport()

@@ -101,6 +101,8 @@ private:
     // Whether the component reports every text change (small documents).
     void setChangeReports(bool full);
     TQX_CommandSet currentCommands() const;
+    // Answers QXC_GETTEXT.
+    void handOverText(TQX_DocumentText& text) const;
 
     // Presentation
     void applySettings();

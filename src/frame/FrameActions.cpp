@@ -108,6 +108,8 @@ constexpr TFrameActionDef kActions[] = {
         "Nastavit barvu nebo tapetu pro pozadí programu", "", N, 1, X, H(ViewDesktopOptions), false},
     {A::ViewFullscreen, "Action_ViewFullscreen", "Zobrazit", "&Celá obrazovka", "Přepnout zobrazovací režim", "F11", 51,
         1, X, H(ViewFullscreen), true},
+    {A::ViewOutline, "Action_ViewOutline", "Zobrazit", "Přehled &symbolů",
+        "Zobrazit přehled symbolů aktivního dokumentu", "Ctrl+Shift+O", N, 1, X, H(ViewOutline), true},
     {A::StatusBar, "Action_StatusBar", "", "", "", "", N, 1, X, H(StatusBar), true},
 
     // Project

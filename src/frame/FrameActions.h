@@ -16,7 +16,7 @@ enum class FrameAction : int {
     FormatBold, FormatItalic, FormatUnderline, FormatLeftAlign, FormatCenterAlign, FormatRightAlign,
     FormatNoAlign, FormatNumBullets, FormatBullets, FormatDecIndent, FormatIncIndent, FormatBgColor,
     FormatTextColor,
-    ViewNotepad, ViewStatusbar, ViewDesktopOptions, ViewFullscreen, StatusBar,
+    ViewNotepad, ViewStatusbar, ViewDesktopOptions, ViewFullscreen, ViewOutline, StatusBar,
     ProjectNew, ProjectOpen, ProjectSave, ProjectClose, ProjectSetup, ProjectNewWorkspace,
     ProjectOpenWorkspace, ProjectSaveWorkspace, ProjectDeleteWorkspace,
     DocsAddCurrFile, DocsAddFile, DocsArrange, DocsClear, DocsCustomize,

@@ -220,7 +220,8 @@ void TFrameWindowForm::createMenus()
     menuViewToolbars_ = view->addMenu(QStringLiteral("&Panely nástrojů"));
     menuViewToolbars_->setObjectName(QStringLiteral("MenuViewToolbars"));
     connect(menuViewToolbars_, &QMenu::aboutToShow, this, [this] { rebuildViewToolbarsMenu(menuViewToolbars_); });
-    addActionItems(view, {item(A::ViewStatusbar), item(A::ViewDesktopOptions), kSep, item(A::ViewFullscreen)});
+    addActionItems(view, {item(A::ViewStatusbar), item(A::ViewDesktopOptions), kSep, item(A::ViewOutline),
+                             item(A::ViewFullscreen)});
 
     QMenu* format = addMenu("MenuFormat", "Formát");
     addActionItems(format, {item(A::FormatBold), item(A::FormatItalic), item(A::FormatUnderline), kSep,
@@ -314,7 +315,8 @@ void TFrameWindowForm::rebuildViewToolbarsMenu(QMenu* menu)
         {"Panel 'Poznámky'", "NotepadToolbar"}, {"Panel 'Projekt'", "ProjectToolbar"},
         {"Panel 'Záložky'", "BookmarksToolbar"}, {"Panel 'Složka Dokumenty'", "DocumentsToolbar"},
         {"Panel 'Dokumenty'", "DocsCtrlToolbar"}, {"Panel 'Skripty'", "ScriptToolbar"},
-        {"Panel 'Výstup nástroje'", "ToolOutputToolWindow"}, {nullptr, nullptr},
+        {"Panel 'Výstup nástroje'", "ToolOutputToolWindow"}, {"Panel 'Přehled symbolů'", "OutlineToolWindow"},
+        {nullptr, nullptr},
     };
     menu->clear();
     for (const Row& row : rows) {

@@ -105,6 +105,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createDocks();
     createDocumentsPanel();
     createToolOutputPanel();
+    createOutlinePanel();
     createStatusBar();
     createTimers();
     loadToolbars();

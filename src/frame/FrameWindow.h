@@ -41,6 +41,7 @@ class TQX_PluginEntry;
 class TQX_PluginWindow;
 class TQXListView;
 class TRecentFiles;
+class TOutlinePanel;
 class TToolOutputPanel;
 struct TExternalTool;
 class TWorkspace;
@@ -72,6 +73,8 @@ public:
     // The close waits on a timer while the frame is busy: the start-up
     // sequence, a script run, a modal dialog or a popup menu.
     void RequestClose() override;
+    // Passes a document's text change to the symbol outline.
+    void DocumentTextChanged(TQX_PluginWindow* window) override;
 
     // --- Opening and creating documents ---
     // The entry id that lets the frame choose the entry by the file.
@@ -202,6 +205,8 @@ public:
     // the tool output panel, anything else through ExecuteFile.
     void LaunchExternalTool(QAction* entry);
     TToolOutputPanel* ToolOutputPanel() const { return toolOutput_; }
+    // The symbol outline of the active document (FrameOutline.cpp).
+    TOutlinePanel* OutlinePanel() const { return outline_; }
     // Opens the file and shows the line in its window, when the window can.
     void OpenFileAtLine(const QString& fileName, int line, int column);
     // The auto-backup settings record, read and written as a whole.
@@ -252,6 +257,7 @@ public:
     void Action_ViewStatusbarExecute();
     void Action_ViewDesktopOptionsExecute();
     void Action_ViewFullscreenExecute();
+    void Action_ViewOutlineExecute();
     void Action_StatusBarExecute();
     void Action_ProjectNewExecute();
     void Action_ProjectOpenExecute();
@@ -329,6 +335,7 @@ private:
         const QString& title, int image);
     void createDocks();
     void createToolOutputPanel();
+    void createOutlinePanel();
     void setExternalToolEntries(const std::vector<TExternalTool>& tools);
     void createStatusBar();
     void createTimers();
@@ -459,6 +466,7 @@ private:
     QMenu* menuExternalTools_ = nullptr;
     QAction* menuExternalToolsTemplate_ = nullptr;
     TToolOutputPanel* toolOutput_ = nullptr;
+    TOutlinePanel* outline_ = nullptr;
     TBackupSettings backupSettings_;
 
     QTimer* loadPluginsTimer_ = nullptr;

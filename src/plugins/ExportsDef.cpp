@@ -123,6 +123,18 @@ TQX_PluginWindow* QXGetActiveDocumentWindow()
     return GetActiveDocumentWindow();
 }
 
+bool QXNotifyTextChanged(TQX_PluginWindow* window)
+{
+    if (!window)
+        return false;
+    try {
+        PluginFrame().DocumentTextChanged(window);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 bool QXGetMenuItemInfo(void*)
 {
     return false;

@@ -25,6 +25,7 @@ void TQX_PluginFrame::RebuildPluginMenus() { }
 void TQX_PluginFrame::AttachDocumentWindow(TQX_PluginWindow*) { }
 void TQX_PluginFrame::AttachToolWindow(TQX_PluginWindow*) { }
 void TQX_PluginFrame::RequestClose() { }
+void TQX_PluginFrame::DocumentTextChanged(TQX_PluginWindow*) { }
 
 // The host's about box, as plug-ins get it from QXAboutBox: no caption of its
 // own, the plug-in's icon and text.

@@ -42,6 +42,10 @@ public:
     // Returns at once. Default: nothing.
     virtual void RequestClose();
 
+    // A document window's text or language changed (QXNotifyTextChanged):
+    // the frame refreshes what it derives from the text. Default: nothing.
+    virtual void DocumentTextChanged(TQX_PluginWindow* window);
+
     // The host's about box for a plug-in without its own: icon (may be null),
     // text (the plug-in's FullName). Default: QXAboutBox without a caption.
     virtual void ShowPluginAboutBox(const QIcon& icon, const QString& text);

@@ -2,18 +2,24 @@
 // places its output names, and the backup made before a save.
 #include "FrameFixture.h"
 
+#include "QX_Exports.h"
 #include "QX_Types.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/ExternalTools.h"
+#include "outline/OutlinePanel.h"
 #include "tools/ToolOutputPanel.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QTimer>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <QStatusBar>
 
 namespace {
@@ -106,6 +112,77 @@ TEST_F(FrameToolsTest, AToolRunsOnTheActiveDocumentAndItsOutputOpensTheLine)
     window->Commands.Set(QXC_GOTOLINE, false);
     panel->OpenLocation(0);
     EXPECT_EQ(CountLines(ProbeLog(probe), "command 36 2:7"), 1);
+}
+
+// The outline panel of the View menu shows the active document's symbols,
+// follows activation and reported edits, and jumps in the document.
+TEST_F(FrameToolsTest, TheOutlineFollowsTheActiveDocument)
+{
+    StartFrame();
+    struct Doc {
+        const char* file;
+        const char* language;
+        const char* text;
+        TQX_PluginWindow* window = nullptr;
+    } docs[] = {
+        {"shape.cpp", "cpp", "int area() { return 1; }\nint main() { return 0; }\n"},
+        {"notes.py", "python", "def hello():\n    pass\n"},
+    };
+    for (Doc& doc : docs) {
+        doc.window = frame->OpenFile(MakeFile(doc.file, doc.text), TFrameWindowForm::DefaultEntryID());
+        ASSERT_NE(doc.window, nullptr);
+        doc.window->Commands.Set(QXC_GETTEXT);
+        doc.window->Commands.Set(QXC_GOTOLINE);
+        doc.window->setProperty("probeText", QString::fromUtf8(doc.text));
+        doc.window->setProperty("probeLanguage", QString::fromUtf8(doc.language));
+    }
+    TOutlinePanel* panel = frame->OutlinePanel();
+    QAction* toggle = Act(FrameAction::ViewOutline);
+    EXPECT_EQ(toggle->text(), QStringLiteral("Přehled &symbolů"));
+    EXPECT_EQ(toggle->shortcut().toString(QKeySequence::PortableText), QStringLiteral("Ctrl+Shift+O"));
+    EXPECT_FALSE(panel->isVisible());
+    auto names = [panel] {
+        QStringList shown;
+        for (int row = 0; row < panel->Model()->rowCount(); ++row)
+            shown << panel->Model()->item(row)->text();
+        return shown.join(u' ');
+    };
+    auto settled = [&](const char* expected) {
+        return WaitFor([&] { return !panel->IsReading() && names() == QLatin1String(expected); });
+    };
+
+    toggle->trigger();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_EQ(panel->windowTitle(), QStringLiteral("Přehled symbolů"));
+    EXPECT_EQ(panel->Document(), docs[1].window);
+    EXPECT_TRUE(settled("hello()")) << names().toStdString() << panel->MessageText().toStdString();
+
+    // Another document becomes the active one.
+    QMdiSubWindow* first = nullptr;
+    for (QMdiSubWindow* sub : frame->DocumentArea()->subWindowList())
+        if (sub->widget() == docs[0].window || sub->isAncestorOf(docs[0].window))
+            first = sub;
+    ASSERT_NE(first, nullptr);
+    frame->DocumentArea()->setActiveSubWindow(first);
+    EXPECT_EQ(panel->Document(), docs[0].window);
+    EXPECT_TRUE(settled("area() main()")) << names().toStdString();
+
+    // An edit the window reports through the host's export is read again.
+    docs[0].window->setProperty("probeText", QStringLiteral("int area() { return 1; }\nint main() { return 0; }\nint extra;\n"));
+    EXPECT_TRUE(QXNotifyTextChanged(docs[0].window));
+    EXPECT_TRUE(settled("area() main() extra")) << names().toStdString();
+
+    panel->JumpTo(panel->View()->model()->index(1, 0), true);
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 36 2:0"), 1);
+
+    // Closing the document leaves the panel on the one that is left.
+    first->close();
+    EXPECT_TRUE(WaitFor([&] { return panel->Document() == docs[1].window; }));
+    EXPECT_TRUE(settled("hello()"));
+    toggle->trigger();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(toggle->isChecked());
 }
 
 TEST_F(FrameToolsTest, AToolThatCannotStartIsReportedAndChangesNothing)

@@ -131,8 +131,8 @@ TEST_F(FrameViewTest, PanelMenuShowsToolWindowsAndTheirVisibilityIsKept)
             }
         return false;
     };
-    const char* const captions[] = {"Panel 'Výstup nástroje'", "Panel 'Složka Dokumenty'"};
-    const char* const docks[] = {"ToolOutputToolWindow", "DocumentsToolbar"};
+    const char* const captions[] = {"Panel 'Výstup nástroje'", "Panel 'Složka Dokumenty'", "Panel 'Přehled symbolů'"};
+    const char* const docks[] = {"ToolOutputToolWindow", "DocumentsToolbar", "OutlineToolWindow"};
     StartFrame();
     for (bool shown : {true, false}) {
         for (const char* caption : captions)

@@ -12,6 +12,9 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+#define QX_TEST_STR2(x) #x
+#define QX_TEST_STR(x) QX_TEST_STR2(x)
+
 // Connects all eight hooks to a list of their names.
 Strings* RecordHooks(TQX_Plugin& plugin, Strings& out)
 {
@@ -211,9 +214,10 @@ TEST_F(PluginLoadTest, UnusableLibrariesAreRefusedBeforeTheirFirstMessage)
             {"_KernelGetProcAddress: failed. GetLastError() returned [", "function \"QXPluginProc\"."}},
         {"qxfixture_stamp_none.so", kReleasedAfterVerify, {"carries no SDK version stamp (QXPluginSdkStamp)", "Plugin refused."}},
         {"qxfixture_stamp_badmagic.so", kReleasedAfterVerify, {"carries no SDK version stamp"}},
-        {"qxfixture_stamp_sdk1.so", kReleasedAfterVerify, {"was built for plug-in SDK 1.0; this host runs plug-ins built for SDK 2.0 to 2.1. Plugin refused."}},
+        {"qxfixture_stamp_sdk1.so", kReleasedAfterVerify, {"was built for plug-in SDK 1.0; this host runs plug-ins built for SDK 2.0 to 2." QX_TEST_STR(QX_SDK_VERSION_MINOR)
+                ". Plugin refused."}},
         {"qxfixture_stamp_sdk3.so", kReleasedAfterVerify, {"was built for plug-in SDK 3.0;"}},
-        {"qxfixture_stamp_newerminor.so", kReleasedAfterVerify, {"was built for plug-in SDK 2.2;"}},
+        {"qxfixture_stamp_newerminor.so", kReleasedAfterVerify, {"was built for plug-in SDK 2." QX_TEST_NEWER_SDK_MINOR ";"}},
         {"qxfixture_stamp_qt5.so", kReleasedAfterVerify, {"was built with Qt 5.15; the host runs Qt 6."}},
         {"qxfixture_stamp_newerqt.so", kReleasedAfterVerify, {"was built with Qt 6."}},
     };

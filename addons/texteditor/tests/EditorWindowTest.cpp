@@ -6,6 +6,7 @@
 #include "help/HelpViewer.h"
 #include "kernel/Settings.h"
 #include "plugins/ExportsDef.h"
+#include "plugins/PluginFrame.h"
 #include "plugins/PluginManagement.h"
 
 #include <QX_Types.h>
@@ -35,6 +36,8 @@
 #include <QWheelEvent>
 
 #include <Qsci/qsciscintilla.h>
+
+#include <algorithm>
 
 #include <filesystem>
 
@@ -842,6 +845,45 @@ TEST_F(EditorFixture, GoToLineShowsThePlaceAndClampsToTheText)
         EXPECT_EQ(char(editor->SendScintilla(QsciScintillaBase::SCI_GETCHARAT, caret)), c.atCaret)
             << c.line << ":" << c.column;
     }
+}
+
+// The host's symbol outline reads the text through QXC_GETTEXT and waits
+// for QXNotifyTextChanged to read it again.
+TEST_F(EditorFixture, HandsItsTextToTheOutlineAndReportsEveryChange)
+{
+    struct CountingFrame : TQX_PluginFrame {
+        std::vector<TQX_PluginWindow*> changed;
+        void DocumentTextChanged(TQX_PluginWindow* window) override { changed.push_back(window); }
+    } frame;
+    SetPluginFrame(&frame);
+    struct Restore {
+        ~Restore() { SetPluginFrame(nullptr); }
+    } restore;
+
+    const QString path = WriteFile("shape.c", "int area(void);\nint žluť;\n");
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(has(window, QXC_GETTEXT));
+    TQX_DocumentText text;
+    command(window, QXC_GETTEXT, &text);
+    EXPECT_EQ(text.Text, QStringLiteral("int area(void);\nint žluť;\n"));
+    EXPECT_EQ(text.Language, QStringLiteral("cpp"));
+    EXPECT_FALSE(text.TooLong);
+
+    // Over the limit nothing is copied; the size is the stored UTF-8 one.
+    TQX_DocumentText limited;
+    limited.MaxLength = 10;
+    command(window, QXC_GETTEXT, &limited);
+    EXPECT_TRUE(limited.TooLong);
+    EXPECT_TRUE(limited.Text.isEmpty());
+    EXPECT_EQ(limited.Length, 28);
+
+    frame.changed.clear();
+    Type(window, QStringLiteral("x"));
+    EXPECT_FALSE(frame.changed.empty());
+    EXPECT_TRUE(std::all_of(frame.changed.begin(), frame.changed.end(), [&](auto* w) { return w == window; }));
+    command(window, QXC_GETTEXT, &text);
+    EXPECT_TRUE(text.Text.contains(u'x'));
 }
 
 TEST_F(EditorFixture, ScriptEditorCompletesHostFunctions)

@@ -182,6 +182,12 @@ public:
             line += QStringLiteral(" %1:%2").arg(place->Line).arg(place->Column);
         }
         record(line);
+        if (code == QXC_GETTEXT && param) {
+            auto* document = static_cast<TQX_DocumentText*>(param);
+            document->Text = property("probeText").toString();
+            document->Language = property("probeLanguage").toString();
+            document->Length = document->Text.size();
+        }
         if (code == config.windowThrowCode)
             throw std::runtime_error("probe window: command failed");
         const QVariant text = property("probeText");
