@@ -105,6 +105,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createDocks();
     createDocumentsPanel();
     createToolOutputPanel();
+    createFindInFilesPanel();
     createStatusBar();
     createTimers();
     loadToolbars();

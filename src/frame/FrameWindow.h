@@ -40,6 +40,7 @@ class TQX_PluginEntry;
 class TQX_PluginWindow;
 class TQXListView;
 class TRecentFiles;
+class TFindInFilesPanel;
 class TToolOutputPanel;
 struct TExternalTool;
 class TWorkspace;
@@ -202,6 +203,11 @@ public:
     TToolOutputPanel* ToolOutputPanel() const { return toolOutput_; }
     // Opens the file and shows the line in its window, when the window can.
     void OpenFileAtLine(const QString& fileName, int line, int column);
+    // The find-in-files results panel (FrameFindInFiles.cpp).
+    TFindInFilesPanel* FindInFilesPanel() const { return findInFiles_; }
+    // The folder the find-in-files dialog offers: the active document's, else
+    // the project's default folder; empty when neither is known.
+    QString FindInFilesFolder() const;
     // The auto-backup settings record, read and written as a whole.
     TBackupSettings& BackupSettings() { return backupSettings_; }
     void LoadBackupSettings();
@@ -272,6 +278,7 @@ public:
     void Action_ScriptNewExecute();
     void Action_ScriptOpenExecute();
     void Action_ToolsSetupExecute();
+    void Action_EditFindInFilesExecute();
     void Action_WindowNextExecute();
     void Action_WindowPreviousExecute();
     void Action_WindowCascadeExecute();
@@ -327,6 +334,7 @@ private:
         const QString& title, int image);
     void createDocks();
     void createToolOutputPanel();
+    void createFindInFilesPanel();
     void setExternalToolEntries(const std::vector<TExternalTool>& tools);
     void createStatusBar();
     void createTimers();
@@ -451,6 +459,7 @@ private:
     QMenu* menuExternalTools_ = nullptr;
     QAction* menuExternalToolsTemplate_ = nullptr;
     TToolOutputPanel* toolOutput_ = nullptr;
+    TFindInFilesPanel* findInFiles_ = nullptr;
     TBackupSettings backupSettings_;
 
     QTimer* loadPluginsTimer_ = nullptr;
