@@ -21,11 +21,14 @@
 
 namespace {
 
-// How often the GUI looks at a running search, and how many found lines it
-// lists each time at most: together they bound the work of one turn of the
-// event loop.
+// How often the GUI looks at a running search, sooner while found lines
+// wait to be listed, and how long it may spend listing them each time: a
+// turn of the event loop stays short however much is found.
 const int kPollMs = 50;
-const size_t kRowsPerPoll = 2000;
+const int kBacklogPollMs = 15;
+const qint64 kListingBudgetNs = 4'000'000;
+// Lines converted between two looks at the clock.
+const size_t kRowsPerBatch = 32;
 
 QString number(uint64_t n)
 {
@@ -399,16 +402,19 @@ void TFindInFilesPanel::poll()
             std::move(taken.begin(), taken.end(), std::back_inserter(waiting_));
         }
     }
-    const size_t count = std::min(kRowsPerPoll, waiting_.size() - waitingFrom_);
-    if (count > 0) {
+    if (waitingFrom_ < waiting_.size()) {
+        QElapsedTimer budget;
+        budget.start();
         std::vector<TFindInFilesRow> rows;
-        rows.reserve(count);
-        for (size_t i = waitingFrom_; i < waitingFrom_ + count; ++i)
-            rows.push_back(makeRow(waiting_[i], search_->Options().Folder));
-        waitingFrom_ += count;
+        while (waitingFrom_ < waiting_.size() && budget.nsecsElapsed() < kListingBudgetNs) {
+            const size_t end = std::min(waiting_.size(), waitingFrom_ + kRowsPerBatch);
+            for (; waitingFrom_ < end; ++waitingFrom_)
+                rows.push_back(makeRow(waiting_[waitingFrom_], search_->Options().Folder));
+        }
         model_->Append(std::move(rows));
     }
     const bool listed = waitingFrom_ >= waiting_.size();
+    poll_->setInterval(listed ? kPollMs : kBacklogPollMs);
     if (listed) {
         waiting_.clear();
         waitingFrom_ = 0;
