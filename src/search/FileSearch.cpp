@@ -6,7 +6,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -21,6 +23,9 @@ const size_t kShownBefore = 100;
 // Matches of one line that are marked; more are rare and not worth keeping.
 const size_t kMaxSpans = 100;
 const size_t kMaxUnreadablePaths = 100;
+// Files a worker takes at a time, and the jobs the walk may queue ahead.
+const size_t kFilesPerJob = 32;
+const size_t kQueuedJobs = 256;
 
 bool isContinuation(char c)
 {
@@ -49,7 +54,9 @@ int64_t countLineEnds(const char* data, size_t length)
         std::memcpy(&word, data + i, 8);
         const uint64_t x = word ^ (ones * '\n');
         const uint64_t zero = ~(((x & low7) + low7) | x | low7);
-        count += __builtin_popcountll(zero);
+        // One bit per line end at the bottom of its byte; the multiplication
+        // adds the eight bytes up into the top one.
+        count += int64_t((((zero >> 7) & ones) * ones) >> 56);
     }
     for (; i < length; ++i)
         count += data[i] == '\n';
@@ -121,6 +128,34 @@ bool TFileNamePatterns::Fits(const char* name) const
 // The search
 // ---------------------------------------------------------------------------
 
+// An open folder whose files are being searched; closed when the last job
+// that reads from it is done.
+struct TFileSearch::Folder {
+    DIR* dir = nullptr;
+    std::string prefix; // the folder's path with a separator at the end
+    ~Folder()
+    {
+        if (dir)
+            closedir(dir);
+    }
+    int fd() const { return dirfd(dir); }
+};
+
+// Files of one folder, searched by one worker; its sequence number keeps the
+// results in the order of the walk.
+struct TFileSearch::Job {
+    uint64_t sequence = 0;
+    std::shared_ptr<Folder> folder;
+    std::vector<std::string> names;
+};
+
+// What each worker thread has of its own.
+struct TFileSearch::Worker {
+    TTextMatcher matcher;
+    std::vector<char> buffer;
+    std::vector<TFileSearchMatch> matches;
+};
+
 TFileSearch::TFileSearch(TFileSearchOptions options)
     : options_(std::move(options))
     , patterns_(options_.Patterns)
@@ -143,7 +178,8 @@ bool TFileSearch::Prepare(std::string& error)
         error = "Složka „" + options_.Folder + "“ neexistuje.";
         return false;
     }
-    if (!matcher_.Compile(options_.Match, error))
+    TTextMatcher check;
+    if (!check.Compile(options_.Match, error))
         return false;
     prepared_ = true;
     return true;
@@ -151,32 +187,62 @@ bool TFileSearch::Prepare(std::string& error)
 
 void TFileSearch::Start()
 {
-    if (!worker_.joinable())
-        worker_ = std::thread([this] { Run(); });
+    if (!thread_.joinable())
+        thread_ = std::thread([this] {
+            lowerPriority();
+            Run();
+        });
 }
 
 void TFileSearch::Stop()
 {
     stop_.store(true, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    spaceInQueue_.notify_all();
 }
 
 void TFileSearch::Wait()
 {
-    if (worker_.joinable())
-        worker_.join();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void TFileSearch::lowerPriority() const
+{
+#ifdef __linux__
+    // A search in the background gives way to the GUI thread: the editor
+    // keeps typing even with every processor busy searching.
+    if (options_.Background)
+        setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
+#endif
 }
 
 void TFileSearch::Run()
 {
     if (prepared_ || Prepare(error_)) {
-        buffer_.resize(kBlockSize);
+        unsigned threads = options_.Threads;
+        if (threads == 0)
+            threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+        std::vector<std::thread> workers;
+        for (unsigned i = 0; i < threads; ++i)
+            workers.emplace_back([this] {
+                lowerPriority();
+                work();
+            });
+        // This thread walks the folders and hands their files out.
         std::vector<std::string> pending {options_.Folder};
         while (!pending.empty() && !stop_.load(std::memory_order_relaxed)) {
             const std::string folder = std::move(pending.back());
             pending.pop_back();
             searchFolder(folder, pending);
         }
-        buffer_ = {};
+        {
+            std::lock_guard<std::mutex> lock(queueMutex_);
+            walked_ = true;
+            jobInQueue_.notify_all();
+        }
+        for (std::thread& worker : workers)
+            worker.join();
         seenFolders_.clear();
     }
     stopped_.store(stop_.load(std::memory_order_relaxed), std::memory_order_release);
@@ -217,23 +283,71 @@ void TFileSearch::noteUnreadable(const std::string& path)
         unreadablePaths_.push_back(path);
 }
 
-void TFileSearch::flushMatches()
+void TFileSearch::deliver(uint64_t sequence, std::vector<TFileSearchMatch>&& matches)
 {
-    if (fileMatches_.empty())
-        return;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (handedOver_.empty())
-        handedOver_.swap(fileMatches_);
-    else
-        std::move(fileMatches_.begin(), fileMatches_.end(), std::back_inserter(handedOver_));
-    fileMatches_.clear();
+    finishedJobs_[sequence] = std::move(matches);
+    // Jobs end in any order; their lines are handed over in the walk's.
+    for (auto it = finishedJobs_.begin(); it != finishedJobs_.end() && it->first == nextDelivery_;
+         it = finishedJobs_.erase(it), ++nextDelivery_) {
+        for (TFileSearchMatch& match : it->second) {
+            if (kept_ >= options_.MaxResults) {
+                full_.store(true, std::memory_order_relaxed);
+                break;
+            }
+            handedOver_.push_back(std::move(match));
+            ++kept_;
+        }
+    }
 }
 
-void TFileSearch::searchFolder(const std::string& folder, std::vector<std::string>& pending)
+void TFileSearch::queueJob(Job&& job)
 {
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::unique_lock<std::mutex> lock(queueMutex_);
+    // A bounded queue: the walk stays a little ahead of the workers, and
+    // only that many folders are open at once.
+    spaceInQueue_.wait(lock, [this] { return queue_.size() < kQueuedJobs || stop_.load(std::memory_order_relaxed); });
+    job.sequence = sequence_++;
+    queue_.push_back(std::move(job));
+    jobInQueue_.notify_one();
+}
+
+void TFileSearch::work()
+{
+    Worker worker;
+    std::string error;
+    worker.matcher.Compile(options_.Match, error); // checked by Prepare
+    worker.buffer.resize(kBlockSize);
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(queueMutex_);
+            jobInQueue_.wait(lock, [this] { return !queue_.empty() || walked_; });
+            if (queue_.empty())
+                return;
+            job = std::move(queue_.front());
+            queue_.pop_front();
+            // A walk held up by a full queue goes on when half of it is
+            // done, not after every job.
+            if (queue_.size() == kQueuedJobs / 2)
+                spaceInQueue_.notify_one();
+        }
+        for (const std::string& name : job.names) {
+            if (stop_.load(std::memory_order_relaxed))
+                break;
+            searchFile(worker, job.folder->fd(), name.c_str(), job.folder->prefix);
+        }
+        job.folder.reset();
+        deliver(job.sequence, std::move(worker.matches));
+        worker.matches.clear();
+    }
+}
+
+void TFileSearch::searchFolder(const std::string& path, std::vector<std::string>& pending)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        noteUnreadable(folder);
+        noteUnreadable(path);
         return;
     }
     struct stat info {};
@@ -241,14 +355,16 @@ void TFileSearch::searchFolder(const std::string& folder, std::vector<std::strin
         close(fd); // reached again through a link
         return;
     }
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
+    auto folder = std::make_shared<Folder>();
+    folder->dir = fdopendir(fd);
+    if (!folder->dir) {
         close(fd);
-        noteUnreadable(folder);
+        noteUnreadable(path);
         return;
     }
+    folder->prefix = path.back() == '/' ? path : path + '/';
     std::vector<std::string> files, folders;
-    while (const dirent* entry = readdir(dir)) {
+    while (const dirent* entry = readdir(folder->dir)) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
@@ -269,62 +385,83 @@ void TFileSearch::searchFolder(const std::string& folder, std::vector<std::strin
     }
     std::sort(files.begin(), files.end());
     std::sort(folders.begin(), folders.end());
-    const std::string prefix = folder.back() == '/' ? folder : folder + '/';
-    for (const std::string& name : files) {
-        if (stop_.load(std::memory_order_relaxed))
-            break;
-        searchFile(fd, name.c_str(), prefix + name);
+    for (size_t i = 0; i < files.size() && !stop_.load(std::memory_order_relaxed); i += kFilesPerJob) {
+        Job job;
+        job.folder = folder;
+        const size_t end = std::min(files.size(), i + kFilesPerJob);
+        job.names.assign(std::make_move_iterator(files.begin() + ptrdiff_t(i)),
+            std::make_move_iterator(files.begin() + ptrdiff_t(end)));
+        queueJob(std::move(job));
     }
-    closedir(dir);
     // Taken from the back: the first subfolder is searched next.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
-        pending.push_back(prefix + *it);
+        pending.push_back(folder->prefix + *it);
 }
 
-void TFileSearch::searchFile(int folderFd, const char* name, const std::string& path)
+void TFileSearch::searchFile(Worker& worker, int folderFd, const char* name, const std::string& prefix)
 {
     // Non-blocking, so that a file replaced by a pipe meanwhile cannot hang the search.
     const int fd = openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        noteUnreadable(path);
+        noteUnreadable(prefix + name);
         return;
     }
-    char* data = buffer_.data();
+    const TFileRef file {prefix, name};
+    std::vector<char>& buffer = worker.buffer;
+    char* data = buffer.data();
     size_t carry = 0; // the start of a line that the next block completes
     int64_t line = 1; // the number of the line at data[0]
     bool first = true;
     bool matched = false;
     bool searched = true;
-    while (!stop_.load(std::memory_order_relaxed)) {
-        if (carry == buffer_.size()) {
-            if (buffer_.size() < kMaxLineBuffer) {
-                buffer_.resize(buffer_.size() * 2);
-                data = buffer_.data();
+    bool atEnd = false;
+    while (!atEnd && !stop_.load(std::memory_order_relaxed)) {
+        if (carry == buffer.size()) {
+            if (buffer.size() < kMaxLineBuffer) {
+                buffer.resize(buffer.size() * 2);
+                data = buffer.data();
             } else {
-                line = searchRegion(path, data, carry, line, matched);
+                line = searchRegion(worker, file, data, carry, line, true, matched);
                 carry = 0;
             }
         }
-        const ssize_t n = read(fd, data + carry, buffer_.size() - carry);
-        if (n < 0) {
-            if (errno == EINTR)
+        // The buffer is filled up, or the file read to its end: a small file
+        // is then searched knowing it has no more lines to number.
+        size_t have = carry;
+        bool failed = false;
+        while (have < buffer.size()) {
+            const ssize_t n = read(fd, data + have, buffer.size() - have);
+            if (n < 0 && errno == EINTR)
                 continue;
-            noteUnreadable(path);
-            searched = false;
-            break;
-        }
-        if (first) {
-            first = false;
-            if (n > 0 && std::memchr(data, 0, size_t(n))) {
-                binarySkipped_.fetch_add(1, std::memory_order_relaxed);
-                searched = false;
+            if (n < 0) {
+                failed = true;
                 break;
             }
+            if (n == 0) {
+                atEnd = true;
+                break;
+            }
+            if (first) {
+                first = false;
+                if (std::memchr(data, 0, size_t(n))) {
+                    binarySkipped_.fetch_add(1, std::memory_order_relaxed);
+                    searched = false;
+                    failed = true;
+                    break;
+                }
+            }
+            have += size_t(n);
         }
-        const size_t have = carry + size_t(n);
+        if (failed) {
+            if (searched) {
+                noteUnreadable(prefix + name);
+                searched = false;
+            }
+            break;
+        }
         size_t end = have; // at the end of the file its last line ends there
-        if (n > 0) {
-            const void* lastEnd = memrchr(data + carry, '\n', size_t(n));
+        if (!atEnd) {
+            const void* lastEnd = memrchr(data + carry, '\n', have - carry);
             if (!lastEnd) {
                 carry = have;
                 continue;
@@ -332,29 +469,26 @@ void TFileSearch::searchFile(int folderFd, const char* name, const std::string& 
             end = size_t(static_cast<const char*>(lastEnd) - data) + 1;
         }
         if (end > 0)
-            line = searchRegion(path, data, end, line, matched);
-        if (n == 0)
-            break;
+            line = searchRegion(worker, file, data, end, line, !atEnd, matched);
         std::memmove(data, data + end, have - end);
         carry = have - end;
     }
     close(fd);
     if (searched && !stop_.load(std::memory_order_relaxed))
         filesSearched_.fetch_add(1, std::memory_order_relaxed);
-    if (matched) {
+    if (matched)
         filesMatched_.fetch_add(1, std::memory_order_relaxed);
-        flushMatches();
-    }
     // A long file's buffer goes back to its usual size.
-    if (buffer_.size() > kBlockSize) {
-        buffer_.resize(kBlockSize);
-        buffer_.shrink_to_fit();
+    if (buffer.size() > kBlockSize) {
+        buffer.resize(kBlockSize);
+        buffer.shrink_to_fit();
     }
 }
 
-int64_t TFileSearch::searchRegion(const std::string& path, const char* data, size_t end, int64_t firstLine,
-    bool& matched)
+int64_t TFileSearch::searchRegion(Worker& worker, const TFileRef& file, const char* data, size_t end,
+    int64_t firstLine, bool numberToEnd, bool& matched)
 {
+    TTextMatcher& matcher = worker.matcher;
     // The whole region at once: a file without a match costs one search, and
     // lines are counted only up to the matches.
     size_t position = 0; // always the start of a line
@@ -362,10 +496,10 @@ int64_t TFileSearch::searchRegion(const std::string& path, const char* data, siz
     int64_t line = firstLine; // the number of the line at counted
     while (position < end) {
         size_t start = 0, stop = 0;
-        if (!matcher_.Find(data, end, position, start, stop)) {
-            if (matcher_.LastFindGaveUp())
-                searchLines(path, data, position, end, line + countLineEnds(data + counted, position - counted),
-                    matched);
+        if (!matcher.Find(data, end, position, start, stop)) {
+            if (matcher.LastFindGaveUp())
+                searchLines(worker, file, data, position, end,
+                    line + countLineEnds(data + counted, position - counted), matched);
             break;
         }
         const void* before = start > position ? memrchr(data + position, '\n', start - position) : nullptr;
@@ -377,8 +511,8 @@ int64_t TFileSearch::searchRegion(const std::string& path, const char* data, siz
         if (stop > lineEnd) {
             // A match runs across a line end; what counts is a match within
             // the line where it starts.
-            if (!matcher_.Find(data + lineStart, lineEnd - lineStart, 0, start, stop)) {
-                if (matcher_.LastFindGaveUp())
+            if (!matcher.Find(data + lineStart, lineEnd - lineStart, 0, start, stop)) {
+                if (matcher.LastFindGaveUp())
                     tooComplex_.fetch_add(1, std::memory_order_relaxed);
                 position = lineEnd + 1;
                 continue;
@@ -389,45 +523,45 @@ int64_t TFileSearch::searchRegion(const std::string& path, const char* data, siz
         line += countLineEnds(data + counted, lineStart - counted);
         counted = lineStart;
         matched = true;
-        addMatch(path, data + lineStart, lineEnd - lineStart, line, start - lineStart, stop - lineStart);
+        addMatch(worker, file, data + lineStart, lineEnd - lineStart, line, start - lineStart, stop - lineStart);
         position = lineEnd + 1;
         if (stop_.load(std::memory_order_relaxed))
             break;
     }
-    return line + countLineEnds(data + counted, end - counted);
+    return numberToEnd ? line + countLineEnds(data + counted, end - counted) : line;
 }
 
-void TFileSearch::searchLines(const std::string& path, const char* data, size_t from, size_t end, int64_t line,
-    bool& matched)
+void TFileSearch::searchLines(Worker& worker, const TFileRef& file, const char* data, size_t from, size_t end,
+    int64_t line, bool& matched)
 {
     for (size_t position = from; position < end && !stop_.load(std::memory_order_relaxed); ++line) {
         const void* after = std::memchr(data + position, '\n', end - position);
         const size_t lineEnd = after ? size_t(static_cast<const char*>(after) - data) : end;
         size_t start = 0, stop = 0;
-        if (matcher_.Find(data + position, lineEnd - position, 0, start, stop)) {
+        if (worker.matcher.Find(data + position, lineEnd - position, 0, start, stop)) {
             matched = true;
-            addMatch(path, data + position, lineEnd - position, line, start, stop);
-        } else if (matcher_.LastFindGaveUp()) {
+            addMatch(worker, file, data + position, lineEnd - position, line, start, stop);
+        } else if (worker.matcher.LastFindGaveUp()) {
             tooComplex_.fetch_add(1, std::memory_order_relaxed);
         }
         position = lineEnd + 1;
     }
 }
 
-void TFileSearch::addMatch(const std::string& path, const char* text, size_t length, int64_t number, size_t start,
-    size_t end)
+void TFileSearch::addMatch(Worker& worker, const TFileRef& file, const char* text, size_t length, int64_t number,
+    size_t start, size_t end)
 {
     matches_.fetch_add(1, std::memory_order_relaxed);
-    if (kept_ >= options_.MaxResults)
+    // Once as many lines are kept as may be, the rest are only counted.
+    if (full_.load(std::memory_order_relaxed))
         return;
-    ++kept_;
     if (length > 0 && text[length - 1] == '\r')
         --length;
     start = std::min(start, length);
     end = std::clamp(end, start, length);
 
     TFileSearchMatch match;
-    match.File = path;
+    match.File = file.prefix + file.name;
     match.Line = number;
     match.Column = characters(text, start) + 1;
 
@@ -438,7 +572,7 @@ void TFileSearch::addMatch(const std::string& path, const char* text, size_t len
         while (from < length && isContinuation(text[from]))
             ++from;
         size_t s = 0, e = 0;
-        if (!matcher_.Find(text, length, from, s, e) || s >= length)
+        if (!worker.matcher.Find(text, length, from, s, e) || s >= length)
             break;
         spans.emplace_back(s, std::min(e, length));
         from = e > s ? e : s + 1;
@@ -469,5 +603,5 @@ void TFileSearch::addMatch(const std::string& path, const char* text, size_t len
         if (b > a || (s == e && s >= shownFrom && s <= shownTo))
             match.Spans.emplace_back(uint32_t(a - shownFrom), uint32_t(b - a));
     }
-    fileMatches_.push_back(std::move(match));
+    worker.matches.push_back(std::move(match));
 }

@@ -3,10 +3,12 @@
 // name fits the patterns and lists the lines on which the text matches.
 // Plain C++; the dialog and the results panel drive it from the GUI.
 //
-// A search runs on a worker thread of its own (Start) or on the caller's
-// (Run). The GUI thread polls Progress and TakeMatches while it runs; both
-// are cheap and never wait for the file system. Stop is honoured between two
-// blocks of a file.
+// A search runs on a thread of its own (Start) or on the caller's (Run); that
+// thread walks the folders while worker threads read the files, a few files
+// of one folder at a time, and the lines found are handed over in the order
+// of the walk. The GUI thread polls Progress and TakeMatches while it runs;
+// both are cheap and never wait for the file system. Stop is honoured
+// between two blocks of a file.
 //
 // What is searched: regular files (and links to them); a file with a NUL
 // byte in its first block is binary and skipped. Subfolders whose names
@@ -19,7 +21,10 @@
 #include "search/TextMatcher.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -48,6 +53,11 @@ struct TFileSearchOptions {
     // Lines kept for the results; matches beyond them are only counted, so a
     // search for a common word cannot fill the memory.
     size_t MaxResults = 50000;
+    // Threads reading files; 0: one per processor, at most 4.
+    unsigned Threads = 0;
+    // Threads started by Start (and the workers) run at a lower priority, so
+    // that the GUI always comes first.
+    bool Background = true;
 };
 
 // One line with a match.
@@ -111,40 +121,64 @@ public:
     std::vector<std::string> UnreadablePaths() const;
 
 private:
-    void searchFolder(const std::string& folder, std::vector<std::string>& pending);
-    void searchFile(int folderFd, const char* name, const std::string& path);
-    // Searches the complete lines in data[0, end); returns the number of the
-    // line at end (firstLine is that of data[0]).
-    int64_t searchRegion(const std::string& path, const char* data, size_t end, int64_t firstLine, bool& matched);
+    struct Folder;
+    struct Job;
+    struct Worker;
+    // The file being searched: its folder's path with a separator, its name.
+    struct TFileRef {
+        const std::string& prefix;
+        const char* name;
+    };
+
+    void lowerPriority() const;
+    void work();
+    void queueJob(Job&& job);
+    // A job's lines, handed over once every job before it has been.
+    void deliver(uint64_t sequence, std::vector<TFileSearchMatch>&& matches);
+    void searchFolder(const std::string& path, std::vector<std::string>& pending);
+    void searchFile(Worker& worker, int folderFd, const char* name, const std::string& prefix);
+    // Searches the complete lines in data[0, end). firstLine is the number of
+    // the line at data[0]; with numberToEnd, the result is that of the line
+    // at end (otherwise the lines after the last match are not counted).
+    int64_t searchRegion(Worker& worker, const TFileRef& file, const char* data, size_t end, int64_t firstLine,
+        bool numberToEnd, bool& matched);
     // The same, one line at a time, after an expression gave up on the whole.
-    void searchLines(const std::string& path, const char* data, size_t from, size_t end, int64_t line, bool& matched);
-    void addMatch(const std::string& path, const char* line, size_t length, int64_t number, size_t start, size_t end);
+    void searchLines(Worker& worker, const TFileRef& file, const char* data, size_t from, size_t end, int64_t line,
+        bool& matched);
+    void addMatch(Worker& worker, const TFileRef& file, const char* text, size_t length, int64_t number, size_t start,
+        size_t end);
     void noteUnreadable(const std::string& path);
-    void flushMatches();
 
     TFileSearchOptions options_;
     TFileNamePatterns patterns_;
-    TTextMatcher matcher_;
     bool prepared_ = false;
     std::string error_;
 
     std::atomic<bool> stop_ {false};
     std::atomic<bool> finished_ {false};
     std::atomic<bool> stopped_ {false};
-    std::thread worker_;
+    std::thread thread_;
 
-    // Counters the worker writes and the GUI reads.
+    // Counters the workers write and the GUI reads.
     std::atomic<uint64_t> filesSearched_ {0}, filesMatched_ {0}, matches_ {0}, binarySkipped_ {0},
         unreadable_ {0}, tooComplex_ {0};
+    // As many lines are kept as may be.
+    std::atomic<bool> full_ {false};
 
-    // The worker's own: the read buffer, the folders seen (device, inode),
-    // the matches of the current file until they are handed over.
-    std::vector<char> buffer_;
+    // The walk's own: the folders seen (device, inode).
     std::set<std::pair<uint64_t, uint64_t>> seenFolders_;
-    std::vector<TFileSearchMatch> fileMatches_;
-    size_t kept_ = 0;
 
-    mutable std::mutex mutex_; // guards the two below
+    // Jobs from the walk to the workers.
+    std::mutex queueMutex_;
+    std::condition_variable jobInQueue_, spaceInQueue_;
+    std::deque<Job> queue_;
+    uint64_t sequence_ = 0;
+    bool walked_ = false;
+
+    mutable std::mutex mutex_; // guards what follows
+    std::map<uint64_t, std::vector<TFileSearchMatch>> finishedJobs_;
+    uint64_t nextDelivery_ = 0;
+    size_t kept_ = 0;
     std::vector<TFileSearchMatch> handedOver_;
     std::vector<std::string> unreadablePaths_;
 };

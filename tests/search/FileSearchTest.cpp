@@ -180,7 +180,9 @@ protected:
 TEST_F(FileSearchTree, SearchesEachFolderOnceSkippingBinaryFilesAndHiddenFolders)
 {
     TFileSearchProgress progress;
-    const std::vector<std::string> found = files({}, &progress);
+    TFileSearchOptions one;
+    one.Threads = 1;
+    const std::vector<std::string> found = files(one, &progress);
     // Files of a folder by name, then its subfolders by name; the link
     // "sub/again" and "sub/deeper/up" lead to folders already searched.
     EXPECT_EQ(found, (std::vector<std::string> {".hiddenfile.txt", "a.txt", "b.cpp", "out/f.txt", "sub/d.txt",
@@ -234,6 +236,34 @@ TEST_F(FileSearchTree, ProblemsAreReportedBeforeTheSearch)
             EXPECT_EQ(unprepared.Error(), row.error);
         }
     }
+}
+
+TEST(FileSearch, WorkersHandTheLinesOverInTheOrderOfTheWalk)
+{
+    qxtest::TempDir dir;
+    std::vector<std::string> expected;
+    for (int d = 0; d < 30; ++d)
+        for (int f = 0; f < 40; ++f) {
+            const std::string name = "d" + std::to_string(10 + d) + "/f" + std::to_string(10 + f) + ".txt";
+            // Files of different lengths, so that the workers finish out of order.
+            qxtest::WriteFile(dir.file(name), std::string(size_t((d * 7 + f * 13) % 50) * 1000, 'x') + "\nneedle\n");
+            expected.push_back(name);
+        }
+    TFileSearchOptions options {dir.path().string(), "", {"needle"}};
+    options.Threads = 4;
+    std::vector<std::string> found;
+    for (const TFileSearchMatch& m : runSearch(options))
+        found.push_back(relative(options.Folder, m.File));
+    EXPECT_EQ(found, expected);
+
+    // With a limit, the lines kept are the first ones of the walk.
+    options.MaxResults = 100;
+    TFileSearchProgress progress;
+    found.clear();
+    for (const TFileSearchMatch& m : runSearch(options, &progress))
+        found.push_back(relative(options.Folder, m.File));
+    EXPECT_EQ(found, std::vector<std::string>(expected.begin(), expected.begin() + 100));
+    EXPECT_EQ(progress.Matches, expected.size());
 }
 
 // ---------------------------------------------------------------------------
