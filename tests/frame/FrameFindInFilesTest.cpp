@@ -35,9 +35,11 @@ TEST_F(FrameFindInFilesTest, SearchesTheActiveDocumentsFolderAndOpensAResultAtIt
     StartFrame();
     QAction* command = Act(FrameAction::EditFindInFiles);
     EXPECT_EQ(command->shortcut().toString(QKeySequence::PortableText), QStringLiteral("Ctrl+Shift+F"));
-    for (QAction* other : frame->ActionList())
-        if (other != command)
+    for (QAction* other : frame->ActionList()) {
+        if (other != command) {
             EXPECT_NE(other->shortcut(), command->shortcut()) << other->objectName().toStdString();
+        }
+    }
     EXPECT_TRUE(command->isEnabled());
 
     const QString first = MakeFile("src/a.txt", "one\ntwo needle\n");
