@@ -236,6 +236,8 @@ TFindInFilesPanel::TFindInFilesPanel(QWidget* parent)
     status_->setObjectName(QStringLiteral("FindInFilesStatus"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->setMinimumWidth(100);
+    // A long status (a search with everything to report) takes a second line.
+    status_->setWordWrap(true);
     auto tool = [body](const char* name, const QString& text, const QString& hint, const char* icon) {
         auto* button = new QToolButton(body);
         button->setObjectName(QLatin1String(name));
