@@ -63,6 +63,8 @@ constexpr TFrameActionDef kActions[] = {
         false},
     {A::EditReplace, "Action_EditReplace", "Úpravy", "Nahradit...", "Nahradit data v dokumentu", "", 20, 0,
         QXC_REPLACE, nullptr, false},
+    {A::EditFindInFiles, "Action_EditFindInFiles", "Úpravy", "Hledat v souborech...",
+        "Hledat text v souborech složky", "Ctrl+Shift+F", 19, 1, X, H(EditFindInFiles), false},
     {A::EditToggleBookmark, "Action_EditToggleBookmark", "Úpravy", "Přepnout &záložku",
         "Přepnout záložku na aktuální pozici", "Ctrl+Alt+T", 53, 0, QXC_TOGGLEBOOKMARK, nullptr, false},
     {A::EditNextBookmark, "Action_EditNextBookmark", "Úpravy", "Další záložka", "Přejít na další záložku", "", 54, 0,

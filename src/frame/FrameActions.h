@@ -12,7 +12,7 @@ enum class FrameAction : int {
     FileSendMailRecipient, FileSendDesktop, FileSettingsAutoBackup, FileSettingsShortcuts,
     FileSettingsStartup, FileSettingsScripting, FileExit,
     EditUndo, EditRedo, EditCut, EditCopy, EditPaste, EditCopyTo, EditPasteFrom, EditSelectAll,
-    EditFind, EditReplace, EditToggleBookmark, EditNextBookmark, EditPrevBookmark, EditRemoveAllBookmarks,
+    EditFind, EditReplace, EditFindInFiles, EditToggleBookmark, EditNextBookmark, EditPrevBookmark, EditRemoveAllBookmarks,
     FormatBold, FormatItalic, FormatUnderline, FormatLeftAlign, FormatCenterAlign, FormatRightAlign,
     FormatNoAlign, FormatNumBullets, FormatBullets, FormatDecIndent, FormatIncIndent, FormatBgColor,
     FormatTextColor,

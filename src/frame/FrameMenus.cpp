@@ -211,7 +211,7 @@ void TFrameWindowForm::createMenus()
     QMenu* edit = addMenu("MenuEdit", "Úpravy");
     addActionItems(edit, {item(A::EditUndo), item(A::EditRedo), kSep, item(A::EditCut), item(A::EditCopy),
                              item(A::EditPaste), kSep, item(A::EditCopyTo), item(A::EditPasteFrom), kSep,
-                             item(A::EditSelectAll), kSep, item(A::EditFind), item(A::EditReplace), kSep,
+                             item(A::EditSelectAll), kSep, item(A::EditFind), item(A::EditReplace), item(A::EditFindInFiles), kSep,
                              item(A::EditToggleBookmark), item(A::EditNextBookmark), item(A::EditPrevBookmark),
                              item(A::EditRemoveAllBookmarks)});
 
@@ -316,6 +316,7 @@ void TFrameWindowForm::rebuildViewToolbarsMenu(QMenu* menu)
         {"Panel 'Záložky'", "BookmarksToolbar"}, {"Panel 'Složka Dokumenty'", "DocumentsToolbar"},
         {"Panel 'Dokumenty'", "DocsCtrlToolbar"}, {"Panel 'Skripty'", "ScriptToolbar"},
         {"Panel 'Výstup nástroje'", "ToolOutputToolWindow"}, {"Panel 'Přehled symbolů'", "OutlineToolWindow"},
+        {"Panel 'Výsledky hledání'", "FindInFilesToolWindow"},
         {nullptr, nullptr},
     };
     menu->clear();

@@ -106,6 +106,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createDocumentsPanel();
     createToolOutputPanel();
     createOutlinePanel();
+    createFindInFilesPanel();
     createStatusBar();
     createTimers();
     loadToolbars();

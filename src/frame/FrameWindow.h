@@ -42,6 +42,7 @@ class TQX_PluginWindow;
 class TQXListView;
 class TRecentFiles;
 class TOutlinePanel;
+class TFindInFilesPanel;
 class TToolOutputPanel;
 struct TExternalTool;
 class TWorkspace;
@@ -209,6 +210,11 @@ public:
     TOutlinePanel* OutlinePanel() const { return outline_; }
     // Opens the file and shows the line in its window, when the window can.
     void OpenFileAtLine(const QString& fileName, int line, int column);
+    // The find-in-files results panel (FrameFindInFiles.cpp).
+    TFindInFilesPanel* FindInFilesPanel() const { return findInFiles_; }
+    // The folder the find-in-files dialog offers: the active document's, else
+    // the project's default folder; empty when neither is known.
+    QString FindInFilesFolder() const;
     // The auto-backup settings record, read and written as a whole.
     TBackupSettings& BackupSettings() { return backupSettings_; }
     void LoadBackupSettings();
@@ -280,6 +286,7 @@ public:
     void Action_ScriptNewExecute();
     void Action_ScriptOpenExecute();
     void Action_ToolsSetupExecute();
+    void Action_EditFindInFilesExecute();
     void Action_WindowNextExecute();
     void Action_WindowPreviousExecute();
     void Action_WindowCascadeExecute();
@@ -336,6 +343,7 @@ private:
     void createDocks();
     void createToolOutputPanel();
     void createOutlinePanel();
+    void createFindInFilesPanel();
     void setExternalToolEntries(const std::vector<TExternalTool>& tools);
     void createStatusBar();
     void createTimers();
@@ -467,6 +475,7 @@ private:
     QAction* menuExternalToolsTemplate_ = nullptr;
     TToolOutputPanel* toolOutput_ = nullptr;
     TOutlinePanel* outline_ = nullptr;
+    TFindInFilesPanel* findInFiles_ = nullptr;
     TBackupSettings backupSettings_;
 
     QTimer* loadPluginsTimer_ = nullptr;

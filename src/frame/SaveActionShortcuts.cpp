@@ -41,7 +41,7 @@ const char* const kActionListOrder[] = {"Action_ProjectNew", "Action_ProjectOpen
     "Action_WindowRestore", "Action_WindowNext", "Action_WindowPrevious", "Action_WindowCascade",
     "Action_WindowArrange", "Action_WindowArrangeV", "Action_WindowArrangeIcons", "Action_WindowClose",
     "Action_WindowMinimize", "Action_WindowCloseAll", "Action_EditUndo", "Action_EditRedo", "Action_EditCut",
-    "Action_EditCopy", "Action_EditPaste", "Action_EditFind", "Action_EditReplace", "Action_EditCopyTo",
+    "Action_EditCopy", "Action_EditPaste", "Action_EditFind", "Action_EditReplace", "Action_EditFindInFiles", "Action_EditCopyTo",
     "Action_EditPasteFrom", "Action_EditSelectAll", "Action_EditToggleBookmark", "Action_EditNextBookmark",
     "Action_EditPrevBookmark", "Action_EditRemoveAllBookmarks", "Action_HelpAbout", "Action_HelpWWW",
     "Action_HelpTip", "Action_HelpIndex", "Action_HelpSendMessage", "Action_ViewNotepad", "Action_ViewStatusbar",
