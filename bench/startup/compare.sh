@@ -5,8 +5,10 @@
 # outside by the shared peer script startup.sh: launch under a private Xvfb
 # with a fresh HOME to the first window mapped, and peak memory after a 1 s
 # settle. The program starts as a user starts it, loading the shipped
-# plug-ins from build/bin/Plugins. The two run alternately, RUNS times each
-# (default 9) after one warm-up; prints the medians and our/bare ratios.
+# plug-ins from build/bin/Plugins. The bare window opens at the size of the
+# program's first window (BARE_ARGS=--default-size leaves its size to Qt).
+# The two run alternately, RUNS times each (default 9) after one warm-up;
+# prints the medians and our/bare ratios.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../../build}" && pwd) || exit 2
@@ -17,4 +19,4 @@ for f in "$build/bin/qxrel32" "$build/bench/bench_bare_window"; do
 done
 echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1), load $(cut -d' ' -f1-3 /proc/loadavg)"
 compare_pair startup.sh "${RUNS:-9}" "startup_ms rss_kb" \
-    qxrel32 "$build/bin/qxrel32" bare_window "$build/bench/bench_bare_window"
+    qxrel32 "$build/bin/qxrel32" bare_window "$build/bench/bench_bare_window ${BARE_ARGS:-}"
