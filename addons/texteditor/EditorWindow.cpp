@@ -78,6 +78,9 @@ constexpr int kIndentSampleLines = 2000;
 // it is typed (about 20 ms at the end of a megabyte). Above this size the
 // window stops asking for those reports; the undo steps then go unnamed.
 constexpr long kFullChangeReportsLimit = 512 * 1024;
+// A file is read in pieces of this size (see loadFromDisk).
+constexpr qint64 kLoadPiece = 4 * 1024 * 1024;
+
 // What a large document still reports: fold and marker changes.
 constexpr long kLargeDocumentEvents = QsciScintillaBase::SC_MOD_CHANGEFOLD | QsciScintillaBase::SC_MOD_CHANGEMARKER;
 
@@ -658,25 +661,19 @@ bool TTextEditorWindow::loadFromDisk(const QString& fileName, std::optional<TTex
         tell(QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(shown, file.errorString()));
         return false;
     }
-    // The size read up front; then whatever the file still has (it may have
-    // grown since, and some files report no size at all), up to the limit.
-    QByteArray bytes = file.read(info.size());
-    while (!file.atEnd() && bytes.size() <= kMaxFileSize && file.error() == QFileDevice::NoError) {
-        const QByteArray more = file.read(1 << 20);
-        if (more.isEmpty())
-            break;
-        bytes += more;
-    }
-    if (file.error() != QFileDevice::NoError) {
+    const auto readFailed = [&] {
         tell(QStringLiteral("Soubor „%1“ nelze přečíst: %2").arg(shown, file.errorString()));
         return false;
-    }
-    if (bytes.size() > kMaxFileSize) {
+    };
+    const auto tooLarge = [&] {
         tell(QStringLiteral("Soubor „%1“ je příliš velký. Textový editor otevírá soubory do velikosti %2.")
                  .arg(shown, sizeText(kMaxFileSize)));
         return false;
-    }
-    file.close();
+    };
+    // The first piece tells text from binary data and UTF-8 from the rest.
+    QByteArray bytes = file.read(info.size() > 0 ? std::min(info.size(), kLoadPiece) : kLoadPiece);
+    if (file.error() != QFileDevice::NoError)
+        return readFailed();
     if (!encoding && !LooksLikeText(bytes.left(kTextSniffBytes))) {
         const int answer = ask(QStringLiteral("Soubor „%1“ obsahuje binární data.\n\n"
                                               "Textový editor jej zobrazí, ale úpravy mohou soubor poškodit. "
@@ -687,34 +684,82 @@ bool TTextEditorWindow::loadFromDisk(const QString& fileName, std::optional<TTex
             return false;
     }
 
-    TDecodedText text = encoding ? DecodeAs(bytes, *encoding, TLineEnd::Lf) : DecodeText(bytes, TLineEnd::Lf);
-    bytes = QByteArray();
+    const auto startText = [&](const QByteArray& head, qint64 size) {
+        // The lexer goes in first: changing it later restyles the whole text.
+        if (kind_ == TKind::Text) {
+            const TLanguage* language = DetectLanguage(fileName, head.left(kTextSniffBytes));
+            setLanguage(language ? language->Id : QString());
+        }
+        clearScriptError();
+        // Without reports while the text is replaced: the reports would copy
+        // and convert the whole old and new text.
+        setChangeReports(false);
+        steps_->SetSuspended(true);
+        editor_->setReadOnly(false);
+        Sci(editor_, QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
+        Sci(editor_, QsciScintillaBase::SCI_MARKERDELETEALL, -1);
+        Sci(editor_, QsciScintillaBase::SCI_CLEARALL);
+        Sci(editor_, QsciScintillaBase::SCI_ALLOCATE, long(size) + 4096);
+    };
+    const auto endText = [&] {
+        Sci(editor_, QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
+        Sci(editor_, QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        Sci(editor_, QsciScintillaBase::SCI_SETSAVEPOINT);
+        Sci(editor_, QsciScintillaBase::SCI_GOTOPOS, 0);
+        steps_->SetSuspended(false);
+        steps_->Reset();
+        setChangeReports(SciLength(editor_) <= kFullChangeReportsLimit);
+    };
 
-    // The lexer goes in first: changing it later restyles the whole text.
-    if (kind_ == TKind::Text) {
-        const TLanguage* language = DetectLanguage(fileName, text.Utf8.left(kTextSniffBytes));
-        setLanguage(language ? language->Id : QString());
+    TDecodedText text;
+    bool loaded = false;
+    // A UTF-8 file (most are) goes into a new, empty editor piece by piece:
+    // the file's bytes are never held whole beside the editor's copy, which
+    // is half the memory a large file takes while it opens. A file that turns
+    // out not to be UTF-8 is read again and decoded whole below.
+    if (!encoding && FileName.isEmpty() && SciLength(editor_) == 0 && !HasUtf16Mark(bytes)) {
+        startText(bytes.mid(bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0, kTextSniffBytes), info.size());
+        const TPieceRead read = ReadUtf8Pieces(file, bytes, kMaxFileSize, kLoadPiece,
+            [this](const char* data, size_t size) {
+                SciText(editor_, QsciScintillaBase::SCI_APPENDTEXT, long(size), data);
+            },
+            text.Format, TLineEnd::Lf);
+        bytes = QByteArray();
+        if (read != TPieceRead::Done)
+            Sci(editor_, QsciScintillaBase::SCI_CLEARALL);
+        endText();
+        if (read == TPieceRead::ReadError)
+            return readFailed();
+        if (read == TPieceRead::TooLarge)
+            return tooLarge();
+        loaded = read == TPieceRead::Done;
+        if (!loaded && file.seek(0))
+            bytes = file.read(info.size());
     }
-
-    clearScriptError();
-    // Without reports while the text is replaced: the reports would copy
-    // and convert the whole old and new text.
-    setChangeReports(false);
-    steps_->SetSuspended(true);
-    editor_->setReadOnly(false);
-    Sci(editor_, QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
-    Sci(editor_, QsciScintillaBase::SCI_MARKERDELETEALL, -1);
-    Sci(editor_, QsciScintillaBase::SCI_CLEARALL);
-    Sci(editor_, QsciScintillaBase::SCI_ALLOCATE, long(text.Utf8.size()) + 4096);
-    SciText(editor_, QsciScintillaBase::SCI_APPENDTEXT, long(text.Utf8.size()), text.Utf8.constData());
-    Sci(editor_, QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
-    Sci(editor_, QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-    Sci(editor_, QsciScintillaBase::SCI_SETSAVEPOINT);
-    Sci(editor_, QsciScintillaBase::SCI_GOTOPOS, 0);
-    steps_->SetSuspended(false);
-    steps_->Reset();
-    setChangeReports(text.Utf8.size() <= kFullChangeReportsLimit);
-    text.Utf8 = QByteArray();
+    if (!loaded) {
+        // The size read up front; then whatever the file still has (it may
+        // have grown since, and some files report no size at all), up to the
+        // limit.
+        if (bytes.size() < info.size())
+            bytes += file.read(info.size() - bytes.size());
+        while (!file.atEnd() && bytes.size() <= kMaxFileSize && file.error() == QFileDevice::NoError) {
+            const QByteArray more = file.read(1 << 20);
+            if (more.isEmpty())
+                break;
+            bytes += more;
+        }
+        if (file.error() != QFileDevice::NoError)
+            return readFailed();
+        if (bytes.size() > kMaxFileSize)
+            return tooLarge();
+        file.close();
+        text = encoding ? DecodeAs(bytes, *encoding, TLineEnd::Lf) : DecodeText(bytes, TLineEnd::Lf);
+        bytes = QByteArray();
+        startText(text.Utf8, text.Utf8.size());
+        SciText(editor_, QsciScintillaBase::SCI_APPENDTEXT, long(text.Utf8.size()), text.Utf8.constData());
+        endText();
+        text.Utf8 = QByteArray();
+    }
 
     format_ = savedFormat_ = text.Format;
     editor_->setEolMode(QsciScintilla::EolMode(eolMode(format_.LineEnd)));

@@ -1,8 +1,10 @@
 #include "TextFileFormat.h"
 
+#include <QIODevice>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -92,7 +94,7 @@ QByteArray utf16ToUtf8(const char* data, qsizetype size, bool bigEndian, bool& l
 
 bool LooksLikeText(const QByteArray& head)
 {
-    if (startsWith(head, "\xFF\xFE", 2) || startsWith(head, "\xFE\xFF", 2))
+    if (HasUtf16Mark(head))
         return true;
     return std::memchr(head.constData(), 0, std::min(head.size(), kTextSniffBytes)) == nullptr;
 }
@@ -267,6 +269,75 @@ TDecodedText DecodeText(const QByteArray& bytes, TLineEnd newFileLineEnd)
     if (text.Lossy && text.Format.Encoding != TTextEncoding::Iso8859_2 && IsEncodingAvailable(TTextEncoding::Iso8859_2))
         text = decode(bytes, TTextEncoding::Iso8859_2, newFileLineEnd, false);
     return text;
+}
+
+bool HasUtf16Mark(const QByteArray& head)
+{
+    return startsWith(head, "\xFF\xFE", 2) || startsWith(head, "\xFE\xFF", 2);
+}
+
+namespace {
+
+// The bytes at the end of data that start a character the data ends before
+// finishing; 0 when the last character is whole (or the bytes are no UTF-8,
+// which the validation finds).
+size_t cutCharacter(const char* data, size_t size)
+{
+    for (size_t back = 1; back <= std::min<size_t>(3, size); ++back) {
+        const auto b = uint8_t(data[size - back]);
+        if ((b & 0xC0) == 0x80)
+            continue; // a continuation byte: the lead is further back
+        const size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
+} // namespace
+
+TPieceRead ReadUtf8Pieces(QIODevice& device, const QByteArray& first, qint64 limit, qint64 pieceSize,
+    const std::function<void(const char*, size_t)>& take, TTextFormat& format, TLineEnd newFileLineEnd)
+{
+    format = TTextFormat {};
+    format.Bom = startsWith(first, kUtf8Bom, 3);
+    // DetectLineEnd looks at the first megabyte and the byte after it.
+    constexpr qsizetype kLineEndSpan = 1024 * 1024 + 1;
+    QByteArray start;
+    QByteArray buffer = first;
+    qsizetype from = format.Bom ? 3 : 0;
+    qint64 total = first.size();
+    if (total > limit)
+        return TPieceRead::TooLarge;
+    for (;;) {
+        const char* data = buffer.constData() + from;
+        const size_t size = size_t(buffer.size() - from);
+        const size_t whole = size - cutCharacter(data, size);
+        if (!IsValidUtf8(data, whole))
+            return TPieceRead::NotUtf8;
+        if (start.size() < kLineEndSpan)
+            start.append(data, std::min<qsizetype>(qsizetype(whole), kLineEndSpan - start.size()));
+        if (whole > 0)
+            take(data, whole);
+        // The cut character moves to the front; the next piece follows it.
+        const qsizetype kept = qsizetype(size - whole);
+        std::memmove(buffer.data(), data + whole, size_t(kept));
+        buffer.resize(kept + pieceSize);
+        const qint64 got = device.read(buffer.data() + kept, pieceSize);
+        if (got < 0)
+            return TPieceRead::ReadError;
+        buffer.resize(kept + got);
+        from = 0;
+        if (got == 0) {
+            if (kept > 0)
+                return TPieceRead::NotUtf8; // the file ends inside a character
+            break;
+        }
+        total += got;
+        if (total > limit)
+            return TPieceRead::TooLarge;
+    }
+    format.LineEnd = DetectLineEnd(start.constData(), size_t(start.size()), newFileLineEnd);
+    return TPieceRead::Done;
 }
 
 TDecodedText DecodeAs(const QByteArray& bytes, TTextEncoding encoding, TLineEnd newFileLineEnd)

@@ -8,7 +8,10 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
+
+class QIODevice;
 
 enum class TTextEncoding {
     Utf8,
@@ -86,6 +89,23 @@ TDecodedText DecodeText(const QByteArray& bytes, TLineEnd newFileLineEnd);
 // two mean ISO-8859-2; text that reads the same in both is Windows-1250, the
 // code page that holds more characters a user may type later („“ – €).
 TTextEncoding LegacyEncodingOf(const QByteArray& bytes);
+
+// Whether the bytes start with a UTF-16 byte-order mark.
+bool HasUtf16Mark(const QByteArray& head);
+
+enum class TPieceRead { Done, NotUtf8, ReadError, TooLarge };
+
+// Reads a UTF-8 file piece by piece and hands its text (the mark removed) to
+// take, so that the file's bytes are never held whole beside the copy take
+// makes. first is what was read from the start of the file (at least 3 bytes
+// unless the file is shorter); the rest comes from device in pieces of
+// pieceSize bytes, a character cut by the end of a piece going with the next
+// one. The result is the same as DecodeText's for a valid UTF-8 file: format
+// gets the mark and the line end. Stops at the first piece that is not valid
+// UTF-8 (NotUtf8: what take got is to be dropped and the file decoded whole),
+// at a read error, or when the file grows past limit bytes.
+TPieceRead ReadUtf8Pieces(QIODevice& device, const QByteArray& first, qint64 limit, qint64 pieceSize,
+    const std::function<void(const char*, size_t)>& take, TTextFormat& format, TLineEnd newFileLineEnd);
 
 // Decodes the bytes as the given encoding (the mark, if present, is skipped
 // and recorded). Used to reopen a file in an encoding the user chose.

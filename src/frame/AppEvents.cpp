@@ -40,9 +40,14 @@ TAppEvents::TAppEvents(QObject* parent)
     : QObject(parent)
 {
     setObjectName(QStringLiteral("AppEvents"));
+    InstallStyle();
+    qApp->installEventFilter(this);
+}
+
+void TAppEvents::InstallStyle()
+{
     if (!dynamic_cast<THintPauseStyle*>(QApplication::style()))
         QApplication::setStyle(new THintPauseStyle(QApplication::style()->name()));
-    qApp->installEventFilter(this);
 }
 
 TAppEvents::~TAppEvents()

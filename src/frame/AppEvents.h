@@ -15,6 +15,11 @@ public:
     explicit TAppEvents(QObject* parent);
     ~TAppEvents() override;
 
+    // Gives the application the style with the hint pause, if it has not got
+    // it yet. Cheapest before the first widgets exist: a new style polishes
+    // every widget again.
+    static void InstallStyle();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -14,6 +14,7 @@
 #include "kernel/Startup.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
+#include "ui/LazyIcon.h"
 #include "ui/QXListView.h"
 
 #include <QDockWidget>
@@ -43,7 +44,9 @@ QList<QIcon> DocumentGroupImages()
         "history-blue", "documents-blue"};
     QList<QIcon> images;
     for (const char* name : names)
-        images.append(QIcon(QStringLiteral(":/docgroups/%1.svg").arg(QLatin1String(name))));
+        images.append(LazyIcon([path = QStringLiteral(":/docgroups/%1.svg").arg(QLatin1String(name))] {
+            return QIcon(path);
+        }));
     return images;
 }
 

@@ -1,5 +1,7 @@
 #include "frame/FrameImages.h"
 
+#include "ui/LazyIcon.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
@@ -89,9 +91,23 @@ const std::array<ImageRow, kToolbarImageCount> kImages = {{
     {nullptr, nullptr},                   // 71
 }};
 
+// The drawing is parsed when the icon is first painted: most of them are in
+// menus, and parsing all of them would lengthen the start-up.
 QIcon ownIcon(const char* name)
 {
-    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+    const QString path = QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name));
+    return QFile::exists(path) ? LazyIcon([path] { return QIcon(path); }) : QIcon();
+}
+
+QIcon makeImage(const ImageRow& row)
+{
+    if (row.theme) {
+        // An own drawing of the same name stands in where the theme lacks it.
+        return QIcon::fromTheme(QLatin1String(row.theme), ownIcon(row.theme));
+    }
+    if (row.own)
+        return ownIcon(row.own);
+    return {};
 }
 
 } // namespace
@@ -120,17 +136,13 @@ QIcon ToolbarImage(int index)
 {
     if (index < 0 || index >= kToolbarImageCount)
         return {};
-    const ImageRow& row = kImages[size_t(index)];
-    if (row.theme) {
-        // An own drawing of the same name stands in where the theme lacks it.
-        QIcon fallback = QFile::exists(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(row.theme)))
-            ? ownIcon(row.theme)
-            : QIcon();
-        return QIcon::fromTheme(QLatin1String(row.theme), fallback);
-    }
-    if (row.own)
-        return ownIcon(row.own);
-    return {};
+    // Made once: the actions, menus and toolbars share the images, and a
+    // theme icon follows a change of the theme by itself.
+    static auto* made = new std::array<QIcon, kToolbarImageCount>; // never destroyed, like the actions' copies
+    QIcon& icon = (*made)[size_t(index)];
+    if (icon.isNull())
+        icon = makeImage(kImages[size_t(index)]);
+    return icon;
 }
 
 bool ToolbarImagesAvailable()

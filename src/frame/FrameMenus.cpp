@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOptionToolButton>
 #include <QTextEdit>
@@ -74,6 +75,28 @@ protected:
 
 // The first item of the list submenus: the caption in bold on the highlight
 // colour, after the list image.
+// A 16x16 image drawn from its icon when it is painted: a title item's
+// picture is read when its menu is first shown, not when the menus are built.
+class TIconBox : public QWidget {
+public:
+    TIconBox(QIcon icon, QWidget* parent)
+        : QWidget(parent)
+        , icon_(std::move(icon))
+    {
+        setFixedSize(16, 16);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        icon_.paint(&painter, rect());
+    }
+
+private:
+    QIcon icon_;
+};
+
 QWidgetAction* makeTitleItem(QMenu* menu, const QString& caption)
 {
     auto* action = new QWidgetAction(menu);
@@ -86,8 +109,7 @@ QWidgetAction* makeTitleItem(QMenu* menu, const QString& caption)
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(5, 2, 10, 2);
     layout->setSpacing(9);
-    auto* image = new QLabel(box);
-    image->setPixmap(ToolbarImage(21).pixmap(16, 16));
+    auto* image = new TIconBox(ToolbarImage(21), box);
     auto* text = new QLabel(QString(caption).remove(QLatin1Char('&')), box);
     QFont bold = text->font();
     bold.setBold(true);
@@ -490,18 +512,25 @@ void TFrameWindowForm::createToolbars()
     QToolBar* format = addFrameToolbar("FormatToolbar", "Formát", top, true);
     format->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
     {
-        // Shown for the look of a formatting bar; nothing enables or reads them.
-        auto* fontName = new QFontComboBox(format);
-        fontName->setObjectName(QStringLiteral("FontNameBox"));
-        fontName->setEnabled(false);
-        fontName->setMaximumWidth(160);
-        format->addWidget(fontName);
+        // Shown for the look of a formatting bar; nothing enables or reads
+        // them. The font box lists the installed fonts, which the font
+        // database takes a while to gather: it is made when the bar is first
+        // shown (the bar starts hidden).
         auto* fontSize = new QComboBox(format);
         fontSize->setObjectName(QStringLiteral("FontSizeBox"));
         for (int size : {6, 7, 8, 9, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
             fontSize->addItem(QString::number(size));
         fontSize->setEnabled(false);
-        format->addWidget(fontSize);
+        QAction* fontSizeItem = format->addWidget(fontSize);
+        connect(format, &QToolBar::visibilityChanged, format, [format, fontSizeItem](bool visible) {
+            if (!visible || format->findChild<QFontComboBox*>(QStringLiteral("FontNameBox")))
+                return;
+            auto* fontName = new QFontComboBox(format);
+            fontName->setObjectName(QStringLiteral("FontNameBox"));
+            fontName->setEnabled(false);
+            fontName->setMaximumWidth(160);
+            format->insertWidget(fontSizeItem, fontName);
+        });
         auto* gap = new QWidget(format);
         gap->setFixedWidth(6);
         format->addWidget(gap);

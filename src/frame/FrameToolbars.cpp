@@ -14,7 +14,9 @@
 #include "kernel/Kernel.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
+#include "ui/LazyIcon.h"
 
+#include <QApplication>
 #include <QDockWidget>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -24,6 +26,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStyle>
 #include <QToolBar>
 #include <QTimer>
@@ -188,7 +191,10 @@ void TFrameWindowForm::createMenuToolbar()
     windowMenu->setObjectName(QStringLiteral("DocumentWindowMenu"));
     auto addItem = [this, windowMenu](const QString& caption, QStyle::StandardPixmap image,
                        std::function<void(QMdiSubWindow*)> act) {
-        QAction* item = windowMenu->addAction(image == QStyle::SP_CustomBase ? QIcon() : style()->standardIcon(image),
+        // The images are read when the menu is first shown (see LazyIcon).
+        QAction* item = windowMenu->addAction(image == QStyle::SP_CustomBase
+                ? QIcon()
+                : LazyIcon([image] { return QApplication::style()->standardIcon(image); }),
             caption);
         if (!act) {
             item->setEnabled(false);
@@ -239,7 +245,10 @@ void TFrameWindowForm::createMenuToolbar()
         button->setObjectName(QLatin1String(c.name));
         button->setToolTip(QString::fromUtf8(c.hint));
         button->setStatusTip(QString::fromUtf8(c.hint));
-        button->setIcon(style()->standardIcon(c.image, nullptr, button));
+        const QStyle::StandardPixmap image = c.image;
+        button->setIcon(LazyIcon([button = QPointer<QToolButton>(button), image] {
+            return (button ? button->style() : QApplication::style())->standardIcon(image, nullptr, button);
+        }));
         button->setIconSize(QSize(12, 12));
         button->setFixedSize(16, 14);
         button->setAutoRaise(true);

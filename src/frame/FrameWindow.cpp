@@ -79,6 +79,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     , recentFiles_(std::make_unique<TRecentFiles>())
     , processEnd_([] { UnloadPlugins(); })
 {
+    TAppEvents::InstallStyle();
     setObjectName(QStringLiteral("FrameWindowForm"));
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     QFont shellFont = font();

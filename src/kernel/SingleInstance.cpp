@@ -1,15 +1,13 @@
 #include "kernel/SingleInstance.h"
 
+#include "platform/LocalChannel.h"
 #include "platform/Registry.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
-#include <QPointer>
 #include <utility>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -47,20 +45,7 @@ bool send(const QString& name, const QStringList& files, int timeoutMs)
     if (info.exists() && info.ownerId() != ::getuid())
         return false;
 #endif
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(timeoutMs))
-        return false;
-    const QByteArray data = encode(files);
-    QDataStream(&socket) << quint32(data.size());
-    socket.write(data);
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
-    while (socket.bytesAvailable() < 1)
-        if (!socket.waitForReadyRead(timeoutMs))
-            return false;
-    char answer = 0;
-    return socket.getChar(&answer) && answer == kAccepted;
+    return SendLocalMessage(name, encode(files), timeoutMs) == kAccepted;
 }
 
 } // namespace
@@ -117,22 +102,30 @@ bool TSingleInstance::Listen()
 {
     const QString name = ServerName();
     if (!server_) {
-        server_ = new QLocalServer(this);
-        server_->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(server_, &QLocalServer::newConnection, this, &TSingleInstance::acceptConnection);
+        server_ = new TLocalChannelServer(this);
+        server_->OnMessage = [this](const QByteArray& data) -> std::optional<char> {
+            QDataStream message(data);
+            QByteArray tag;
+            QStringList files;
+            message >> tag >> files;
+            if (message.status() != QDataStream::Ok || tag != kTag)
+                return std::nullopt;
+            // Answered first: opening the files may take a while, and the
+            // other start waits for the answer.
+            QMetaObject::invokeMethod(this, [this, files] { deliver(files); }, Qt::QueuedConnection);
+            return kAccepted;
+        };
     }
-    if (server_->isListening())
+    if (server_->IsListening())
         return true;
-    if (server_->listen(name))
+    if (server_->Listen(name))
         return true;
     // Nobody answered there (or we would not be here): the socket file is
     // what a program that ended abruptly left behind.
-    QLocalSocket probe;
-    probe.connectToServer(name);
-    if (probe.waitForConnected(1000))
+    if (IsLocalChannelServed(name, 1000))
         return false;
-    QLocalServer::removeServer(name);
-    return server_->listen(name);
+    RemoveLocalChannel(name);
+    return server_->Listen(name);
 }
 
 void TSingleInstance::SetReceiver(std::function<void(const QStringList&)> receiver)
@@ -153,43 +146,5 @@ void TSingleInstance::deliver(const QStringList& files)
 
 bool TSingleInstance::IsListening() const
 {
-    return server_ && server_->isListening();
-}
-
-void TSingleInstance::acceptConnection()
-{
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        QPointer<QLocalSocket> guard(socket);
-        connect(socket, &QLocalSocket::readyRead, this, [this, guard] {
-            QLocalSocket* s = guard.data();
-            if (!s)
-                return;
-            quint32 size = 0;
-            if (s->bytesAvailable() < qint64(sizeof size))
-                return;
-            const QByteArray header = s->peek(sizeof size);
-            QDataStream(header) >> size;
-            // A message of more than a few megabytes is not a list of files.
-            if (size > 16u * 1024 * 1024) {
-                s->abort();
-                return;
-            }
-            if (s->bytesAvailable() < qint64(sizeof size) + size)
-                return;
-            s->read(sizeof size);
-            const QByteArray data = s->read(size);
-            QDataStream message(data);
-            QByteArray tag;
-            QStringList files;
-            message >> tag >> files;
-            if (message.status() != QDataStream::Ok || tag != kTag) {
-                s->abort();
-                return;
-            }
-            s->putChar(kAccepted);
-            s->flush();
-            deliver(files);
-        });
-    }
+    return server_ && server_->IsListening();
 }

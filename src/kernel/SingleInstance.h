@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <functional>
 
-class QLocalServer;
+class TLocalChannelServer;
 
 class TSingleInstance : public QObject {
     Q_OBJECT
@@ -43,9 +43,8 @@ public:
     void SetReceiver(std::function<void(const QStringList&)> receiver);
 
 private:
-    void acceptConnection();
     void deliver(const QStringList& files);
-    QLocalServer* server_ = nullptr;
+    TLocalChannelServer* server_ = nullptr;
     std::function<void(const QStringList&)> receiver_;
     QList<QStringList> pending_;
 };

@@ -15,12 +15,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QMessageBox>
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -67,6 +69,37 @@ void finalizeModules()
 {
     FinalizeKernelHandler();
     FinalizeEventLog();
+}
+
+// Qt loads every image format plug-in it has (with the libraries behind
+// them) at the first picture it reads, whatever its format: here the first
+// toolbar's icon. A worker loads them while the settings and the frame are
+// set up; the frame then finds them loaded (or waits for the last one).
+class TImageFormatsWarmUp {
+public:
+    TImageFormatsWarmUp()
+        : worker_([] { QImageReader::supportedImageFormats(); })
+    {
+    }
+    ~TImageFormatsWarmUp() { worker_.join(); }
+
+private:
+    std::thread worker_;
+};
+
+// The registry writes on the way to the first window (the defaults of a
+// first start, the version stamp, the lists the frame keeps) go out in one
+// replacement of the store instead of one each.
+void commitStartWrites(std::unique_ptr<qx::RegistryBatch>& batch)
+{
+    if (!batch)
+        return;
+    try {
+        batch->Commit();
+    } catch (const std::exception&) {
+        ReportKernelWarning("_qxrel32", std::nullopt, "Unable to connect with local registry.");
+    }
+    batch.reset();
 }
 
 } // namespace
@@ -245,7 +278,9 @@ int RunQuorvix(int argc, char** argv)
     } else {
         instance.Listen();
     }
+    TImageFormatsWarmUp imageFormats;
 
+    auto startWrites = std::make_unique<qx::RegistryBatch>();
     initializeModules(argc, argv);
 
     LogEvent("_qxrel32: Checking installed version...");
@@ -268,8 +303,10 @@ int RunQuorvix(int argc, char** argv)
         SetHostApiProviders(providers);
         Kernel()->SetMainWindow(frame);
         instance.SetReceiver([frame](const QStringList& files) { frame->OpenFilesFromOutside(files); });
+        commitStartWrites(startWrites);
         mainWindow->show();
     } catch (const std::exception& e) {
+        commitStartWrites(startWrites);
         Kernel()->HandleException(nullptr, e);
     }
 

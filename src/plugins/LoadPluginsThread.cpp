@@ -76,9 +76,17 @@ void TLoadPluginsThread::run()
     // skipped with its reason and never opened: opening a FIFO would block
     // the loader for good. Sorted by name, so menus and image indexes come
     // out the same on every run.
+    // The pattern is "*" and a suffix, matched in any case as the
+    // directory's name filters match; compared directly, since a name filter
+    // is compiled to a regular expression, whose library would load at every
+    // start for this alone.
     QDir dir(pluginDir_);
-    const QStringList found = dir.entryList(QStringList {QString::fromLatin1(kSearchPattern)},
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QString suffix = QString::fromLatin1(kSearchPattern).mid(1);
+    QStringList found;
+    for (const QString& name :
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+        if (name.endsWith(suffix, Qt::CaseInsensitive))
+            found << name;
     // The list is filled after the skip lines, so the progress bar stays
     // empty until loading begins.
     QStringList libraries;

@@ -12,7 +12,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pack" >"$work/cpack.l
   || { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/pack/quorvix_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in qt6-qpa-plugins libqt6svg6 libqt6widgets6 libqt6network6 libqscintilla2-qt6; do
+for needed in qt6-qpa-plugins libqt6svg6 libqt6widgets6 libqscintilla2-qt6; do
   case "$depends" in
     *"$needed"*) ;;
     *) echo "FAIL: the package does not depend on $needed: $depends"; exit 1 ;;

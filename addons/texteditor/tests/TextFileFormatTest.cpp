@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QByteArray>
 
 namespace {
@@ -220,6 +221,48 @@ TEST(TextFileFormat, LineEndConversion)
     EXPECT_EQ(ConvertLineEnds(B("a\r\nb\nc\rd"), TLineEnd::Lf), B("a\nb\nc\nd"));
     EXPECT_EQ(ConvertLineEnds(B("a\r\nb\nc\rd"), TLineEnd::CrLf), B("a\r\nb\r\nc\r\nd"));
     EXPECT_EQ(DetectLineEnd("no break", 8, TLineEnd::CrLf), TLineEnd::CrLf);
+}
+
+// A file read piece by piece reads as it does whole, wherever the pieces
+// cut its characters; one that is not UTF-8 is left to the whole decoding.
+TEST(TextFileFormat, PiecesReadAsTheWholeFile)
+{
+    const QByteArray files[] = {
+        B(""),
+        B("ab"),
+        B("\xEF\xBB\xBF" "bom\r\nline\r\n"),
+        B("\xC5\x99\xE2\x82\xAC\xF0\x9F\x98\x80x\ry\r\xC5\x99"),
+        B("\xC5\x99abc\xC5"),              // ends inside a character
+        B("abc\xC5\x99\x80def"),           // a stray continuation byte
+        B("\xEF\xBB\xBF" "a\xE0\x80\xAF"), // overlong, after the mark
+    };
+    for (const QByteArray& file : files) {
+        const bool utf8 = IsValidUtf8(file.constData(), size_t(file.size()));
+        const TDecodedText whole = DecodeText(file, TLineEnd::CrLf);
+        for (qint64 piece = 1; piece <= 7; ++piece) {
+            QBuffer device;
+            device.setData(file);
+            device.open(QIODevice::ReadOnly);
+            const QByteArray first = device.read(3);
+            QByteArray text;
+            TTextFormat format;
+            const TPieceRead read = ReadUtf8Pieces(device, first, 1 << 20, piece,
+                [&text](const char* data, size_t size) { text.append(data, qsizetype(size)); }, format, TLineEnd::CrLf);
+            SCOPED_TRACE(file.toHex().toStdString() + " in pieces of " + std::to_string(piece));
+            ASSERT_EQ(read, utf8 ? TPieceRead::Done : TPieceRead::NotUtf8);
+            if (utf8) {
+                EXPECT_EQ(text, whole.Utf8);
+                EXPECT_EQ(format, whole.Format);
+            }
+        }
+    }
+
+    QBuffer device;
+    device.setData(QByteArray(100, 'x'));
+    device.open(QIODevice::ReadOnly);
+    TTextFormat format;
+    EXPECT_EQ(ReadUtf8Pieces(device, device.read(3), 64, 16, [](const char*, size_t) {}, format, TLineEnd::Lf),
+        TPieceRead::TooLarge);
 }
 
 } // namespace

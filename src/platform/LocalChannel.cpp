@@ -1,0 +1,331 @@
+#include "platform/LocalChannel.h"
+
+#include <QDataStream>
+
+#ifdef Q_OS_WIN
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#else
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+#endif
+
+namespace {
+
+QByteArray frame(const QByteArray& message)
+{
+    QByteArray data;
+    QDataStream(&data, QIODevice::WriteOnly) << quint32(message.size());
+    return data + message;
+}
+
+// A complete message at the start of buffer, taken out of it; nullopt while
+// it is incomplete. tooLong is set for a length no message has.
+std::optional<QByteArray> takeMessage(QByteArray& buffer, bool& tooLong)
+{
+    quint32 size = 0;
+    if (buffer.size() < qsizetype(sizeof size))
+        return std::nullopt;
+    QDataStream(buffer.left(sizeof size)) >> size;
+    tooLong = size > TLocalChannelServer::kMaxMessage;
+    if (tooLong || buffer.size() < qsizetype(sizeof size) + qsizetype(size))
+        return std::nullopt;
+    QByteArray message = buffer.mid(sizeof size, size);
+    buffer.remove(0, qsizetype(sizeof size) + qsizetype(size));
+    return message;
+}
+
+} // namespace
+
+#ifndef Q_OS_WIN
+
+namespace {
+
+bool socketAddress(const QString& name, sockaddr_un& address)
+{
+    const QByteArray path = QFile::encodeName(name);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// Waits until fd is ready for events or the deadline passes.
+bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
+{
+    for (;;) {
+        pollfd p {fd, events, 0};
+        const int r = ::poll(&p, 1, int(std::max<qint64>(0, deadline.remainingTime())));
+        if (r > 0)
+            return true;
+        if (r == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// A connected client socket, or -1.
+int connectTo(const QString& name, const QDeadlineTimer& deadline)
+{
+    sockaddr_un address;
+    if (!socketAddress(name, address))
+        return -1;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    // A server whose queue is full lets the client wait.
+    if ((errno == EINPROGRESS || errno == EAGAIN) && waitFor(fd, POLLOUT, deadline)) {
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
+            return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+} // namespace
+
+struct TLocalChannelServer::Private {
+    struct Connection {
+        int fd = -1;
+        QSocketNotifier* notifier = nullptr;
+        QByteArray buffer;
+    };
+    int fd = -1;
+    QString name;
+    QSocketNotifier* notifier = nullptr;
+    std::vector<std::unique_ptr<Connection>> connections;
+
+    void close(Connection* c)
+    {
+        // May run in the notifier's own signal.
+        c->notifier->setEnabled(false);
+        c->notifier->deleteLater();
+        ::close(c->fd);
+        std::erase_if(connections, [c](const std::unique_ptr<Connection>& p) { return p.get() == c; });
+    }
+};
+
+TLocalChannelServer::TLocalChannelServer(QObject* parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+}
+
+TLocalChannelServer::~TLocalChannelServer()
+{
+    while (!d->connections.empty())
+        d->close(d->connections.back().get());
+    if (d->fd >= 0) {
+        delete d->notifier;
+        ::close(d->fd);
+        ::unlink(QFile::encodeName(d->name).constData());
+    }
+}
+
+bool TLocalChannelServer::Listen(const QString& name)
+{
+    if (d->fd >= 0)
+        return true;
+    sockaddr_un address;
+    const QString temporary = name + QStringLiteral(".%1.new").arg(::getpid());
+    if (!socketAddress(name, address) || !socketAddress(temporary, address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    // Bound under a temporary name and closed to others before it gets its
+    // name, which link gives only when nothing is there yet.
+    const QByteArray temp = QFile::encodeName(temporary);
+    ::unlink(temp.constData());
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && ::chmod(temp.constData(), S_IRUSR | S_IWUSR) == 0
+        && ::link(temp.constData(), QFile::encodeName(name).constData()) == 0;
+    ::unlink(temp.constData());
+    if (!ok || ::listen(fd, 16) != 0) {
+        if (ok)
+            ::unlink(QFile::encodeName(name).constData());
+        ::close(fd);
+        return false;
+    }
+    d->fd = fd;
+    d->name = name;
+    d->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(d->notifier, &QSocketNotifier::activated, this, [this] {
+        for (int c; (c = ::accept4(d->fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
+            auto connection = std::make_unique<Private::Connection>();
+            Private::Connection* conn = connection.get();
+            conn->fd = c;
+            conn->notifier = new QSocketNotifier(c, QSocketNotifier::Read, this);
+            d->connections.push_back(std::move(connection));
+            connect(conn->notifier, &QSocketNotifier::activated, this, [this, conn] {
+                char chunk[4096];
+                ssize_t got;
+                while ((got = ::read(conn->fd, chunk, sizeof chunk)) > 0)
+                    conn->buffer.append(chunk, qsizetype(got));
+                const bool ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR);
+                bool tooLong = false;
+                if (const std::optional<QByteArray> message = takeMessage(conn->buffer, tooLong)) {
+                    const std::optional<char> answer = OnMessage ? OnMessage(*message) : std::nullopt;
+                    if (answer)
+                        (void)!::write(conn->fd, &*answer, 1);
+                    d->close(conn);
+                    return;
+                }
+                if (ended || tooLong)
+                    d->close(conn);
+            });
+        }
+    });
+    return true;
+}
+
+bool TLocalChannelServer::IsListening() const
+{
+    return d->fd >= 0;
+}
+
+bool IsLocalChannelServed(const QString& name, int timeoutMs)
+{
+    const int fd = connectTo(name, QDeadlineTimer(timeoutMs));
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+void RemoveLocalChannel(const QString& name)
+{
+    ::unlink(QFile::encodeName(name).constData());
+}
+
+std::optional<char> SendLocalMessage(const QString& name, const QByteArray& message, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    const int fd = connectTo(name, deadline);
+    if (fd < 0)
+        return std::nullopt;
+    const QByteArray data = frame(message);
+    qsizetype sent = 0;
+    while (sent < data.size()) {
+        const ssize_t n = ::send(fd, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
+        if (n > 0)
+            sent += n;
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            break;
+        else if (!waitFor(fd, POLLOUT, deadline))
+            break;
+    }
+    std::optional<char> answer;
+    while (sent == data.size() && !answer) {
+        char byte = 0;
+        const ssize_t n = ::read(fd, &byte, 1);
+        if (n == 1)
+            answer = byte;
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR) || !waitFor(fd, POLLIN, deadline))
+            break;
+    }
+    ::close(fd);
+    return answer;
+}
+
+#else // Q_OS_WIN: a named pipe through Qt's local sockets.
+
+struct TLocalChannelServer::Private {
+    QLocalServer* server = nullptr;
+};
+
+TLocalChannelServer::TLocalChannelServer(QObject* parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+}
+
+TLocalChannelServer::~TLocalChannelServer() = default;
+
+bool TLocalChannelServer::Listen(const QString& name)
+{
+    if (!d->server) {
+        d->server = new QLocalServer(this);
+        d->server->setSocketOptions(QLocalServer::UserAccessOption);
+        connect(d->server, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket* socket = d->server->nextPendingConnection()) {
+                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+                QPointer<QLocalSocket> guard(socket);
+                auto buffer = std::make_shared<QByteArray>();
+                connect(socket, &QLocalSocket::readyRead, this, [this, guard, buffer] {
+                    QLocalSocket* s = guard.data();
+                    if (!s)
+                        return;
+                    buffer->append(s->readAll());
+                    bool tooLong = false;
+                    if (const std::optional<QByteArray> message = takeMessage(*buffer, tooLong)) {
+                        const std::optional<char> answer = OnMessage ? OnMessage(*message) : std::nullopt;
+                        if (!answer) {
+                            s->abort();
+                            return;
+                        }
+                        s->putChar(*answer);
+                        s->flush();
+                    } else if (tooLong) {
+                        s->abort();
+                    }
+                });
+            }
+        });
+    }
+    return d->server->isListening() || d->server->listen(name);
+}
+
+bool TLocalChannelServer::IsListening() const
+{
+    return d->server && d->server->isListening();
+}
+
+bool IsLocalChannelServed(const QString& name, int timeoutMs)
+{
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    return probe.waitForConnected(timeoutMs);
+}
+
+void RemoveLocalChannel(const QString& name)
+{
+    QLocalServer::removeServer(name);
+}
+
+std::optional<char> SendLocalMessage(const QString& name, const QByteArray& message, int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(timeoutMs))
+        return std::nullopt;
+    socket.write(frame(message));
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return std::nullopt;
+    while (socket.bytesAvailable() < 1)
+        if (!socket.waitForReadyRead(timeoutMs))
+            return std::nullopt;
+    char answer = 0;
+    if (!socket.getChar(&answer))
+        return std::nullopt;
+    return answer;
+}
+
+#endif
