@@ -521,6 +521,10 @@ private:
         return v.resolve ? ResolveValue(c) : c;
     }
     TQXVariant* Access(const VarAccess& va);
+    // An element read at once (one index) from the variable's cell c, which
+    // is no array element itself: Access without holds, as nothing can
+    // remove the element before its value is loaded.
+    const TQXVariant* Element(const VarAccess& va, TQXVariant* c);
     bool AppendInPlace(AssignStmt* s, TQXVariant* target);
     bool Call(const CallSite& cs, TQXVariant* result);
     // result: a cell for a function's result; resultReady when it is a new

@@ -431,6 +431,26 @@ TQXVariant* Engine::Access(const VarAccess& va) {
     return c;
 }
 
+const TQXVariant* Engine::Element(const VarAccess& va, TQXVariant* c) {
+    if (c->VType != vtArray) {
+        Fail(seTypeMismatch, va.nameTok);
+        return nullptr;
+    }
+    const VarAccess::Index& ix = va.indexes[0];
+    int32_t index;
+    if (!EvalIndex(*ix.expr, index)) return nullptr;
+    TQXVariant* el = ArrayElement(c, index);
+    if (!el) {
+        Fail(seIndexOutOfRange, ix.closeTok);
+        return nullptr;
+    }
+    if (el->VType == vtArray) {
+        Fail(seTypeMismatch, ix.closeTok);
+        return nullptr;
+    }
+    return el;
+}
+
 // Calls ---------------------------------------------------------------------------------
 
 bool Engine::Call(const CallSite& cs, TQXVariant* result) {

@@ -90,7 +90,7 @@ enum PlanOp : uint16_t {
     opEnd,
     opConstI, opConstX,
     opGlobalL, opGlobalAny, opLocalL, opLocalAny, opLocalRefL, opLocalRefAny,
-    opAccess, opCall,
+    opAccess, opElement, opCall,
     opNegI, opNotI, opNotB, opNegX,
     opAddI, opSubI, opMulI, opDivI, opModI, opAndI, opOrI, opXorI, opShlI, opShrI,
     opEqI, opNeI, opLtI, opGtI, opLeI, opGeI,
@@ -303,7 +303,7 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType) {
             else if (va.indexes.size() == 1 && va.base.elemKnown) t = va.base.elem;
             else return nullptr;
             if (!va.indexes.empty()) {
-                ins.op = opAccess;
+                ins.op = va.indexes.size() == 1 && va.missingTok < 0 && !va.fails ? opElement : opAccess;
             } else if (!va.base.local) {
                 ins.op = Is32(t) ? opGlobalL : opGlobalAny;
                 ins.cell = va.base.global;
@@ -454,7 +454,7 @@ bool Engine::RunPlan(const Plan& p, Reg& result) {
     static const void* const kLabels[opCount] = {
         &&L_opEnd, &&L_opConstI, &&L_opConstX,
         &&L_opGlobalL, &&L_opGlobalAny, &&L_opLocalL, &&L_opLocalAny, &&L_opLocalRefL, &&L_opLocalRefAny,
-        &&L_opAccess, &&L_opCall,
+        &&L_opAccess, &&L_opElement, &&L_opCall,
         &&L_opNegI, &&L_opNotI, &&L_opNotB, &&L_opNegX,
         &&L_opAddI, &&L_opSubI, &&L_opMulI, &&L_opDivI, &&L_opModI, &&L_opAndI, &&L_opOrI, &&L_opXorI, &&L_opShlI, &&L_opShrI,
         &&L_opEqI, &&L_opNeI, &&L_opLtI, &&L_opGtI, &&L_opLeI, &&L_opGeI,
@@ -527,12 +527,22 @@ dispatch:
     CASE(opLocalRefAny)
         if (!Load(ResolveValue(frame_[ip->slot]), ip->type, A)) return Fail(seTypeMismatch, ip->src->tok);
         NEXT();
-    CASE(opAccess) {
+    CASE(opAccess)
+    access: {
         TQXVariant* cell = Access(*ip->src->var);
         if (!cell) return false;
         const bool ok = Load(cell, ip->type, A);
         ReleaseValue(cell);
         if (!ok) return Fail(seTypeMismatch, ip->src->tok);
+        NEXT();
+    }
+    CASE(opElement) {
+        const VarAccess& va = *ip->src->var;
+        TQXVariant* base = Base(va.base);
+        if (base->Shared) goto access;  // held while its index is evaluated
+        const TQXVariant* cell = Element(va, base);
+        if (!cell) return false;
+        if (!Load(cell, ip->type, A)) return Fail(seTypeMismatch, ip->src->tok);
         NEXT();
     }
     CASE(opCall)
@@ -681,7 +691,7 @@ int Engine::EvalConditionCells(const Expr& e) {
 bool Engine::EvalIndex(const Expr& e, int32_t& index) {
     if (const Plan* p = PlanFor(e, vtLongInt)) {
         Reg r;
-        if (!RunPlan(*p, r)) return false;
+        if (!Run(*p, r)) return false;
         index = r.i;
         return true;
     }
