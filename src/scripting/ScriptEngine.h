@@ -184,6 +184,17 @@ struct CallSite {
 
 enum class StmtKind : uint8_t { Assign, Call, If, Case, For, While, Repeat, Error };
 
+struct Stmt;
+
+// The statement at the start of a statement or block that one statement runs
+// again and again (a branch, a loop body, a routine body), found the first
+// time and kept by the statement (whose translation context it shares).
+struct StmtLink {
+    Stmt* first = nullptr;  // none when it starts with no name or IF
+    bool known = false;
+    bool block = false;     // a BEGIN ... END block
+};
+
 struct Stmt {
     explicit Stmt(StmtKind k, int32_t t) : kind(k), tok(t) {}
     virtual ~Stmt() = default;
@@ -216,6 +227,7 @@ struct IfStmt : Stmt {
     std::unique_ptr<Expr> cond;
     int32_t err20Tok = -1;
     int32_t thenTok = 0;
+    StmtLink thenLink, elseLink;
 };
 
 struct CaseStmt : Stmt {
@@ -238,6 +250,7 @@ struct ForStmt : Stmt {
     std::unique_ptr<Expr> to;
     int32_t err24Tok = -1;
     int32_t bodyTok = 0;
+    StmtLink body;
 };
 
 struct WhileStmt : Stmt {
@@ -245,6 +258,7 @@ struct WhileStmt : Stmt {
     std::unique_ptr<Expr> cond;
     int32_t err24Tok = -1;
     int32_t bodyTok = 0;
+    StmtLink body;
 };
 
 struct RepeatStmt : Stmt {
@@ -267,6 +281,7 @@ struct Context {
     int routine = -1;
     std::vector<Slot> slots;
     std::unordered_map<int32_t, int32_t> slotOf;  // name id -> slot
+    StmtLink body;  // the routine's body
 };
 
 // What the first call of a script routine learns about it.
@@ -445,6 +460,19 @@ private:
         }
         return RunSeqFrom(t, block ? SeqMode::Block : SeqMode::Statement);
     }
+    // RunStmt through a link.
+    QX_ALWAYS_INLINE int32_t RunLinked(int32_t t, StmtLink& l) {
+        if (StackLow()) return RunStmt(t);
+        if (!l.known) Link(t, l);
+        if (!l.first) return RunStmt(t);
+        const int32_t e = Exec(l.first);
+        if (e < 0) return -1;
+        const TQXTokenCode c = Code(e);
+        if (c == tcEnd) return l.block ? Next(e) : e;
+        if (!l.block && (c == tcSemicolon || c == tcElse || c == tcUntil)) return e;
+        return RunSeqFrom(e, l.block ? SeqMode::Block : SeqMode::Statement);
+    }
+    void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);
     int32_t ExecAssign(AssignStmt* s);
     int32_t ExecIf(IfStmt* s);
@@ -510,7 +538,7 @@ private:
         return e.planDest[0] == destType ? e.plans[0].get() : PlanSlow(e, destType);
     }
     const Plan* PlanSlow(const Expr& e, uint16_t destType);
-    std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType);
+    std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType, bool nested = false);
     bool RunPlan(const Plan& p, Reg& result);
     bool CallOperand(const PlanIns& ins, Reg& r);
     bool StorePlan(const Plan& p, TQXVariant* d, const Reg& r);

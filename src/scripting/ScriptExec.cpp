@@ -101,6 +101,14 @@ int32_t Engine::RunSeqFrom(int32_t t, SeqMode mode) {
     }
 }
 
+void Engine::Link(int32_t t, StmtLink& l) {
+    TQXTokenCode c = Code(t);
+    l.block = c == tcBegin;
+    if (l.block) c = Code(t = Next(t));
+    if (c == tcName || c == tcIf) l.first = StmtAt(t);
+    l.known = true;
+}
+
 int32_t Engine::Exec(Stmt* s) {
     if (s->kind == StmtKind::Assign) return ExecAssign(static_cast<AssignStmt*>(s));
     switch (s->kind) {
@@ -179,7 +187,7 @@ QX_ALWAYS_INLINE int32_t Engine::ExecIf(IfStmt* s) {
     if (value < 0) return -1;
     if (s->err20Tok >= 0) return Stop(seThenExpected, s->err20Tok);
     if (value) {
-        int32_t e = RunStmt(s->thenTok);
+        int32_t e = RunLinked(s->thenTok, s->thenLink);
         if (e < 0) return -1;
         if (Code(e) != tcElse) return e;
         if (!Hook(e)) return -1;
@@ -189,7 +197,7 @@ QX_ALWAYS_INLINE int32_t Engine::ExecIf(IfStmt* s) {
     if (e < 0 || Code(e) != tcElse) return e;
     const int32_t t = Next(e);
     if (!Hook(t)) return -1;
-    return RunStmt(t);
+    return RunLinked(t, s->elseLink);
 }
 
 int32_t Engine::ExecCase(CaseStmt* s) {
@@ -264,7 +272,7 @@ int32_t Engine::ExecFor(ForStmt* s) {
         case vtWord: v->V.Word = static_cast<uint16_t>(i); break;
         default: v->V.Long = static_cast<int32_t>(i); break;
         }
-        if (RunStmt(body) < 0) {
+        if (RunLinked(body, s->body) < 0) {
             v->SetReadOnly(false);
             return -1;
         }
@@ -280,7 +288,7 @@ int32_t Engine::ExecWhile(WhileStmt* s) {
     for (;;) {
         if (!value) return SkipStatement(s->bodyTok);
         if (!Hook(s->bodyTok)) return -1;
-        if (RunStmt(s->bodyTok) < 0) return -1;
+        if (RunLinked(s->bodyTok, s->body) < 0) return -1;
         value = EvalCondition(*s->cond);
         if (value < 0) return -1;
     }
@@ -638,7 +646,7 @@ bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady
     TQXVariant** const savedFrame = frame_;
     ctx_ = ctx;
     frame_ = frame;
-    const int32_t end = RunStmt(ri.stmtTok);
+    const int32_t end = RunLinked(ri.stmtTok, ctx->body);
     ctx_ = savedCtx;
     frame_ = savedFrame;
     return end >= 0;
@@ -694,7 +702,7 @@ int32_t Engine::RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame) {
     } restore{*this, ctx_, frame_};
     ctx_ = ctx;
     frame_ = frame;
-    return RunStmt(ri.stmtTok);
+    return RunLinked(ri.stmtTok, ctx->body);
 }
 
 }  // namespace qx::detail

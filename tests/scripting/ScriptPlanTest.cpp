@@ -29,7 +29,8 @@ const Var kVars[] = {
     {"d", "double", "1.5"},       {"e", "extended", "3.25"},    {"cp", "comp", "1234567"},
     {"t", "boolean", "true"},     {"ch", "char", "'x'"},
 };
-const char* const kIntVars[] = {"b", "si", "w", "sm", "c", "l", "z", "ai[1]", "ai[b - 198]", "Twice(si)", "Ord(ch)", "Length('ab')"};
+const char* const kIntVars[] = {"b", "si", "w", "sm", "c", "l", "z", "ai[1]", "ai[b - 198]", "ai[z]", "ai[c]", "Twice(si)",
+                                "Mix(z)", "Ord(ch)", "Length('ab')"};
 const char* const kRealVars[] = {"r", "f", "d", "e", "cp", "ar[0]", "Half(e)"};
 const char* const kIntLiterals[] = {"0", "1", "2", "7", "255", "300", "2147483647", "$FF", "$FFFFFFFF"};
 const char* const kRealLiterals[] = {"0.5", "1.25", "3.", "1000000000.0", "0.0"};
@@ -94,7 +95,8 @@ private:
 
 const char kRoutines[] =
     "function Twice(n: integer): integer; begin result := n * 2 end;\r\n"
-    "function Half(x: extended): extended; begin result := x / 2 end;\r\n";
+    "function Half(x: extended): extended; begin result := x / 2 end;\r\n"
+    "function Mix(n: integer): integer; var k: integer; begin k := n + 1; if n < k then result := k * n - ai[k] + k end;\r\n";
 
 struct Outcome {
     uint16_t error;
