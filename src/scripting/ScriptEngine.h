@@ -215,6 +215,11 @@ struct AssignStmt : Stmt {
     std::unique_ptr<Expr> expr;
     // s := s + t1 + ... with s a STRING and pure text terms: appended in place.
     bool appendInPlace = false;
+    // A plain 32-bit integer variable (no index, no reference) given an
+    // integer plan: found at the first run, used while the variable keeps
+    // its declared type and is writable.
+    bool fastKnown = false;
+    const Plan* fast = nullptr;
 };
 
 struct CallStmt : Stmt {
@@ -475,6 +480,8 @@ private:
     void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);
     int32_t ExecAssign(AssignStmt* s);
+    int32_t ExecCall(CallStmt* s);
+    int32_t ExecError(ErrorStmt* s);
     int32_t ExecIf(IfStmt* s);
     int32_t ExecCase(CaseStmt* s);
     int32_t ExecFor(ForStmt* s);
@@ -494,7 +501,7 @@ private:
         return EvalCells(e, d);
     }
     // A plan, its simple shapes without the dispatcher.
-    bool Run(const Plan& p, Reg& r) {
+    QX_ALWAYS_INLINE bool Run(const Plan& p, Reg& r) {
         if (p.shape == Plan::General) return RunPlan(p, r);
         const TQXVariant* c = p.shapeSlot < 0 ? p.shapeCell : frame_[p.shapeSlot];
         if (p.shapeResolve) c = ResolveValue(c);

@@ -109,35 +109,55 @@ void Engine::Link(int32_t t, StmtLink& l) {
     l.known = true;
 }
 
+// A dispatch of tail calls: each kind's code keeps its own stack frame.
 int32_t Engine::Exec(Stmt* s) {
-    if (s->kind == StmtKind::Assign) return ExecAssign(static_cast<AssignStmt*>(s));
     switch (s->kind) {
     case StmtKind::Assign: return ExecAssign(static_cast<AssignStmt*>(s));
-    case StmtKind::Call: {
-        auto* cs = static_cast<CallStmt*>(s);
-        if (!Hook(s->tok)) return -1;
-        if (cs->call.resultType == 0) return Call(cs->call, nullptr) ? cs->call.endTok : -1;
-        Temps r(*this, 1);
-        return Call(cs->call, r[0]) ? cs->call.endTok : -1;
-    }
     case StmtKind::If: return ExecIf(static_cast<IfStmt*>(s));
+    case StmtKind::Call: return ExecCall(static_cast<CallStmt*>(s));
     case StmtKind::Case: return ExecCase(static_cast<CaseStmt*>(s));
     case StmtKind::For: return ExecFor(static_cast<ForStmt*>(s));
     case StmtKind::While: return ExecWhile(static_cast<WhileStmt*>(s));
     case StmtKind::Repeat: return ExecRepeat(static_cast<RepeatStmt*>(s));
-    case StmtKind::Error: {
-        auto* es = static_cast<ErrorStmt*>(s);
-        if (es->code == seUnknownIdentifier && !Hook(s->tok)) return -1;
-        Fail(es->code, s->tok);
-        return -1;
-    }
+    case StmtKind::Error: return ExecError(static_cast<ErrorStmt*>(s));
     }
     return -1;
 }
 
-// Assignments and IF are most of what runs; they are compiled into Exec.
-QX_ALWAYS_INLINE int32_t Engine::ExecAssign(AssignStmt* s) {
+int32_t Engine::ExecCall(CallStmt* cs) {
+    if (!Hook(cs->tok)) return -1;
+    if (cs->call.resultType == 0) return Call(cs->call, nullptr) ? cs->call.endTok : -1;
+    Temps r(*this, 1);
+    return Call(cs->call, r[0]) ? cs->call.endTok : -1;
+}
+
+int32_t Engine::ExecError(ErrorStmt* es) {
+    if (es->code == seUnknownIdentifier && !Hook(es->tok)) return -1;
+    Fail(es->code, es->tok);
+    return -1;
+}
+
+int32_t Engine::ExecAssign(AssignStmt* s) {
     if (!Hook(s->tok)) return -1;
+    if (const Plan* p = s->fast) {
+        // What the general path below does for such a variable, in short.
+        TQXVariant* d = s->var.base.local ? frame_[s->var.base.slot] : s->var.base.global;
+        if (d->VType == s->var.base.type && !d->ReadOnly() && !d->Shared) {
+            Reg r;
+            if (!Run(*p, r)) return -1;
+            d->V.Long = r.i;
+            return s->expr->endTok;
+        }
+    } else if (!s->fastKnown) {
+        s->fastKnown = true;
+        const VarAccess& v = s->var;
+        const uint16_t t = v.base.type;
+        if ((t == vtSmallInt || t == vtCardinal || t == vtLongInt) && v.indexes.empty() && v.missingTok < 0 && !v.fails &&
+            !v.base.resolve && s->err13Tok < 0 && !s->appendInPlace && s->expr) {
+            const Plan* p = PlanFor(*s->expr, t);
+            if (p && IsIntegerType(p->resultType)) s->fast = p;
+        }
+    }
     TQXVariant* base = Base(s->var.base);
     if (base->ReadOnly()) return Stop(seBadStatement, s->tok);
     if (s->appendInPlace && base->VType == vtString) {
@@ -181,7 +201,7 @@ bool Engine::AppendInPlace(AssignStmt* s, TQXVariant* target) {
     return true;
 }
 
-QX_ALWAYS_INLINE int32_t Engine::ExecIf(IfStmt* s) {
+int32_t Engine::ExecIf(IfStmt* s) {
     if (!Hook(s->tok)) return -1;
     const int value = EvalCondition(*s->cond);
     if (value < 0) return -1;
