@@ -489,6 +489,12 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType, bool n
     PlanIns end;
     end.op = opEnd;
     code.push_back(end);
+    if (!nested) {
+        for (PlanIns& in : code) {
+            in.a *= static_cast<int32_t>(sizeof(Reg));
+            in.b *= static_cast<int32_t>(sizeof(Reg));
+        }
+    }
     // Simple shapes.
     const PlanIns& first = code[0];
     const bool variable = first.op == opGlobalL || first.op == opLocalL || first.op == opLocalRefL;
@@ -560,8 +566,9 @@ bool Engine::RunPlan(const Plan& p, Reg& result) {
     const PlanIns* ip = p.code.data();
     const TQXVariant* c;
     long double x;
-#define A regs[ip->a]
-#define B regs[ip->b]
+// Registers by byte offset (BuildPlan scales the numbers).
+#define A (*reinterpret_cast<Reg*>(reinterpret_cast<char*>(regs) + ip->a))
+#define B (*reinterpret_cast<Reg*>(reinterpret_cast<char*>(regs) + ip->b))
 #define K ip->value.i
 #define UA static_cast<uint32_t>(A.i)
 #define UB static_cast<uint32_t>(B.i)
@@ -737,10 +744,17 @@ dispatch:
         c = ip->slot >= 0 ? frame_[ip->slot] : ip->cell;
         const VarAccess::Index& ix = va.indexes[0];
         if (c->VType != ip->value.i) return Fail(seTypeMismatch, ix.expr->operands[0].tok);
-        const TQXVariant* el = ArrayElement(base, c->V.Long);
-        if (!el) return Fail(seIndexOutOfRange, ix.closeTok);
-        if (el->VType == vtArray) return Fail(seTypeMismatch, ix.closeTok);
-        if (!Load(el, ip->type, A)) return Fail(seTypeMismatch, ip->src->tok);
+        // ArrayElement on a cell known to be an ARRAY.
+        const std::vector<TQXVariant*>* items = base->V.Items;
+        const uint32_t index = static_cast<uint32_t>(c->V.Long);
+        const TQXVariant* el = items && index < items->size() ? (*items)[index] : nullptr;
+        if (!el) {
+            el = ArrayElement(base, c->V.Long);
+            if (!el) return Fail(seIndexOutOfRange, ix.closeTok);
+        }
+        if (el->VType != ip->type) return Fail(seTypeMismatch, el->VType == vtArray ? ix.closeTok : ip->src->tok);
+        if (Is32(ip->type)) A.i = el->V.Long;
+        else Load(el, ip->type, A);
         NEXT();
     }
     CASE(opAndB) A.i = A.i & B.i; NEXT();
