@@ -480,6 +480,10 @@ private:
     void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);
     int32_t ExecAssign(AssignStmt* s);
+#if defined(__GNUC__)
+    __attribute__((noinline))
+#endif
+    int32_t ExecAssignGeneral(AssignStmt* s, bool hooked);
     int32_t ExecCall(CallStmt* s);
     int32_t ExecError(ErrorStmt* s);
     int32_t ExecIf(IfStmt* s);

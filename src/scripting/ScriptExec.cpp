@@ -137,18 +137,24 @@ int32_t Engine::ExecError(ErrorStmt* es) {
     return -1;
 }
 
+// What ExecAssignGeneral does for a plain 32-bit variable with an integer
+// plan, in short; a small function of its own, so that it needs little of
+// the stack frame.
 int32_t Engine::ExecAssign(AssignStmt* s) {
+    const Plan* p = s->fast;
+    if (!p) return ExecAssignGeneral(s, false);
     if (!Hook(s->tok)) return -1;
-    if (const Plan* p = s->fast) {
-        // What the general path below does for such a variable, in short.
-        TQXVariant* d = s->var.base.local ? frame_[s->var.base.slot] : s->var.base.global;
-        if (d->VType == s->var.base.type && !d->ReadOnly() && !d->Shared) {
-            Reg r;
-            if (!Run(*p, r)) return -1;
-            d->V.Long = r.i;
-            return s->expr->endTok;
-        }
-    } else if (!s->fastKnown) {
+    TQXVariant* d = s->var.base.local ? frame_[s->var.base.slot] : s->var.base.global;
+    if (d->VType != s->var.base.type || d->ReadOnly() || d->Shared) return ExecAssignGeneral(s, true);
+    Reg r;
+    if (!Run(*p, r)) return -1;
+    d->V.Long = r.i;
+    return s->expr->endTok;
+}
+
+int32_t Engine::ExecAssignGeneral(AssignStmt* s, bool hooked) {
+    if (!hooked && !Hook(s->tok)) return -1;
+    if (!s->fastKnown) {
         s->fastKnown = true;
         const VarAccess& v = s->var;
         const uint16_t t = v.base.type;
