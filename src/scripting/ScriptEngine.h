@@ -308,6 +308,11 @@ struct RoutineInfo {
     bool small = false;             // frame cells and slots fit the caller's stack frame
 };
 
+// Frames of at most this many cells (parameters and local variables) live in
+// the calling function's stack frame: enough for most routines, small enough
+// that deep recursion still finds room.
+constexpr int kSmallFrameCells = 6;
+
 enum class SeqMode : uint8_t { Block, Statement, Repeat };
 
 // Typed translations ("plans") of expressions whose values are numbers,
@@ -534,7 +539,7 @@ private:
     }
     bool EvalCells(const Expr& e, TQXVariant* d);
     // A condition: 1 true, 0 false, -1 after an error.
-    int EvalCondition(const Expr& e) {
+    QX_ALWAYS_INLINE int EvalCondition(const Expr& e) {
         if (const Plan* p = PlanFor(e, vtBoolean)) {
             Reg r;
             if (!Run(*p, r)) return -1;

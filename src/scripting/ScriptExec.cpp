@@ -626,7 +626,7 @@ namespace {
 
 // The cells of a small frame, in the calling function's own stack frame.
 struct FrameCells {
-    alignas(TQXVariant) unsigned char bytes[4 * sizeof(TQXVariant)];
+    alignas(TQXVariant) unsigned char bytes[kSmallFrameCells * sizeof(TQXVariant)];
     size_t made = 0;
     TQXVariant* at(size_t i) { return reinterpret_cast<TQXVariant*>(bytes) + i; }
     ~FrameCells() {
@@ -659,7 +659,7 @@ bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady
     }
     if (cs.resultType != 0 && !resultReady) InitCell(result, ResultCellType(cs.resultType));
     if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
-    TQXVariant* frame[8];
+    TQXVariant* frame[kSmallFrameCells + 1];
     for (size_t i = 0; i < np; ++i) frame[i] = cells.at(i);
     if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
     for (int k = 0; k < ri.locals; ++k) {

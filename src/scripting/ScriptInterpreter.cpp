@@ -565,7 +565,7 @@ RoutineInfo& Engine::Prepare(int routine) {
     ri.locals = static_cast<int>(ri.frame.size()) - ri.params - (ri.resultSlot >= 0 ? 1 : 0);
     ri.slots = static_cast<int32_t>(ri.frame.size());
     ri.firstLocal = ri.params + (ri.resultSlot >= 0 ? 1 : 0);
-    ri.small = ri.params + ri.locals <= 4 && ri.slots <= 8;
+    ri.small = ri.params + ri.locals <= kSmallFrameCells && ri.slots <= kSmallFrameCells + 1;
     return ri;
 }
 
