@@ -374,7 +374,10 @@ public:
     bool IsNameInUse(const std::string& upperName, const std::vector<int32_t>* localNames, const TVariableManager* locals) const;
 
     uint16_t lastError_ = 0;
-    const std::atomic<bool>* interrupt_ = nullptr;
+    // The stop flag; a flag that is never set when there is none, so that
+    // the check at every statement is one load.
+    const std::atomic<bool>* interrupt_ = &kNeverSet;
+    static const std::atomic<bool> kNeverSet;
     int32_t lastPos_ = -1;
     std::vector<std::string> units_;
     TRoutineList scripts_;
@@ -401,7 +404,7 @@ private:
     }
     void FailAt(uint16_t code, int32_t pos);
     bool Hook(int32_t tok) {
-        if (interrupt_ && interrupt_->load(std::memory_order_relaxed)) return Fail(seInterrupted, tok);
+        if (interrupt_->load(std::memory_order_relaxed)) return Fail(seInterrupted, tok);
         return !hasStatementHook_ || CallHook(tok);
     }
     bool CallHook(int32_t tok);

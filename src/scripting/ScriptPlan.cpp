@@ -788,6 +788,10 @@ bool Engine::CallOperand(const PlanIns& ins, Reg& r) {
     TQXVariant cell(ins.type);
     const CallSite& cs = *ins.src->call;
     if (!(cs.script && !cs.headErr ? CallScript(cs, &cell, true) : Call(cs, &cell))) return false;
+    if (cell.VType == ins.type && Is32(ins.type)) {
+        r.i = cell.V.Long;
+        return true;
+    }
     if (!Load(&cell, ins.type, r)) return Fail(seTypeMismatch, ins.src->tok);
     return true;
 }
