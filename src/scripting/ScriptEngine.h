@@ -478,12 +478,16 @@ private:
         if (StackLow()) return RunStmt(t);
         if (!l.known) Link(t, l);
         if (!l.first) return RunStmt(t);
-        const int32_t e = Exec(l.first);
+        return RunFirst(l.first, l.block);
+    }
+    // RunStmt from the statement first found at its start (after BEGIN for a block).
+    QX_ALWAYS_INLINE int32_t RunFirst(Stmt* first, bool block) {
+        const int32_t e = Exec(first);
         if (e < 0) return -1;
         const TQXTokenCode c = Code(e);
-        if (c == tcEnd) return l.block ? Next(e) : e;
-        if (!l.block && (c == tcSemicolon || c == tcElse || c == tcUntil)) return e;
-        return RunSeqFrom(e, l.block ? SeqMode::Block : SeqMode::Statement);
+        if (c == tcEnd) return block ? Next(e) : e;
+        if (!block && (c == tcSemicolon || c == tcElse || c == tcUntil)) return e;
+        return RunSeqFrom(e, block ? SeqMode::Block : SeqMode::Statement);
     }
     void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);

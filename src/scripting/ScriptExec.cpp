@@ -285,9 +285,18 @@ int32_t Engine::ExecFor(ForStmt* s) {
     if (s->err24Tok >= 0) return Stop(seDoExpected, s->err24Tok);
     const int32_t body = s->bodyTok;
     v->SetReadOnly(true);
-    const int64_t step = s->down ? -1 : 1;
+    const bool down = s->down;
+    const int64_t step = down ? -1 : 1;
+    // Every iteration runs its body at the same depth of the native stack:
+    // the body's first statement is found once.
+    Stmt* first = nullptr;
+    if (!StackLow()) {
+        if (!s->body.known) Link(body, s->body);
+        first = s->body.first;
+    }
+    const bool block = s->body.block;
     // The count is fixed before the first iteration.
-    for (int64_t i = start; s->down ? i >= end : i <= end; i += step) {
+    for (int64_t i = start; down ? i >= end : i <= end; i += step) {
         if (!Hook(body)) {
             v->SetReadOnly(false);
             return -1;
@@ -298,7 +307,7 @@ int32_t Engine::ExecFor(ForStmt* s) {
         case vtWord: v->V.Word = static_cast<uint16_t>(i); break;
         default: v->V.Long = static_cast<int32_t>(i); break;
         }
-        if (RunLinked(body, s->body) < 0) {
+        if ((first ? RunFirst(first, block) : RunStmt(body)) < 0) {
             v->SetReadOnly(false);
             return -1;
         }
@@ -311,12 +320,22 @@ int32_t Engine::ExecWhile(WhileStmt* s) {
     int value = EvalCondition(*s->cond);
     if (value < 0) return -1;
     if (s->err24Tok >= 0) return Stop(seDoExpected, s->err24Tok);
+    const int32_t body = s->bodyTok;
+    if (!value) return SkipStatement(body);
+    // As in FOR: one depth, the body's first statement found once.
+    Stmt* first = nullptr;
+    if (!StackLow()) {
+        if (!s->body.known) Link(body, s->body);
+        first = s->body.first;
+    }
+    const bool block = s->body.block;
+    const Expr& cond = *s->cond;
     for (;;) {
-        if (!value) return SkipStatement(s->bodyTok);
-        if (!Hook(s->bodyTok)) return -1;
-        if (RunLinked(s->bodyTok, s->body) < 0) return -1;
-        value = EvalCondition(*s->cond);
+        if (!Hook(body)) return -1;
+        if ((first ? RunFirst(first, block) : RunStmt(body)) < 0) return -1;
+        value = EvalCondition(cond);
         if (value < 0) return -1;
+        if (!value) return SkipStatement(body);
     }
 }
 
