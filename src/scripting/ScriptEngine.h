@@ -269,6 +269,9 @@ struct WhileStmt : Stmt {
 struct RepeatStmt : Stmt {
     explicit RepeatStmt(int32_t t) : Stmt(StmtKind::Repeat, t) {}
     int32_t bodyTok = 0;
+    // The condition after the UNTIL the body last ended at.
+    int32_t untilTok = -1;
+    Expr* cond = nullptr;
 };
 
 // A frame slot: parameters, RESULT, local variables.

@@ -345,7 +345,11 @@ int32_t Engine::ExecRepeat(RepeatStmt* s) {
         const int32_t e = RunSeq(s->bodyTok, SeqMode::Repeat);
         if (e < 0) return -1;
         if (Code(e) != tcUntil) return Stop(seSyntaxError, e);
-        Expr* cond = ExprAt(Next(e), tcDo);
+        if (e != s->untilTok) {
+            s->cond = ExprAt(Next(e), tcDo);
+            s->untilTok = e;
+        }
+        Expr* cond = s->cond;
         const int value = EvalCondition(*cond);
         if (value < 0) return -1;
         if (value) return cond->endTok;
