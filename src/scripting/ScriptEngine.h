@@ -200,6 +200,10 @@ struct Stmt {
     virtual ~Stmt() = default;
     StmtKind kind;
     int32_t tok;
+    // In a sequence: the ";" this statement ended at the last time it ran
+    // there, and the statement right after that ";" (same context).
+    int32_t seqEnd = -1;
+    Stmt* seqNext = nullptr;
 };
 
 // A name that is neither routine nor variable: the hook, then error 3.

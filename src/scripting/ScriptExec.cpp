@@ -74,18 +74,35 @@ const SeqClasses kSeq;
 int32_t Engine::RunSeqFrom(int32_t t, SeqMode mode) {
     DepthGuard dg(depth_);
     if (StackLow()) return Stop(seStackOverflow, t);
+    Stmt* prev = nullptr;  // the statement that ended at the ";" at prevEnd
+    int32_t prevEnd = -1;
     for (;;) {
         const TQXTokenCode c = Code(t);
         const uint8_t k = kSeq.of[c];
         if (k == scStatement) {
-            t = Exec(StmtAt(t));
-            if (t < 0) return -1;
+            Stmt* st = StmtAt(t);
+            if (prev) {
+                prev->seqEnd = prevEnd;
+                prev->seqNext = st;
+            }
+            // Statement after statement, each ended by ";", without looking
+            // at the tokens between them again.
+            for (;;) {
+                t = Exec(st);
+                if (t < 0) return -1;
+                if (t != st->seqEnd || mode == SeqMode::Statement) break;
+                st = st->seqNext;
+            }
+            prev = st;
+            prevEnd = t;
         } else if (k == scSemicolon) {
             if (mode == SeqMode::Statement) return t;
+            if (t != prevEnd) prev = nullptr;
             t = Next(t);
         } else if (k == scEnd) {
             return mode == SeqMode::Block ? Next(t) : t;
         } else if (k == scBegin) {
+            prev = nullptr;
             t = RunSeq(t, SeqMode::Block);
             if (t < 0) return -1;
         } else if (k == scElse) {
