@@ -224,6 +224,11 @@ struct AssignStmt : Stmt {
     // its declared type and is writable.
     bool fastKnown = false;
     const Plan* fast = nullptr;
+    // Likewise an element of a plain ARRAY of 32-bit integers indexed by a
+    // plain 32-bit variable (its operand), given an integer plan that calls
+    // nothing (so nothing can remove the element before it is stored).
+    const Plan* fastElement = nullptr;
+    const Operand* fastIndex = nullptr;
 };
 
 struct CallStmt : Stmt {
@@ -499,6 +504,7 @@ private:
     void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);
     int32_t ExecAssign(AssignStmt* s);
+    int32_t ExecAssignElement(AssignStmt* s);
 #if defined(__GNUC__)
     __attribute__((noinline))
 #endif

@@ -159,7 +159,7 @@ int32_t Engine::ExecError(ErrorStmt* es) {
 // the stack frame.
 int32_t Engine::ExecAssign(AssignStmt* s) {
     const Plan* p = s->fast;
-    if (!p) return ExecAssignGeneral(s, false);
+    if (!p) return s->fastElement ? ExecAssignElement(s) : ExecAssignGeneral(s, false);
     if (!Hook(s->tok)) return -1;
     TQXVariant* d = s->var.base.local ? frame_[s->var.base.slot] : s->var.base.global;
     if (d->VType != s->var.base.type || d->ReadOnly() || d->Shared) return ExecAssignGeneral(s, true);
@@ -167,6 +167,27 @@ int32_t Engine::ExecAssign(AssignStmt* s) {
     if (!Run(*p, r)) return -1;
     d->V.Long = r.i;
     return s->expr->endTok;
+}
+
+// The general path's steps for such an element (Access, Eval), in short.
+int32_t Engine::ExecAssignElement(AssignStmt* s) {
+    if (!Hook(s->tok)) return -1;
+    const VarBase& b = s->var.base;
+    TQXVariant* base = b.local ? frame_[b.slot] : b.global;
+    const VarBase& ib = s->fastIndex->var->base;
+    const TQXVariant* ic = ib.local ? frame_[ib.slot] : ib.global;
+    if (base->VType == vtArray && !base->ReadOnly() && !base->Shared && base->V.Items && ic->VType == ib.type) {
+        const std::vector<TQXVariant*>& items = *base->V.Items;
+        const uint32_t index = static_cast<uint32_t>(ic->V.Long);
+        TQXVariant* el = index < items.size() ? items[index] : nullptr;
+        if (el && el->VType == b.elem) {
+            Reg r;
+            if (!Run(*s->fastElement, r)) return -1;
+            el->V.Long = r.i;
+            return s->expr->endTok;
+        }
+    }
+    return ExecAssignGeneral(s, true);
 }
 
 int32_t Engine::ExecAssignGeneral(AssignStmt* s, bool hooked) {
@@ -179,6 +200,23 @@ int32_t Engine::ExecAssignGeneral(AssignStmt* s, bool hooked) {
             !v.base.resolve && s->err13Tok < 0 && !s->appendInPlace && s->expr) {
             const Plan* p = PlanFor(*s->expr, t);
             if (p && IsIntegerType(p->resultType)) s->fast = p;
+        }
+        const uint16_t e = v.base.elem;
+        if (t == vtArray && v.base.elemKnown && (e == vtSmallInt || e == vtCardinal || e == vtLongInt) &&
+            v.indexes.size() == 1 && v.missingTok < 0 && !v.fails && !v.base.resolve && s->err13Tok < 0 && s->expr &&
+            s->expr->pure) {
+            const Expr& ix = *v.indexes[0].expr;
+            const Operand* iv = ix.operands.size() == 1 ? &ix.operands[0] : nullptr;
+            if (iv && ix.single && !ix.fails && !ix.tailCode && ix.steps.empty() && iv->kind == OperandKind::Var &&
+                iv->prefix.empty() && iv->var->indexes.empty() && iv->var->missingTok < 0 && !iv->var->fails &&
+                !iv->var->base.resolve && (iv->var->base.type == vtSmallInt || iv->var->base.type == vtCardinal ||
+                                           iv->var->base.type == vtLongInt)) {
+                const Plan* p = PlanFor(*s->expr, e);
+                if (p && IsIntegerType(p->resultType)) {
+                    s->fastElement = p;
+                    s->fastIndex = iv;
+                }
+            }
         }
     }
     TQXVariant* base = Base(s->var.base);

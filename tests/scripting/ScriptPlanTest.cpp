@@ -38,7 +38,7 @@ const char* const kIntOperators[] = {"+", "-", "*", "div", "mod", "and", "or", "
 const char* const kRealOperators[] = {"+", "-", "*", "/"};
 const char* const kComparisons[] = {"=", "<>", "<", ">", "<=", ">="};
 const char* const kAnyOperators[] = {"+", "-", "*", "/", "div", "mod", "and", "or", "xor", "shl", "shr", "=", "<>", "<", ">", "<=", ">="};
-const char* const kDests[] = {"rb", "rl", "rw", "re", "rd", "rf", "rc", "rt", "rh"};
+const char* const kDests[] = {"rb", "rl", "rw", "re", "rd", "rf", "rc", "rt", "rh", "ai[z]"};
 
 template <size_t N>
 const char* PickFrom(std::mt19937& rng, const char* const (&list)[N]) {
@@ -137,7 +137,7 @@ TEST(ScriptPlans, TypedPlansMatchCellEvaluation) {
         const Generator::Kind kind = gen.RandomKind();
         const std::string expr = gen.Expression(kind, 2);
         // Two destinations that fit the kind, one at random.
-        static const std::vector<const char*> fit[] = {{"rb", "rl", "rw", "re"}, {"re", "rd", "rf", "rc"}, {"rt"}, {"rh"}};
+        static const std::vector<const char*> fit[] = {{"rb", "rl", "rw", "re", "ai[z]"}, {"re", "rd", "rf", "rc"}, {"rt"}, {"rh"}};
         const std::vector<const char*>& f = fit[kind];
         for (const char* dest : {f[pick() % f.size()], f[pick() % f.size()], kDests[pick() % (sizeof kDests / sizeof *kDests)]}) {
             std::string text = head + kRoutines + "begin\r\n" + init + "  " + dest + " := " + expr + ";\r\n";
