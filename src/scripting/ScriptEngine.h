@@ -494,7 +494,7 @@ private:
     }
     // RunStmt from the statement first found at its start (after BEGIN for a block).
     QX_ALWAYS_INLINE int32_t RunFirst(Stmt* first, bool block) {
-        const int32_t e = Exec(first);
+        const int32_t e = ExecDirect(first);
         if (e < 0) return -1;
         const TQXTokenCode c = Code(e);
         if (c == tcEnd) return block ? Next(e) : e;
@@ -503,6 +503,10 @@ private:
     }
     void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);
+    // Exec with assignments, most of what runs, called directly.
+    QX_ALWAYS_INLINE int32_t ExecDirect(Stmt* s) {
+        return s->kind == StmtKind::Assign ? ExecAssign(static_cast<AssignStmt*>(s)) : Exec(s);
+    }
     int32_t ExecAssign(AssignStmt* s);
     int32_t ExecAssignElement(AssignStmt* s);
 #if defined(__GNUC__)

@@ -88,7 +88,7 @@ int32_t Engine::RunSeqFrom(int32_t t, SeqMode mode) {
             // Statement after statement, each ended by ";", without looking
             // at the tokens between them again.
             for (;;) {
-                t = Exec(st);
+                t = ExecDirect(st);
                 if (t < 0) return -1;
                 if (t != st->seqEnd || mode == SeqMode::Statement) break;
                 st = st->seqNext;
@@ -721,24 +721,25 @@ bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady
     if (!ri.small || cs.fails) return CallScriptLarge(cs, result, ri);
     const size_t np = cs.args.size();
     FrameCells cells;
+    TQXVariant* frame[kSmallFrameCells + 1];  // parameters first
     for (size_t i = 0; i < np; ++i) {
         const Arg& a = cs.args[i];
+        TQXVariant* cell = cells.at(i);
+        frame[i] = cell;
         if (a.isVar) {
             TQXVariant* target = VarArgument(a);
             if (!target) return false;
-            BindReference(new (cells.at(i)) TQXVariant(), target);
+            BindReference(new (cell) TQXVariant(), target);
             ++cells.made;
             ReleaseValue(target);
         } else {
-            new (cells.at(i)) TQXVariant(a.type);
+            new (cell) TQXVariant(a.type);
             ++cells.made;
-            if (!Eval(*a.expr, cells.at(i))) return false;
+            if (!Eval(*a.expr, cell)) return false;
         }
     }
     if (cs.resultType != 0 && !resultReady) InitCell(result, ResultCellType(cs.resultType));
     if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
-    TQXVariant* frame[kSmallFrameCells + 1];
-    for (size_t i = 0; i < np; ++i) frame[i] = cells.at(i);
     if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
     for (int k = 0; k < ri.locals; ++k) {
         const Slot& s = ri.frame[static_cast<size_t>(ri.firstLocal + k)];
