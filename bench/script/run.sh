@@ -27,9 +27,9 @@ fi
 cmake --build "$build" --target qxscript bench_script_stop >/dev/null
 qx=$build/bin/qxscript
 
-declare -A qx_expect=([fib]="196418" [loop]="77870" [str]="200000 40000" [sort]="0 298578"
+declare -A qx_expect=([fib]="832040" [loop]="78765" [str]="200000 40000" [sort]="0 298578"
                       [strfn]="62219 5688895 111111")
-declare -A lua_expect=([fib]="196418" [loop]="6000001" [str]="200000 40000" [sort]="0 298578"
+declare -A lua_expect=([fib]="832040" [loop]="20000001" [str]="200000 40000" [sort]="0 298578"
                        [strfn]="62219 5688895 111111")
 
 # Prints "wall_ms cpu_ms" of one run of the command.
