@@ -27,7 +27,18 @@
 
 #if defined(__GNUC__)
 #define QX_ALWAYS_INLINE __attribute__((always_inline)) inline
+#if defined(__x86_64__)
+// The stack pointer itself: asking for the frame address would make every
+// function that checks the stack set up a frame pointer.
+inline uintptr_t QxStackPointer() {
+    uintptr_t sp;
+    __asm__("mov %%rsp, %0" : "=r"(sp));
+    return sp;
+}
+#define QX_FRAME_ADDRESS() QxStackPointer()
+#else
 #define QX_FRAME_ADDRESS() reinterpret_cast<uintptr_t>(__builtin_frame_address(0))
+#endif
 #else
 #include <intrin.h>
 #define QX_ALWAYS_INLINE __forceinline
@@ -486,8 +497,8 @@ private:
         return RunSeqFrom(t, block ? SeqMode::Block : SeqMode::Statement);
     }
     // RunStmt through a link.
-    QX_ALWAYS_INLINE int32_t RunLinked(int32_t t, StmtLink& l) {
-        if (StackLow()) return RunStmt(t);
+    QX_ALWAYS_INLINE int32_t RunLinked(int32_t t, StmtLink& l, bool stackChecked = false) {
+        if (!stackChecked && StackLow()) return RunStmt(t);
         if (!l.known) Link(t, l);
         if (!l.first) return RunStmt(t);
         return RunFirst(l.first, l.block);
