@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # bench/script/run.sh [RUNS] [PROGRAMS...]
 #
-# Runs each program (fib, loop, str) as a .qx script with build/bin/qxscript
+# Runs each program (fib, loop, str, sort, strfn) as a .qx script with build/bin/qxscript
 # and as a Lua 5.4 script, checks what each prints, and prints per program
 # the minimum wall-clock and CPU (user + system) time over RUNS runs (default
 # 5, after one untimed run) and the ratio qxscript / Lua.
@@ -19,7 +19,7 @@ build=${QX_BUILD_DIR:-$top/build}
 lua=${LUA:-lua5.4}
 runs=${1:-5}
 [ $# -gt 0 ] && shift
-programs=${*:-fib loop str}
+programs=${*:-fib loop str sort strfn}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -27,8 +27,10 @@ fi
 cmake --build "$build" --target qxscript bench_script_stop >/dev/null
 qx=$build/bin/qxscript
 
-declare -A qx_expect=([fib]="196418" [loop]="77870" [str]="200000 40000")
-declare -A lua_expect=([fib]="196418" [loop]="6000001" [str]="200000 40000")
+declare -A qx_expect=([fib]="832040" [loop]="78765" [str]="200000 40000" [sort]="0 298578"
+                      [strfn]="62219 5688895 111111")
+declare -A lua_expect=([fib]="832040" [loop]="20000001" [str]="200000 40000" [sort]="0 298578"
+                       [strfn]="62219 5688895 111111")
 
 # Prints "wall_ms cpu_ms" of one run of the command.
 measure() {

@@ -27,7 +27,18 @@
 
 #if defined(__GNUC__)
 #define QX_ALWAYS_INLINE __attribute__((always_inline)) inline
+#if defined(__x86_64__)
+// The stack pointer itself: asking for the frame address would make every
+// function that checks the stack set up a frame pointer.
+inline uintptr_t QxStackPointer() {
+    uintptr_t sp;
+    __asm__("mov %%rsp, %0" : "=r"(sp));
+    return sp;
+}
+#define QX_FRAME_ADDRESS() QxStackPointer()
+#else
 #define QX_FRAME_ADDRESS() reinterpret_cast<uintptr_t>(__builtin_frame_address(0))
+#endif
 #else
 #include <intrin.h>
 #define QX_ALWAYS_INLINE __forceinline
@@ -184,11 +195,26 @@ struct CallSite {
 
 enum class StmtKind : uint8_t { Assign, Call, If, Case, For, While, Repeat, Error };
 
+struct Stmt;
+
+// The statement at the start of a statement or block that one statement runs
+// again and again (a branch, a loop body, a routine body), found the first
+// time and kept by the statement (whose translation context it shares).
+struct StmtLink {
+    Stmt* first = nullptr;  // none when it starts with no name or IF
+    bool known = false;
+    bool block = false;     // a BEGIN ... END block
+};
+
 struct Stmt {
     explicit Stmt(StmtKind k, int32_t t) : kind(k), tok(t) {}
     virtual ~Stmt() = default;
     StmtKind kind;
     int32_t tok;
+    // In a sequence: the ";" this statement ended at the last time it ran
+    // there, and the statement right after that ";" (same context).
+    int32_t seqEnd = -1;
+    Stmt* seqNext = nullptr;
 };
 
 // A name that is neither routine nor variable: the hook, then error 3.
@@ -204,6 +230,16 @@ struct AssignStmt : Stmt {
     std::unique_ptr<Expr> expr;
     // s := s + t1 + ... with s a STRING and pure text terms: appended in place.
     bool appendInPlace = false;
+    // A plain 32-bit integer variable (no index, no reference) given an
+    // integer plan: found at the first run, used while the variable keeps
+    // its declared type and is writable.
+    bool fastKnown = false;
+    const Plan* fast = nullptr;
+    // Likewise an element of a plain ARRAY of 32-bit integers indexed by a
+    // plain 32-bit variable (its operand), given an integer plan that calls
+    // nothing (so nothing can remove the element before it is stored).
+    const Plan* fastElement = nullptr;
+    const Operand* fastIndex = nullptr;
 };
 
 struct CallStmt : Stmt {
@@ -216,6 +252,7 @@ struct IfStmt : Stmt {
     std::unique_ptr<Expr> cond;
     int32_t err20Tok = -1;
     int32_t thenTok = 0;
+    StmtLink thenLink, elseLink;
 };
 
 struct CaseStmt : Stmt {
@@ -238,6 +275,7 @@ struct ForStmt : Stmt {
     std::unique_ptr<Expr> to;
     int32_t err24Tok = -1;
     int32_t bodyTok = 0;
+    StmtLink body;
 };
 
 struct WhileStmt : Stmt {
@@ -245,11 +283,15 @@ struct WhileStmt : Stmt {
     std::unique_ptr<Expr> cond;
     int32_t err24Tok = -1;
     int32_t bodyTok = 0;
+    StmtLink body;
 };
 
 struct RepeatStmt : Stmt {
     explicit RepeatStmt(int32_t t) : Stmt(StmtKind::Repeat, t) {}
     int32_t bodyTok = 0;
+    // The condition after the UNTIL the body last ended at.
+    int32_t untilTok = -1;
+    Expr* cond = nullptr;
 };
 
 // A frame slot: parameters, RESULT, local variables.
@@ -267,6 +309,7 @@ struct Context {
     int routine = -1;
     std::vector<Slot> slots;
     std::unordered_map<int32_t, int32_t> slotOf;  // name id -> slot
+    StmtLink body;  // the routine's body
 };
 
 // What the first call of a script routine learns about it.
@@ -287,6 +330,11 @@ struct RoutineInfo {
     int32_t firstLocal = 0;
     bool small = false;             // frame cells and slots fit the caller's stack frame
 };
+
+// Frames of at most this many cells (parameters and local variables) live in
+// the calling function's stack frame: enough for most routines, small enough
+// that deep recursion still finds room.
+constexpr int kSmallFrameCells = 6;
 
 enum class SeqMode : uint8_t { Block, Statement, Repeat };
 
@@ -349,7 +397,10 @@ public:
     bool IsNameInUse(const std::string& upperName, const std::vector<int32_t>* localNames, const TVariableManager* locals) const;
 
     uint16_t lastError_ = 0;
-    const std::atomic<bool>* interrupt_ = nullptr;
+    // The stop flag; a flag that is never set when there is none, so that
+    // the check at every statement is one load.
+    const std::atomic<bool>* interrupt_ = &kNeverSet;
+    static const std::atomic<bool> kNeverSet;
     int32_t lastPos_ = -1;
     std::vector<std::string> units_;
     TRoutineList scripts_;
@@ -376,7 +427,7 @@ private:
     }
     void FailAt(uint16_t code, int32_t pos);
     bool Hook(int32_t tok) {
-        if (interrupt_ && interrupt_->load(std::memory_order_relaxed)) return Fail(seInterrupted, tok);
+        if (interrupt_->load(std::memory_order_relaxed)) return Fail(seInterrupted, tok);
         return !hasStatementHook_ || CallHook(tok);
     }
     bool CallHook(int32_t tok);
@@ -445,8 +496,36 @@ private:
         }
         return RunSeqFrom(t, block ? SeqMode::Block : SeqMode::Statement);
     }
+    // RunStmt through a link.
+    QX_ALWAYS_INLINE int32_t RunLinked(int32_t t, StmtLink& l, bool stackChecked = false) {
+        if (!stackChecked && StackLow()) return RunStmt(t);
+        if (!l.known) Link(t, l);
+        if (!l.first) return RunStmt(t);
+        return RunFirst(l.first, l.block);
+    }
+    // RunStmt from the statement first found at its start (after BEGIN for a block).
+    QX_ALWAYS_INLINE int32_t RunFirst(Stmt* first, bool block) {
+        const int32_t e = ExecDirect(first);
+        if (e < 0) return -1;
+        const TQXTokenCode c = Code(e);
+        if (c == tcEnd) return block ? Next(e) : e;
+        if (!block && (c == tcSemicolon || c == tcElse || c == tcUntil)) return e;
+        return RunSeqFrom(e, block ? SeqMode::Block : SeqMode::Statement);
+    }
+    void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);
+    // Exec with assignments, most of what runs, called directly.
+    QX_ALWAYS_INLINE int32_t ExecDirect(Stmt* s) {
+        return s->kind == StmtKind::Assign ? ExecAssign(static_cast<AssignStmt*>(s)) : Exec(s);
+    }
     int32_t ExecAssign(AssignStmt* s);
+    int32_t ExecAssignElement(AssignStmt* s);
+#if defined(__GNUC__)
+    __attribute__((noinline))
+#endif
+    int32_t ExecAssignGeneral(AssignStmt* s, bool hooked);
+    int32_t ExecCall(CallStmt* s);
+    int32_t ExecError(ErrorStmt* s);
     int32_t ExecIf(IfStmt* s);
     int32_t ExecCase(CaseStmt* s);
     int32_t ExecFor(ForStmt* s);
@@ -466,7 +545,7 @@ private:
         return EvalCells(e, d);
     }
     // A plan, its simple shapes without the dispatcher.
-    bool Run(const Plan& p, Reg& r) {
+    QX_ALWAYS_INLINE bool Run(const Plan& p, Reg& r) {
         if (p.shape == Plan::General) return RunPlan(p, r);
         const TQXVariant* c = p.shapeSlot < 0 ? p.shapeCell : frame_[p.shapeSlot];
         if (p.shapeResolve) c = ResolveValue(c);
@@ -495,7 +574,7 @@ private:
     }
     bool EvalCells(const Expr& e, TQXVariant* d);
     // A condition: 1 true, 0 false, -1 after an error.
-    int EvalCondition(const Expr& e) {
+    QX_ALWAYS_INLINE int EvalCondition(const Expr& e) {
         if (const Plan* p = PlanFor(e, vtBoolean)) {
             Reg r;
             if (!Run(*p, r)) return -1;
@@ -510,7 +589,7 @@ private:
         return e.planDest[0] == destType ? e.plans[0].get() : PlanSlow(e, destType);
     }
     const Plan* PlanSlow(const Expr& e, uint16_t destType);
-    std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType);
+    std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType, bool nested = false);
     bool RunPlan(const Plan& p, Reg& result);
     bool CallOperand(const PlanIns& ins, Reg& r);
     bool StorePlan(const Plan& p, TQXVariant* d, const Reg& r);
@@ -521,6 +600,10 @@ private:
         return v.resolve ? ResolveValue(c) : c;
     }
     TQXVariant* Access(const VarAccess& va);
+    // An element read at once (one index) from the variable's cell c, which
+    // is no array element itself: Access without holds, as nothing can
+    // remove the element before its value is loaded.
+    const TQXVariant* Element(const VarAccess& va, TQXVariant* c);
     bool AppendInPlace(AssignStmt* s, TQXVariant* target);
     bool Call(const CallSite& cs, TQXVariant* result);
     // result: a cell for a function's result; resultReady when it is a new

@@ -74,18 +74,35 @@ const SeqClasses kSeq;
 int32_t Engine::RunSeqFrom(int32_t t, SeqMode mode) {
     DepthGuard dg(depth_);
     if (StackLow()) return Stop(seStackOverflow, t);
+    Stmt* prev = nullptr;  // the statement that ended at the ";" at prevEnd
+    int32_t prevEnd = -1;
     for (;;) {
         const TQXTokenCode c = Code(t);
         const uint8_t k = kSeq.of[c];
         if (k == scStatement) {
-            t = Exec(StmtAt(t));
-            if (t < 0) return -1;
+            Stmt* st = StmtAt(t);
+            if (prev) {
+                prev->seqEnd = prevEnd;
+                prev->seqNext = st;
+            }
+            // Statement after statement, each ended by ";", without looking
+            // at the tokens between them again.
+            for (;;) {
+                t = ExecDirect(st);
+                if (t < 0) return -1;
+                if (t != st->seqEnd || mode == SeqMode::Statement) break;
+                st = st->seqNext;
+            }
+            prev = st;
+            prevEnd = t;
         } else if (k == scSemicolon) {
             if (mode == SeqMode::Statement) return t;
+            if (t != prevEnd) prev = nullptr;
             t = Next(t);
         } else if (k == scEnd) {
             return mode == SeqMode::Block ? Next(t) : t;
         } else if (k == scBegin) {
+            prev = nullptr;
             t = RunSeq(t, SeqMode::Block);
             if (t < 0) return -1;
         } else if (k == scElse) {
@@ -101,35 +118,107 @@ int32_t Engine::RunSeqFrom(int32_t t, SeqMode mode) {
     }
 }
 
+void Engine::Link(int32_t t, StmtLink& l) {
+    TQXTokenCode c = Code(t);
+    l.block = c == tcBegin;
+    if (l.block) c = Code(t = Next(t));
+    if (c == tcName || c == tcIf) l.first = StmtAt(t);
+    l.known = true;
+}
+
+// A dispatch of tail calls: each kind's code keeps its own stack frame.
 int32_t Engine::Exec(Stmt* s) {
-    if (s->kind == StmtKind::Assign) return ExecAssign(static_cast<AssignStmt*>(s));
     switch (s->kind) {
     case StmtKind::Assign: return ExecAssign(static_cast<AssignStmt*>(s));
-    case StmtKind::Call: {
-        auto* cs = static_cast<CallStmt*>(s);
-        if (!Hook(s->tok)) return -1;
-        if (cs->call.resultType == 0) return Call(cs->call, nullptr) ? cs->call.endTok : -1;
-        Temps r(*this, 1);
-        return Call(cs->call, r[0]) ? cs->call.endTok : -1;
-    }
     case StmtKind::If: return ExecIf(static_cast<IfStmt*>(s));
+    case StmtKind::Call: return ExecCall(static_cast<CallStmt*>(s));
     case StmtKind::Case: return ExecCase(static_cast<CaseStmt*>(s));
     case StmtKind::For: return ExecFor(static_cast<ForStmt*>(s));
     case StmtKind::While: return ExecWhile(static_cast<WhileStmt*>(s));
     case StmtKind::Repeat: return ExecRepeat(static_cast<RepeatStmt*>(s));
-    case StmtKind::Error: {
-        auto* es = static_cast<ErrorStmt*>(s);
-        if (es->code == seUnknownIdentifier && !Hook(s->tok)) return -1;
-        Fail(es->code, s->tok);
-        return -1;
-    }
+    case StmtKind::Error: return ExecError(static_cast<ErrorStmt*>(s));
     }
     return -1;
 }
 
-// Assignments and IF are most of what runs; they are compiled into Exec.
-QX_ALWAYS_INLINE int32_t Engine::ExecAssign(AssignStmt* s) {
+int32_t Engine::ExecCall(CallStmt* cs) {
+    if (!Hook(cs->tok)) return -1;
+    if (cs->call.resultType == 0) return Call(cs->call, nullptr) ? cs->call.endTok : -1;
+    Temps r(*this, 1);
+    return Call(cs->call, r[0]) ? cs->call.endTok : -1;
+}
+
+int32_t Engine::ExecError(ErrorStmt* es) {
+    if (es->code == seUnknownIdentifier && !Hook(es->tok)) return -1;
+    Fail(es->code, es->tok);
+    return -1;
+}
+
+// What ExecAssignGeneral does for a plain 32-bit variable with an integer
+// plan, in short; a small function of its own, so that it needs little of
+// the stack frame.
+int32_t Engine::ExecAssign(AssignStmt* s) {
+    const Plan* p = s->fast;
+    if (!p) return s->fastElement ? ExecAssignElement(s) : ExecAssignGeneral(s, false);
     if (!Hook(s->tok)) return -1;
+    TQXVariant* d = s->var.base.local ? frame_[s->var.base.slot] : s->var.base.global;
+    if (d->VType != s->var.base.type || d->ReadOnly() || d->Shared) return ExecAssignGeneral(s, true);
+    Reg r;
+    if (!Run(*p, r)) return -1;
+    d->V.Long = r.i;
+    return s->expr->endTok;
+}
+
+// The general path's steps for such an element (Access, Eval), in short.
+int32_t Engine::ExecAssignElement(AssignStmt* s) {
+    if (!Hook(s->tok)) return -1;
+    const VarBase& b = s->var.base;
+    TQXVariant* base = b.local ? frame_[b.slot] : b.global;
+    const VarBase& ib = s->fastIndex->var->base;
+    const TQXVariant* ic = ib.local ? frame_[ib.slot] : ib.global;
+    if (base->VType == vtArray && !base->ReadOnly() && !base->Shared && base->V.Items && ic->VType == ib.type) {
+        const std::vector<TQXVariant*>& items = *base->V.Items;
+        const uint32_t index = static_cast<uint32_t>(ic->V.Long);
+        TQXVariant* el = index < items.size() ? items[index] : nullptr;
+        if (el && el->VType == b.elem) {
+            Reg r;
+            if (!Run(*s->fastElement, r)) return -1;
+            el->V.Long = r.i;
+            return s->expr->endTok;
+        }
+    }
+    return ExecAssignGeneral(s, true);
+}
+
+int32_t Engine::ExecAssignGeneral(AssignStmt* s, bool hooked) {
+    if (!hooked && !Hook(s->tok)) return -1;
+    if (!s->fastKnown) {
+        s->fastKnown = true;
+        const VarAccess& v = s->var;
+        const uint16_t t = v.base.type;
+        if ((t == vtSmallInt || t == vtCardinal || t == vtLongInt) && v.indexes.empty() && v.missingTok < 0 && !v.fails &&
+            !v.base.resolve && s->err13Tok < 0 && !s->appendInPlace && s->expr) {
+            const Plan* p = PlanFor(*s->expr, t);
+            if (p && IsIntegerType(p->resultType)) s->fast = p;
+        }
+        const uint16_t e = v.base.elem;
+        if (t == vtArray && v.base.elemKnown && (e == vtSmallInt || e == vtCardinal || e == vtLongInt) &&
+            v.indexes.size() == 1 && v.missingTok < 0 && !v.fails && !v.base.resolve && s->err13Tok < 0 && s->expr &&
+            s->expr->pure) {
+            const Expr& ix = *v.indexes[0].expr;
+            const Operand* iv = ix.operands.size() == 1 ? &ix.operands[0] : nullptr;
+            if (iv && ix.single && !ix.fails && !ix.tailCode && ix.steps.empty() && iv->kind == OperandKind::Var &&
+                iv->prefix.empty() && iv->var->indexes.empty() && iv->var->missingTok < 0 && !iv->var->fails &&
+                !iv->var->base.resolve && (iv->var->base.type == vtSmallInt || iv->var->base.type == vtCardinal ||
+                                           iv->var->base.type == vtLongInt)) {
+                const Plan* p = PlanFor(*s->expr, e);
+                if (p && IsIntegerType(p->resultType)) {
+                    s->fastElement = p;
+                    s->fastIndex = iv;
+                }
+            }
+        }
+    }
     TQXVariant* base = Base(s->var.base);
     if (base->ReadOnly()) return Stop(seBadStatement, s->tok);
     if (s->appendInPlace && base->VType == vtString) {
@@ -173,13 +262,13 @@ bool Engine::AppendInPlace(AssignStmt* s, TQXVariant* target) {
     return true;
 }
 
-QX_ALWAYS_INLINE int32_t Engine::ExecIf(IfStmt* s) {
+int32_t Engine::ExecIf(IfStmt* s) {
     if (!Hook(s->tok)) return -1;
     const int value = EvalCondition(*s->cond);
     if (value < 0) return -1;
     if (s->err20Tok >= 0) return Stop(seThenExpected, s->err20Tok);
     if (value) {
-        int32_t e = RunStmt(s->thenTok);
+        int32_t e = RunLinked(s->thenTok, s->thenLink);
         if (e < 0) return -1;
         if (Code(e) != tcElse) return e;
         if (!Hook(e)) return -1;
@@ -189,7 +278,7 @@ QX_ALWAYS_INLINE int32_t Engine::ExecIf(IfStmt* s) {
     if (e < 0 || Code(e) != tcElse) return e;
     const int32_t t = Next(e);
     if (!Hook(t)) return -1;
-    return RunStmt(t);
+    return RunLinked(t, s->elseLink);
 }
 
 int32_t Engine::ExecCase(CaseStmt* s) {
@@ -251,9 +340,18 @@ int32_t Engine::ExecFor(ForStmt* s) {
     if (s->err24Tok >= 0) return Stop(seDoExpected, s->err24Tok);
     const int32_t body = s->bodyTok;
     v->SetReadOnly(true);
-    const int64_t step = s->down ? -1 : 1;
+    const bool down = s->down;
+    const int64_t step = down ? -1 : 1;
+    // Every iteration runs its body at the same depth of the native stack:
+    // the body's first statement is found once.
+    Stmt* first = nullptr;
+    if (!StackLow()) {
+        if (!s->body.known) Link(body, s->body);
+        first = s->body.first;
+    }
+    const bool block = s->body.block;
     // The count is fixed before the first iteration.
-    for (int64_t i = start; s->down ? i >= end : i <= end; i += step) {
+    for (int64_t i = start; down ? i >= end : i <= end; i += step) {
         if (!Hook(body)) {
             v->SetReadOnly(false);
             return -1;
@@ -264,7 +362,7 @@ int32_t Engine::ExecFor(ForStmt* s) {
         case vtWord: v->V.Word = static_cast<uint16_t>(i); break;
         default: v->V.Long = static_cast<int32_t>(i); break;
         }
-        if (RunStmt(body) < 0) {
+        if ((first ? RunFirst(first, block) : RunStmt(body)) < 0) {
             v->SetReadOnly(false);
             return -1;
         }
@@ -277,12 +375,22 @@ int32_t Engine::ExecWhile(WhileStmt* s) {
     int value = EvalCondition(*s->cond);
     if (value < 0) return -1;
     if (s->err24Tok >= 0) return Stop(seDoExpected, s->err24Tok);
+    const int32_t body = s->bodyTok;
+    if (!value) return SkipStatement(body);
+    // As in FOR: one depth, the body's first statement found once.
+    Stmt* first = nullptr;
+    if (!StackLow()) {
+        if (!s->body.known) Link(body, s->body);
+        first = s->body.first;
+    }
+    const bool block = s->body.block;
+    const Expr& cond = *s->cond;
     for (;;) {
-        if (!value) return SkipStatement(s->bodyTok);
-        if (!Hook(s->bodyTok)) return -1;
-        if (RunStmt(s->bodyTok) < 0) return -1;
-        value = EvalCondition(*s->cond);
+        if (!Hook(body)) return -1;
+        if ((first ? RunFirst(first, block) : RunStmt(body)) < 0) return -1;
+        value = EvalCondition(cond);
         if (value < 0) return -1;
+        if (!value) return SkipStatement(body);
     }
 }
 
@@ -292,7 +400,11 @@ int32_t Engine::ExecRepeat(RepeatStmt* s) {
         const int32_t e = RunSeq(s->bodyTok, SeqMode::Repeat);
         if (e < 0) return -1;
         if (Code(e) != tcUntil) return Stop(seSyntaxError, e);
-        Expr* cond = ExprAt(Next(e), tcDo);
+        if (e != s->untilTok) {
+            s->cond = ExprAt(Next(e), tcDo);
+            s->untilTok = e;
+        }
+        Expr* cond = s->cond;
         const int value = EvalCondition(*cond);
         if (value < 0) return -1;
         if (value) return cond->endTok;
@@ -429,6 +541,26 @@ TQXVariant* Engine::Access(const VarAccess& va) {
         return nullptr;
     }
     return c;
+}
+
+const TQXVariant* Engine::Element(const VarAccess& va, TQXVariant* c) {
+    if (c->VType != vtArray) {
+        Fail(seTypeMismatch, va.nameTok);
+        return nullptr;
+    }
+    const VarAccess::Index& ix = va.indexes[0];
+    int32_t index;
+    if (!EvalIndex(*ix.expr, index)) return nullptr;
+    TQXVariant* el = ArrayElement(c, index);
+    if (!el) {
+        Fail(seIndexOutOfRange, ix.closeTok);
+        return nullptr;
+    }
+    if (el->VType == vtArray) {
+        Fail(seTypeMismatch, ix.closeTok);
+        return nullptr;
+    }
+    return el;
 }
 
 // Calls ---------------------------------------------------------------------------------
@@ -572,7 +704,7 @@ namespace {
 
 // The cells of a small frame, in the calling function's own stack frame.
 struct FrameCells {
-    alignas(TQXVariant) unsigned char bytes[4 * sizeof(TQXVariant)];
+    alignas(TQXVariant) unsigned char bytes[kSmallFrameCells * sizeof(TQXVariant)];
     size_t made = 0;
     TQXVariant* at(size_t i) { return reinterpret_cast<TQXVariant*>(bytes) + i; }
     ~FrameCells() {
@@ -589,24 +721,25 @@ bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady
     if (!ri.small || cs.fails) return CallScriptLarge(cs, result, ri);
     const size_t np = cs.args.size();
     FrameCells cells;
+    TQXVariant* frame[kSmallFrameCells + 1];  // parameters first
     for (size_t i = 0; i < np; ++i) {
         const Arg& a = cs.args[i];
+        TQXVariant* cell = cells.at(i);
+        frame[i] = cell;
         if (a.isVar) {
             TQXVariant* target = VarArgument(a);
             if (!target) return false;
-            BindReference(new (cells.at(i)) TQXVariant(), target);
+            BindReference(new (cell) TQXVariant(), target);
             ++cells.made;
             ReleaseValue(target);
         } else {
-            new (cells.at(i)) TQXVariant(a.type);
+            new (cell) TQXVariant(a.type);
             ++cells.made;
-            if (!Eval(*a.expr, cells.at(i))) return false;
+            if (!Eval(*a.expr, cell)) return false;
         }
     }
     if (cs.resultType != 0 && !resultReady) InitCell(result, ResultCellType(cs.resultType));
     if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
-    TQXVariant* frame[8];
-    for (size_t i = 0; i < np; ++i) frame[i] = cells.at(i);
     if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
     for (int k = 0; k < ri.locals; ++k) {
         const Slot& s = ri.frame[static_cast<size_t>(ri.firstLocal + k)];
@@ -618,7 +751,7 @@ bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady
     TQXVariant** const savedFrame = frame_;
     ctx_ = ctx;
     frame_ = frame;
-    const int32_t end = RunStmt(ri.stmtTok);
+    const int32_t end = RunLinked(ri.stmtTok, ctx->body, true);  // the stack was checked above, in this frame
     ctx_ = savedCtx;
     frame_ = savedFrame;
     return end >= 0;
@@ -674,7 +807,7 @@ int32_t Engine::RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame) {
     } restore{*this, ctx_, frame_};
     ctx_ = ctx;
     frame_ = frame;
-    return RunStmt(ri.stmtTok);
+    return RunLinked(ri.stmtTok, ctx->body);
 }
 
 }  // namespace qx::detail

@@ -565,7 +565,7 @@ RoutineInfo& Engine::Prepare(int routine) {
     ri.locals = static_cast<int>(ri.frame.size()) - ri.params - (ri.resultSlot >= 0 ? 1 : 0);
     ri.slots = static_cast<int32_t>(ri.frame.size());
     ri.firstLocal = ri.params + (ri.resultSlot >= 0 ? 1 : 0);
-    ri.small = ri.params + ri.locals <= 4 && ri.slots <= 8;
+    ri.small = ri.params + ri.locals <= kSmallFrameCells && ri.slots <= kSmallFrameCells + 1;
     return ri;
 }
 
@@ -703,7 +703,11 @@ void TQXScriptInterpreter::RunMainBlock() { engine_->RunMainBlock(); }
 TQXVariant* TQXScriptInterpreter::RunProcedure(const std::string& name, TVariableManager& args) {
     return engine_->RunProcedure(name, args);
 }
-void TQXScriptInterpreter::SetInterruptFlag(const std::atomic<bool>* flag) { engine_->interrupt_ = flag; }
+const std::atomic<bool> detail::Engine::kNeverSet{false};
+
+void TQXScriptInterpreter::SetInterruptFlag(const std::atomic<bool>* flag) {
+    engine_->interrupt_ = flag ? flag : &detail::Engine::kNeverSet;
+}
 uint16_t TQXScriptInterpreter::LastError() const { return engine_->lastError_; }
 int32_t TQXScriptInterpreter::LastErrorPos() const { return engine_->lastPos_; }
 TRoutineList& TQXScriptInterpreter::ExternalRoutines() { return engine_->externals_; }

@@ -12,6 +12,8 @@ namespace qx::detail {
 
 namespace {
 
+bool Is32(uint16_t t) { return t == vtSmallInt || t == vtCardinal || t == vtLongInt; }
+
 bool PlanType(uint16_t t) { return (t >= vtByte && t <= vtChar) || (t >= vtReal && t <= vtBoolean); }
 
 // The integer view cut to a type's width.
@@ -90,7 +92,7 @@ enum PlanOp : uint16_t {
     opEnd,
     opConstI, opConstX,
     opGlobalL, opGlobalAny, opLocalL, opLocalAny, opLocalRefL, opLocalRefAny,
-    opAccess, opCall,
+    opAccess, opElement, opCall,
     opNegI, opNotI, opNotB, opNegX,
     opAddI, opSubI, opMulI, opDivI, opModI, opAndI, opOrI, opXorI, opShlI, opShrI,
     opEqI, opNeI, opLtI, opGtI, opLeI, opGeI,
@@ -100,10 +102,15 @@ enum PlanOp : uint16_t {
     opAddX, opSubX, opMulX, opDivideX,
     opEqX, opNeX, opLtX, opGtX, opLeX, opGeX,
     opAndB, opOrB, opXorB,
+    opCut,
+    // A step whose right operand is a 32-bit variable loaded in the step (G:
+    // a global, L: a local), and an element indexed by such a variable.
+    opAddIG, opSubIG, opMulIG, opEqIG, opNeIG, opLtIG, opGtIG, opLeIG, opGeIG,
+    opAddIL, opSubIL, opMulIL, opEqIL, opNeIL, opLtIL, opGtIL, opLeIL, opGeIL,
+    opElementV,
     opCount
 };
 
-bool Is32(uint16_t t) { return t == vtSmallInt || t == vtCardinal || t == vtLongInt; }
 
 // Comparison opcodes in the order of TQXOperator's comparisons.
 uint16_t CompareOp(TQXOperator op, uint16_t first) {
@@ -173,6 +180,7 @@ bool EmitStep(std::vector<PlanIns>& code, TQXOperator op, int32_t l, const Right
             static const uint16_t kIntOpsK[] = {0, opAddIK, opSubIK, opMulIK, 0, opDivIK, opModIK, 0, 0, 0, 0, 0};
             const int k = static_cast<int>(op);
             emit(right.immediate && kIntOpsK[k] ? kIntOpsK[k] : kIntOps[k], lt);
+            if (!Is32(lt)) emit(opCut, lt);
             result = lt;
         }
         return true;
@@ -225,6 +233,65 @@ bool Assignable(uint16_t dest, uint16_t t) {
 }  // namespace
 
 namespace {
+
+// Whether an instruction can neither fail nor change anything, so that a
+// load moved past it is still a load in order.
+bool Inert(uint16_t op) {
+    switch (op) {
+    case opConstI: case opConstX: case opNegI: case opNotI: case opNotB: case opCut:
+    case opAddI: case opSubI: case opMulI: case opAndI: case opOrI: case opXorI: case opShlI: case opShrI:
+    case opEqI: case opNeI: case opLtI: case opGtI: case opLeI: case opGeI:
+    case opAddIK: case opSubIK: case opMulIK: case opEqIK: case opNeIK: case opLtIK: case opGtIK: case opLeIK: case opGeIK:
+    case opItoXA: case opItoXB: case opEqX: case opNeX: case opLtX: case opGtX: case opLeX: case opGeX:
+    case opAndB: case opOrB: case opXorB:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Moves the load of a 32-bit variable into the integer step that takes it as
+// its right operand, where nothing between them can fail or change anything.
+void Fuse(std::vector<PlanIns>& code) {
+    for (size_t k = 0; k < code.size(); ++k) {
+        PlanIns& step = code[k];
+        int fused;
+        switch (step.op) {
+        case opAddI: fused = 0; break;
+        case opSubI: fused = 1; break;
+        case opMulI: fused = 2; break;
+        case opEqI: case opNeI: case opLtI: case opGtI: case opLeI: case opGeI: fused = 3 + (step.op - opEqI); break;
+        default: continue;
+        }
+        // The last instruction that writes the right register, and whether
+        // all between are inert.
+        size_t j = k;
+        bool inert = true, found = false;
+        while (j > 0) {
+            const PlanIns& in = code[--j];
+            if (in.op == opItoXB ? in.b == step.b : in.a == step.b) {
+                found = true;
+                break;
+            }
+            if (!Inert(in.op)) inert = false;
+        }
+        if (!found || !inert) continue;
+        const PlanIns& load = code[j];
+        if (load.op != opGlobalL && load.op != opLocalL) continue;
+        const bool global = load.op == opGlobalL;
+        step.op = static_cast<uint16_t>((global ? opAddIG : opAddIL) + fused);
+        step.cell = load.cell;
+        step.slot = load.slot;
+        step.src = load.src;
+        step.value.i = load.type;
+        code.erase(code.begin() + static_cast<std::ptrdiff_t>(j));
+        --k;
+    }
+}
+
+}  // namespace
+
+namespace {
 bool g_plansEnabled = true;
 }
 
@@ -243,7 +310,7 @@ const Plan* Engine::PlanSlow(const Expr& e, uint16_t destType) {
     return e.otherPlans.back().second.get();
 }
 
-std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType) {
+std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType, bool nested) {
     const size_t n = e.operands.size();
     if (!e.single || e.fails || n > kMaxPlanRegisters) return nullptr;
     if (!PlanType(destType) && destType != vtReference) return nullptr;
@@ -303,7 +370,21 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType) {
             else if (va.indexes.size() == 1 && va.base.elemKnown) t = va.base.elem;
             else return nullptr;
             if (!va.indexes.empty()) {
-                ins.op = opAccess;
+                ins.op = va.indexes.size() == 1 && va.missingTok < 0 && !va.fails ? opElement : opAccess;
+                if (ins.op == opElement) {
+                    // Indexed by a plain 32-bit variable: loaded by the element step.
+                    const Expr& ix = *va.indexes[0].expr;
+                    const Operand* iv = ix.operands.size() == 1 ? &ix.operands[0] : nullptr;
+                    if (iv && ix.single && !ix.fails && !ix.tailCode && ix.steps.empty() && iv->kind == OperandKind::Var &&
+                        iv->prefix.empty() && iv->var->indexes.empty() && iv->var->missingTok < 0 && !iv->var->fails &&
+                        !iv->var->base.resolve && Is32(iv->var->base.type)) {
+                        ins.op = opElementV;
+                        ins.cell = iv->var->base.local ? nullptr : iv->var->base.global;
+                        ins.slot = iv->var->base.local ? iv->var->base.slot : -1;
+                        ins.value.i = iv->var->base.type;
+                        ins.sub = nullptr;
+                    }
+                }
             } else if (!va.base.local) {
                 ins.op = Is32(t) ? opGlobalL : opGlobalAny;
                 ins.cell = va.base.global;
@@ -317,7 +398,7 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType) {
         case OperandKind::Paren: {
             // The inner plan runs in place: its register 0 is this operand's
             // register, the others follow this plan's registers.
-            std::unique_ptr<Plan> sub = BuildPlan(*src.paren, vtReference);
+            std::unique_ptr<Plan> sub = BuildPlan(*src.paren, vtReference, true);
             if (!sub) return nullptr;
             const int32_t base = p->registers;
             if (base + sub->registers - 1 > static_cast<int32_t>(kMaxPlanRegisters)) return nullptr;
@@ -360,6 +441,10 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType) {
                 else return nullptr;
             }
             code.push_back(pre);
+            if (IsIntegerType(t) && !Is32(t)) {
+                pre.op = opCut;
+                code.push_back(pre);
+            }
         }
         types[k] = t;
     }
@@ -400,9 +485,16 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType) {
         if (!Assignable(destType, types[0])) return nullptr;
         p->resultType = types[0];
     }
+    if (!nested) Fuse(code);
     PlanIns end;
     end.op = opEnd;
     code.push_back(end);
+    if (!nested) {
+        for (PlanIns& in : code) {
+            in.a *= static_cast<int32_t>(sizeof(Reg));
+            in.b *= static_cast<int32_t>(sizeof(Reg));
+        }
+    }
     // Simple shapes.
     const PlanIns& first = code[0];
     const bool variable = first.op == opGlobalL || first.op == opLocalL || first.op == opLocalRefL;
@@ -454,7 +546,7 @@ bool Engine::RunPlan(const Plan& p, Reg& result) {
     static const void* const kLabels[opCount] = {
         &&L_opEnd, &&L_opConstI, &&L_opConstX,
         &&L_opGlobalL, &&L_opGlobalAny, &&L_opLocalL, &&L_opLocalAny, &&L_opLocalRefL, &&L_opLocalRefAny,
-        &&L_opAccess, &&L_opCall,
+        &&L_opAccess, &&L_opElement, &&L_opCall,
         &&L_opNegI, &&L_opNotI, &&L_opNotB, &&L_opNegX,
         &&L_opAddI, &&L_opSubI, &&L_opMulI, &&L_opDivI, &&L_opModI, &&L_opAndI, &&L_opOrI, &&L_opXorI, &&L_opShlI, &&L_opShrI,
         &&L_opEqI, &&L_opNeI, &&L_opLtI, &&L_opGtI, &&L_opLeI, &&L_opGeI,
@@ -464,23 +556,24 @@ bool Engine::RunPlan(const Plan& p, Reg& result) {
         &&L_opAddX, &&L_opSubX, &&L_opMulX, &&L_opDivideX,
         &&L_opEqX, &&L_opNeX, &&L_opLtX, &&L_opGtX, &&L_opLeX, &&L_opGeX,
         &&L_opAndB, &&L_opOrB, &&L_opXorB,
+        &&L_opCut,
+        &&L_opAddIG, &&L_opSubIG, &&L_opMulIG, &&L_opEqIG, &&L_opNeIG, &&L_opLtIG, &&L_opGtIG, &&L_opLeIG, &&L_opGeIG,
+        &&L_opAddIL, &&L_opSubIL, &&L_opMulIL, &&L_opEqIL, &&L_opNeIL, &&L_opLtIL, &&L_opGtIL, &&L_opLeIL, &&L_opGeIL,
+        &&L_opElementV,
     };
 #endif
     Reg regs[kMaxPlanRegisters];
     const PlanIns* ip = p.code.data();
     const TQXVariant* c;
     long double x;
-#define A regs[ip->a]
-#define B regs[ip->b]
+// Registers by byte offset (BuildPlan scales the numbers).
+#define A (*reinterpret_cast<Reg*>(reinterpret_cast<char*>(regs) + ip->a))
+#define B (*reinterpret_cast<Reg*>(reinterpret_cast<char*>(regs) + ip->b))
 #define K ip->value.i
 #define UA static_cast<uint32_t>(A.i)
 #define UB static_cast<uint32_t>(B.i)
 #define UK static_cast<uint32_t>(K)
-#define INT_RESULT(v)                                      \
-    do {                                                   \
-        const int32_t v_ = (v);                            \
-        A.i = Is32(ip->type) ? v_ : Cut(ip->type, v_);     \
-    } while (0)
+#define INT_RESULT(v) A.i = (v)  // narrow types: opCut follows
 #define REAL_RESULT(v)                                                           \
     do {                                                                         \
         x = (v);                                                                 \
@@ -527,12 +620,22 @@ dispatch:
     CASE(opLocalRefAny)
         if (!Load(ResolveValue(frame_[ip->slot]), ip->type, A)) return Fail(seTypeMismatch, ip->src->tok);
         NEXT();
-    CASE(opAccess) {
+    CASE(opAccess)
+    access: {
         TQXVariant* cell = Access(*ip->src->var);
         if (!cell) return false;
         const bool ok = Load(cell, ip->type, A);
         ReleaseValue(cell);
         if (!ok) return Fail(seTypeMismatch, ip->src->tok);
+        NEXT();
+    }
+    CASE(opElement) {
+        const VarAccess& va = *ip->src->var;
+        TQXVariant* base = Base(va.base);
+        if (base->Shared) goto access;  // held while its index is evaluated
+        const TQXVariant* cell = Element(va, base);
+        if (!cell) return false;
+        if (!Load(cell, ip->type, A)) return Fail(seTypeMismatch, ip->src->tok);
         NEXT();
     }
     CASE(opCall)
@@ -597,6 +700,63 @@ dispatch:
     CASE(opGtX) A.i = A.x > B.x; NEXT();
     CASE(opLeX) A.i = A.x <= B.x; NEXT();
     CASE(opGeX) A.i = A.x >= B.x; NEXT();
+    CASE(opCut) A.i = Cut(ip->type, A.i); NEXT();
+#define FUSED_G(name, expr)                                                          \
+    CASE(name) {                                                                     \
+        c = ip->cell;                                                                \
+        if (c->VType != ip->value.i) return Fail(seTypeMismatch, ip->src->tok);     \
+        const int32_t v = c->V.Long;                                                 \
+        const uint32_t uv = static_cast<uint32_t>(v);                                \
+        (void)uv;                                                                    \
+        A.i = (expr);                                                                \
+        NEXT();                                                                      \
+    }
+#define FUSED_L(name, expr)                                                          \
+    CASE(name) {                                                                     \
+        c = frame_[ip->slot];                                                        \
+        if (c->VType != ip->value.i) return Fail(seTypeMismatch, ip->src->tok);     \
+        const int32_t v = c->V.Long;                                                 \
+        const uint32_t uv = static_cast<uint32_t>(v);                                \
+        (void)uv;                                                                    \
+        A.i = (expr);                                                                \
+        NEXT();                                                                      \
+    }
+#define FUSED(suffix, F)                                            \
+    F(opAddI##suffix, static_cast<int32_t>(UA + uv))                \
+    F(opSubI##suffix, static_cast<int32_t>(UA - uv))                \
+    F(opMulI##suffix, static_cast<int32_t>(UA * uv))                \
+    F(opEqI##suffix, A.i == v)                                      \
+    F(opNeI##suffix, A.i != v)                                      \
+    F(opLtI##suffix, A.i < v)                                       \
+    F(opGtI##suffix, A.i > v)                                       \
+    F(opLeI##suffix, A.i <= v)                                      \
+    F(opGeI##suffix, A.i >= v)
+    FUSED(G, FUSED_G)
+    FUSED(L, FUSED_L)
+#undef FUSED
+#undef FUSED_G
+#undef FUSED_L
+    CASE(opElementV) {
+        const VarAccess& va = *ip->src->var;
+        TQXVariant* base = Base(va.base);
+        if (base->Shared) goto access;  // held while its index is evaluated
+        if (base->VType != vtArray) return Fail(seTypeMismatch, va.nameTok);
+        c = ip->slot >= 0 ? frame_[ip->slot] : ip->cell;
+        const VarAccess::Index& ix = va.indexes[0];
+        if (c->VType != ip->value.i) return Fail(seTypeMismatch, ix.expr->operands[0].tok);
+        // ArrayElement on a cell known to be an ARRAY.
+        const std::vector<TQXVariant*>* items = base->V.Items;
+        const uint32_t index = static_cast<uint32_t>(c->V.Long);
+        const TQXVariant* el = items && index < items->size() ? (*items)[index] : nullptr;
+        if (!el) {
+            el = ArrayElement(base, c->V.Long);
+            if (!el) return Fail(seIndexOutOfRange, ix.closeTok);
+        }
+        if (el->VType != ip->type) return Fail(seTypeMismatch, el->VType == vtArray ? ix.closeTok : ip->src->tok);
+        if (Is32(ip->type)) A.i = el->V.Long;
+        else Load(el, ip->type, A);
+        NEXT();
+    }
     CASE(opAndB) A.i = A.i & B.i; NEXT();
     CASE(opOrB) A.i = A.i | B.i; NEXT();
     CASE(opXorB) A.i = A.i ^ B.i; NEXT();
@@ -628,6 +788,10 @@ bool Engine::CallOperand(const PlanIns& ins, Reg& r) {
     TQXVariant cell(ins.type);
     const CallSite& cs = *ins.src->call;
     if (!(cs.script && !cs.headErr ? CallScript(cs, &cell, true) : Call(cs, &cell))) return false;
+    if (cell.VType == ins.type && Is32(ins.type)) {
+        r.i = cell.V.Long;
+        return true;
+    }
     if (!Load(&cell, ins.type, r)) return Fail(seTypeMismatch, ins.src->tok);
     return true;
 }
@@ -681,7 +845,7 @@ int Engine::EvalConditionCells(const Expr& e) {
 bool Engine::EvalIndex(const Expr& e, int32_t& index) {
     if (const Plan* p = PlanFor(e, vtLongInt)) {
         Reg r;
-        if (!RunPlan(*p, r)) return false;
+        if (!Run(*p, r)) return false;
         index = r.i;
         return true;
     }

@@ -282,13 +282,11 @@ void RetypeValue(TQXVariant* cell, uint16_t type) {
     if (type == vtString) cell->Text.clear();
 }
 
-TQXVariant* ResolveValue(TQXVariant* cell) {
+TQXVariant* ResolveChain(TQXVariant* cell) {
     // A chain longer than this can only be a cycle built by foreign code.
     for (int hops = 0; cell && cell->VType == vtReference && cell->V.Ref && hops < 4096; ++hops) cell = cell->V.Ref;
     return cell;
 }
-
-const TQXVariant* ResolveValue(const TQXVariant* cell) { return ResolveValue(const_cast<TQXVariant*>(cell)); }
 
 TQXVariant* CloneValue(const TQXVariant* cell) {
     TQXVariant* copy = NewValue(vtReference);
@@ -460,18 +458,13 @@ uint16_t ApplyOperator(TQXVariant* left, const TQXVariant* right, TQXOperator op
     }
 }
 
-TQXVariant* ArrayElement(TQXVariant* cell, int32_t index) {
-    TQXVariant* c = ResolveValue(cell);
-    if (!c || c->VType != vtArray || !c->V.Items || index < 0) return nullptr;
-    if (static_cast<size_t>(index) >= c->V.Items->size()) return nullptr;
-    TQXVariant*& e = (*c->V.Items)[static_cast<size_t>(index)];
-    if (!e) {
-        // Elements come into being when first reached, so that sizing an
-        // array costs no more than its list of places.
-        e = new TQXVariant(c->ElementType);
-        e->Shared = 1;
-        e->InArray = true;
-    }
+// Elements come into being when first reached, so that sizing an array costs
+// no more than its list of places.
+TQXVariant* MakeArrayElement(TQXVariant* array, size_t index) {
+    TQXVariant* e = new TQXVariant(array->ElementType);
+    e->Shared = 1;
+    e->InArray = true;
+    (*array->V.Items)[index] = e;
     return e;
 }
 

@@ -131,8 +131,11 @@ void FreeValue(TQXVariant* cell);
 // gives the cell the new type with a zero value.
 void RetypeValue(TQXVariant* cell, uint16_t type);
 // Follows references to a cell that is not one, or to an unbound reference.
-TQXVariant* ResolveValue(TQXVariant* cell);
-const TQXVariant* ResolveValue(const TQXVariant* cell);
+TQXVariant* ResolveChain(TQXVariant* cell);
+inline TQXVariant* ResolveValue(TQXVariant* cell) {
+    return cell && cell->VType == vtReference && cell->V.Ref ? ResolveChain(cell) : cell;
+}
+inline const TQXVariant* ResolveValue(const TQXVariant* cell) { return ResolveValue(const_cast<TQXVariant*>(cell)); }
 // A new unbound reference that received the cell by assignment: a copy with
 // the same type. None when the cell cannot be assigned (an ARRAY).
 TQXVariant* CloneValue(const TQXVariant* cell);
@@ -168,7 +171,15 @@ uint16_t ApplyOperator(TQXVariant* left, const TQXVariant* right, TQXOperator op
 // The element at a 0-based index, or none (not an ARRAY, index out of range).
 // (Elements are created when first reached; to scripts and hosts they exist
 // from the resize on.)
-TQXVariant* ArrayElement(TQXVariant* cell, int32_t index);
+TQXVariant* MakeArrayElement(TQXVariant* array, size_t index);
+inline TQXVariant* ArrayElement(TQXVariant* cell, int32_t index) {
+    TQXVariant* c = ResolveValue(cell);
+    if (!c || c->VType != vtArray || !c->V.Items || index < 0) return nullptr;
+    const std::vector<TQXVariant*>& items = *c->V.Items;
+    if (static_cast<size_t>(index) >= items.size()) return nullptr;
+    TQXVariant* e = items[static_cast<size_t>(index)];
+    return e ? e : MakeArrayElement(c, static_cast<size_t>(index));
+}
 int32_t ArrayLength(const TQXVariant* cell);
 // Appends new elements or frees the last ones until there are n; a negative n
 // empties the array. False (array unchanged) when n is beyond the limit.
@@ -177,7 +188,12 @@ bool ResizeArray(TQXVariant* cell, int32_t n);
 // Holds on shared (array element) cells; no-ops for other cells.
 inline void HoldValue(TQXVariant* cell) { if (cell && cell->Shared) ++cell->Holders; }
 void ReleaseShared(TQXVariant* cell);
-inline void ReleaseValue(TQXVariant* cell) { if (cell && cell->Shared) ReleaseShared(cell); }
+inline void ReleaseValue(TQXVariant* cell) {
+    if (cell && cell->Shared) {
+        if (cell->InArray && cell->Holders) --cell->Holders;  // still owned by its array
+        else ReleaseShared(cell);
+    }
+}
 
 // Variable list -------------------------------------------------------------
 // Ordered entries of an upper-case name and a cell the list owns. Names are

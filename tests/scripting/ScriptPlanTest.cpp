@@ -29,7 +29,8 @@ const Var kVars[] = {
     {"d", "double", "1.5"},       {"e", "extended", "3.25"},    {"cp", "comp", "1234567"},
     {"t", "boolean", "true"},     {"ch", "char", "'x'"},
 };
-const char* const kIntVars[] = {"b", "si", "w", "sm", "c", "l", "z", "ai[1]", "ai[b - 198]", "Twice(si)", "Ord(ch)", "Length('ab')"};
+const char* const kIntVars[] = {"b", "si", "w", "sm", "c", "l", "z", "ai[1]", "ai[b - 198]", "ai[z]", "ai[c]", "Twice(si)",
+                                "Mix(z)", "Ord(ch)", "Length('ab')"};
 const char* const kRealVars[] = {"r", "f", "d", "e", "cp", "ar[0]", "Half(e)"};
 const char* const kIntLiterals[] = {"0", "1", "2", "7", "255", "300", "2147483647", "$FF", "$FFFFFFFF"};
 const char* const kRealLiterals[] = {"0.5", "1.25", "3.", "1000000000.0", "0.0"};
@@ -37,7 +38,7 @@ const char* const kIntOperators[] = {"+", "-", "*", "div", "mod", "and", "or", "
 const char* const kRealOperators[] = {"+", "-", "*", "/"};
 const char* const kComparisons[] = {"=", "<>", "<", ">", "<=", ">="};
 const char* const kAnyOperators[] = {"+", "-", "*", "/", "div", "mod", "and", "or", "xor", "shl", "shr", "=", "<>", "<", ">", "<=", ">="};
-const char* const kDests[] = {"rb", "rl", "rw", "re", "rd", "rf", "rc", "rt", "rh"};
+const char* const kDests[] = {"rb", "rl", "rw", "re", "rd", "rf", "rc", "rt", "rh", "ai[z]"};
 
 template <size_t N>
 const char* PickFrom(std::mt19937& rng, const char* const (&list)[N]) {
@@ -94,7 +95,8 @@ private:
 
 const char kRoutines[] =
     "function Twice(n: integer): integer; begin result := n * 2 end;\r\n"
-    "function Half(x: extended): extended; begin result := x / 2 end;\r\n";
+    "function Half(x: extended): extended; begin result := x / 2 end;\r\n"
+    "function Mix(n: integer): integer; var k: integer; begin k := n + 1; if n < k then result := k * n - ai[k] + k end;\r\n";
 
 struct Outcome {
     uint16_t error;
@@ -135,7 +137,7 @@ TEST(ScriptPlans, TypedPlansMatchCellEvaluation) {
         const Generator::Kind kind = gen.RandomKind();
         const std::string expr = gen.Expression(kind, 2);
         // Two destinations that fit the kind, one at random.
-        static const std::vector<const char*> fit[] = {{"rb", "rl", "rw", "re"}, {"re", "rd", "rf", "rc"}, {"rt"}, {"rh"}};
+        static const std::vector<const char*> fit[] = {{"rb", "rl", "rw", "re", "ai[z]"}, {"re", "rd", "rf", "rc"}, {"rt"}, {"rh"}};
         const std::vector<const char*>& f = fit[kind];
         for (const char* dest : {f[pick() % f.size()], f[pick() % f.size()], kDests[pick() % (sizeof kDests / sizeof *kDests)]}) {
             std::string text = head + kRoutines + "begin\r\n" + init + "  " + dest + " := " + expr + ";\r\n";
