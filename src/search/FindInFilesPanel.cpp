@@ -1,11 +1,12 @@
 #include "search/FindInFilesPanel.h"
 
+#include "ui/PanelSupport.h"
+
 #include <QAbstractListModel>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -14,7 +15,6 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
@@ -238,19 +238,9 @@ TFindInFilesPanel::TFindInFilesPanel(QWidget* parent)
     status_->setMinimumWidth(100);
     // A long status (a search with everything to report) takes a second line.
     status_->setWordWrap(true);
-    auto tool = [body](const char* name, const QString& text, const QString& hint, const char* icon) {
-        auto* button = new QToolButton(body);
-        button->setObjectName(QLatin1String(name));
-        button->setText(text);
-        button->setToolTip(hint);
-        button->setIcon(QIcon::fromTheme(QLatin1String(icon)));
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setAutoRaise(true);
-        return button;
-    };
-    stop_ = tool("FindInFilesStop", QStringLiteral("Zastavit"), QStringLiteral("Zastavit hledání"), "process-stop");
+    stop_ = NewPanelButton(body, "FindInFilesStop", QStringLiteral("Zastavit"), QStringLiteral("Zastavit hledání"), "process-stop");
     stop_->setEnabled(false);
-    clear_ = tool("FindInFilesClear", QStringLiteral("Vymazat"), QStringLiteral("Vymazat výsledky hledání"),
+    clear_ = NewPanelButton(body, "FindInFilesClear", QStringLiteral("Vymazat"), QStringLiteral("Vymazat výsledky hledání"),
         "edit-clear");
 
     model_ = new TFindInFilesModel(this);
@@ -265,17 +255,7 @@ TFindInFilesPanel::TFindInFilesPanel(QWidget* parent)
     view_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     view_->installEventFilter(this);
 
-    auto* header = new QHBoxLayout;
-    header->setContentsMargins(4, 0, 0, 0);
-    header->addWidget(status_, 1);
-    header->addWidget(stop_);
-    header->addWidget(clear_);
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(0, 2, 0, 0);
-    layout->setSpacing(2);
-    layout->addLayout(header);
-    layout->addWidget(view_, 1);
-    setWidget(body);
+    LayOutResultsPanel(this, body, status_, stop_, clear_, view_);
 
     poll_ = new QTimer(this);
     poll_->setInterval(kPollMs);

@@ -1,11 +1,11 @@
 #include "tools/ToolOutputPanel.h"
 
 #include "platform/Shell.h"
+#include "ui/PanelSupport.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
@@ -15,7 +15,6 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -49,20 +48,11 @@ TToolOutputPanel::TToolOutputPanel(QWidget* parent)
     status_ = new QLabel(QStringLiteral("Žádný nástroj nebyl spuštěn."), body);
     status_->setObjectName(QStringLiteral("ToolOutputStatus"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    stop_ = new QToolButton(body);
-    stop_->setObjectName(QStringLiteral("ToolOutputStop"));
-    stop_->setText(QStringLiteral("Zastavit"));
-    stop_->setToolTip(QStringLiteral("Ukončit běžící nástroj"));
-    stop_->setIcon(QIcon::fromTheme(QStringLiteral("process-stop")));
-    stop_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    stop_->setAutoRaise(true);
+    stop_ = NewPanelButton(body, "ToolOutputStop", QStringLiteral("Zastavit"), QStringLiteral("Ukončit běžící nástroj"),
+        "process-stop");
     stop_->setEnabled(false);
-    clear_ = new QToolButton(body);
-    clear_->setText(QStringLiteral("Vymazat"));
-    clear_->setToolTip(QStringLiteral("Vymazat výstup nástroje"));
-    clear_->setIcon(QIcon::fromTheme(QStringLiteral("edit-clear")));
-    clear_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    clear_->setAutoRaise(true);
+    clear_ = NewPanelButton(body, nullptr, QStringLiteral("Vymazat"), QStringLiteral("Vymazat výstup nástroje"),
+        "edit-clear");
 
     text_ = new QPlainTextEdit(body);
     text_->setObjectName(QStringLiteral("ToolOutputText"));
@@ -73,17 +63,7 @@ TToolOutputPanel::TToolOutputPanel(QWidget* parent)
     text_->viewport()->installEventFilter(this);
     text_->viewport()->setMouseTracking(true);
 
-    auto* header = new QHBoxLayout;
-    header->setContentsMargins(4, 0, 0, 0);
-    header->addWidget(status_, 1);
-    header->addWidget(stop_);
-    header->addWidget(clear_);
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(0, 2, 0, 0);
-    layout->setSpacing(2);
-    layout->addLayout(header);
-    layout->addWidget(text_, 1);
-    setWidget(body);
+    LayOutResultsPanel(this, body, status_, stop_, clear_, text_);
 
     process_ = new QProcess(this);
     killTimer_ = new QTimer(this);
