@@ -369,8 +369,11 @@ struct Plan {
     int32_t endTok = 0;            // operator failures are raised here
     int32_t registers = 0;
     // Plans of one 32-bit integer variable, or one such variable and an
-    // operator with a literal that cannot fail, run without the dispatcher.
-    enum Shape : uint8_t { General, Variable, VariableWithLiteral } shape = General;
+    // operator with a literal that cannot fail, run without the dispatcher;
+    // so do an element of a plain ARRAY of 32-bit integers indexed by a
+    // plain 32-bit variable (the shape's variable), alone or with a step
+    // whose right operand is a plain 32-bit variable (RunElement).
+    enum Shape : uint8_t { General, Variable, VariableWithLiteral, Element, ElementWithVariable } shape = General;
     uint16_t shapeOp = 0;          // the literal step's instruction
     uint16_t shapeType = vtNone;   // the variable's type
     int32_t shapeLiteral = 0;
@@ -378,9 +381,19 @@ struct Plan {
     bool shapeResolve = false;
     TQXVariant* shapeCell = nullptr;
     const Operand* shapeSrc = nullptr;
+    // Element shapes: the array (a local's slot, or -1 and a global's
+    // cell), the element type, and the step's right variable.
+    int32_t shapeArraySlot = -1;
+    TQXVariant* shapeArrayCell = nullptr;
+    uint16_t shapeElem = vtNone;
+    uint16_t shapeRightType = vtNone;
+    int32_t shapeRightSlot = -1;
+    TQXVariant* shapeRightCell = nullptr;
 };
 constexpr size_t kMaxPlanRegisters = 32;
 // The operators of Plan::VariableWithLiteral.
+// The operators of Plan::VariableWithLiteral (all) and Plan::ElementWithVariable
+// (all but division).
 enum PlanShapeOp : uint16_t {
     PlanShapeAdd, PlanShapeSub, PlanShapeMul, PlanShapeDiv, PlanShapeMod,
     PlanShapeEq, PlanShapeNe, PlanShapeLt, PlanShapeGt, PlanShapeLe, PlanShapeGe,
@@ -547,6 +560,7 @@ private:
     // A plan, its simple shapes without the dispatcher.
     QX_ALWAYS_INLINE bool Run(const Plan& p, Reg& r) {
         if (p.shape == Plan::General) return RunPlan(p, r);
+        if (p.shape >= Plan::Element) return RunElement(p, r);
         const TQXVariant* c = p.shapeSlot < 0 ? p.shapeCell : frame_[p.shapeSlot];
         if (p.shapeResolve) c = ResolveValue(c);
         if (c->VType != p.shapeType) return Fail(seTypeMismatch, p.shapeSrc->tok);
@@ -591,6 +605,7 @@ private:
     const Plan* PlanSlow(const Expr& e, uint16_t destType);
     std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType, bool nested = false);
     bool RunPlan(const Plan& p, Reg& result);
+    bool RunElement(const Plan& p, Reg& result);
     bool CallOperand(const PlanIns& ins, Reg& r);
     bool StorePlan(const Plan& p, TQXVariant* d, const Reg& r);
     bool EvalOperand(const Operand& o, TQXVariant* out, uint16_t destType);

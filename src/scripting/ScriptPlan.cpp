@@ -521,7 +521,76 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType, bool n
             }
         }
     }
+    // An element indexed by a variable, alone or with a fused step.
+    if (first.op == opElementV && Is32(first.type) && (code.size() == 2 || code.size() == 3)) {
+        const VarBase& ab = first.src->var->base;
+        uint16_t shapeOp = 0;
+        bool ok = !ab.resolve;
+        if (ok && code.size() == 3) {
+            const uint16_t op = code[1].op;
+            const bool global = op >= opAddIG && op <= opGeIG;
+            const bool local = op >= opAddIL && op <= opGeIL;
+            const int fused = global ? op - opAddIG : op - opAddIL;
+            ok = (global || local) && code[1].a == 0;
+            if (ok) shapeOp = static_cast<uint16_t>(fused < 3 ? PlanShapeAdd + fused : PlanShapeEq + (fused - 3));
+            if (ok) {
+                p->shapeRightType = static_cast<uint16_t>(code[1].value.i);
+                p->shapeRightSlot = global ? -1 : code[1].slot;
+                p->shapeRightCell = global ? code[1].cell : nullptr;
+            }
+        }
+        if (ok) {
+            p->shape = code.size() == 2 ? Plan::Element : Plan::ElementWithVariable;
+            p->shapeOp = shapeOp;
+            p->shapeElem = first.type;
+            p->shapeType = static_cast<uint16_t>(first.value.i);
+            p->shapeSlot = first.slot;
+            p->shapeCell = first.cell;
+            p->shapeArraySlot = ab.local ? ab.slot : -1;
+            p->shapeArrayCell = ab.local ? nullptr : ab.global;
+        }
+    }
     return p;
+}
+
+// The element shapes: the common case straight, anything else (a held or
+// missing array, an index out of range or not yet made, a type that does not
+// match) through RunPlan, which makes the same loads in the same order and
+// raises what they raise. The loads change nothing, so running them again
+// there gives what running them once would.
+bool Engine::RunElement(const Plan& p, Reg& r) {
+    const TQXVariant* base = p.shapeArraySlot < 0 ? p.shapeArrayCell : frame_[p.shapeArraySlot];
+    const TQXVariant* ic = p.shapeSlot < 0 ? p.shapeCell : frame_[p.shapeSlot];
+    if (base->VType == vtArray && !base->Shared && base->V.Items && ic->VType == p.shapeType) {
+        const std::vector<TQXVariant*>& items = *base->V.Items;
+        const uint32_t index = static_cast<uint32_t>(ic->V.Long);
+        const TQXVariant* el = index < items.size() ? items[index] : nullptr;
+        if (el && el->VType == p.shapeElem) {
+            const int32_t v = el->V.Long;
+            if (p.shape == Plan::Element) {
+                r.i = v;
+                return true;
+            }
+            const TQXVariant* rc = p.shapeRightSlot < 0 ? p.shapeRightCell : frame_[p.shapeRightSlot];
+            if (rc->VType == p.shapeRightType) {
+                const int32_t w = rc->V.Long;
+                const uint32_t uv = static_cast<uint32_t>(v), uw = static_cast<uint32_t>(w);
+                switch (p.shapeOp) {
+                case PlanShapeAdd: r.i = static_cast<int32_t>(uv + uw); break;
+                case PlanShapeSub: r.i = static_cast<int32_t>(uv - uw); break;
+                case PlanShapeMul: r.i = static_cast<int32_t>(uv * uw); break;
+                case PlanShapeEq: r.i = v == w; break;
+                case PlanShapeNe: r.i = v != w; break;
+                case PlanShapeLt: r.i = v < w; break;
+                case PlanShapeGt: r.i = v > w; break;
+                case PlanShapeLe: r.i = v <= w; break;
+                default: r.i = v >= w; break;
+                }
+                return true;
+            }
+        }
+    }
+    return RunPlan(p, r);
 }
 
 // Handlers end by jumping straight to the next instruction's handler, which
