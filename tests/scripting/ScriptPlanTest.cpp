@@ -30,7 +30,7 @@ const Var kVars[] = {
     {"t", "boolean", "true"},     {"ch", "char", "'x'"},
 };
 const char* const kIntVars[] = {"b", "si", "w", "sm", "c", "l", "z", "ai[1]", "ai[b - 198]", "ai[z]", "ai[c]", "Twice(si)",
-                                "Mix(z)", "Ord(ch)", "Length('ab')"};
+                                "Mix(z)", "At(z)", "At(b - 199)", "At(c)", "Ord(ch)", "Length('ab')"};
 const char* const kRealVars[] = {"r", "f", "d", "e", "cp", "ar[0]", "Half(e)"};
 const char* const kIntLiterals[] = {"0", "1", "2", "7", "255", "300", "2147483647", "$FF", "$FFFFFFFF"};
 const char* const kRealLiterals[] = {"0.5", "1.25", "3.", "1000000000.0", "0.0"};
@@ -96,7 +96,9 @@ private:
 const char kRoutines[] =
     "function Twice(n: integer): integer; begin result := n * 2 end;\r\n"
     "function Half(x: extended): extended; begin result := x / 2 end;\r\n"
-    "function Mix(n: integer): integer; var k: integer; begin k := n + 1; if n < k then result := k * n - ai[k] + k end;\r\n";
+    "function Mix(n: integer): integer; var k: integer; begin k := n + 1; if n < k then result := k * n - ai[k] + k end;\r\n"
+    // Elements indexed by a local, alone and with a step on a variable.
+    "function At(n: integer): integer; begin result := ai[n]; if ai[n] < n then result := ai[n] - l end;\r\n";
 
 struct Outcome {
     uint16_t error;
