@@ -372,8 +372,11 @@ struct Plan {
     // operator with a literal that cannot fail, run without the dispatcher;
     // so do an element of a plain ARRAY of 32-bit integers indexed by a
     // plain 32-bit variable (the shape's variable), alone or with a step
-    // whose right operand is a plain 32-bit variable (RunElement).
-    enum Shape : uint8_t { General, Variable, VariableWithLiteral, Element, ElementWithVariable } shape = General;
+    // whose right operand is a plain 32-bit variable, and a plain 32-bit
+    // variable with such a step (RunPair).
+    enum Shape : uint8_t {
+        General, Variable, VariableWithLiteral, Element, ElementWithVariable, VariableWithVariable
+    } shape = General;
     uint16_t shapeOp = 0;          // the literal step's instruction
     uint16_t shapeType = vtNone;   // the variable's type
     int32_t shapeLiteral = 0;
@@ -392,8 +395,8 @@ struct Plan {
 };
 constexpr size_t kMaxPlanRegisters = 32;
 // The operators of Plan::VariableWithLiteral.
-// The operators of Plan::VariableWithLiteral (all) and Plan::ElementWithVariable
-// (all but division).
+// The operators of Plan::VariableWithLiteral (all) and of the shapes with a
+// right variable (all but division).
 enum PlanShapeOp : uint16_t {
     PlanShapeAdd, PlanShapeSub, PlanShapeMul, PlanShapeDiv, PlanShapeMod,
     PlanShapeEq, PlanShapeNe, PlanShapeLt, PlanShapeGt, PlanShapeLe, PlanShapeGe,
@@ -560,7 +563,7 @@ private:
     // A plan, its simple shapes without the dispatcher.
     QX_ALWAYS_INLINE bool Run(const Plan& p, Reg& r) {
         if (p.shape == Plan::General) return RunPlan(p, r);
-        if (p.shape >= Plan::Element) return RunElement(p, r);
+        if (p.shape >= Plan::Element) return RunPair(p, r);
         const TQXVariant* c = p.shapeSlot < 0 ? p.shapeCell : frame_[p.shapeSlot];
         if (p.shapeResolve) c = ResolveValue(c);
         if (c->VType != p.shapeType) return Fail(seTypeMismatch, p.shapeSrc->tok);
@@ -605,7 +608,7 @@ private:
     const Plan* PlanSlow(const Expr& e, uint16_t destType);
     std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType, bool nested = false);
     bool RunPlan(const Plan& p, Reg& result);
-    bool RunElement(const Plan& p, Reg& result);
+    bool RunPair(const Plan& p, Reg& result);
     bool CallOperand(const PlanIns& ins, Reg& r);
     bool StorePlan(const Plan& p, TQXVariant* d, const Reg& r);
     bool EvalOperand(const Operand& o, TQXVariant* out, uint16_t destType);

@@ -521,11 +521,13 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType, bool n
             }
         }
     }
-    // An element indexed by a variable, alone or with a fused step.
-    if (first.op == opElementV && Is32(first.type) && (code.size() == 2 || code.size() == 3)) {
-        const VarBase& ab = first.src->var->base;
+    // An element indexed by a variable, alone or with a fused step; a
+    // variable with a fused step.
+    const bool element = first.op == opElementV && Is32(first.type);
+    if ((element && (code.size() == 2 || code.size() == 3)) ||
+        ((first.op == opGlobalL || first.op == opLocalL) && code.size() == 3)) {
         uint16_t shapeOp = 0;
-        bool ok = !ab.resolve;
+        bool ok = !element || !first.src->var->base.resolve;
         if (ok && code.size() == 3) {
             const uint16_t op = code[1].op;
             const bool global = op >= opAddIG && op <= opGeIG;
@@ -539,7 +541,8 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType, bool n
                 p->shapeRightCell = global ? code[1].cell : nullptr;
             }
         }
-        if (ok) {
+        if (ok && element) {
+            const VarBase& ab = first.src->var->base;
             p->shape = code.size() == 2 ? Plan::Element : Plan::ElementWithVariable;
             p->shapeOp = shapeOp;
             p->shapeElem = first.type;
@@ -548,49 +551,55 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType, bool n
             p->shapeCell = first.cell;
             p->shapeArraySlot = ab.local ? ab.slot : -1;
             p->shapeArrayCell = ab.local ? nullptr : ab.global;
+        } else if (ok) {
+            p->shape = Plan::VariableWithVariable;
+            p->shapeOp = shapeOp;
+            p->shapeType = first.type;
+            p->shapeSlot = first.op == opGlobalL ? -1 : first.slot;
+            p->shapeCell = first.op == opGlobalL ? first.cell : nullptr;
         }
     }
     return p;
 }
 
-// The element shapes: the common case straight, anything else (a held or
-// missing array, an index out of range or not yet made, a type that does not
-// match) through RunPlan, which makes the same loads in the same order and
-// raises what they raise. The loads change nothing, so running them again
-// there gives what running them once would.
-bool Engine::RunElement(const Plan& p, Reg& r) {
-    const TQXVariant* base = p.shapeArraySlot < 0 ? p.shapeArrayCell : frame_[p.shapeArraySlot];
-    const TQXVariant* ic = p.shapeSlot < 0 ? p.shapeCell : frame_[p.shapeSlot];
-    if (base->VType == vtArray && !base->Shared && base->V.Items && ic->VType == p.shapeType) {
+// The shapes with an element or a right variable: the common case straight,
+// anything else (a held or missing array, an index out of range or not yet
+// made, a type that does not match) through RunPlan, which makes the same
+// loads in the same order and raises what they raise. The loads change
+// nothing, so running them again there gives what running them once would.
+bool Engine::RunPair(const Plan& p, Reg& r) {
+    const TQXVariant* c = p.shapeSlot < 0 ? p.shapeCell : frame_[p.shapeSlot];
+    if (c->VType != p.shapeType) return RunPlan(p, r);
+    int32_t v = c->V.Long;
+    if (p.shape != Plan::VariableWithVariable) {
+        const TQXVariant* base = p.shapeArraySlot < 0 ? p.shapeArrayCell : frame_[p.shapeArraySlot];
+        if (base->VType != vtArray || base->Shared || !base->V.Items) return RunPlan(p, r);
         const std::vector<TQXVariant*>& items = *base->V.Items;
-        const uint32_t index = static_cast<uint32_t>(ic->V.Long);
+        const uint32_t index = static_cast<uint32_t>(v);
         const TQXVariant* el = index < items.size() ? items[index] : nullptr;
-        if (el && el->VType == p.shapeElem) {
-            const int32_t v = el->V.Long;
-            if (p.shape == Plan::Element) {
-                r.i = v;
-                return true;
-            }
-            const TQXVariant* rc = p.shapeRightSlot < 0 ? p.shapeRightCell : frame_[p.shapeRightSlot];
-            if (rc->VType == p.shapeRightType) {
-                const int32_t w = rc->V.Long;
-                const uint32_t uv = static_cast<uint32_t>(v), uw = static_cast<uint32_t>(w);
-                switch (p.shapeOp) {
-                case PlanShapeAdd: r.i = static_cast<int32_t>(uv + uw); break;
-                case PlanShapeSub: r.i = static_cast<int32_t>(uv - uw); break;
-                case PlanShapeMul: r.i = static_cast<int32_t>(uv * uw); break;
-                case PlanShapeEq: r.i = v == w; break;
-                case PlanShapeNe: r.i = v != w; break;
-                case PlanShapeLt: r.i = v < w; break;
-                case PlanShapeGt: r.i = v > w; break;
-                case PlanShapeLe: r.i = v <= w; break;
-                default: r.i = v >= w; break;
-                }
-                return true;
-            }
+        if (!el || el->VType != p.shapeElem) return RunPlan(p, r);
+        v = el->V.Long;
+        if (p.shape == Plan::Element) {
+            r.i = v;
+            return true;
         }
     }
-    return RunPlan(p, r);
+    const TQXVariant* rc = p.shapeRightSlot < 0 ? p.shapeRightCell : frame_[p.shapeRightSlot];
+    if (rc->VType != p.shapeRightType) return RunPlan(p, r);
+    const int32_t w = rc->V.Long;
+    const uint32_t uv = static_cast<uint32_t>(v), uw = static_cast<uint32_t>(w);
+    switch (p.shapeOp) {
+    case PlanShapeAdd: r.i = static_cast<int32_t>(uv + uw); break;
+    case PlanShapeSub: r.i = static_cast<int32_t>(uv - uw); break;
+    case PlanShapeMul: r.i = static_cast<int32_t>(uv * uw); break;
+    case PlanShapeEq: r.i = v == w; break;
+    case PlanShapeNe: r.i = v != w; break;
+    case PlanShapeLt: r.i = v < w; break;
+    case PlanShapeGt: r.i = v > w; break;
+    case PlanShapeLe: r.i = v <= w; break;
+    default: r.i = v >= w; break;
+    }
+    return true;
 }
 
 // Handlers end by jumping straight to the next instruction's handler, which
