@@ -530,9 +530,10 @@ private:
     }
     void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);
-    // Exec with assignments, most of what runs, called directly.
+    // Exec with assignments and IF, most of what runs, called directly.
     QX_ALWAYS_INLINE int32_t ExecDirect(Stmt* s) {
-        return s->kind == StmtKind::Assign ? ExecAssign(static_cast<AssignStmt*>(s)) : Exec(s);
+        if (s->kind == StmtKind::Assign) return ExecAssign(static_cast<AssignStmt*>(s));
+        return s->kind == StmtKind::If ? ExecIf(static_cast<IfStmt*>(s)) : Exec(s);
     }
     int32_t ExecAssign(AssignStmt* s);
     int32_t ExecAssignElement(AssignStmt* s);
