@@ -513,15 +513,17 @@ private:
         return RunSeqFrom(t, block ? SeqMode::Block : SeqMode::Statement);
     }
     // RunStmt through a link.
+    template <bool kIf = false>
     QX_ALWAYS_INLINE int32_t RunLinked(int32_t t, StmtLink& l, bool stackChecked = false) {
         if (!stackChecked && StackLow()) return RunStmt(t);
         if (!l.known) Link(t, l);
         if (!l.first) return RunStmt(t);
-        return RunFirst(l.first, l.block);
+        return RunFirst<kIf>(l.first, l.block);
     }
     // RunStmt from the statement first found at its start (after BEGIN for a block).
+    template <bool kIf = false>
     QX_ALWAYS_INLINE int32_t RunFirst(Stmt* first, bool block) {
-        const int32_t e = ExecDirect(first);
+        const int32_t e = ExecDirect<kIf>(first);
         if (e < 0) return -1;
         const TQXTokenCode c = Code(e);
         if (c == tcEnd) return block ? Next(e) : e;
@@ -530,10 +532,13 @@ private:
     }
     void Link(int32_t t, StmtLink& l);
     int32_t Exec(Stmt* s);
-    // Exec with assignments and IF, most of what runs, called directly.
+    // Exec with assignments, most of what runs, called directly; with IF
+    // too where that is what runs (routine bodies).
+    template <bool kIf = false>
     QX_ALWAYS_INLINE int32_t ExecDirect(Stmt* s) {
         if (s->kind == StmtKind::Assign) return ExecAssign(static_cast<AssignStmt*>(s));
-        return s->kind == StmtKind::If ? ExecIf(static_cast<IfStmt*>(s)) : Exec(s);
+        if (kIf && s->kind == StmtKind::If) return ExecIf(static_cast<IfStmt*>(s));
+        return Exec(s);
     }
     int32_t ExecAssign(AssignStmt* s);
     int32_t ExecAssignElement(AssignStmt* s);

@@ -751,7 +751,7 @@ bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady
     TQXVariant** const savedFrame = frame_;
     ctx_ = ctx;
     frame_ = frame;
-    const int32_t end = RunLinked(ri.stmtTok, ctx->body, true);  // the stack was checked above, in this frame
+    const int32_t end = RunLinked<true>(ri.stmtTok, ctx->body, true);  // the stack was checked above, in this frame
     ctx_ = savedCtx;
     frame_ = savedFrame;
     return end >= 0;
