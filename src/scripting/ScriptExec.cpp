@@ -88,7 +88,7 @@ int32_t Engine::RunSeqFrom(int32_t t, SeqMode mode) {
             // Statement after statement, each ended by ";", without looking
             // at the tokens between them again.
             for (;;) {
-                t = ExecDirect(st);
+                t = ExecDirect<true>(st);
                 if (t < 0) return -1;
                 if (t != st->seqEnd || mode == SeqMode::Statement) break;
                 st = st->seqNext;
