@@ -4,7 +4,7 @@
 // functions of QX_Exports.h, and nothing here keeps state of its own, so a
 // plug-in using it can be unloaded and loaded again like any other.
 //
-//   TQX_PluginSpec / QX_AnswerPluginMessage: the plug-in and its entries
+//   TQX_PluginProfile / QX_AnswerPluginMessage: the plug-in and its entries
 //     described once as data; QXPluginProc hands every message to
 //     QX_AnswerPluginMessage, which fills the records the host asks for and
 //     agrees to attach, initialize and unload.
@@ -37,7 +37,7 @@
 // One entry as QXM_QUERY_ENTRY reports it (see TQX_PluginEntryInfo). Meant
 // for designated initializers: every field has a default, so a plug-in names
 // only the fields it needs.
-struct TQX_EntrySpec {
+struct TQX_EntryProfile {
     uint8_t Kind = QX_KIND_FILE_DOCUMENT;
     // Caption in menus and lists.
     QString Name {};
@@ -54,7 +54,7 @@ struct TQX_EntrySpec {
 };
 
 // The plug-in as QXM_QUERY_INFO reports it, with its entries in order.
-struct TQX_PluginSpec {
+struct TQX_PluginProfile {
     // The plug-in's own application object (a static variable of the
     // plug-in); required, the host writes its main window into it.
     TQX_Application* Application = nullptr;
@@ -64,14 +64,14 @@ struct TQX_PluginSpec {
     QString IconPath {};
     // Empty: the host shows its own about box with the icon and FullName.
     std::function<void(QObject* sender)> OnAbout {};
-    std::vector<TQX_EntrySpec> Entries {};
+    std::vector<TQX_EntryProfile> Entries {};
     // Called on QXM_FINALIZE and QXM_DETACH, the last messages before the
     // library may be released: undo whatever the plug-in registered with Qt
     // or the host that points into its code. May be empty.
     std::function<void()> OnRelease {};
 };
 
-// Answers one message for the plug-in described by spec:
+// Answers one message for the plug-in that plugin describes:
 //   QXM_ATTACH, QXM_INITIALIZE, QXM_QUERY_UNLOAD: 1 (agreed);
 //   QXM_FINALIZE, QXM_DETACH: calls OnRelease, 1;
 //   QXM_QUERY_INFO: fills the record, 1 (0 for a null record);
@@ -79,10 +79,10 @@ struct TQX_PluginSpec {
 //   QXM_QUERY_ENTRY: fills the record of the entry its Index names, 1 (0 for
 //     a null record or an index out of range);
 //   anything else: 0.
-// The records are filled only with what the spec holds; icons are made from
+// The records are filled only with what the profile holds; icons are made from
 // their paths here (QIcon loads them lazily, so this is safe on the host's
 // loader thread).
-inline int32_t QX_AnswerPluginMessage(const TQX_PluginSpec& spec, int32_t message, void* param)
+inline int32_t QX_AnswerPluginMessage(const TQX_PluginProfile& plugin, int32_t message, void* param)
 {
     switch (message) {
     case QXM_ATTACH:
@@ -91,28 +91,28 @@ inline int32_t QX_AnswerPluginMessage(const TQX_PluginSpec& spec, int32_t messag
         return 1;
     case QXM_FINALIZE:
     case QXM_DETACH:
-        if (spec.OnRelease)
-            spec.OnRelease();
+        if (plugin.OnRelease)
+            plugin.OnRelease();
         return 1;
     case QXM_QUERY_INFO: {
         auto* info = static_cast<TQX_PluginInfo*>(param);
         if (!info)
             return 0;
-        info->Application = spec.Application;
-        info->Name = spec.Name;
-        info->FullName = spec.FullName;
-        if (!spec.IconPath.isEmpty())
-            info->Icon = QIcon(spec.IconPath);
-        info->OnAbout = spec.OnAbout;
+        info->Application = plugin.Application;
+        info->Name = plugin.Name;
+        info->FullName = plugin.FullName;
+        if (!plugin.IconPath.isEmpty())
+            info->Icon = QIcon(plugin.IconPath);
+        info->OnAbout = plugin.OnAbout;
         return 1;
     }
     case QXM_QUERY_ENTRY_COUNT:
-        return int32_t(spec.Entries.size());
+        return int32_t(plugin.Entries.size());
     case QXM_QUERY_ENTRY: {
         auto* entry = static_cast<TQX_PluginEntryInfo*>(param);
-        if (!entry || entry->Index < 0 || size_t(entry->Index) >= spec.Entries.size())
+        if (!entry || entry->Index < 0 || size_t(entry->Index) >= plugin.Entries.size())
             return 0;
-        const TQX_EntrySpec& e = spec.Entries[size_t(entry->Index)];
+        const TQX_EntryProfile& e = plugin.Entries[size_t(entry->Index)];
         entry->Kind = e.Kind;
         entry->Name = e.Name;
         if (!e.IconPath.isEmpty())
@@ -166,7 +166,7 @@ inline uint32_t QX_PluginIconHandle(const QString& pluginName)
 }
 
 // The host's about box with the icon of the plug-in named pluginName, the
-// caption and the text; for TQX_PluginSpec::OnAbout. GUI thread.
+// caption and the text; for TQX_PluginProfile::OnAbout. GUI thread.
 inline void QX_ShowPluginAbout(const QString& pluginName, const QString& caption, const QString& text)
 {
     QXAboutBox(QX_PluginIconHandle(pluginName), caption.toUtf8().constData(), text.toUtf8().constData());

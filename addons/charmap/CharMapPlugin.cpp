@@ -33,7 +33,7 @@ void showAbout(QObject*)
 
 QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
 {
-    const TQX_PluginSpec plugin {
+    const TQX_PluginProfile plugin {
         .Application = &application,
         .Name = kPluginName,
         .FullName = QStringLiteral("Mapa znaků: znaky písma podle bloků Unicode, hledání podle názvu a kódu"),

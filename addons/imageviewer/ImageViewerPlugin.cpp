@@ -26,7 +26,7 @@ void showAbout(QObject*)
 
 QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
 {
-    const TQX_PluginSpec plugin {
+    const TQX_PluginProfile plugin {
         .Application = &application,
         .Name = kPluginName,
         .FullName = QStringLiteral("Prohlížeč obrázků všech formátů knihovny Qt včetně SVG"),

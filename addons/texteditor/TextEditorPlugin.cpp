@@ -26,7 +26,7 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
 {
     // The host asks for every file it opens: an unexpected failure of the
     // tests means "cannot open", never an exception across the boundary.
-    const TQX_PluginSpec plugin {
+    const TQX_PluginProfile plugin {
         .Application = &application,
         .Name = QStringLiteral("Textový editor"),
         .FullName = QStringLiteral("Textový editor a editor skriptů se zvýrazňováním syntaxe"),

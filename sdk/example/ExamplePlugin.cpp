@@ -88,7 +88,7 @@ uint8_t canOpenFile(const QString& fileName)
 // here.
 QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
 {
-    const TQX_PluginSpec plugin {
+    const TQX_PluginProfile plugin {
         .Application = &application, // required
         .Name = QStringLiteral("Notes"),
         .FullName = QStringLiteral("Notes: a minimal example plug-in for Quorvix 2"),
