@@ -779,9 +779,10 @@ dispatch:
     CASE(opLeX) A.i = A.x <= B.x; NEXT();
     CASE(opGeX) A.i = A.x >= B.x; NEXT();
     CASE(opCut) A.i = Cut(ip->type, A.i); NEXT();
-#define FUSED_G(name, expr)                                                          \
+// An integer operation with a global (G) or local (L) variable's value v.
+#define FUSED_CELL(name, cell, expr)                                                 \
     CASE(name) {                                                                     \
-        c = ip->cell;                                                                \
+        c = (cell);                                                                  \
         if (c->VType != ip->value.i) return Fail(seTypeMismatch, ip->src->tok);     \
         const int32_t v = c->V.Long;                                                 \
         const uint32_t uv = static_cast<uint32_t>(v);                                \
@@ -789,16 +790,8 @@ dispatch:
         A.i = (expr);                                                                \
         NEXT();                                                                      \
     }
-#define FUSED_L(name, expr)                                                          \
-    CASE(name) {                                                                     \
-        c = frame_[ip->slot];                                                        \
-        if (c->VType != ip->value.i) return Fail(seTypeMismatch, ip->src->tok);     \
-        const int32_t v = c->V.Long;                                                 \
-        const uint32_t uv = static_cast<uint32_t>(v);                                \
-        (void)uv;                                                                    \
-        A.i = (expr);                                                                \
-        NEXT();                                                                      \
-    }
+#define FUSED_G(name, expr) FUSED_CELL(name, ip->cell, expr)
+#define FUSED_L(name, expr) FUSED_CELL(name, frame_[ip->slot], expr)
 #define FUSED(suffix, F)                                            \
     F(opAddI##suffix, static_cast<int32_t>(UA + uv))                \
     F(opSubI##suffix, static_cast<int32_t>(UA - uv))                \
@@ -813,6 +806,7 @@ dispatch:
     FUSED(L, FUSED_L)
 #undef FUSED
 #undef FUSED_G
+#undef FUSED_CELL
 #undef FUSED_L
     CASE(opElementV) {
         const VarAccess& va = *ip->src->var;
