@@ -22,9 +22,9 @@ struct TLanguage {
     // Comment markers: the one that starts a comment running to the end of
     // the line, and the pair around a block comment. Empty where the
     // language has none.
-    QString LineComment;
-    QString BlockStart;
-    QString BlockEnd;
+    QString LineComment = {};
+    QString BlockStart = {};
+    QString BlockEnd = {};
 };
 
 // Every highlighted type, in the order shown to the user.

@@ -29,16 +29,10 @@ constexpr bool isIdentifierChar(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// A byte of a character outside ASCII: a letter of a word that is not an
-// identifier.
-bool isForeign(char c)
-{
-    return static_cast<unsigned char>(c) >= 0x80;
-}
-
 // What a byte is to a word: ASCII letters and "_" start one, digits go on
-// one, bytes of characters outside ASCII belong to a word that is not an
-// identifier, everything else separates words.
+// one, bytes >= 0x80 begin or continue a character outside ASCII (a letter
+// of a word or a separator, as the decoded character says), everything else
+// separates words.
 enum TCharClass : unsigned char { kSeparator, kLetter, kDigit, kForeign };
 
 constexpr std::array<TCharClass, 256> charClasses()
@@ -53,6 +47,70 @@ constexpr std::array<TCharClass, 256> charClasses()
 }
 
 constexpr std::array<TCharClass, 256> kCharClasses = charClasses();
+
+// The character outside ASCII whose UTF-8 form starts at bytes[at] and its
+// length in bytes; a broken sequence counts as one byte of U+FFFD.
+char32_t decodeUtf8(const unsigned char* bytes, long at, long length, int& size)
+{
+    const unsigned char lead = bytes[at];
+    size = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (size == 1 || at + size > length) {
+        size = 1;
+        return U'\uFFFD';
+    }
+    char32_t c = lead & (0x3F >> (size - 1));
+    for (int i = 1; i < size; ++i) {
+        if ((bytes[at + i] & 0xC0) != 0x80) {
+            size = 1;
+            return U'\uFFFD';
+        }
+        c = (c << 6) | (bytes[at + i] & 0x3F);
+    }
+    return c;
+}
+
+// The size in bytes of the character at at.
+int characterSize(const unsigned char* bytes, long at, long length)
+{
+    int size = 1;
+    if (bytes[at] >= 0x80)
+        decodeUtf8(bytes, at, length, size);
+    return size;
+}
+
+// Whether a character outside ASCII belongs to a word: letters, digits and
+// the marks that accents are made of in decomposed text.
+bool isWordCharacter(char32_t c)
+{
+    return QChar::isLetterOrNumber(c) || QChar::isMark(c);
+}
+
+// The size of the word character that ends just before at (0 when what
+// ends there separates words); digits count.
+int wordCharBefore(const unsigned char* bytes, long at)
+{
+    if (at <= 0)
+        return 0;
+    if (bytes[at - 1] < 0x80)
+        return kCharClasses[bytes[at - 1]] != kSeparator ? 1 : 0;
+    long lead = at - 1;
+    while (lead > 0 && at - lead < 4 && (bytes[lead] & 0xC0) == 0x80)
+        --lead;
+    int size = 0;
+    const char32_t c = decodeUtf8(bytes, lead, at, size);
+    return lead + size == at && isWordCharacter(c) ? int(at - lead) : 0;
+}
+
+// The end of the word character starting at at (digits count), or at
+// itself when the character there separates words.
+long wordCharAt(const unsigned char* bytes, long at, long length)
+{
+    if (kCharClasses[bytes[at]] != kForeign)
+        return kCharClasses[bytes[at]] == kSeparator ? at : at + 1;
+    int size = 0;
+    const char32_t c = decodeUtf8(bytes, at, length, size);
+    return isWordCharacter(c) ? at + size : at;
+}
 
 } // namespace
 
@@ -74,27 +132,37 @@ void CollectWords(const char* text, long length, const QByteArray& prefix, const
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const long prefixSize = long(prefix.size());
+    const QString prefixText = QString::fromUtf8(prefix);
     // Each spelling once: a name used a thousand times is compared once.
     std::unordered_set<std::string_view> seen;
-    // The word from start, when it is a candidate.
+    // Whether the word of size bytes at start begins with the prefix and
+    // goes on beyond it (letter case ignored). Most words are ASCII and
+    // compared bytewise; others through their letters.
+    auto continuesPrefix = [&](long start, long size, bool foreign) {
+        if (size <= prefixSize)
+            return false;
+        if (!foreign)
+            return qstrnicmp(text + start, prefix.constData(), prefixSize) == 0;
+        const QString word = QString::fromUtf8(text + start, size);
+        return word.size() > prefixText.size() && word.startsWith(prefixText, Qt::CaseInsensitive);
+    };
+    // The word from start, when it is a candidate; returns where it ends
+    // (start itself when no word starts there).
     auto take = [&](long start) {
         long end = start;
         bool foreign = false;
-        for (; end < length && kCharClasses[bytes[end]] != kSeparator; ++end)
+        for (long next; end < length && (next = wordCharAt(bytes, end, length)) > end; end = next)
             foreign = foreign || kCharClasses[bytes[end]] == kForeign;
         const long size = end - start;
-        if (size > prefixSize && !foreign && kCharClasses[bytes[start]] != kDigit &&
-            qstrnicmp(text + start, prefix.constData(), prefixSize) == 0 && !(skip && skip(start)) &&
-            seen.insert(std::string_view(text + start, size_t(size))).second)
-            words << QString::fromLatin1(text + start, size);
+        if (size > 0 && kCharClasses[bytes[start]] != kDigit && continuesPrefix(start, size, foreign) &&
+            !(skip && skip(start)) && seen.insert(std::string_view(text + start, size_t(size))).second)
+            words << QString::fromUtf8(text + start, size);
         return end;
     };
     if (prefixSize == 0) {
         for (long i = 0; i < length;) {
-            while (i < length && kCharClasses[bytes[i]] == kSeparator)
-                ++i;
-            if (i < length)
-                i = take(i);
+            const long end = take(i);
+            i = end > i ? end : i + characterSize(bytes, i, length);
         }
         return;
     }
@@ -102,8 +170,11 @@ void CollectWords(const char* text, long length, const QByteArray& prefix, const
     // search jumps from one such letter to the next (in either case, in
     // the order of the text) instead of looking at every byte; a key typed
     // in a document of megabytes costs little more than in a small one.
-    const char lower = char(std::tolower(static_cast<unsigned char>(prefix[0])));
-    const char upper = char(std::toupper(static_cast<unsigned char>(prefix[0])));
+    // For a letter outside ASCII the jump goes to the first byte of its
+    // UTF-8 form and the word is checked there.
+    const QString first = prefixText.left(1);
+    const char lower = first.toLower().toUtf8().at(0);
+    const char upper = first.toUpper().toUtf8().at(0);
     auto next = [&](char c, long from) {
         const void* found = from < length ? std::memchr(text + from, c, size_t(length - from)) : nullptr;
         return found ? long(static_cast<const char*>(found) - text) : length;
@@ -113,7 +184,7 @@ void CollectWords(const char* text, long length, const QByteArray& prefix, const
     while (atLower < length || atUpper < length) {
         const long at = std::min(atLower, atUpper);
         // Only the first letter of a word.
-        const long after = at > 0 && kCharClasses[bytes[at - 1]] != kSeparator ? at + 1 : take(at);
+        const long after = std::max(at + 1, wordCharBefore(bytes, at) ? at + 1 : take(at));
         if (atLower < after)
             atLower = next(lower, after);
         if (atUpper < after)
@@ -229,7 +300,7 @@ void TWordCompletion::charAdded(int ch)
         return;
     // Anything but a letter of an identifier: the component closes the list
     // when the word no longer matches, and nothing opens.
-    if (ch > 0x7F || !isIdentifierChar(char(ch)))
+    if (ch > 0x7F ? !isWordCharacter(char32_t(ch)) : !isIdentifierChar(char(ch)))
         return;
     if (!active && !automatic_)
         return;
@@ -256,16 +327,15 @@ QString TWordCompletion::wordBeforeCaret(long& start) const
     const long lineStart = Sci(editor_, QsciScintillaBase::SCI_POSITIONFROMLINE, line);
     const long from = std::max(lineStart, caret - kLongestWord - 1);
     const QByteArray bytes = SciTextRange(editor_, from, caret);
-    const char* text = bytes.constData();
+    const auto* text = reinterpret_cast<const unsigned char*>(bytes.constData());
     long at = long(bytes.size());
-    while (at > 0 && isIdentifierChar(text[at - 1]))
-        --at;
+    while (const int size = wordCharBefore(text, at))
+        at -= size;
     start = from + at;
-    if (at > 0 && isForeign(text[at - 1]))
-        return QString();
+    // A word longer than what was read is not completed.
     if (at == 0 && from > lineStart)
         return QString();
-    return QString::fromLatin1(text + at, bytes.size() - at);
+    return QString::fromUtf8(bytes.constData() + at, bytes.size() - at);
 }
 
 bool TWordCompletion::inCommentOrString(long position) const
@@ -298,17 +368,21 @@ QStringList TWordCompletion::candidates(const QString& prefix, long wordStart) c
     const char* text = bytes.constData();
     // A word cut by the window's edges is not one of the document's words.
     long first = 0, last = long(bytes.size());
-    if (from > 0)
-        while (first < last && (isIdentifierChar(text[first]) || isForeign(text[first])))
+    const auto* unsignedText = reinterpret_cast<const unsigned char*>(text);
+    if (from > 0) {
+        while (first < last && (unsignedText[first] & 0xC0) == 0x80)
             ++first;
+        for (long end; first < last && (end = wordCharAt(unsignedText, first, last)) > first;)
+            first = end;
+    }
     if (to < length)
-        while (last > first && (isIdentifierChar(text[last - 1]) || isForeign(text[last - 1])))
-            --last;
+        while (const int size = last > first ? wordCharBefore(unsignedText, last) : 0)
+            last -= size;
     // Words in comments and strings are not names of a script; only the
     // styled part of the text says where those are.
     const long styled = codeWordsOnly_ && lexer ? Sci(editor_, QsciScintillaBase::SCI_GETENDSTYLED) : 0;
     const long base = from + first;
-    CollectWords(text + first, last - first, prefix.toLatin1(),
+    CollectWords(text + first, last - first, prefix.toUtf8(),
         [&](long offset) {
             const long at = base + offset;
             return at == wordStart ||

@@ -33,11 +33,11 @@ inline constexpr long kCompletionWordWindow = 2 * 1024 * 1024;
 // ignored throughout).
 bool OffersCompletion(const QString& word, const QStringList& candidates, const QStringList& keywords);
 
-// Appends to words the words of text that start with prefix (letter case
-// ignored) and are longer than it. A word is a run of ASCII letters, digits
-// and "_" that does not start with a digit; a run holding other characters
-// (a word of another alphabet) is no word. skip(offset) leaves out the word
-// starting at that offset of text.
+// Appends to words the words of the UTF-8 text that start with the UTF-8
+// prefix (letter case ignored) and are longer than it. A word is a run of
+// letters (of any alphabet: "příliš" is one word), digits and "_" that does
+// not start with a digit. skip(offset) leaves out the word starting at that
+// offset of text.
 void CollectWords(const char* text, long length, const QByteArray& prefix, const std::function<bool(long)>& skip,
     QStringList& words);
 

@@ -24,15 +24,30 @@ QStringList collect(const QByteArray& text, const char* prefix, const std::funct
 
 TEST(WordCompletion, CollectsIdentifiersThatGoOnBeyondThePrefix)
 {
-    const QByteArray text = "insert_row(Insert, ins); ins9 inSide 9insert insertČ _ins x.instance";
-    // Letter case ignored; the prefix itself, a word starting with a digit
-    // and a word with a letter outside ASCII are no candidates.
+    const QByteArray text = "insert_row(Insert, ins); ins9 inSide 9insert _ins x.instance";
+    // Letter case ignored; the prefix itself and a word starting with a
+    // digit are no candidates.
     EXPECT_EQ(collect(text, "ins"), QStringList({"insert_row", "Insert", "ins9", "inSide", "instance"}));
     EXPECT_EQ(collect(text, "_"), QStringList({"_ins"}));
     // The word being typed is left out by its offset.
     EXPECT_EQ(collect(text, "ins", [](long at) { return at == 11; }), QStringList({"insert_row", "ins9", "inSide", "instance"}));
     // The text's last word counts too.
     EXPECT_EQ(collect("a counter", "cou"), QStringList({"counter"}));
+}
+
+TEST(WordCompletion, WordsOfOtherAlphabetsAreWholeWords)
+{
+    // Letters outside ASCII belong to words, in any position and either
+    // case; quotation marks and dashes outside ASCII separate words; a
+    // broken UTF-8 sequence ends a word without harm.
+    const QByteArray text = "Příliš „příjemný“ přítel—přízrak insertČ Čtení čtvrtek \xC4 příd\xC5";
+    EXPECT_EQ(collect(text, "pří"), QStringList({"Příliš", "příjemný", "přítel", "přízrak", "příd"}));
+    EXPECT_EQ(collect(text, "čt"), QStringList({"Čtení", "čtvrtek"}));
+    EXPECT_EQ(collect(text, "ins"), QStringList({"insertČ"}));
+    // Only whole words: "liš" inside "Příliš" is not one.
+    EXPECT_EQ(collect(text, "liš"), QStringList());
+    EXPECT_EQ(collect("x řada", ""), QStringList({"x", "řada"}));
+    EXPECT_TRUE(OffersCompletion("pří", {"přítel"}, {}));
 }
 
 TEST(WordCompletion, OneEntryPerWordSortedWithoutCase)
