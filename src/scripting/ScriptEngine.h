@@ -191,6 +191,17 @@ struct CallSite {
     // built-ins do not change value parameters, so they get the variable's
     // own cell instead of a copy.
     uint32_t borrow = 0;
+    // A script function whose parameters are value parameters of 32-bit
+    // integer types, each argument with an integer plan, and whose result is
+    // such a type too, called from a plan: the arguments' values go straight
+    // into the callee's cells (CallDirect). Found at the first such call:
+    // -1 not yet, 0 no, 1 yes.
+    struct DirectArg {
+        const Plan* plan;
+        uint16_t type;
+    };
+    mutable int8_t direct = -1;
+    mutable std::vector<DirectArg> directArgs;
 };
 
 enum class StmtKind : uint8_t { Assign, Call, If, Case, For, While, Repeat, Error };
@@ -328,13 +339,20 @@ struct RoutineInfo {
     Context* plainCall = nullptr;   // the context of calls without arrays of arrays
     int32_t slots = 0;              // frame size
     int32_t firstLocal = 0;
-    bool small = false;             // frame cells and slots fit the caller's stack frame
+    // Frames kept for the calls of the routine: the frame of the k-th call
+    // that is still running is frames[k], so a call takes the next one and
+    // gives it back when it ends. Each is the slot array of cells that stay
+    // where they are (made on first use, one per slot; the RESULT slot points
+    // to the caller's cell or to the frame's own). A call gives its cells
+    // fresh values of their types; cells that may hold more than a number
+    // (var parameters, STRING and ARRAY slots) are made clean again when it
+    // ends (poolClean), so nothing stays held or large between calls.
+    std::vector<TQXVariant**> frames;
+    std::vector<std::unique_ptr<TQXVariant[]>> frameCells;
+    std::vector<std::unique_ptr<TQXVariant*[]>> frameSlots;
+    size_t framesInUse = 0;
+    bool poolClean = false;
 };
-
-// Frames of at most this many cells (parameters and local variables) live in
-// the calling function's stack frame: enough for most routines, small enough
-// that deep recursion still finds room.
-constexpr int kSmallFrameCells = 6;
 
 enum class SeqMode : uint8_t { Block, Statement, Repeat };
 
@@ -616,6 +634,8 @@ private:
     bool RunPlan(const Plan& p, Reg& result);
     bool RunPair(const Plan& p, Reg& result);
     bool CallOperand(const PlanIns& ins, Reg& r);
+    bool FindDirect(const CallSite& cs, uint16_t type);
+    bool CallDirect(const CallSite& cs, const PlanIns& ins, Reg& r);
     bool StorePlan(const Plan& p, TQXVariant* d, const Reg& r);
     bool EvalOperand(const Operand& o, TQXVariant* out, uint16_t destType);
     TQXVariant* Base(const VarBase& v) const {
@@ -632,8 +652,14 @@ private:
     bool Call(const CallSite& cs, TQXVariant* result);
     // result: a cell for a function's result; resultReady when it is a new
     // cell of the result type already.
-    bool CallScript(const CallSite& cs, TQXVariant* result, bool resultReady = false);
-    bool CallScriptLarge(const CallSite& cs, TQXVariant* result, RoutineInfo& ri);
+    bool CallScript(const CallSite& cs, TQXVariant* result, bool resultReady = false) {
+        return CallPooled(cs, result, resultReady, nullptr);
+    }
+    // The call in a frame of the routine's pool; with ownResult, a
+    // function's result is the frame's own cell, which it receives (its
+    // value stays there until the routine is called again).
+    bool CallPooled(const CallSite& cs, TQXVariant* result, bool resultReady, TQXVariant** ownResult);
+    TQXVariant** AddFrame(RoutineInfo& ri);
     Context* CallContext(int routine, RoutineInfo& ri, TQXVariant** frame) {
         return ri.arrayParams.empty() && ri.plainCall ? ri.plainCall : ShapedContext(routine, ri, frame);
     }
@@ -682,7 +708,6 @@ private:
     Context* ctx_ = nullptr;
     TQXVariant** frame_ = nullptr;
     BlockStack<TQXVariant, 1024> cells_;
-    BlockStack<TQXVariant*, 1024> slots_;
     uintptr_t stackLimit_ = 0;
     int depth_ = 0;
 };

@@ -702,49 +702,65 @@ Context* Engine::ShapedContext(int routine, RoutineInfo& ri, TQXVariant** frame)
 
 namespace {
 
-// The cells of a small frame, in the calling function's own stack frame.
-struct FrameCells {
-    alignas(TQXVariant) unsigned char bytes[kSmallFrameCells * sizeof(TQXVariant)];
-    size_t made = 0;
-    TQXVariant* at(size_t i) { return reinterpret_cast<TQXVariant*>(bytes) + i; }
-    ~FrameCells() {
-        for (size_t i = 0; i < made; ++i) at(i)->~TQXVariant();
+// A frame of the routine's pool for the length of one call.
+struct FrameLease {
+    RoutineInfo& ri;
+    TQXVariant** frame;
+    ~FrameLease() {
+        --ri.framesInUse;
+        if (ri.poolClean)
+            for (int32_t i = 0; i < ri.slots; ++i)
+                if (i != ri.resultSlot) CleanCell(frame[i]);
     }
 };
 
 }  // namespace
 
-bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady) {
+TQXVariant** Engine::AddFrame(RoutineInfo& ri) {
+    const size_t n = static_cast<size_t>(ri.slots);
+    ri.frameCells.emplace_back(new TQXVariant[n + 1]);
+    ri.frameSlots.emplace_back(new TQXVariant*[n + 1]);
+    TQXVariant* cells = ri.frameCells.back().get();
+    TQXVariant** slots = ri.frameSlots.back().get();
+    // The slot after the frame keeps the frame's own RESULT cell.
+    for (size_t i = 0; i <= n; ++i) slots[i] = cells + i;
+    ri.frames.push_back(slots);
+    return slots;
+}
+
+bool Engine::CallPooled(const CallSite& cs, TQXVariant* result, bool resultReady, TQXVariant** ownResult) {
     DepthGuard dg(depth_);
     if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
     RoutineInfo& ri = Routine(cs.routine);
-    if (!ri.small || cs.fails) return CallScriptLarge(cs, result, ri);
+    TQXVariant** const frame = ri.framesInUse < ri.frames.size() ? ri.frames[ri.framesInUse] : AddFrame(ri);
+    ++ri.framesInUse;
+    FrameLease lease{ri, frame};
+    // The arguments, in the caller's frame, into the parameters' cells (a
+    // call's arguments are at most its parameters).
     const size_t np = cs.args.size();
-    FrameCells cells;
-    TQXVariant* frame[kSmallFrameCells + 1];  // parameters first
     for (size_t i = 0; i < np; ++i) {
         const Arg& a = cs.args[i];
-        TQXVariant* cell = cells.at(i);
-        frame[i] = cell;
+        TQXVariant* cell = frame[i];
         if (a.isVar) {
             TQXVariant* target = VarArgument(a);
             if (!target) return false;
-            BindReference(new (cell) TQXVariant(), target);
-            ++cells.made;
+            InitCell(cell, vtNone);
+            BindReference(cell, target);
             ReleaseValue(target);
         } else {
-            new (cell) TQXVariant(a.type);
-            ++cells.made;
+            InitCell(cell, a.type);
             if (!Eval(*a.expr, cell)) return false;
         }
+        if (a.sepErr) return Fail(a.sepErr, a.sepTok);
     }
+    if (cs.fails) return false;
+    if (ownResult) *ownResult = result = frame[ri.slots];
     if (cs.resultType != 0 && !resultReady) InitCell(result, ResultCellType(cs.resultType));
     if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
     if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
-    for (int k = 0; k < ri.locals; ++k) {
-        const Slot& s = ri.frame[static_cast<size_t>(ri.firstLocal + k)];
-        frame[ri.firstLocal + k] = new (cells.at(np + static_cast<size_t>(k))) TQXVariant(s.type, s.elem);
-        ++cells.made;
+    for (int k = ri.firstLocal; k < ri.slots; ++k) {
+        const Slot& s = ri.frame[static_cast<size_t>(k)];
+        InitCell(frame[k], s.type, s.elem);
     }
     Context* const ctx = CallContext(cs.routine, ri, frame);
     Context* const savedCtx = ctx_;
@@ -757,42 +773,44 @@ bool Engine::CallScript(const CallSite& cs, TQXVariant* result, bool resultReady
     return end >= 0;
 }
 
-// Frames beyond the small size, and calls whose parse stops with an error.
-bool Engine::CallScriptLarge(const CallSite& cs, TQXVariant* result, RoutineInfo& ri) {
-    const size_t np = cs.args.size();
-    const size_t nl = static_cast<size_t>(ri.locals);
-    Temps cells(*this, np + nl ? np + nl : 1);
-    for (size_t i = 0; i < np; ++i) {
-        const Arg& a = cs.args[i];
-        if (a.isVar) {
-            TQXVariant* target = VarArgument(a);
-            if (!target) return false;
-            BindReference(cells[i], target);
-            ReleaseValue(target);
-        } else {
-            InitCell(cells[i], a.type);
-            if (!Eval(*a.expr, cells[i])) return false;
-        }
-        if (a.sepErr) return Fail(a.sepErr, a.sepTok);
+// CallPooled for a direct call (CallSite::direct): the arguments' plans
+// store into the parameters' cells, the result is the frame's own cell.
+bool Engine::CallDirect(const CallSite& cs, const PlanIns& ins, Reg& r) {
+    DepthGuard dg(depth_);
+    if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
+    RoutineInfo& ri = routines_[static_cast<size_t>(cs.routine)];  // prepared when the call was found direct
+    TQXVariant** const frame = ri.framesInUse < ri.frames.size() ? ri.frames[ri.framesInUse] : AddFrame(ri);
+    ++ri.framesInUse;
+    FrameLease lease{ri, frame};
+    TQXVariant** cell = frame;
+    for (const CallSite::DirectArg& a : cs.directArgs) {
+        Reg v;
+        if (!Run(*a.plan, v)) return false;
+        TQXVariant* c = *cell++;
+        if (c->VType != a.type || c->Flags) InitCell(c, a.type);
+        c->V.Long = v.i;
     }
-    if (cs.fails) return false;
-    if (cs.resultType != 0) InitCell(result, ResultCellType(cs.resultType));
-    if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
-    const auto mark = slots_.GetMark();
-    struct SlotScope {
-        BlockStack<TQXVariant*, 1024>& stack;
-        BlockStack<TQXVariant*, 1024>::Mark mark;
-        ~SlotScope() { stack.Reset(mark); }
-    } slotScope{slots_, mark};
-    TQXVariant** frame = slots_.Push(static_cast<size_t>(ri.slots ? ri.slots : 1));
-    for (size_t i = 0; i < np; ++i) frame[i] = cells[i];
-    if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
-    for (size_t k = 0; k < nl; ++k) {
-        const Slot& s = ri.frame[static_cast<size_t>(ri.firstLocal) + k];
-        InitCell(cells[np + k], s.type, s.elem);
-        frame[static_cast<size_t>(ri.firstLocal) + k] = cells[np + k];
+    const uint16_t type = ins.type;
+    TQXVariant* const result = frame[ri.slots];
+    if (result->VType != type || result->Flags) InitCell(result, type);
+    result->V.Long = 0;
+    frame[ri.resultSlot] = result;
+    for (int k = ri.firstLocal; k < ri.slots; ++k) {
+        const Slot& s = ri.frame[static_cast<size_t>(k)];
+        InitCell(frame[k], s.type, s.elem);
     }
-    return RunBody(ri, CallContext(cs.routine, ri, frame), frame) >= 0;
+    Context* const ctx = CallContext(cs.routine, ri, frame);
+    Context* const savedCtx = ctx_;
+    TQXVariant** const savedFrame = frame_;
+    ctx_ = ctx;
+    frame_ = frame;
+    const int32_t end = RunLinked<true>(ri.stmtTok, ctx->body, true);
+    ctx_ = savedCtx;
+    frame_ = savedFrame;
+    if (end < 0) return false;
+    if (result->VType != type) return Fail(seTypeMismatch, ins.src->tok);
+    r.i = result->V.Long;
+    return true;
 }
 
 int32_t Engine::RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame) {

@@ -565,7 +565,8 @@ RoutineInfo& Engine::Prepare(int routine) {
     ri.locals = static_cast<int>(ri.frame.size()) - ri.params - (ri.resultSlot >= 0 ? 1 : 0);
     ri.slots = static_cast<int32_t>(ri.frame.size());
     ri.firstLocal = ri.params + (ri.resultSlot >= 0 ? 1 : 0);
-    ri.small = ri.params + ri.locals <= kSmallFrameCells && ri.slots <= kSmallFrameCells + 1;
+    for (const Slot& s : ri.frame)
+        if (s.resolve || s.type == vtString || s.type == vtArray) ri.poolClean = true;
     return ri;
 }
 

@@ -857,14 +857,48 @@ dispatch:
 
 // A function call's result as a register (its cell lives only here).
 bool Engine::CallOperand(const PlanIns& ins, Reg& r) {
-    TQXVariant cell(ins.type);
     const CallSite& cs = *ins.src->call;
-    if (!(cs.script && !cs.headErr ? CallScript(cs, &cell, true) : Call(cs, &cell))) return false;
-    if (cell.VType == ins.type && Is32(ins.type)) {
-        r.i = cell.V.Long;
+    if (cs.direct > 0 || (cs.direct < 0 && FindDirect(cs, ins.type))) return CallDirect(cs, ins, r);
+    if (cs.script && !cs.headErr) {
+        // The result stays in the callee's frame, where it is read.
+        TQXVariant* own;
+        if (!CallPooled(cs, nullptr, false, &own)) return false;
+        if (own->VType == ins.type && Is32(ins.type)) {
+            r.i = own->V.Long;
+            return true;
+        }
+        if (!Load(own, ins.type, r)) return Fail(seTypeMismatch, ins.src->tok);
         return true;
     }
+    TQXVariant cell(ins.type);
+    if (!Call(cs, &cell)) return false;
     if (!Load(&cell, ins.type, r)) return Fail(seTypeMismatch, ins.src->tok);
+    return true;
+}
+
+// Whether a call of a script function can be direct; the arguments' plans
+// are made here. A plan missing for want of stack is looked for again later.
+bool Engine::FindDirect(const CallSite& cs, uint16_t type) {
+    if (!cs.script || cs.headErr || cs.fails || !Is32(type) || cs.args.size() > kMaxPlanRegisters) {
+        cs.direct = 0;
+        return false;
+    }
+    const RoutineInfo& ri = Routine(cs.routine);
+    if (ri.localErr || !ri.arrayParams.empty() || ri.resultSlot < 0 || cs.args.size() != static_cast<size_t>(ri.params)) {
+        cs.direct = 0;
+        return false;
+    }
+    std::vector<CallSite::DirectArg> args;
+    for (const Arg& a : cs.args) {
+        const Plan* p = a.isVar || !Is32(a.type) ? nullptr : PlanFor(*a.expr, a.type);
+        if (!p || !IsIntegerType(p->resultType)) {
+            if (!StackLow()) cs.direct = 0;
+            return false;
+        }
+        args.push_back({p, a.type});
+    }
+    cs.directArgs = std::move(args);
+    cs.direct = 1;
     return true;
 }
 
