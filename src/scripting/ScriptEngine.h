@@ -199,6 +199,12 @@ struct CallSite {
     struct DirectArg {
         const Plan* plan;
         uint16_t type;
+        // A local variable of 32-bit type varType plus a constant (n, n + 1,
+        // n - 1): read here; the plan runs where the variable is not of its
+        // type (and raises what it raises).
+        uint16_t varType = vtNone;
+        int32_t slot = -1;
+        uint32_t add = 0;
     };
     mutable int8_t direct = -1;
     mutable std::vector<DirectArg> directArgs;
@@ -540,8 +546,9 @@ private:
     }
     // RunStmt from the statement first found at its start (after BEGIN for a block).
     template <bool kIf = false>
-    QX_ALWAYS_INLINE int32_t RunFirst(Stmt* first, bool block) {
-        const int32_t e = ExecDirect<kIf>(first);
+    QX_ALWAYS_INLINE int32_t RunFirst(Stmt* first, bool block) { return AfterFirst(ExecDirect<kIf>(first), block); }
+    // RunFirst after its first statement ended at e.
+    QX_ALWAYS_INLINE int32_t AfterFirst(int32_t e, bool block) {
         if (e < 0) return -1;
         const TQXTokenCode c = Code(e);
         if (c == tcEnd) return block ? Next(e) : e;
@@ -567,6 +574,8 @@ private:
     int32_t ExecCall(CallStmt* s);
     int32_t ExecError(ErrorStmt* s);
     int32_t ExecIf(IfStmt* s);
+    // ExecIf, inlined where an IF is what mostly runs (function bodies).
+    QX_ALWAYS_INLINE int32_t RunIf(IfStmt* s);
     int32_t ExecCase(CaseStmt* s);
     int32_t ExecFor(ForStmt* s);
     int32_t ExecWhile(WhileStmt* s);
@@ -631,6 +640,7 @@ private:
     }
     const Plan* PlanSlow(const Expr& e, uint16_t destType);
     std::unique_ptr<Plan> BuildPlan(const Expr& e, uint16_t destType, bool nested = false);
+    bool planNoStack_ = false;  // the last BuildPlan stopped for want of native stack
     bool RunPlan(const Plan& p, Reg& result);
     bool RunPair(const Plan& p, Reg& result);
     bool CallOperand(const PlanIns& ins, Reg& r);

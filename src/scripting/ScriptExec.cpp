@@ -262,7 +262,9 @@ bool Engine::AppendInPlace(AssignStmt* s, TQXVariant* target) {
     return true;
 }
 
-int32_t Engine::ExecIf(IfStmt* s) {
+int32_t Engine::ExecIf(IfStmt* s) { return RunIf(s); }
+
+int32_t Engine::RunIf(IfStmt* s) {
     if (!Hook(s->tok)) return -1;
     const int value = EvalCondition(*s->cond);
     if (value < 0) return -1;
@@ -784,11 +786,18 @@ bool Engine::CallDirect(const CallSite& cs, const PlanIns& ins, Reg& r) {
     FrameLease lease{ri, frame};
     TQXVariant** cell = frame;
     for (const CallSite::DirectArg& a : cs.directArgs) {
-        Reg v;
-        if (!Run(*a.plan, v)) return false;
+        int32_t v;
+        const TQXVariant* src;
+        if (a.slot >= 0 && (src = frame_[a.slot])->VType == a.varType) {
+            v = static_cast<int32_t>(static_cast<uint32_t>(src->V.Long) + a.add);
+        } else {
+            Reg value;
+            if (!Run(*a.plan, value)) return false;
+            v = value.i;
+        }
         TQXVariant* c = *cell++;
         if (c->VType != a.type || c->Flags) InitCell(c, a.type);
-        c->V.Long = v.i;
+        c->V.Long = v;
     }
     const uint16_t type = ins.type;
     TQXVariant* const result = frame[ri.slots];
@@ -804,7 +813,13 @@ bool Engine::CallDirect(const CallSite& cs, const PlanIns& ins, Reg& r) {
     TQXVariant** const savedFrame = frame_;
     ctx_ = ctx;
     frame_ = frame;
-    const int32_t end = RunLinked<true>(ri.stmtTok, ctx->body, true);
+    // The body; when it starts with an IF (as most function bodies are one)
+    // that runs here, in this native frame.
+    StmtLink& body = ctx->body;
+    if (!body.known) Link(ri.stmtTok, body);
+    Stmt* const first = body.first;
+    const int32_t end = first && first->kind == StmtKind::If ? AfterFirst(RunIf(static_cast<IfStmt*>(first)), body.block)
+                                                             : RunLinked<true>(ri.stmtTok, body, true);
     ctx_ = savedCtx;
     frame_ = savedFrame;
     if (end < 0) return false;

@@ -299,14 +299,20 @@ void SetPlansEnabled(bool enabled) { g_plansEnabled = enabled; }
 
 const Plan* Engine::PlanSlow(const Expr& e, uint16_t destType) {
     if (!g_plansEnabled) return nullptr;
+    if (e.planDest[0] != 0xFFFF)
+        for (auto& [type, plan] : e.otherPlans)
+            if (type == destType) return plan.get();
+    // No plan for want of native stack is no answer: the expression gets
+    // one when it is reached again with room.
+    planNoStack_ = false;
+    std::unique_ptr<Plan> p = BuildPlan(e, destType);
+    if (!p && planNoStack_) return nullptr;
     if (e.planDest[0] == 0xFFFF) {
-        e.plans[0] = BuildPlan(e, destType);
+        e.plans[0] = std::move(p);
         e.planDest[0] = destType;
         return e.plans[0].get();
     }
-    for (auto& [type, plan] : e.otherPlans)
-        if (type == destType) return plan.get();
-    e.otherPlans.emplace_back(destType, BuildPlan(e, destType));
+    e.otherPlans.emplace_back(destType, std::move(p));
     return e.otherPlans.back().second.get();
 }
 
@@ -314,7 +320,10 @@ std::unique_ptr<Plan> Engine::BuildPlan(const Expr& e, uint16_t destType, bool n
     const size_t n = e.operands.size();
     if (!e.single || e.fails || n > kMaxPlanRegisters) return nullptr;
     if (!PlanType(destType) && destType != vtReference) return nullptr;
-    if (StackLow()) return nullptr;
+    if (StackLow()) {
+        planNoStack_ = true;
+        return nullptr;
+    }
     auto p = std::make_unique<Plan>();
     p->destType = destType;
     p->endTok = e.endTok;
@@ -716,9 +725,11 @@ dispatch:
         if (!Load(cell, ip->type, A)) return Fail(seTypeMismatch, ip->src->tok);
         NEXT();
     }
-    CASE(opCall)
-        if (!CallOperand(*ip, A)) return false;
+    CASE(opCall) {
+        const CallSite& cs = *ip->src->call;
+        if (!(cs.direct > 0 ? CallDirect(cs, *ip, A) : CallOperand(*ip, A))) return false;
         NEXT();
+    }
     CASE(opNegI) INT_RESULT(static_cast<int32_t>(0u - UA)); NEXT();
     CASE(opNotI) INT_RESULT(~A.i); NEXT();
     CASE(opNotB) A.i = !A.i; NEXT();
@@ -872,6 +883,10 @@ bool Engine::CallOperand(const PlanIns& ins, Reg& r) {
     }
     TQXVariant cell(ins.type);
     if (!Call(cs, &cell)) return false;
+    if (cell.VType == ins.type && Is32(ins.type)) {
+        r.i = cell.V.Long;
+        return true;
+    }
     if (!Load(&cell, ins.type, r)) return Fail(seTypeMismatch, ins.src->tok);
     return true;
 }
@@ -890,12 +905,22 @@ bool Engine::FindDirect(const CallSite& cs, uint16_t type) {
     }
     std::vector<CallSite::DirectArg> args;
     for (const Arg& a : cs.args) {
+        planNoStack_ = false;
         const Plan* p = a.isVar || !Is32(a.type) ? nullptr : PlanFor(*a.expr, a.type);
         if (!p || !IsIntegerType(p->resultType)) {
-            if (!StackLow()) cs.direct = 0;
+            if (!planNoStack_) cs.direct = 0;
             return false;
         }
-        args.push_back({p, a.type});
+        CallSite::DirectArg d{p, a.type};
+        const bool add = p->shapeOp == PlanShapeAdd || p->shapeOp == PlanShapeSub;
+        if ((p->shape == Plan::Variable || (p->shape == Plan::VariableWithLiteral && add)) && p->shapeSlot >= 0 &&
+            !p->shapeResolve) {
+            d.varType = p->shapeType;
+            d.slot = p->shapeSlot;
+            if (p->shape == Plan::VariableWithLiteral)
+                d.add = p->shapeOp == PlanShapeAdd ? static_cast<uint32_t>(p->shapeLiteral) : 0u - static_cast<uint32_t>(p->shapeLiteral);
+        }
+        args.push_back(d);
     }
     cs.directArgs = std::move(args);
     cs.direct = 1;
