@@ -356,7 +356,8 @@ struct RoutineInfo {
     std::vector<TQXVariant**> frames;
     std::vector<std::unique_ptr<TQXVariant[]>> frameCells;
     std::vector<std::unique_ptr<TQXVariant*[]>> frameSlots;
-    size_t framesInUse = 0;
+    TQXVariant*** nextFrame = nullptr;  // into frames: the next call's
+    TQXVariant*** framesEnd = nullptr;
     bool poolClean = false;
 };
 
@@ -566,6 +567,10 @@ private:
         return Exec(s);
     }
     int32_t ExecAssign(AssignStmt* s);
+    // ExecAssign, inlined in the branches of an IF.
+    QX_ALWAYS_INLINE int32_t RunAssign(AssignStmt* s);
+    // RunLinked for a branch of an IF.
+    QX_ALWAYS_INLINE int32_t RunBranch(int32_t t, StmtLink& l);
     int32_t ExecAssignElement(AssignStmt* s);
 #if defined(__GNUC__)
     __attribute__((noinline))
@@ -669,7 +674,6 @@ private:
     // function's result is the frame's own cell, which it receives (its
     // value stays there until the routine is called again).
     bool CallPooled(const CallSite& cs, TQXVariant* result, bool resultReady, TQXVariant** ownResult);
-    TQXVariant** AddFrame(RoutineInfo& ri);
     Context* CallContext(int routine, RoutineInfo& ri, TQXVariant** frame) {
         return ri.arrayParams.empty() && ri.plainCall ? ri.plainCall : ShapedContext(routine, ri, frame);
     }

@@ -157,7 +157,9 @@ int32_t Engine::ExecError(ErrorStmt* es) {
 // What ExecAssignGeneral does for a plain 32-bit variable with an integer
 // plan, in short; a small function of its own, so that it needs little of
 // the stack frame.
-int32_t Engine::ExecAssign(AssignStmt* s) {
+int32_t Engine::ExecAssign(AssignStmt* s) { return RunAssign(s); }
+
+int32_t Engine::RunAssign(AssignStmt* s) {
     const Plan* p = s->fast;
     if (!p) return s->fastElement ? ExecAssignElement(s) : ExecAssignGeneral(s, false);
     if (!Hook(s->tok)) return -1;
@@ -262,6 +264,14 @@ bool Engine::AppendInPlace(AssignStmt* s, TQXVariant* target) {
     return true;
 }
 
+int32_t Engine::RunBranch(int32_t t, StmtLink& l) {
+    if (StackLow()) return RunStmt(t);
+    if (!l.known) Link(t, l);
+    Stmt* const s = l.first;
+    if (!s) return RunStmt(t);
+    return AfterFirst(s->kind == StmtKind::Assign ? RunAssign(static_cast<AssignStmt*>(s)) : Exec(s), l.block);
+}
+
 int32_t Engine::ExecIf(IfStmt* s) { return RunIf(s); }
 
 int32_t Engine::RunIf(IfStmt* s) {
@@ -270,7 +280,7 @@ int32_t Engine::RunIf(IfStmt* s) {
     if (value < 0) return -1;
     if (s->err20Tok >= 0) return Stop(seThenExpected, s->err20Tok);
     if (value) {
-        int32_t e = RunLinked(s->thenTok, s->thenLink);
+        int32_t e = RunBranch(s->thenTok, s->thenLink);
         if (e < 0) return -1;
         if (Code(e) != tcElse) return e;
         if (!Hook(e)) return -1;
@@ -280,7 +290,7 @@ int32_t Engine::RunIf(IfStmt* s) {
     if (e < 0 || Code(e) != tcElse) return e;
     const int32_t t = Next(e);
     if (!Hook(t)) return -1;
-    return RunLinked(t, s->elseLink);
+    return RunBranch(t, s->elseLink);
 }
 
 int32_t Engine::ExecCase(CaseStmt* s) {
@@ -704,21 +714,8 @@ Context* Engine::ShapedContext(int routine, RoutineInfo& ri, TQXVariant** frame)
 
 namespace {
 
-// A frame of the routine's pool for the length of one call.
-struct FrameLease {
-    RoutineInfo& ri;
-    TQXVariant** frame;
-    ~FrameLease() {
-        --ri.framesInUse;
-        if (ri.poolClean)
-            for (int32_t i = 0; i < ri.slots; ++i)
-                if (i != ri.resultSlot) CleanCell(frame[i]);
-    }
-};
-
-}  // namespace
-
-TQXVariant** Engine::AddFrame(RoutineInfo& ri) {
+// Makes one more frame for the routine's calls.
+void AddFrame(RoutineInfo& ri) {
     const size_t n = static_cast<size_t>(ri.slots);
     ri.frameCells.emplace_back(new TQXVariant[n + 1]);
     ri.frameSlots.emplace_back(new TQXVariant*[n + 1]);
@@ -726,17 +723,38 @@ TQXVariant** Engine::AddFrame(RoutineInfo& ri) {
     TQXVariant** slots = ri.frameSlots.back().get();
     // The slot after the frame keeps the frame's own RESULT cell.
     for (size_t i = 0; i <= n; ++i) slots[i] = cells + i;
+    const size_t used = ri.frames.size();
     ri.frames.push_back(slots);
-    return slots;
+    ri.nextFrame = ri.frames.data() + used;
+    ri.framesEnd = ri.frames.data() + ri.frames.size();
 }
+
+// A frame of the routine's pool for the length of one call.
+struct FrameLease {
+    explicit FrameLease(RoutineInfo& r) : ri(r) {
+        if (ri.nextFrame == ri.framesEnd) AddFrame(ri);
+        frame = *ri.nextFrame++;
+    }
+    ~FrameLease() {
+        --ri.nextFrame;
+        if (ri.poolClean)
+            for (int32_t i = 0; i < ri.slots; ++i)
+                if (i != ri.resultSlot) CleanCell(frame[i]);
+    }
+    FrameLease(const FrameLease&) = delete;
+    FrameLease& operator=(const FrameLease&) = delete;
+    RoutineInfo& ri;
+    TQXVariant** frame;
+};
+
+}  // namespace
 
 bool Engine::CallPooled(const CallSite& cs, TQXVariant* result, bool resultReady, TQXVariant** ownResult) {
     DepthGuard dg(depth_);
     if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
     RoutineInfo& ri = Routine(cs.routine);
-    TQXVariant** const frame = ri.framesInUse < ri.frames.size() ? ri.frames[ri.framesInUse] : AddFrame(ri);
-    ++ri.framesInUse;
-    FrameLease lease{ri, frame};
+    FrameLease lease(ri);
+    TQXVariant** const frame = lease.frame;
     // The arguments, in the caller's frame, into the parameters' cells (a
     // call's arguments are at most its parameters).
     const size_t np = cs.args.size();
@@ -781,9 +799,8 @@ bool Engine::CallDirect(const CallSite& cs, const PlanIns& ins, Reg& r) {
     DepthGuard dg(depth_);
     if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
     RoutineInfo& ri = routines_[static_cast<size_t>(cs.routine)];  // prepared when the call was found direct
-    TQXVariant** const frame = ri.framesInUse < ri.frames.size() ? ri.frames[ri.framesInUse] : AddFrame(ri);
-    ++ri.framesInUse;
-    FrameLease lease{ri, frame};
+    FrameLease lease(ri);
+    TQXVariant** const frame = lease.frame;
     TQXVariant** cell = frame;
     for (const CallSite::DirectArg& a : cs.directArgs) {
         int32_t v;
@@ -808,7 +825,7 @@ bool Engine::CallDirect(const CallSite& cs, const PlanIns& ins, Reg& r) {
         const Slot& s = ri.frame[static_cast<size_t>(k)];
         InitCell(frame[k], s.type, s.elem);
     }
-    Context* const ctx = CallContext(cs.routine, ri, frame);
+    Context* const ctx = ri.plainCall ? ri.plainCall : ShapedContext(cs.routine, ri, frame);  // no ARRAY parameters
     Context* const savedCtx = ctx_;
     TQXVariant** const savedFrame = frame_;
     ctx_ = ctx;
