@@ -436,6 +436,8 @@ public:
     void RunMainBlock();
     TQXVariant* RunProcedure(const std::string& name, TVariableManager& args);
     bool IsNameInUse(const std::string& upperName, const std::vector<int32_t>* localNames, const TVariableManager* locals) const;
+    // Drops the routines' frames beyond a few (between runs).
+    void TrimFrames();
 
     uint16_t lastError_ = 0;
     // The stop flag; a flag that is never set when there is none, so that

@@ -595,14 +595,31 @@ Context* Engine::ContextFor(int routine, bool runProc, uint32_t shape) {
     return raw;
 }
 
+// Frames a deep recursion made are not kept after the run.
+void Engine::TrimFrames() {
+    constexpr size_t kKept = 16;
+    for (RoutineInfo& ri : routines_) {
+        if (ri.frames.size() <= kKept) continue;
+        ri.frames.resize(kKept);
+        ri.frameCells.resize(kKept);
+        ri.frameSlots.resize(kKept);
+        ri.nextFrame = ri.frames.data();
+        ri.framesEnd = ri.frames.data() + kKept;
+    }
+}
+
 // Runs ------------------------------------------------------------------------
 
 namespace {
 
 // Restores the engine's run state when a run ends, normally or not.
 struct RunScope {
-    explicit RunScope(bool& running) : flag(running) { flag = true; }
-    ~RunScope() { flag = false; }
+    RunScope(Engine& e, bool& running) : engine(e), flag(running) { flag = true; }
+    ~RunScope() {
+        flag = false;
+        engine.TrimFrames();
+    }
+    Engine& engine;
     bool& flag;
 };
 
@@ -612,7 +629,7 @@ void Engine::RunMainBlock() {
     if (mainPos_ < 0 || running_) return;
     lastError_ = 0;
     lastPos_ = -1;
-    RunScope scope(running_);
+    RunScope scope(*this, running_);
     BeginRun();
     ctx_ = contexts_[0].get();
     frame_ = nullptr;
@@ -654,7 +671,7 @@ TQXVariant* Engine::RunProcedure(const std::string& name, TVariableManager& args
         }
         args.Rename(i, p.Name);
     }
-    RunScope scope(running_);
+    RunScope scope(*this, running_);
     BeginRun();
     RoutineInfo& ri = Prepare(routine);
     TQXVariant* result = nullptr;
