@@ -469,7 +469,7 @@ private:
         return -1;
     }
     void FailAt(uint16_t code, int32_t pos);
-    bool Hook(int32_t tok) {
+    QX_ALWAYS_INLINE bool Hook(int32_t tok) {
         if (interrupt_->load(std::memory_order_relaxed)) return Fail(seInterrupted, tok);
         return !hasStatementHook_ || CallHook(tok);
     }
@@ -684,6 +684,7 @@ private:
     bool CallBuiltin(const CallSite& cs, TQXVariant* result);
     TQXVariant* VarArgument(const Arg& a);
     int32_t RunBody(RoutineInfo& ri, Context* ctx, TQXVariant** frame);
+    QX_ALWAYS_INLINE int32_t RunCall(RoutineInfo& ri, Context* ctx, TQXVariant** frame);
 
     friend struct Temps;
 

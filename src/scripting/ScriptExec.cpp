@@ -749,6 +749,28 @@ struct FrameLease {
 
 }  // namespace
 
+// The locals made fresh, then the body in the frame, where the caller
+// checked the stack; when the body starts with an IF (as most function
+// bodies are one) that runs here, in the caller's native frame.
+int32_t Engine::RunCall(RoutineInfo& ri, Context* ctx, TQXVariant** frame) {
+    for (int k = ri.firstLocal; k < ri.slots; ++k) {
+        const Slot& s = ri.frame[static_cast<size_t>(k)];
+        InitCell(frame[k], s.type, s.elem);
+    }
+    Context* const savedCtx = ctx_;
+    TQXVariant** const savedFrame = frame_;
+    ctx_ = ctx;
+    frame_ = frame;
+    StmtLink& body = ctx->body;
+    if (!body.known) Link(ri.stmtTok, body);
+    Stmt* const first = body.first;
+    const int32_t end = first && first->kind == StmtKind::If ? AfterFirst(RunIf(static_cast<IfStmt*>(first)), body.block)
+                                                             : RunLinked<true>(ri.stmtTok, body, true);
+    ctx_ = savedCtx;
+    frame_ = savedFrame;
+    return end;
+}
+
 bool Engine::CallPooled(const CallSite& cs, TQXVariant* result, bool resultReady, TQXVariant** ownResult) {
     DepthGuard dg(depth_);
     if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
@@ -778,19 +800,7 @@ bool Engine::CallPooled(const CallSite& cs, TQXVariant* result, bool resultReady
     if (cs.resultType != 0 && !resultReady) InitCell(result, ResultCellType(cs.resultType));
     if (ri.localErr) return Fail(ri.localErr, ri.localErrTok);
     if (ri.resultSlot >= 0) frame[ri.resultSlot] = result;
-    for (int k = ri.firstLocal; k < ri.slots; ++k) {
-        const Slot& s = ri.frame[static_cast<size_t>(k)];
-        InitCell(frame[k], s.type, s.elem);
-    }
-    Context* const ctx = CallContext(cs.routine, ri, frame);
-    Context* const savedCtx = ctx_;
-    TQXVariant** const savedFrame = frame_;
-    ctx_ = ctx;
-    frame_ = frame;
-    const int32_t end = RunLinked<true>(ri.stmtTok, ctx->body, true);  // the stack was checked above, in this frame
-    ctx_ = savedCtx;
-    frame_ = savedFrame;
-    return end >= 0;
+    return RunCall(ri, CallContext(cs.routine, ri, frame), frame) >= 0;
 }
 
 // CallPooled for a direct call (CallSite::direct): the arguments' plans
@@ -821,25 +831,8 @@ bool Engine::CallDirect(const CallSite& cs, const PlanIns& ins, Reg& r) {
     if (result->VType != type || result->Flags) InitCell(result, type);
     result->V.Long = 0;
     frame[ri.resultSlot] = result;
-    for (int k = ri.firstLocal; k < ri.slots; ++k) {
-        const Slot& s = ri.frame[static_cast<size_t>(k)];
-        InitCell(frame[k], s.type, s.elem);
-    }
-    Context* const ctx = ri.plainCall ? ri.plainCall : ShapedContext(cs.routine, ri, frame);  // no ARRAY parameters
-    Context* const savedCtx = ctx_;
-    TQXVariant** const savedFrame = frame_;
-    ctx_ = ctx;
-    frame_ = frame;
-    // The body; when it starts with an IF (as most function bodies are one)
-    // that runs here, in this native frame.
-    StmtLink& body = ctx->body;
-    if (!body.known) Link(ri.stmtTok, body);
-    Stmt* const first = body.first;
-    const int32_t end = first && first->kind == StmtKind::If ? AfterFirst(RunIf(static_cast<IfStmt*>(first)), body.block)
-                                                             : RunLinked<true>(ri.stmtTok, body, true);
-    ctx_ = savedCtx;
-    frame_ = savedFrame;
-    if (end < 0) return false;
+    // No ARRAY parameters: the context is the plain one.
+    if (RunCall(ri, ri.plainCall ? ri.plainCall : ShapedContext(cs.routine, ri, frame), frame) < 0) return false;
     if (result->VType != type) return Fail(seTypeMismatch, ins.src->tok);
     r.i = result->V.Long;
     return true;
