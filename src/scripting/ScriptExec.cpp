@@ -808,7 +808,7 @@ bool Engine::CallPooled(const CallSite& cs, TQXVariant* result, bool resultReady
 bool Engine::CallDirect(const CallSite& cs, const PlanIns& ins, Reg& r) {
     DepthGuard dg(depth_);
     if (StackLow()) return Fail(seStackOverflow, cs.nameTok);
-    RoutineInfo& ri = routines_[static_cast<size_t>(cs.routine)];  // prepared when the call was found direct
+    RoutineInfo& ri = Routine(cs.routine);
     FrameLease lease(ri);
     TQXVariant** const frame = lease.frame;
     TQXVariant** cell = frame;
