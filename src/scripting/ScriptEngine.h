@@ -336,7 +336,6 @@ struct RoutineInfo {
     std::vector<Slot> frame;        // parameters, RESULT, local variables
     int params = 0;
     int resultSlot = -1;
-    int locals = 0;
     uint16_t localErr = 0;          // an error in its local variable section
     int32_t localErrTok = -1;
     int32_t stmtTok = 0;            // the body statement after the variable section

@@ -562,7 +562,6 @@ RoutineInfo& Engine::Prepare(int routine) {
         curPos_ = savedCur;
     }
     ri.stmtTok = t;
-    ri.locals = static_cast<int>(ri.frame.size()) - ri.params - (ri.resultSlot >= 0 ? 1 : 0);
     ri.slots = static_cast<int32_t>(ri.frame.size());
     ri.firstLocal = ri.params + (ri.resultSlot >= 0 ? 1 : 0);
     for (const Slot& s : ri.frame)

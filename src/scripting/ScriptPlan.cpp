@@ -866,7 +866,7 @@ dispatch:
 #undef DISPATCH
 #undef NEXT
 
-// A function call's result as a register (its cell lives only here).
+// A function call's result as a register.
 bool Engine::CallOperand(const PlanIns& ins, Reg& r) {
     const CallSite& cs = *ins.src->call;
     if (cs.direct > 0 || (cs.direct < 0 && FindDirect(cs, ins.type))) return CallDirect(cs, ins, r);
