@@ -328,6 +328,32 @@ TEST(ScriptInterpreter, DeepNestingEndsTheRunNotTheProcess) {
     EXPECT_EQ(interp.LastError(), seStackOverflow);
 }
 
+// Routines keep their frames between calls and runs: a run that ends with
+// an error deep in a recursion must leave them fit for the next runs.
+TEST(ScriptInterpreter, RunsAfterAnErrorDeepInRecursionStartAfresh) {
+    const std::string text =
+        "var n, r: integer; s: string;\r\n"
+        "function Down(k: integer): integer; begin if k > 0 then result := Down(k - 1) + 1 else result := 100 div n end;\r\n"
+        "function Text(k: integer; t: string): string;\r\n"
+        "var u: string;\r\n"
+        "begin u := t + 'x'; if k > 0 then result := Text(k - 1, u) else result := u + IntToStr(Down(40)) end;\r\n"
+        "begin s := Text(50, ''); r := Down(200) end.\r\n";
+    TQXScriptInterpreter interp;
+    interp.OnUnitUsed = Builtins;
+    interp.LoadScript(text);
+    interp.RunMainBlock();
+    EXPECT_EQ(interp.LastError(), 100);  // n = 0: division by zero at the bottom, under both recursions
+    const int32_t pos = interp.LastErrorPos();
+    interp.RunMainBlock();
+    EXPECT_EQ(interp.LastError(), 100);
+    EXPECT_EQ(interp.LastErrorPos(), pos);
+    StoreInteger(interp.GlobalVariables().Find("N"), 2);
+    interp.RunMainBlock();
+    EXPECT_EQ(interp.LastError(), 0);
+    EXPECT_EQ(ValueAsInteger(interp.GlobalVariables().Find("R")), 250);
+    EXPECT_EQ(interp.GlobalVariables().Find("S")->Text, std::string(51, 'x') + "90");
+}
+
 TEST(ScriptInterpreter, ExtendedIsTheX87Format) {
     EXPECT_EQ(LDBL_MANT_DIG, 64);
     TQXScriptInterpreter interp;
