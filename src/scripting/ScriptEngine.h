@@ -568,10 +568,6 @@ private:
         return Exec(s);
     }
     int32_t ExecAssign(AssignStmt* s);
-    // ExecAssign, inlined in the branches of an IF.
-    QX_ALWAYS_INLINE int32_t RunAssign(AssignStmt* s);
-    // RunLinked for a branch of an IF.
-    QX_ALWAYS_INLINE int32_t RunBranch(int32_t t, StmtLink& l);
     int32_t ExecAssignElement(AssignStmt* s);
 #if defined(__GNUC__)
     __attribute__((noinline))
@@ -582,6 +578,9 @@ private:
     int32_t ExecIf(IfStmt* s);
     // ExecIf, inlined where an IF is what mostly runs (function bodies).
     QX_ALWAYS_INLINE int32_t RunIf(IfStmt* s);
+    // RunLinked for a branch of an IF, and ExecAssign inlined there.
+    QX_ALWAYS_INLINE int32_t RunBranch(int32_t t, StmtLink& l);
+    QX_ALWAYS_INLINE int32_t RunAssign(AssignStmt* s);
     int32_t ExecCase(CaseStmt* s);
     int32_t ExecFor(ForStmt* s);
     int32_t ExecWhile(WhileStmt* s);
