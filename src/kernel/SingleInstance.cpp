@@ -7,7 +7,6 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <utility>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -86,14 +85,10 @@ bool TSingleInstance::WantsHandOver(const QStringList& args)
 bool TSingleInstance::HandOverOrListen(const QStringList& files, int timeoutMs)
 {
     const QString name = ServerName();
-    // A lock left by a crashed start is taken over by QLockFile (it checks
-    // the holder's process).
-    QLockFile lock(name + QStringLiteral(".lock"));
-    lock.setStaleLockTime(0);
-    const bool locked = lock.tryLock(timeoutMs);
+    const TLocalChannelStartLock lock(name, timeoutMs);
     if (send(name, files, timeoutMs))
         return true;
-    if (locked)
+    if (lock.IsLocked())
         Listen();
     return false;
 }

@@ -303,8 +303,11 @@ int RunQuorvix(int argc, char** argv)
         SetHostApiProviders(providers);
         Kernel()->SetMainWindow(frame);
         instance.SetReceiver([frame](const QStringList& files) { frame->OpenFilesFromOutside(files); });
-        commitStartWrites(startWrites);
         mainWindow->show();
+        // Stored once the window is up: the store is replaced on the disk
+        // and made durable, a wait the window need not sit behind. The
+        // values are read from the held batch meanwhile.
+        commitStartWrites(startWrites);
     } catch (const std::exception& e) {
         commitStartWrites(startWrites);
         Kernel()->HandleException(nullptr, e);

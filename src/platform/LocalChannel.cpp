@@ -3,6 +3,7 @@
 #include <QDataStream>
 
 #ifdef Q_OS_WIN
+#include <QLockFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -245,6 +247,47 @@ std::optional<char> SendLocalMessage(const QString& name, const QByteArray& mess
     return answer;
 }
 
+// A lock on the file beside the channel (flock: it goes with the program).
+struct TLocalChannelStartLock::Private {
+    int fd = -1;
+};
+
+TLocalChannelStartLock::TLocalChannelStartLock(const QString& name, int timeoutMs)
+    : d(std::make_unique<Private>())
+{
+    const QByteArray file = QFile::encodeName(name + QStringLiteral(".lock"));
+    int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return;
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            d->fd = fd;
+            return;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            break;
+        const qint64 left = deadline.remainingTime();
+        if (left == 0)
+            break;
+        ::poll(nullptr, 0, left < 0 || left > 10 ? 10 : int(left));
+    }
+    ::close(fd);
+}
+
+TLocalChannelStartLock::~TLocalChannelStartLock()
+{
+    if (d->fd >= 0)
+        ::close(d->fd);
+}
+
+bool TLocalChannelStartLock::IsLocked() const
+{
+    return d->fd >= 0;
+}
+
 #else // Q_OS_WIN: a named pipe through Qt's local sockets.
 
 struct TLocalChannelServer::Private {
@@ -326,6 +369,31 @@ std::optional<char> SendLocalMessage(const QString& name, const QByteArray& mess
     if (!socket.getChar(&answer))
         return std::nullopt;
     return answer;
+}
+
+// A lock file that records its holder: a lock left by a crashed start is
+// taken over (the holder's process is checked).
+struct TLocalChannelStartLock::Private {
+    explicit Private(const QString& name)
+        : file(name + QStringLiteral(".lock"))
+    {
+    }
+    QLockFile file;
+    bool locked = false;
+};
+
+TLocalChannelStartLock::TLocalChannelStartLock(const QString& name, int timeoutMs)
+    : d(std::make_unique<Private>(name))
+{
+    d->file.setStaleLockTime(0);
+    d->locked = d->file.tryLock(timeoutMs);
+}
+
+TLocalChannelStartLock::~TLocalChannelStartLock() = default;
+
+bool TLocalChannelStartLock::IsLocked() const
+{
+    return d->locked;
 }
 
 #endif

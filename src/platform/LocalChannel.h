@@ -43,3 +43,23 @@ void RemoveLocalChannel(const QString& name);
 // Sends the message to the server at name and waits for its answer byte;
 // nullopt when nobody took it within the time (each step has it).
 std::optional<char> SendLocalMessage(const QString& name, const QByteArray& message, int timeoutMs);
+
+// Held by a program while it decides whether to hand its files to the
+// program serving name or to serve name itself, so that two programs starting
+// together do not both serve. Released when the object goes, and by the
+// system when the program ends however it ends: a crashed start leaves
+// nothing that blocks the next one. Taking it writes nothing to the disk.
+class TLocalChannelStartLock {
+public:
+    // Waits up to timeoutMs for a program holding it.
+    TLocalChannelStartLock(const QString& name, int timeoutMs);
+    ~TLocalChannelStartLock();
+    TLocalChannelStartLock(const TLocalChannelStartLock&) = delete;
+    TLocalChannelStartLock& operator=(const TLocalChannelStartLock&) = delete;
+
+    bool IsLocked() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
