@@ -50,7 +50,8 @@ TOutlinePanel::TOutlinePanel(QWidget* parent)
     filter_ = new QLineEdit(body);
     filter_->setObjectName(QStringLiteral("OutlineFilter"));
     filter_->setPlaceholderText(QStringLiteral("Filtrovat symboly"));
-    filter_->setClearButtonEnabled(true);
+    // The clear button comes with the first show (showEvent): its image is
+    // read from the icon theme, which the start of a hidden panel need not wait for.
     filter_->setToolTip(QStringLiteral("Zobrazit jen symboly, jejichž jméno obsahuje zadaný text (Esc filtr smaže)"));
     filter_->installEventFilter(this);
     layout->addWidget(filter_);
@@ -157,6 +158,7 @@ void TOutlinePanel::DocumentTextChanged(TQX_PluginWindow* window)
 void TOutlinePanel::showEvent(QShowEvent* event)
 {
     QDockWidget::showEvent(event);
+    filter_->setClearButtonEnabled(true);
     if (stale_ && document_)
         Refresh();
 }
