@@ -1,10 +1,14 @@
 #include "frame/AppEvents.h"
 
+#include "ui/LazyIcon.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QProxyStyle>
+#include <QStyleOption>
 #include <QToolTip>
 
 namespace {
@@ -21,6 +25,36 @@ public:
         if (hint == SH_ToolTip_WakeUpDelay)
             return TAppEvents::kHintPause;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    // Every toolbar, the menu bar and every dock ask for these images when
+    // they are made, and the style reads them from its picture files then,
+    // which waits for the toolkit's image plug-ins. They are shown only when
+    // a toolbar runs out of room or a dock is on the screen: read then.
+    QIcon standardIcon(StandardPixmap image, const QStyleOption* option, const QWidget* widget) const override
+    {
+        switch (image) {
+        case SP_ToolBarHorizontalExtensionButton:
+        case SP_ToolBarVerticalExtensionButton:
+        case SP_TitleBarNormalButton:
+        case SP_TitleBarCloseButton:
+        case SP_DockWidgetCloseButton: {
+            // The arrows point the way the widget's text runs.
+            QStyleOption given;
+            if (option)
+                given.direction = option->direction;
+            else if (widget)
+                given.direction = widget->layoutDirection();
+            else
+                given.direction = QGuiApplication::layoutDirection();
+            return LazyIcon([base = QPointer<QStyle>(baseStyle()), image, given] {
+                QStyle* style = base ? base.data() : QApplication::style();
+                return style->standardIcon(image, &given, nullptr);
+            });
+        }
+        default:
+            return QProxyStyle::standardIcon(image, option, widget);
+        }
     }
 };
 

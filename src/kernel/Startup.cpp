@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -73,8 +74,11 @@ void finalizeModules()
 
 // Qt loads every image format plug-in it has (with the libraries behind
 // them) at the first picture it reads, whatever its format: here the first
-// toolbar's icon. A worker loads them while the settings and the frame are
-// set up; the frame then finds them loaded (or waits for the last one).
+// toolbar's icon. Building the window reads no picture (the style's own
+// images are read when shown), so a worker loads them from the moment the
+// window is shown, beside the rest of the start (the plug-ins, the session);
+// the first paint finds them loaded or waits for the last one. Any earlier
+// it would only take the processor from the building of the window.
 class TImageFormatsWarmUp {
 public:
     TImageFormatsWarmUp()
@@ -278,7 +282,7 @@ int RunQuorvix(int argc, char** argv)
     } else {
         instance.Listen();
     }
-    TImageFormatsWarmUp imageFormats;
+    std::optional<TImageFormatsWarmUp> imageFormats;
 
     auto startWrites = std::make_unique<qx::RegistryBatch>();
     initializeModules(argc, argv);
@@ -304,6 +308,7 @@ int RunQuorvix(int argc, char** argv)
         Kernel()->SetMainWindow(frame);
         instance.SetReceiver([frame](const QStringList& files) { frame->OpenFilesFromOutside(files); });
         mainWindow->show();
+        imageFormats.emplace();
         // Stored once the window is up: the store is replaced on the disk
         // and made durable, a wait the window need not sit behind. The
         // values are read from the held batch meanwhile.
