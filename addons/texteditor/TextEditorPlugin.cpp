@@ -1,23 +1,67 @@
 // The text editor plug-in: two file-document entries, the code editor for
 // every text file and the script editor for the host's ".qx" scripts, both
-// made by TTextEditorWindow.
-#include "EditorWindow.h"
+// made by TTextEditorWindow in the editor windows' library (EditorLibrary.h),
+// which this entry loads with the first window.
+#include "EditorLibrary.h"
 #include "FileTypes.h"
 
 #include <QX_PluginHelpers.h>
+
+#include <QtGlobal>
+
+#include <dlfcn.h>
 
 namespace {
 
 TQX_Application application;
 
+struct TEditorLibrary {
+    void* handle = nullptr;
+    TEditorNewWindowProc newWindow = nullptr;
+    TEditorReleaseProc release = nullptr;
+};
+TEditorLibrary editorLibrary;
+
+// Loads the editor windows' library, once; false (with the reason on the
+// log) when it cannot be loaded.
+bool loadEditorLibrary()
+{
+    if (editorLibrary.handle)
+        return true;
+    void* handle = dlopen(kEditorLibraryFile, RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        qWarning("Textový editor: %s", dlerror());
+        return false;
+    }
+    const auto newWindow = reinterpret_cast<TEditorNewWindowProc>(dlsym(handle, kEditorNewWindowSymbol));
+    const auto release = reinterpret_cast<TEditorReleaseProc>(dlsym(handle, kEditorReleaseSymbol));
+    if (!newWindow || !release) {
+        qWarning("Textový editor: %s is not the editor windows' library", kEditorLibraryFile);
+        dlclose(handle);
+        return false;
+    }
+    editorLibrary = {handle, newWindow, release};
+    return true;
+}
+
+// Called when the plug-in goes: its windows are gone by then.
+void unloadEditorLibrary()
+{
+    if (!editorLibrary.handle)
+        return;
+    editorLibrary.release();
+    dlclose(editorLibrary.handle);
+    editorLibrary = {};
+}
+
 TQX_PluginWindow* createTextWindow(TQX_Application*)
 {
-    return new TTextEditorWindow(TTextEditorWindow::TKind::Text);
+    return loadEditorLibrary() ? editorLibrary.newWindow(0) : nullptr;
 }
 
 TQX_PluginWindow* createScriptWindow(TQX_Application*)
 {
-    return new TTextEditorWindow(TTextEditorWindow::TKind::Script);
+    return loadEditorLibrary() ? editorLibrary.newWindow(1) : nullptr;
 }
 
 } // namespace
@@ -52,7 +96,7 @@ QX_PLUGIN_EXPORT int32_t QXPluginProc(int32_t message, void* param)
             },
         },
         // Nothing of this library may stay registered with Qt once it is gone.
-        .OnRelease = RemoveEditorAccessibility,
+        .OnRelease = unloadEditorLibrary,
     };
     return QX_AnswerPluginMessage(plugin, message, param);
 }
