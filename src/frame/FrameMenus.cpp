@@ -570,17 +570,16 @@ QToolBar* TFrameWindowForm::ToolbarByNumber(int number) const
 
 void TFrameWindowForm::createDocks()
 {
+    // The pane's text comes with its first show (NotepadEdit).
     notepadToolWindow_ = new QDockWidget(QStringLiteral("Poznámky (panel)"), this);
     notepadToolWindow_->setObjectName(QStringLiteral("NotepadToolWindow"));
-    notepadRichEdit_ = new QTextEdit(notepadToolWindow_);
-    notepadRichEdit_->setObjectName(QStringLiteral("NotepadRichEdit"));
-    notepadRichEdit_->setFont(QFont(QStringLiteral("Courier")));
-    notepadRichEdit_->setLineWrapMode(QTextEdit::NoWrap);
-    notepadToolWindow_->setWidget(notepadRichEdit_);
     addDockWidget(Qt::BottomDockWidgetArea, notepadToolWindow_);
     notepadToolWindow_->hide();
-    connect(notepadToolWindow_, &QDockWidget::visibilityChanged, this,
-        [this] { Action(A::ViewNotepad)->setChecked(notepadToolWindow_->isVisible()); });
+    connect(notepadToolWindow_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            NotepadEdit();
+        Action(A::ViewNotepad)->setChecked(notepadToolWindow_->isVisible());
+    });
 
     documentsToolbar_ = new QDockWidget(QStringLiteral("Složka Dokumenty (panel)"), this);
     documentsToolbar_->setObjectName(QStringLiteral("DocumentsToolbar"));

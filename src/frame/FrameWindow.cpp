@@ -114,7 +114,6 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     loadDocuments();
     LoadExternalTools();
     loadShortcuts();
-    loadNotepad();
 
     recentFiles_->OnChange = [this] {
         rebuildRecentFilesMenu();

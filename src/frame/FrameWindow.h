@@ -206,6 +206,9 @@ public:
     // the tool output panel, anything else through ExecuteFile.
     void LaunchExternalTool(QAction* entry);
     TToolOutputPanel* ToolOutputPanel() const { return toolOutput_; }
+    // The notepad pane's text, with the notes file read into it. Made when
+    // the pane is first shown or its text first wanted (Notepad.cpp).
+    QTextEdit* NotepadEdit();
     // The symbol outline of the active document (FrameOutline.cpp).
     TOutlinePanel* OutlinePanel() const { return outline_; }
     // Opens the file and shows the line in its window, when the window can.
@@ -396,7 +399,6 @@ private:
     void loadDocuments();
     void saveDocuments();
     void loadShortcuts();
-    void loadNotepad();
     void saveNotepad();
     void loadToolbarLayout();
     void saveToolbarLayout();

@@ -4,6 +4,7 @@
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
 
+#include <QDockWidget>
 #include <QFile>
 #include <QMessageBox>
 #include <QSaveFile>
@@ -151,21 +152,35 @@ bool TNotepadFile::SavePending() const
 // The frame's notepad pane
 // ---------------------------------------------------------------------------
 
-void TFrameWindowForm::loadNotepad()
+// Made when first wanted: most starts never show the pane, and a text
+// editor with its document and the fixed font costs the start more than the
+// rest of the pane.
+QTextEdit* TFrameWindowForm::NotepadEdit()
 {
-    auto* file = new TNotepadFile(notepadRichEdit_, TNotepadFile::DefaultFileName());
-    file->Load();
+    if (!notepadRichEdit_) {
+        notepadRichEdit_ = new QTextEdit(notepadToolWindow_);
+        notepadRichEdit_->setObjectName(QStringLiteral("NotepadRichEdit"));
+        notepadRichEdit_->setFont(QFont(QStringLiteral("Courier")));
+        notepadRichEdit_->setLineWrapMode(QTextEdit::NoWrap);
+        notepadToolWindow_->setWidget(notepadRichEdit_);
+        auto* file = new TNotepadFile(notepadRichEdit_, TNotepadFile::DefaultFileName());
+        file->Load();
+    }
+    return notepadRichEdit_;
 }
 
+// Notes never shown were never changed: nothing to save.
 void TFrameWindowForm::saveNotepad()
 {
+    if (!notepadRichEdit_)
+        return;
     if (auto* file = notepadRichEdit_->findChild<TNotepadFile*>())
         file->Save();
 }
 
 void TFrameWindowForm::Action_SubmenuNotepadClearExecute()
 {
-    if (notepadRichEdit_->document()->isEmpty())
+    if (NotepadEdit()->document()->isEmpty())
         return;
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(kApplicationTitle),
         QStringLiteral("Opravdu chcete vymazat obsah poznámek? Vymazání můžete vrátit zpět klávesami Ctrl+Z."),

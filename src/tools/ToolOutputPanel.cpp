@@ -21,6 +21,7 @@ namespace {
 // Output lines kept; older ones scroll away so a chatty tool cannot fill the memory.
 const int kMaxLines = 20000;
 const int kKillDelayMs = 3000;
+const QString kNothingRun = QStringLiteral("Žádný nástroj nebyl spuštěn.");
 
 QString seconds(qint64 ms)
 {
@@ -44,8 +45,25 @@ TToolOutputPanel::TToolOutputPanel(QWidget* parent)
     , decoders_ {QStringDecoder(QStringDecoder::System), QStringDecoder(QStringDecoder::System)}
 {
     setObjectName(QStringLiteral("ToolOutputToolWindow"));
+    process_ = new QProcess(this);
+    killTimer_ = new QTimer(this);
+    killTimer_->setSingleShot(true);
+    killTimer_->setInterval(kKillDelayMs);
+    connect(killTimer_, &QTimer::timeout, this, [this] { qx::EndProcessGroup(*process_, true); });
+    connect(process_, &QProcess::readyReadStandardOutput, this,
+        [this] { readChannel(QProcess::StandardOutput); });
+    connect(process_, &QProcess::readyReadStandardError, this, [this] { readChannel(QProcess::StandardError); });
+    connect(process_, &QProcess::finished, this, &TToolOutputPanel::finished);
+}
+
+// The panel is hidden at most starts; its view with the fixed font and its
+// buttons with their theme images wait until it is wanted.
+void TToolOutputPanel::build()
+{
+    if (text_)
+        return;
     auto* body = new QWidget(this);
-    status_ = new QLabel(QStringLiteral("Žádný nástroj nebyl spuštěn."), body);
+    status_ = new QLabel(kNothingRun, body);
     status_->setObjectName(QStringLiteral("ToolOutputStatus"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     stop_ = NewPanelButton(body, "ToolOutputStop", QStringLiteral("Zastavit"), QStringLiteral("Ukončit běžící nástroj"),
@@ -65,15 +83,6 @@ TToolOutputPanel::TToolOutputPanel(QWidget* parent)
 
     LayOutResultsPanel(this, body, status_, stop_, clear_, text_);
 
-    process_ = new QProcess(this);
-    killTimer_ = new QTimer(this);
-    killTimer_->setSingleShot(true);
-    killTimer_->setInterval(kKillDelayMs);
-    connect(killTimer_, &QTimer::timeout, this, [this] { qx::EndProcessGroup(*process_, true); });
-    connect(process_, &QProcess::readyReadStandardOutput, this,
-        [this] { readChannel(QProcess::StandardOutput); });
-    connect(process_, &QProcess::readyReadStandardError, this, [this] { readChannel(QProcess::StandardError); });
-    connect(process_, &QProcess::finished, this, &TToolOutputPanel::finished);
     connect(stop_, &QToolButton::clicked, this, &TToolOutputPanel::Stop);
     connect(clear_, &QToolButton::clicked, this, [this] {
         text_->clear();
@@ -90,8 +99,15 @@ TToolOutputPanel::~TToolOutputPanel()
     }
 }
 
+void TToolOutputPanel::showEvent(QShowEvent* event)
+{
+    build();
+    QDockWidget::showEvent(event);
+}
+
 bool TToolOutputPanel::Run(const QString& title, const QString& program, const QStringList& arguments, QString* error)
 {
+    build();
     if (IsRunning()) {
         stopping_ = true;
         qx::EndProcessGroup(*process_, true);
@@ -147,12 +163,12 @@ void TToolOutputPanel::Stop()
 
 QString TToolOutputPanel::OutputText() const
 {
-    return text_->toPlainText();
+    return text_ ? text_->toPlainText() : QString();
 }
 
 QString TToolOutputPanel::StatusText() const
 {
-    return status_->text();
+    return status_ ? status_->text() : kNothingRun;
 }
 
 void TToolOutputPanel::OpenLocation(int index)
@@ -183,7 +199,7 @@ bool TToolOutputPanel::ParseLocation(const QString& line, const QString& folder,
 
 bool TToolOutputPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == text_->viewport()) {
+    if (text_ && watched == text_->viewport()) {
         if (event->type() == QEvent::MouseMove) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             const bool link = !text_->anchorAt(mouse->position().toPoint()).isEmpty();
@@ -226,6 +242,7 @@ void TToolOutputPanel::flushPending()
 
 void TToolOutputPanel::appendLine(QString line, Style style)
 {
+    build();
     if (line.endsWith(QLatin1Char('\r')))
         line.chop(1);
     line = withoutEscapes(line);
@@ -283,12 +300,13 @@ void TToolOutputPanel::finished(int exitCode, QProcess::ExitStatus status)
     setStatus(title_ + QStringLiteral(": ") + text, !stopping_ && !crashed && exitCode == 0
             ? QColor(0x26, 0x7A, 0x2E)
             : QColor(0xA5, 0x1D, 0x2D));
-    stop_->setEnabled(false);
+    stop_->setEnabled(false); // built by setStatus
     emit Finished(exitCode, crashed || stopping_);
 }
 
 void TToolOutputPanel::setStatus(const QString& text, const QColor& colour)
 {
+    build();
     status_->setText(text);
     QPalette palette = status_->palette();
     palette.setColor(QPalette::WindowText, colour.isValid() ? colour : this->palette().color(QPalette::WindowText));

@@ -59,9 +59,13 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     enum class Style { Command, Output, Error, Status };
+    // Makes the status line, the buttons and the output view, once: when the
+    // panel is first shown or a tool is first run.
+    void build();
     void readChannel(QProcess::ProcessChannel channel);
     void appendLine(QString line, Style style);
     void flushPending();

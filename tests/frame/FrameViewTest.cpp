@@ -34,7 +34,7 @@ class FrameViewTest : public AnsweredFrameFixture {
 protected:
     QToolBar* Bar(const char* name) const { return frame->findChild<QToolBar*>(QLatin1String(name)); }
     QDockWidget* Dock(const char* name) const { return frame->findChild<QDockWidget*>(QLatin1String(name)); }
-    QTextEdit* Notepad() const { return frame->findChild<QTextEdit*>(QStringLiteral("NotepadRichEdit")); }
+    QTextEdit* Notepad() const { return frame->NotepadEdit(); }
 
     static std::string Value(const std::string& panel, const std::string& name)
     {
