@@ -50,6 +50,7 @@ void blankControls(QString& text)
             c = QLatin1Char(' ');
 }
 
+const QString kHowToStart = QStringLiteral("Hledání v souborech spustíte klávesami Ctrl+Shift+F.");
 const QString kEllipsis = QStringLiteral("…");
 
 } // namespace
@@ -231,8 +232,20 @@ TFindInFilesPanel::TFindInFilesPanel(QWidget* parent)
     : QDockWidget(QStringLiteral("Výsledky hledání"), parent)
 {
     setObjectName(QStringLiteral("FindInFilesToolWindow"));
+    model_ = new TFindInFilesModel(this);
+    poll_ = new QTimer(this);
+    poll_->setInterval(kPollMs);
+    connect(poll_, &QTimer::timeout, this, &TFindInFilesPanel::poll);
+}
+
+// The panel is hidden at most starts; its list with the fixed font and its
+// buttons with their theme images wait until it is wanted.
+void TFindInFilesPanel::build()
+{
+    if (view_)
+        return;
     auto* body = new QWidget(this);
-    status_ = new QLabel(QStringLiteral("Hledání v souborech spustíte klávesami Ctrl+Shift+F."), body);
+    status_ = new QLabel(kHowToStart, body);
     status_->setObjectName(QStringLiteral("FindInFilesStatus"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->setMinimumWidth(100);
@@ -243,7 +256,6 @@ TFindInFilesPanel::TFindInFilesPanel(QWidget* parent)
     clear_ = NewPanelButton(body, "FindInFilesClear", QStringLiteral("Vymazat"), QStringLiteral("Vymazat výsledky hledání"),
         "edit-clear");
 
-    model_ = new TFindInFilesModel(this);
     view_ = new QListView(body);
     view_->setObjectName(QStringLiteral("FindInFilesList"));
     view_->setModel(model_);
@@ -257,15 +269,18 @@ TFindInFilesPanel::TFindInFilesPanel(QWidget* parent)
 
     LayOutResultsPanel(this, body, status_, stop_, clear_, view_);
 
-    poll_ = new QTimer(this);
-    poll_->setInterval(kPollMs);
-    connect(poll_, &QTimer::timeout, this, &TFindInFilesPanel::poll);
     connect(stop_, &QToolButton::clicked, this, &TFindInFilesPanel::Stop);
     connect(clear_, &QToolButton::clicked, this, &TFindInFilesPanel::Clear);
     connect(view_, &QListView::clicked, this, [this](const QModelIndex& index) { OpenResult(index.row()); });
 }
 
 TFindInFilesPanel::~TFindInFilesPanel() = default;
+
+void TFindInFilesPanel::showEvent(QShowEvent* event)
+{
+    build();
+    QDockWidget::showEvent(event);
+}
 
 bool TFindInFilesPanel::Start(const TFileSearchOptions& options, QString* error)
 {
@@ -276,6 +291,7 @@ bool TFindInFilesPanel::Start(const TFileSearchOptions& options, QString* error)
             *error = QString::fromStdString(reason);
         return false;
     }
+    build();
     Clear();
     search_ = std::move(search);
     folder_ = QFile::decodeName(QByteArray::fromStdString(search_->Options().Folder));
@@ -305,6 +321,7 @@ void TFindInFilesPanel::Stop()
 
 void TFindInFilesPanel::Clear()
 {
+    build();
     if (search_) {
         // The search is finished or stopped before it goes.
         poll_->stop();
@@ -322,7 +339,7 @@ void TFindInFilesPanel::Clear()
 
 QString TFindInFilesPanel::StatusText() const
 {
-    return status_->text();
+    return status_ ? status_->text() : kHowToStart;
 }
 
 int TFindInFilesPanel::ResultCount() const
@@ -416,6 +433,7 @@ void TFindInFilesPanel::showStatus()
 {
     if (!search_)
         return;
+    build();
     const TFileSearchProgress p = search_->Progress();
     QStringList parts {QStringLiteral("prohledáno souborů: %1").arg(number(p.FilesSearched)),
         QStringLiteral("shod: %1 v souborech: %2").arg(number(p.Matches), number(p.FilesMatched))};

@@ -42,6 +42,7 @@ public:
     int ResultCount() const;
     QString ResultText(int row) const;
     void OpenResult(int row);
+    // Made with the panel's first show or the first search.
     QListView* ResultView() const { return view_; }
 
     std::function<void(const QString& file, int line, int column)> OnOpenLocation;
@@ -52,8 +53,12 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // Makes the status line, the buttons and the list, once: when the panel
+    // is first shown or a search first starts.
+    void build();
     void poll();
     void showStatus();
 
