@@ -7,6 +7,7 @@
 #include <QPixmap>
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -103,7 +104,8 @@ QIcon makeImage(const ImageRow& row)
 {
     if (row.theme) {
         // An own drawing of the same name stands in where the theme lacks it.
-        return QIcon::fromTheme(QLatin1String(row.theme), ownIcon(row.theme));
+        // Looked up when first shown: most of them are in menus.
+        return LazyThemeIcon(QLatin1String(row.theme), ownIcon(row.theme));
     }
     if (row.own)
         return ownIcon(row.own);
@@ -138,11 +140,12 @@ QIcon ToolbarImage(int index)
         return {};
     // Made once: the actions, menus and toolbars share the images, and a
     // theme icon follows a change of the theme by itself.
-    static auto* made = new std::array<QIcon, kToolbarImageCount>; // never destroyed, like the actions' copies
-    QIcon& icon = (*made)[size_t(index)];
-    if (icon.isNull())
+    // Not told by isNull(): that would look a theme image up before it is shown.
+    static auto* made = new std::array<std::optional<QIcon>, kToolbarImageCount>; // never destroyed, like the actions' copies
+    std::optional<QIcon>& icon = (*made)[size_t(index)];
+    if (!icon)
         icon = makeImage(kImages[size_t(index)]);
-    return icon;
+    return *icon;
 }
 
 bool ToolbarImagesAvailable()

@@ -110,7 +110,6 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createFindInFilesPanel();
     createStatusBar();
     createTimers();
-    loadToolbars();
     loadDocuments();
     LoadExternalTools();
     loadShortcuts();
@@ -199,6 +198,8 @@ void TFrameWindowForm::postInitialization()
         ~Leave() { flag = false; }
     } leave {inPostInitialization_};
     log("post-initialization sequence entered...");
+    // Looks every image up: after the show, where it keeps no one waiting.
+    loadToolbars();
     ExecEventScript(QStringLiteral("OnStartup"));
     if (!DemoMode()) {
         LoadPlugins();

@@ -11,6 +11,8 @@ namespace {
 struct LazySource {
     std::function<QIcon()> make;
     std::optional<QIcon> icon;
+    // Whether the made icon may be null; else the icon is not null unmade.
+    bool mayBeNull = false;
 
     const QIcon& get()
     {
@@ -51,7 +53,7 @@ public:
         return source_->get().availableSizes(mode, state);
     }
     QString iconName() override { return source_->get().name(); }
-    bool isNull() override { return false; }
+    bool isNull() override { return source_->mayBeNull && source_->get().isNull(); }
     QString key() const override { return QStringLiteral("TLazyIconEngine"); }
     QIconEngine* clone() const override { return new TLazyIconEngine(source_); }
 
@@ -65,5 +67,13 @@ QIcon LazyIcon(std::function<QIcon()> make)
 {
     auto source = std::make_shared<LazySource>();
     source->make = std::move(make);
+    return QIcon(new TLazyIconEngine(std::move(source)));
+}
+
+QIcon LazyThemeIcon(const QString& name, const QIcon& fallback)
+{
+    auto source = std::make_shared<LazySource>();
+    source->make = [name, fallback] { return QIcon::fromTheme(name, fallback); };
+    source->mayBeNull = true;
     return QIcon(new TLazyIconEngine(std::move(source)));
 }

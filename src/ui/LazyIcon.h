@@ -12,3 +12,8 @@
 // make must give a non-null icon: the lazy icon reports itself as not null
 // without making it. Copies share the made icon.
 QIcon LazyIcon(std::function<QIcon()> make);
+
+// QIcon::fromTheme(name, fallback), looked up in the icon theme when first
+// drawn or measured, or asked whether it is null: a theme may lack the name,
+// and a widget that shows its text instead of a null icon must know.
+QIcon LazyThemeIcon(const QString& name, const QIcon& fallback = {});
