@@ -42,6 +42,33 @@ TOutlinePanel::TOutlinePanel(QWidget* parent)
     : QDockWidget(QStringLiteral("Přehled symbolů"), parent)
 {
     setObjectName(QStringLiteral("OutlineToolWindow"));
+    model_ = new QStandardItemModel(this);
+    proxy_ = new QSortFilterProxyModel(this);
+    proxy_->setSourceModel(model_);
+    proxy_->setRecursiveFilteringEnabled(true);
+    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+
+    delay_ = new QTimer(this);
+    delay_->setSingleShot(true);
+    delay_->setInterval(kUpdateDelayMs);
+    connect(delay_, &QTimer::timeout, this, &TOutlinePanel::Refresh);
+    // A first read that takes a while says so; a read after an edit keeps
+    // the list it replaces until it is done.
+    busy_ = new QTimer(this);
+    busy_->setSingleShot(true);
+    busy_->setInterval(kBusyMessageDelayMs);
+    connect(busy_, &QTimer::timeout, this, [this] {
+        if (reading_ && model_->rowCount() == 0)
+            showMessage(kReading);
+    });
+}
+
+// The panel is hidden at most starts: its widgets wait until it is shown or
+// has a document.
+void TOutlinePanel::build()
+{
+    if (view_)
+        return;
     auto* body = new QWidget(this);
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -56,11 +83,6 @@ TOutlinePanel::TOutlinePanel(QWidget* parent)
     filter_->installEventFilter(this);
     layout->addWidget(filter_);
 
-    model_ = new QStandardItemModel(this);
-    proxy_ = new QSortFilterProxyModel(this);
-    proxy_->setSourceModel(model_);
-    proxy_->setRecursiveFilteringEnabled(true);
-    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
     view_ = new QTreeView(body);
     view_->setObjectName(QStringLiteral("OutlineView"));
     view_->setModel(proxy_);
@@ -90,19 +112,6 @@ TOutlinePanel::TOutlinePanel(QWidget* parent)
     layout->addWidget(note_);
     setWidget(body);
 
-    delay_ = new QTimer(this);
-    delay_->setSingleShot(true);
-    delay_->setInterval(kUpdateDelayMs);
-    connect(delay_, &QTimer::timeout, this, &TOutlinePanel::Refresh);
-    // A first read that takes a while says so; a read after an edit keeps
-    // the list it replaces until it is done.
-    busy_ = new QTimer(this);
-    busy_->setSingleShot(true);
-    busy_->setInterval(kBusyMessageDelayMs);
-    connect(busy_, &QTimer::timeout, this, [this] {
-        if (reading_ && model_->rowCount() == 0)
-            showMessage(kReading);
-    });
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
         proxy_->setFilterFixedString(text);
         view_->expandAll();
@@ -127,6 +136,7 @@ void TOutlinePanel::SetDocument(TQX_PluginWindow* window)
 {
     if (window && window == document_)
         return;
+    build();
     disconnect(documentGone_);
     document_ = window;
     delay_->stop();
@@ -157,6 +167,7 @@ void TOutlinePanel::DocumentTextChanged(TQX_PluginWindow* window)
 
 void TOutlinePanel::showEvent(QShowEvent* event)
 {
+    build();
     QDockWidget::showEvent(event);
     filter_->setClearButtonEnabled(true);
     if (stale_ && document_)
@@ -244,6 +255,7 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
     // Only the newest read counts; older ones were cancelled or overtaken.
     if (serial != serial_ || !document_)
         return;
+    build();
     reading_ = false;
     using S = TOutlineStatus;
     switch (result.Status) {
@@ -283,6 +295,7 @@ void TOutlinePanel::applyResult(int serial, const TOutlineResult& result)
 
 void TOutlinePanel::showMessage(const QString& text)
 {
+    build();
     shown_.reset();
     model_->clear();
     message_->setText(text);
@@ -294,12 +307,14 @@ void TOutlinePanel::showMessage(const QString& text)
 
 QString TOutlinePanel::MessageText() const
 {
+    if (!view_)
+        return kNoDocument;
     return pages_->currentWidget() == message_ ? message_->text() : QString();
 }
 
 QString TOutlinePanel::NoteText() const
 {
-    return note_->isHidden() ? QString() : note_->text();
+    return note_ && !note_->isHidden() ? note_->text() : QString();
 }
 
 QString TOutlinePanel::keyOf(const QModelIndex& sourceIndex) const

@@ -59,7 +59,8 @@ public:
     // What the panel shows: a message instead of the list (empty while the
     // list is shown), the note under a cut list, the symbols' model (one
     // item per symbol, members under their parent; Qt::UserRole holds the
-    // line) and the view with its filter.
+    // line) and the view with its filter (made when the panel is first
+    // shown or given a document; null before).
     QString MessageText() const;
     QString NoteText() const;
     QStandardItemModel* Model() const { return model_; }
@@ -87,6 +88,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Makes the filter, the list and the message lines, once.
+    void build();
     struct Job {
         int serial;
         std::shared_ptr<std::atomic_bool> cancel;
