@@ -105,6 +105,34 @@ std::string JoinDocumentsText(const QStringList& paths)
 
 void TFrameWindowForm::createDocumentsPanel()
 {
+    qxListViewImages_ = DocumentGroupImages();
+    // The panel runs over the whole height of the left side.
+    setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
+    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    connect(documentsToolbar_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            buildDocumentsPanel();
+        TQX_PluginWindow* active = GetActiveDocumentWindow();
+        highlightDocument(active ? active->FileName : QString());
+        // Shown by the user while the program runs: the keyboard goes to the
+        // list, so the panel can be used without a mouse.
+        if (visible && initialized_ && isActiveWindow())
+            docQXListView_->setFocus(Qt::OtherFocusReason);
+    });
+
+    saveDocumentsTimer_ = new QTimer(this);
+    saveDocumentsTimer_->setObjectName(QStringLiteral("_SaveDocumentsTimer"));
+    saveDocumentsTimer_->setSingleShot(true);
+    saveDocumentsTimer_->setInterval(kSaveDocumentsDelay);
+    connect(saveDocumentsTimer_, &QTimer::timeout, this, &TFrameWindowForm::saveDocuments);
+}
+
+// The panel is hidden at most starts: its list is made and filled when it is
+// first shown or wanted.
+void TFrameWindowForm::buildDocumentsPanel()
+{
+    if (docQXListView_)
+        return;
     auto* holder = new QWidget(documentsToolbar_);
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -127,7 +155,6 @@ void TFrameWindowForm::createDocumentsPanel()
     docQXListView_->setObjectName(QStringLiteral("DocQXListView"));
     docQXListView_->setAccessibleName(FrameText(FrameString::DocumentsGroup));
     docQXListView_->SetAllowFocus(false);
-    qxListViewImages_ = DocumentGroupImages();
     docQXListView_->SetImages(qxListViewImages_);
     docQXListView_->OnSelectItem = [this](TQXListView* list, int index) {
         // Opened once the click is over: opening may ask the user, and the
@@ -139,27 +166,12 @@ void TFrameWindowForm::createDocumentsPanel()
     holder->setMinimumWidth(160);
     documentsToolbar_->setWidget(holder);
     documentsToolbar_->setFocusProxy(docQXListView_);
-    // The panel runs over the whole height of the left side.
-    setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
-    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
-    connect(documentsToolbar_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        TQX_PluginWindow* active = GetActiveDocumentWindow();
-        highlightDocument(active ? active->FileName : QString());
-        // Shown by the user while the program runs: the keyboard goes to the
-        // list, so the panel can be used without a mouse.
-        if (visible && initialized_ && isActiveWindow())
-            docQXListView_->setFocus(Qt::OtherFocusReason);
-    });
-
-    saveDocumentsTimer_ = new QTimer(this);
-    saveDocumentsTimer_->setObjectName(QStringLiteral("_SaveDocumentsTimer"));
-    saveDocumentsTimer_->setSingleShot(true);
-    saveDocumentsTimer_->setInterval(kSaveDocumentsDelay);
-    connect(saveDocumentsTimer_, &QTimer::timeout, this, &TFrameWindowForm::saveDocuments);
+    rebuildDocumentList();
 }
 
-TQXListView* TFrameWindowForm::DocQXListView() const
+TQXListView* TFrameWindowForm::DocQXListView()
 {
+    buildDocumentsPanel();
     return docQXListView_;
 }
 
@@ -247,24 +259,25 @@ static void addFileItems(TQXListView* list, int group, const QStringList& paths)
 
 void TFrameWindowForm::rebuildDocumentList()
 {
-    TQXListView* list = docQXListView_;
-    if (!list)
-        return;
-    // The list keeps its scroll position when it is refilled (opening a file
-    // from it refills it).
-    const int top = list->TopIndex();
-    list->BeginUpdate();
-    list->Clear();
-    const int documents = list->AddGroup(FrameText(FrameString::DocumentsGroup), DocumentsGroupImage(documentStyleIndex_));
-    addFileItems(list, documents, documentsList_);
-    const int history = list->AddGroup(FrameText(FrameString::HistoryGroup), HistoryGroupImage(documentStyleIndex_));
-    addFileItems(list, history, recentFiles_->Items());
-    list->ExpandAll();
-    list->SetTopIndex(top);
-    // The fresh items carry no bold flags: the active document is marked again.
-    TQX_PluginWindow* active = GetActiveDocumentWindow();
-    highlightDocument(active ? active->FileName : QString());
-    list->EndUpdate(true);
+    // A list not made yet is filled when it is made.
+    if (TQXListView* list = docQXListView_) {
+        // The list keeps its scroll position when it is refilled (opening a
+        // file from it refills it).
+        const int top = list->TopIndex();
+        list->BeginUpdate();
+        list->Clear();
+        const int documents =
+            list->AddGroup(FrameText(FrameString::DocumentsGroup), DocumentsGroupImage(documentStyleIndex_));
+        addFileItems(list, documents, documentsList_);
+        const int history = list->AddGroup(FrameText(FrameString::HistoryGroup), HistoryGroupImage(documentStyleIndex_));
+        addFileItems(list, history, recentFiles_->Items());
+        list->ExpandAll();
+        list->SetTopIndex(top);
+        // The fresh items carry no bold flags: the active document is marked again.
+        TQX_PluginWindow* active = GetActiveDocumentWindow();
+        highlightDocument(active ? active->FileName : QString());
+        list->EndUpdate(true);
+    }
     // Demo mode shows every command enabled, as designed.
     if (DemoMode())
         return;
@@ -304,11 +317,12 @@ void TFrameWindowForm::Action_DocsAddCurrFileExecute()
 void TFrameWindowForm::Action_DocsAddFileExecute()
 {
     // However the command ends, the panel repaints once.
-    docQXListView_->BeginUpdate();
+    TQXListView* list = DocQXListView();
+    list->BeginUpdate();
     struct EndUpdate {
         TQXListView* list;
         ~EndUpdate() { list->EndUpdate(true); }
-    } end {docQXListView_};
+    } end {list};
 
     const QStringList files = chooseFilesToOpen();
     for (int i = 0; i < files.size(); ++i) {

@@ -151,7 +151,9 @@ public:
     // Writes the folder and the style now (they are also written a few
     // seconds after each change, and when the frame closes).
     void SaveDocuments() { saveDocuments(); }
-    TQXListView* DocQXListView() const;
+    // The documents panel's list, made when the panel is first shown or the
+    // list first wanted.
+    TQXListView* DocQXListView();
     QDockWidget* DocumentsToolbar() const;
     void ShowTipOfTheDay();
     void AskForFeedback();
@@ -408,6 +410,7 @@ private:
     void highlightDocument(const QString& fileName);
     // Documents panel (FrameDocuments.cpp).
     void createDocumentsPanel();
+    void buildDocumentsPanel();
     void documentsChanged();
     // The open dialog with the frame's filter and directory; the files chosen,
     // none when cancelled. The dialog's open-with choice goes to entry (null
