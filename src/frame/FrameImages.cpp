@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPixmap>
 
 #include <array>
@@ -100,12 +101,36 @@ QIcon ownIcon(const char* name)
     return QFile::exists(path) ? LazyIcon([path] { return QIcon(path); }) : QIcon();
 }
 
+// Whether the fallback theme (InitIconTheme) is installed. The theme names of
+// the table are standard names of the icon naming specification, which a
+// theme that follows it has: with the fallback theme there, every one of them
+// is found, so an image is known not to be null before it is looked up.
+bool fallbackThemeInstalled()
+{
+    static const bool installed = [] {
+        const QString theme = QIcon::fallbackThemeName();
+        if (theme.isEmpty())
+            return false;
+        for (const QString& folder : QIcon::themeSearchPaths())
+            if (QFileInfo::exists(folder + QLatin1Char('/') + theme + QStringLiteral("/index.theme")))
+                return true;
+        return false;
+    }();
+    return installed;
+}
+
 QIcon makeImage(const ImageRow& row)
 {
     if (row.theme) {
         // An own drawing of the same name stands in where the theme lacks it.
-        // Looked up when first shown: most of them are in menus.
-        return LazyThemeIcon(QLatin1String(row.theme), ownIcon(row.theme));
+        // Looked up when first painted: most of them are in menus, and a
+        // toolbar button asks only whether its image is null before the
+        // window is shown.
+        const QString name = QLatin1String(row.theme);
+        QIcon fallback = ownIcon(row.theme);
+        if (fallbackThemeInstalled())
+            return LazyIcon([name, fallback] { return QIcon::fromTheme(name, fallback); });
+        return LazyThemeIcon(name, fallback);
     }
     if (row.own)
         return ownIcon(row.own);
