@@ -179,9 +179,8 @@ int32_t Engine::ExecAssignElement(AssignStmt* s) {
     const VarBase& ib = s->fastIndex->var->base;
     const TQXVariant* ic = ib.local ? frame_[ib.slot] : ib.global;
     if (base->VType == vtArray && !base->ReadOnly() && !base->Shared && base->V.Items && ic->VType == ib.type) {
-        const std::vector<TQXVariant*>& items = *base->V.Items;
-        const uint32_t index = static_cast<uint32_t>(ic->V.Long);
-        TQXVariant* el = index < items.size() ? items[index] : nullptr;
+        TQXVariant* el = ElementPlace(*base->V.Items, static_cast<uint32_t>(ic->V.Long));
+        if (el && el->VType == vtNone) el = ArrayElement(base, ic->V.Long);  // made when first reached
         if (el && el->VType == b.elem) {
             Reg r;
             if (!Run(*s->fastElement, r)) return -1;

@@ -583,9 +583,7 @@ bool Engine::RunPair(const Plan& p, Reg& r) {
     if (p.shape != Plan::VariableWithVariable) {
         const TQXVariant* base = p.shapeArraySlot < 0 ? p.shapeArrayCell : frame_[p.shapeArraySlot];
         if (base->VType != vtArray || base->Shared || !base->V.Items) return RunPlan(p, r);
-        const std::vector<TQXVariant*>& items = *base->V.Items;
-        const uint32_t index = static_cast<uint32_t>(v);
-        const TQXVariant* el = index < items.size() ? items[index] : nullptr;
+        const TQXVariant* el = ElementPlace(*base->V.Items, static_cast<uint32_t>(v));
         if (!el || el->VType != p.shapeElem) return RunPlan(p, r);
         v = el->V.Long;
         if (p.shape == Plan::Element) {
@@ -828,14 +826,12 @@ dispatch:
         const VarAccess::Index& ix = va.indexes[0];
         if (c->VType != ip->value.i) return Fail(seTypeMismatch, ix.expr->operands[0].tok);
         // ArrayElement on a cell known to be an ARRAY.
-        const std::vector<TQXVariant*>* items = base->V.Items;
-        const uint32_t index = static_cast<uint32_t>(c->V.Long);
-        const TQXVariant* el = items && index < items->size() ? (*items)[index] : nullptr;
-        if (!el) {
+        const TQXVariant* el = base->V.Items ? ElementPlace(*base->V.Items, static_cast<uint32_t>(c->V.Long)) : nullptr;
+        if (!el || el->VType != ip->type) {
             el = ArrayElement(base, c->V.Long);
             if (!el) return Fail(seIndexOutOfRange, ix.closeTok);
+            if (el->VType != ip->type) return Fail(seTypeMismatch, el->VType == vtArray ? ix.closeTok : ip->src->tok);
         }
-        if (el->VType != ip->type) return Fail(seTypeMismatch, el->VType == vtArray ? ix.closeTok : ip->src->tok);
         if (Is32(ip->type)) A.i = el->V.Long;
         else Load(el, ip->type, A);
         NEXT();

@@ -1,11 +1,24 @@
 #include "scripting/ScriptValues.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "scripting/ScriptLexer.h"
 
 namespace qx {
+
+// The header of a block of element cells; the cells follow it.
+struct alignas(alignof(TQXVariant)) TQXElementBlock {
+    uint32_t Live;      // cells made in it and not yet ended, and 1 while its array lists it
+    uint32_t First;     // the array index of its first cell
+    uint32_t Size;      // indexes it covers
+    uint32_t Capacity;  // cells it has room for
+    TQXVariant* Cells() { return reinterpret_cast<TQXVariant*>(this + 1); }
+};
 
 namespace {
 
@@ -22,15 +35,62 @@ const TypeName kTypeNames[] = {
     {"BOOLEAN", vtBoolean}, {"ARRAY", vtArray},
 };
 
+// Element blocks -----------------------------------------------------------
+// A block's cells follow its header. It is freed when the last cell made in
+// it is gone and its array no longer lists it, so that a cell referred to
+// after its removal from the array keeps its memory.
+// Zeroed memory: places not made yet read as type vtNone (ElementPlace), and
+// a large block's pages are not touched until used.
+static_assert(alignof(TQXElementBlock) <= alignof(std::max_align_t));
+
+TQXElementBlock* NewBlock(uint32_t first, uint32_t size, uint32_t capacity) {
+    void* p = std::calloc(1, sizeof(TQXElementBlock) + size_t(capacity) * sizeof(TQXVariant));
+    if (!p) return nullptr;
+    return new (p) TQXElementBlock{1, first, size, capacity};
+}
+
+void DropBlock(TQXElementBlock* b) {
+    if (--b->Live == 0) std::free(b);
+}
+
+void UpdateDense(TQXElementList& items) {
+    items.Dense = items.Blocks.empty() ? nullptr : items.Blocks[0]->Cells();
+    items.DenseSize = items.Blocks.empty() ? 0 : items.Blocks[0]->Size;
+}
+
+// Ends a shared cell that is no longer in its array nor held.
+void DisposeElement(TQXVariant* e) {
+    TQXElementBlock* b = reinterpret_cast<TQXElementBlock*>(e - e->BlockIndex) - 1;
+    e->~TQXVariant();
+    DropBlock(b);
+}
+
+// Removes the elements from index n on: the unheld ones end, the held ones
+// live on until their last holder lets go.
+void TruncateElements(TQXElementList& items, size_t n) {
+    for (size_t i = items.size(); i > n; --i) {
+        TQXVariant* e = items[i - 1];
+        if (!e) continue;
+        e->InArray = false;
+        if (e->Holders == 0) DisposeElement(e);
+    }
+    items.resize(n);
+    std::vector<TQXElementBlock*>& blocks = items.Blocks;
+    while (!blocks.empty() && blocks.back()->First >= n) {
+        DropBlock(blocks.back());
+        blocks.pop_back();
+    }
+    // The cut-off places of the last block may still hold removed cells.
+    if (!blocks.empty() && blocks.back()->First + blocks.back()->Size > n)
+        blocks.back()->Size = blocks.back()->Capacity = static_cast<uint32_t>(n - blocks.back()->First);
+    UpdateDense(items);
+}
+
 // Frees what a cell holds beyond its fixed fields (text, elements, a hold).
 void ReleaseContents(TQXVariant* c) {
     if (c->VType == vtArray) {
         if (c->V.Items) {
-            for (TQXVariant* e : *c->V.Items) {
-                if (!e) continue;
-                e->InArray = false;
-                if (e->Holders == 0) delete e;
-            }
+            TruncateElements(*c->V.Items, 0);
             delete c->V.Items;
             c->V.Items = nullptr;
         }
@@ -264,14 +324,15 @@ void FreeValue(TQXVariant* cell) {
     if (cell->Shared) {
         // An array element: it lives on while something holds it.
         cell->InArray = false;
-        if (cell->Holders != 0) return;
+        if (cell->Holders == 0) DisposeElement(cell);
+        return;
     }
     delete cell;
 }
 
 void ReleaseShared(TQXVariant* cell) {
     if (cell->Holders > 0) --cell->Holders;
-    if (cell->Holders == 0 && !cell->InArray) delete cell;
+    if (cell->Holders == 0 && !cell->InArray) DisposeElement(cell);
 }
 
 void RetypeValue(TQXVariant* cell, uint16_t type) {
@@ -458,13 +519,22 @@ uint16_t ApplyOperator(TQXVariant* left, const TQXVariant* right, TQXOperator op
     }
 }
 
-// Elements come into being when first reached, so that sizing an array costs
-// no more than its list of places.
+// Elements come into being when first reached, in the place their block
+// keeps for them, so that sizing an array costs no more than its list of
+// places and one allocation.
 TQXVariant* MakeArrayElement(TQXVariant* array, size_t index) {
-    TQXVariant* e = new TQXVariant(array->ElementType);
+    TQXElementList& items = *array->V.Items;
+    // The blocks cover the indexes in order: the last one starting at or before index.
+    const auto after = std::upper_bound(items.Blocks.begin(), items.Blocks.end(), index,
+                                        [](size_t i, const TQXElementBlock* b) { return i < b->First; });
+    TQXElementBlock* b = *(after - 1);
+    const uint32_t k = static_cast<uint32_t>(index - b->First);
+    TQXVariant* e = new (b->Cells() + k) TQXVariant(array->ElementType);
     e->Shared = 1;
     e->InArray = true;
-    (*array->V.Items)[index] = e;
+    e->BlockIndex = k;
+    ++b->Live;
+    items[index] = e;
     return e;
 }
 
@@ -478,22 +548,31 @@ bool ResizeArray(TQXVariant* cell, int32_t n) {
     TQXVariant* c = ResolveValue(cell);
     if (!c || c->VType != vtArray) return false;
     if (n < 0) n = 0;
-    if (n > ValueLimits().MaxArrayLength) return false;
+    const int32_t limit = ValueLimits().MaxArrayLength;
+    if (n > limit) return false;
     if (!c->V.Items) {
         if (n == 0) return true;
-        c->V.Items = new std::vector<TQXVariant*>();
+        c->V.Items = new TQXElementList();
     }
-    std::vector<TQXVariant*>& items = *c->V.Items;
-    if (static_cast<size_t>(n) > items.size()) {
-        items.resize(static_cast<size_t>(n), nullptr);  // new elements: made by ArrayElement
-    } else {
-        while (items.size() > static_cast<size_t>(n)) {
-            TQXVariant* e = items.back();
-            items.pop_back();
-            if (!e) continue;
-            e->InArray = false;
-            if (e->Holders == 0) delete e;
+    TQXElementList& items = *c->V.Items;
+    const size_t m = items.size();
+    if (static_cast<size_t>(n) > m) {
+        const uint32_t add = static_cast<uint32_t>(static_cast<size_t>(n) - m);
+        TQXElementBlock* last = items.Blocks.empty() ? nullptr : items.Blocks.back();
+        if (last && last->Capacity - last->Size >= add) {
+            last->Size += add;
+        } else {
+            // Room for half as many again, so that growing by small steps
+            // makes few blocks; the room is not touched until used.
+            const uint32_t spare = static_cast<uint32_t>(std::min<size_t>(m / 2, static_cast<size_t>(limit - n)));
+            TQXElementBlock* b = NewBlock(static_cast<uint32_t>(m), add, std::max(add, spare));
+            if (!b) return false;
+            items.Blocks.push_back(b);
         }
+        items.resize(static_cast<size_t>(n), nullptr);  // new elements: made by ArrayElement
+        UpdateDense(items);
+    } else {
+        TruncateElements(items, static_cast<size_t>(n));
         if (items.capacity() > 2 * items.size() + 64) items.shrink_to_fit();
     }
     return true;

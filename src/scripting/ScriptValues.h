@@ -63,6 +63,21 @@ enum class TQXOperator : uint8_t {
     Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual,
 };
 
+class TQXVariant;
+struct TQXElementBlock;
+
+// An ARRAY's elements: a cell per index (none until first reached), made in
+// place in the blocks of cells that the resizes that grew the array
+// allocated, so that neighbouring elements are neighbours in memory and
+// making one allocates nothing. Blocks are in index order and cover the
+// indexes from 0 without gaps; a block's places start zeroed.
+struct TQXElementList : std::vector<TQXVariant*> {
+    std::vector<TQXElementBlock*> Blocks;
+    // The places of the first block: element i's for i < DenseSize.
+    TQXVariant* Dense = nullptr;
+    uint32_t DenseSize = 0;
+};
+
 // A value cell. It owns its text and, for an ARRAY, its element cells; a
 // reference does not own the cell it refers to. Not copyable: use CloneValue
 // or ApplyOperator(Assign).
@@ -87,6 +102,7 @@ public:
     bool HoldsRef = false;  // REFERENCE: holds its (shared) target
     uint16_t ElementType = vtNone;  // ARRAY: type code of the elements
     uint32_t Holders = 0;   // references and temporary holds on a shared cell
+    uint32_t BlockIndex = 0;  // a shared cell: its place in the block of cells it was made in
     union {
         uint8_t Byte;
         int8_t ShortInt;
@@ -99,7 +115,7 @@ public:
         long double Extended;
         int64_t Comp;
         TQXVariant* Ref;                       // REFERENCE: the cell referred to, or none
-        std::vector<TQXVariant*>* Items;       // ARRAY: the elements (may be none while empty)
+        TQXElementList* Items;                 // ARRAY: the elements (may be none while empty)
     } V;
     std::string Text;  // STRING
 
@@ -179,6 +195,13 @@ inline TQXVariant* ArrayElement(TQXVariant* cell, int32_t index) {
     if (static_cast<size_t>(index) >= items.size()) return nullptr;
     TQXVariant* e = items[static_cast<size_t>(index)];
     return e ? e : MakeArrayElement(c, static_cast<size_t>(index));
+}
+// The place of element index for loads that check the element's type first:
+// the element's cell, or where it is not made yet none or a zeroed place
+// (type vtNone); none beyond the end.
+inline TQXVariant* ElementPlace(const TQXElementList& items, uint32_t index) {
+    if (index < items.DenseSize) return items.Dense + index;
+    return index < items.size() ? items[index] : nullptr;
 }
 int32_t ArrayLength(const TQXVariant* cell);
 // Appends new elements or frees the last ones until there are n; a negative n
