@@ -264,6 +264,32 @@ TEST(ScriptValues, ReferencedElementOutlivesItsRemoval) {
     RetypeValue(ref.get(), vtNone);  // releases it
 }
 
+// Elements share memory blocks: cells removed while referred to keep their
+// place when the array shrinks into their block and grows over it again,
+// and every element is a cell of its own.
+TEST(ScriptValues, HeldElementsKeepTheirPlaceAcrossResizes) {
+    Cell a(NewValue(vtArray, vtString));
+    Cell ref1(NewValue(vtReference)), ref5(NewValue(vtReference));
+    for (int32_t n : {2, 3, 8}) ASSERT_TRUE(ResizeArray(a.get(), n));  // grown in steps
+    StoreString(ArrayElement(a.get(), 1), "one");
+    StoreString(ArrayElement(a.get(), 5), std::string(100, 'x'));
+    BindReference(ref1.get(), ArrayElement(a.get(), 1));
+    BindReference(ref5.get(), ArrayElement(a.get(), 5));
+    ASSERT_TRUE(ResizeArray(a.get(), 4));
+    ASSERT_TRUE(ResizeArray(a.get(), 7));
+    EXPECT_NE(ArrayElement(a.get(), 5), ResolveValue(ref5.get()));
+    for (int32_t i = 0; i < 7; ++i) {
+        if (i != 1) EXPECT_EQ(ArrayElement(a.get(), i)->Text, "") << i;
+        StoreString(ArrayElement(a.get(), i), std::to_string(i));
+    }
+    for (int32_t i = 0; i < 7; ++i) EXPECT_EQ(ArrayElement(a.get(), i)->Text, std::to_string(i));
+    EXPECT_EQ(ValueAsString(ref5.get()), std::string(100, 'x'));
+    EXPECT_EQ(ValueAsString(ref1.get()), "1");
+    a.reset();  // the array goes first, its removed cells after their references
+    StoreString(ref1.get(), "still");
+    EXPECT_EQ(ValueAsString(ref1.get()), "still");
+}
+
 TEST(ScriptValues, VariableListKeepsOrderAndUniqueNames) {
     TVariableManager list;
     for (int i = 0; i < 20; ++i) ASSERT_NE(list.AddVariable("V" + std::to_string(i), NewValue(vtLongInt)), nullptr);
