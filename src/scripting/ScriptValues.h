@@ -200,7 +200,8 @@ inline TQXVariant* ArrayElement(TQXVariant* cell, int32_t index) {
 // the element's cell, or where it is not made yet none or a zeroed place
 // (type vtNone); none beyond the end.
 inline TQXVariant* ElementPlace(const TQXElementList& items, uint32_t index) {
-    if (index < items.DenseSize) return items.Dense + index;
+    if (index < items.DenseSize) [[likely]]
+        return items.Dense + index;
     return index < items.size() ? items[index] : nullptr;
 }
 int32_t ArrayLength(const TQXVariant* cell);
