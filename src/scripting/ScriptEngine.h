@@ -663,6 +663,7 @@ private:
     // is no array element itself: Access without holds, as nothing can
     // remove the element before its value is loaded.
     const TQXVariant* Element(const VarAccess& va, TQXVariant* c);
+    TQXVariant elementCopy_;  // a packed element read without a cell of its own
     bool AppendInPlace(AssignStmt* s, TQXVariant* target);
     bool Call(const CallSite& cs, TQXVariant* result);
     // result: a cell for a function's result; resultReady when it is a new

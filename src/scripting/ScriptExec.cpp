@@ -179,12 +179,16 @@ int32_t Engine::ExecAssignElement(AssignStmt* s) {
     const VarBase& ib = s->fastIndex->var->base;
     const TQXVariant* ic = ib.local ? frame_[ib.slot] : ib.global;
     if (base->VType == vtArray && !base->ReadOnly() && !base->Shared && base->V.Items && ic->VType == ib.type) {
-        TQXVariant* el = ElementPlace(*base->V.Items, static_cast<uint32_t>(ic->V.Long));
-        if (el && el->VType == vtNone) el = ArrayElement(base, ic->V.Long);  // made when first reached
-        if (el && el->VType == b.elem) {
+        const uint32_t index = static_cast<uint32_t>(ic->V.Long);
+        int32_t* el = IntegerElementSlot(base, index, b.elem);
+        if (!el && !base->V.Items->Packed && index < base->V.Items->size() && !(*base->V.Items)[index]) {
+            ArrayElement(base, ic->V.Long);  // made when first reached
+            el = IntegerElementSlot(base, index, b.elem);
+        }
+        if (el) {
             Reg r;
             if (!Run(*s->fastElement, r)) return -1;
-            el->V.Long = r.i;
+            *el = r.i;
             return s->expr->endTok;
         }
     }
@@ -562,7 +566,7 @@ const TQXVariant* Engine::Element(const VarAccess& va, TQXVariant* c) {
     const VarAccess::Index& ix = va.indexes[0];
     int32_t index;
     if (!EvalIndex(*ix.expr, index)) return nullptr;
-    TQXVariant* el = ArrayElement(c, index);
+    const TQXVariant* el = ReadArrayElement(c, index, elementCopy_);
     if (!el) {
         Fail(seIndexOutOfRange, ix.closeTok);
         return nullptr;

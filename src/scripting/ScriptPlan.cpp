@@ -583,9 +583,9 @@ bool Engine::RunPair(const Plan& p, Reg& r) {
     if (p.shape != Plan::VariableWithVariable) {
         const TQXVariant* base = p.shapeArraySlot < 0 ? p.shapeArrayCell : frame_[p.shapeArraySlot];
         if (base->VType != vtArray || base->Shared || !base->V.Items) return RunPlan(p, r);
-        const TQXVariant* el = ElementPlace(*base->V.Items, static_cast<uint32_t>(v));
-        if (!el || el->VType != p.shapeElem) return RunPlan(p, r);
-        v = el->V.Long;
+        const int32_t* el = IntegerElementSlot(const_cast<TQXVariant*>(base), static_cast<uint32_t>(v), p.shapeElem);
+        if (!el) return RunPlan(p, r);
+        v = *el;
         if (p.shape == Plan::Element) {
             r.i = v;
             return true;
@@ -826,14 +826,17 @@ dispatch:
         const VarAccess::Index& ix = va.indexes[0];
         if (c->VType != ip->value.i) return Fail(seTypeMismatch, ix.expr->operands[0].tok);
         // ArrayElement on a cell known to be an ARRAY.
-        const TQXVariant* el = base->V.Items ? ElementPlace(*base->V.Items, static_cast<uint32_t>(c->V.Long)) : nullptr;
-        if (!el || el->VType != ip->type) {
-            el = ArrayElement(base, c->V.Long);
-            if (!el) return Fail(seIndexOutOfRange, ix.closeTok);
-            if (el->VType != ip->type) return Fail(seTypeMismatch, el->VType == vtArray ? ix.closeTok : ip->src->tok);
+        const int32_t* slot = base->V.Items && Is32(ip->type)
+                                  ? IntegerElementSlot(base, static_cast<uint32_t>(c->V.Long), ip->type)
+                                  : nullptr;
+        if (slot) {
+            A.i = *slot;
+            NEXT();
         }
-        if (Is32(ip->type)) A.i = el->V.Long;
-        else Load(el, ip->type, A);
+        const TQXVariant* el = ReadArrayElement(base, c->V.Long, elementCopy_);
+        if (!el) return Fail(seIndexOutOfRange, ix.closeTok);
+        if (el->VType != ip->type) return Fail(seTypeMismatch, el->VType == vtArray ? ix.closeTok : ip->src->tok);
+        Load(el, ip->type, A);
         NEXT();
     }
     CASE(opAndB) A.i = A.i & B.i; NEXT();

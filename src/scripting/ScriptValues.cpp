@@ -71,10 +71,12 @@ void TruncateElements(TQXElementList& items, size_t n) {
     for (size_t i = items.size(); i > n; --i) {
         TQXVariant* e = items[i - 1];
         if (!e) continue;
+        if (items.Packed) --items.Cells;
         e->InArray = false;
         if (e->Holders == 0) DisposeElement(e);
     }
     items.resize(n);
+    if (items.Packed) items.Values.resize(n);
     std::vector<TQXElementBlock*>& blocks = items.Blocks;
     while (!blocks.empty() && blocks.back()->First >= n) {
         DropBlock(blocks.back());
@@ -535,7 +537,22 @@ TQXVariant* MakeArrayElement(TQXVariant* array, size_t index) {
     e->BlockIndex = k;
     ++b->Live;
     items[index] = e;
+    if (items.Packed) {
+        e->V.Long = items.Values[index];
+        ++items.Cells;
+    }
     return e;
+}
+
+const TQXVariant* ReadArrayElement(TQXVariant* array, int32_t index, TQXVariant& copy) {
+    TQXVariant* c = ResolveValue(array);
+    if (!c || c->VType != vtArray || !c->V.Items || index < 0) return nullptr;
+    const TQXElementList& items = *c->V.Items;
+    if (!items.Packed || static_cast<size_t>(index) >= items.size() || items[static_cast<size_t>(index)])
+        return ArrayElement(c, index);
+    copy.VType = c->ElementType;
+    copy.V.Long = items.Values[static_cast<size_t>(index)];
+    return &copy;
 }
 
 int32_t ArrayLength(const TQXVariant* cell) {
@@ -553,6 +570,8 @@ bool ResizeArray(TQXVariant* cell, int32_t n) {
     if (!c->V.Items) {
         if (n == 0) return true;
         c->V.Items = new TQXElementList();
+        const uint16_t e = c->ElementType;
+        c->V.Items->Packed = e == vtSmallInt || e == vtCardinal || e == vtLongInt;
     }
     TQXElementList& items = *c->V.Items;
     const size_t m = items.size();
@@ -570,6 +589,7 @@ bool ResizeArray(TQXVariant* cell, int32_t n) {
             items.Blocks.push_back(b);
         }
         items.resize(static_cast<size_t>(n), nullptr);  // new elements: made by ArrayElement
+        if (items.Packed) items.Values.resize(static_cast<size_t>(n), 0);
         UpdateDense(items);
     } else {
         TruncateElements(items, static_cast<size_t>(n));

@@ -76,6 +76,12 @@ struct TQXElementList : std::vector<TQXVariant*> {
     // The places of the first block: element i's for i < DenseSize.
     TQXVariant* Dense = nullptr;
     uint32_t DenseSize = 0;
+    // Packed (elements of a 32-bit integer type): Values holds the value of
+    // every element that has no cell; once made, a cell holds its element's
+    // value instead. Loads and stores that need no cell use Values.
+    bool Packed = false;
+    uint32_t Cells = 0;  // packed: elements that have a cell
+    std::vector<int32_t> Values;
 };
 
 // A value cell. It owns its text and, for an ARRAY, its element cells; a
@@ -204,6 +210,24 @@ inline TQXVariant* ElementPlace(const TQXElementList& items, uint32_t index) {
         return items.Dense + index;
     return index < items.size() ? items[index] : nullptr;
 }
+// Where a load or store of type (a 32-bit integer type) finds element index
+// of an ARRAY with elements without making a cell: its packed value, or its
+// cell's; none when out of range, not made yet or of another type.
+inline int32_t* IntegerElementSlot(TQXVariant* array, uint32_t index, uint16_t type) {
+    TQXElementList& items = *array->V.Items;
+    if (items.Packed) {
+        if (index >= items.size()) return nullptr;
+        TQXVariant* e = items.Cells ? items[index] : nullptr;
+        if (!e) return array->ElementType == type ? &items.Values[index] : nullptr;
+        return e->VType == type ? &e->V.Long : nullptr;
+    }
+    TQXVariant* e = ElementPlace(items, index);
+    return e && e->VType == type ? &e->V.Long : nullptr;
+}
+// Element index for a load at once: its cell, or for a packed element that
+// has none, copy (a cell without text) given its type and value; none out of
+// range or when not an ARRAY.
+const TQXVariant* ReadArrayElement(TQXVariant* array, int32_t index, TQXVariant& copy);
 int32_t ArrayLength(const TQXVariant* cell);
 // Appends new elements or frees the last ones until there are n; a negative n
 // empties the array. False (array unchanged) when n is beyond the limit.

@@ -279,7 +279,9 @@ TEST(ScriptValues, HeldElementsKeepTheirPlaceAcrossResizes) {
     ASSERT_TRUE(ResizeArray(a.get(), 7));
     EXPECT_NE(ArrayElement(a.get(), 5), ResolveValue(ref5.get()));
     for (int32_t i = 0; i < 7; ++i) {
-        if (i != 1) EXPECT_EQ(ArrayElement(a.get(), i)->Text, "") << i;
+        if (i != 1) {
+            EXPECT_EQ(ArrayElement(a.get(), i)->Text, "") << i;
+        }
         StoreString(ArrayElement(a.get(), i), std::to_string(i));
     }
     for (int32_t i = 0; i < 7; ++i) EXPECT_EQ(ArrayElement(a.get(), i)->Text, std::to_string(i));
