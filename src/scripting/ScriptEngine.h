@@ -568,7 +568,7 @@ private:
         return Exec(s);
     }
     int32_t ExecAssign(AssignStmt* s);
-    int32_t ExecAssignElement(AssignStmt* s);
+    int32_t ExecAssignElement(AssignStmt* s, bool hooked = false);
 #if defined(__GNUC__)
     __attribute__((noinline))
 #endif

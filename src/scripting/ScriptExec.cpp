@@ -172,8 +172,8 @@ int32_t Engine::RunAssign(AssignStmt* s) {
 }
 
 // The general path's steps for such an element (Access, Eval), in short.
-int32_t Engine::ExecAssignElement(AssignStmt* s) {
-    if (!Hook(s->tok)) return -1;
+int32_t Engine::ExecAssignElement(AssignStmt* s, bool hooked) {
+    if (!hooked && !Hook(s->tok)) return -1;
     const VarBase& b = s->var.base;
     TQXVariant* base = b.local ? frame_[b.slot] : b.global;
     const VarBase& ib = s->fastIndex->var->base;
@@ -223,6 +223,8 @@ int32_t Engine::ExecAssignGeneral(AssignStmt* s, bool hooked) {
                 }
             }
         }
+        // From the first run on, so that a packed element gets no cell for it.
+        if (s->fastElement) return ExecAssignElement(s, true);
     }
     TQXVariant* base = Base(s->var.base);
     if (base->ReadOnly()) return Stop(seBadStatement, s->tok);

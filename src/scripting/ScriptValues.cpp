@@ -58,8 +58,15 @@ void UpdateDense(TQXElementList& items) {
     items.DenseSize = items.Blocks.empty() ? 0 : items.Blocks[0]->Size;
 }
 
+// BlockIndex of a cell of its own (a packed element's).
+constexpr uint32_t kOwnCell = UINT32_MAX;
+
 // Ends a shared cell that is no longer in its array nor held.
 void DisposeElement(TQXVariant* e) {
+    if (e->BlockIndex == kOwnCell) {
+        delete e;
+        return;
+    }
     TQXElementBlock* b = reinterpret_cast<TQXElementBlock*>(e - e->BlockIndex) - 1;
     e->~TQXVariant();
     DropBlock(b);
@@ -75,8 +82,11 @@ void TruncateElements(TQXElementList& items, size_t n) {
         e->InArray = false;
         if (e->Holders == 0) DisposeElement(e);
     }
-    items.resize(n);
-    if (items.Packed) items.Values.resize(n);
+    if (items.size() > n) items.resize(n);
+    if (items.Packed) {
+        items.Values.resize(n);
+        if (items.Values.capacity() > 2 * n + 64) items.Values.shrink_to_fit();
+    }
     std::vector<TQXElementBlock*>& blocks = items.Blocks;
     while (!blocks.empty() && blocks.back()->First >= n) {
         DropBlock(blocks.back());
@@ -526,6 +536,17 @@ uint16_t ApplyOperator(TQXVariant* left, const TQXVariant* right, TQXOperator op
 // places and one allocation.
 TQXVariant* MakeArrayElement(TQXVariant* array, size_t index) {
     TQXElementList& items = *array->V.Items;
+    if (items.Packed) {
+        if (items.size() < items.Values.size()) items.resize(items.Values.size(), nullptr);
+        TQXVariant* e = new TQXVariant(array->ElementType);
+        e->Shared = 1;
+        e->InArray = true;
+        e->BlockIndex = kOwnCell;
+        e->V.Long = items.Values[index];
+        ++items.Cells;
+        items[index] = e;
+        return e;
+    }
     // The blocks cover the indexes in order: the last one starting at or before index.
     const auto after = std::upper_bound(items.Blocks.begin(), items.Blocks.end(), index,
                                         [](size_t i, const TQXElementBlock* b) { return i < b->First; });
@@ -537,10 +558,6 @@ TQXVariant* MakeArrayElement(TQXVariant* array, size_t index) {
     e->BlockIndex = k;
     ++b->Live;
     items[index] = e;
-    if (items.Packed) {
-        e->V.Long = items.Values[index];
-        ++items.Cells;
-    }
     return e;
 }
 
@@ -548,17 +565,17 @@ const TQXVariant* ReadArrayElement(TQXVariant* array, int32_t index, TQXVariant&
     TQXVariant* c = ResolveValue(array);
     if (!c || c->VType != vtArray || !c->V.Items || index < 0) return nullptr;
     const TQXElementList& items = *c->V.Items;
-    if (!items.Packed || static_cast<size_t>(index) >= items.size() || items[static_cast<size_t>(index)])
-        return ArrayElement(c, index);
+    const size_t i = static_cast<size_t>(index);
+    if (!items.Packed || i >= items.Values.size() || (i < items.size() && items[i])) return ArrayElement(c, index);
     copy.VType = c->ElementType;
-    copy.V.Long = items.Values[static_cast<size_t>(index)];
+    copy.V.Long = items.Values[i];
     return &copy;
 }
 
 int32_t ArrayLength(const TQXVariant* cell) {
     const TQXVariant* c = ResolveValue(cell);
     if (!c || c->VType != vtArray || !c->V.Items) return 0;
-    return static_cast<int32_t>(c->V.Items->size());
+    return static_cast<int32_t>(c->V.Items->Length());
 }
 
 bool ResizeArray(TQXVariant* cell, int32_t n) {
@@ -574,8 +591,11 @@ bool ResizeArray(TQXVariant* cell, int32_t n) {
         c->V.Items->Packed = e == vtSmallInt || e == vtCardinal || e == vtLongInt;
     }
     TQXElementList& items = *c->V.Items;
-    const size_t m = items.size();
-    if (static_cast<size_t>(n) > m) {
+    const size_t m = items.Length();
+    if (items.Packed && static_cast<size_t>(n) > m) {
+        items.Values.resize(static_cast<size_t>(n), 0);
+        if (!items.empty()) items.resize(static_cast<size_t>(n), nullptr);
+    } else if (static_cast<size_t>(n) > m) {
         const uint32_t add = static_cast<uint32_t>(static_cast<size_t>(n) - m);
         TQXElementBlock* last = items.Blocks.empty() ? nullptr : items.Blocks.back();
         if (last && last->Capacity - last->Size >= add) {
@@ -589,7 +609,6 @@ bool ResizeArray(TQXVariant* cell, int32_t n) {
             items.Blocks.push_back(b);
         }
         items.resize(static_cast<size_t>(n), nullptr);  // new elements: made by ArrayElement
-        if (items.Packed) items.Values.resize(static_cast<size_t>(n), 0);
         UpdateDense(items);
     } else {
         TruncateElements(items, static_cast<size_t>(n));

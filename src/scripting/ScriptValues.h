@@ -77,11 +77,14 @@ struct TQXElementList : std::vector<TQXVariant*> {
     TQXVariant* Dense = nullptr;
     uint32_t DenseSize = 0;
     // Packed (elements of a 32-bit integer type): Values holds the value of
-    // every element that has no cell; once made, a cell holds its element's
-    // value instead. Loads and stores that need no cell use Values.
+    // every element that has no cell; once made, a cell (of its own, not in
+    // a block) holds its element's value instead. Loads and stores that need
+    // no cell use Values. The list of cells is empty until the first cell is
+    // made, then as long as Values.
     bool Packed = false;
     uint32_t Cells = 0;  // packed: elements that have a cell
     std::vector<int32_t> Values;
+    size_t Length() const { return Packed ? Values.size() : size(); }
 };
 
 // A value cell. It owns its text and, for an ARRAY, its element cells; a
@@ -197,10 +200,11 @@ TQXVariant* MakeArrayElement(TQXVariant* array, size_t index);
 inline TQXVariant* ArrayElement(TQXVariant* cell, int32_t index) {
     TQXVariant* c = ResolveValue(cell);
     if (!c || c->VType != vtArray || !c->V.Items || index < 0) return nullptr;
-    const std::vector<TQXVariant*>& items = *c->V.Items;
-    if (static_cast<size_t>(index) >= items.size()) return nullptr;
-    TQXVariant* e = items[static_cast<size_t>(index)];
-    return e ? e : MakeArrayElement(c, static_cast<size_t>(index));
+    const TQXElementList& items = *c->V.Items;
+    const size_t i = static_cast<size_t>(index);
+    if (i >= items.Length()) return nullptr;
+    TQXVariant* e = i < items.size() ? items[i] : nullptr;
+    return e ? e : MakeArrayElement(c, i);
 }
 // The place of element index for loads that check the element's type first:
 // the element's cell, or where it is not made yet none or a zeroed place
@@ -216,7 +220,7 @@ inline TQXVariant* ElementPlace(const TQXElementList& items, uint32_t index) {
 inline int32_t* IntegerElementSlot(TQXVariant* array, uint32_t index, uint16_t type) {
     TQXElementList& items = *array->V.Items;
     if (items.Packed) {
-        if (index >= items.size()) return nullptr;
+        if (index >= items.Values.size()) return nullptr;
         TQXVariant* e = items.Cells ? items[index] : nullptr;
         if (!e) return array->ElementType == type ? &items.Values[index] : nullptr;
         return e->VType == type ? &e->V.Long : nullptr;
