@@ -829,14 +829,17 @@ dispatch:
         const int32_t* slot = base->V.Items && Is32(ip->type)
                                   ? IntegerElementSlot(base, static_cast<uint32_t>(c->V.Long), ip->type)
                                   : nullptr;
-        if (slot) {
-            A.i = *slot;
-            NEXT();
+        if (!slot) {
+            const TQXVariant* el = ReadArrayElement(base, c->V.Long, elementCopy_);
+            if (!el) return Fail(seIndexOutOfRange, ix.closeTok);
+            if (el->VType != ip->type) return Fail(seTypeMismatch, el->VType == vtArray ? ix.closeTok : ip->src->tok);
+            if (!Is32(ip->type)) {
+                Load(el, ip->type, A);
+                NEXT();
+            }
+            slot = &el->V.Long;
         }
-        const TQXVariant* el = ReadArrayElement(base, c->V.Long, elementCopy_);
-        if (!el) return Fail(seIndexOutOfRange, ix.closeTok);
-        if (el->VType != ip->type) return Fail(seTypeMismatch, el->VType == vtArray ? ix.closeTok : ip->src->tok);
-        Load(el, ip->type, A);
+        A.i = *slot;
         NEXT();
     }
     CASE(opAndB) A.i = A.i & B.i; NEXT();
