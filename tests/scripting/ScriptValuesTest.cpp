@@ -292,6 +292,29 @@ TEST(ScriptValues, HeldElementsKeepTheirPlaceAcrossResizes) {
     EXPECT_EQ(ValueAsString(ref1.get()), "still");
 }
 
+// An element of an array of integers is a packed value until a cell is asked
+// for; the cell takes the value and holds it from then on.
+TEST(ScriptValues, PackedElementsHandTheirValueToTheirCell) {
+    Cell a(NewValue(vtArray, vtLongInt));
+    ASSERT_TRUE(ResizeArray(a.get(), 3));
+    *IntegerElementSlot(a.get(), 1, vtLongInt) = 41;
+    EXPECT_EQ(IntegerElementSlot(a.get(), 1, vtByte), nullptr);
+    EXPECT_EQ(IntegerElementSlot(a.get(), 3, vtLongInt), nullptr);
+    TQXVariant copy;
+    EXPECT_EQ(ReadArrayElement(a.get(), 1, copy), &copy);  // read without making a cell
+    EXPECT_EQ(copy.VType, vtLongInt);
+    EXPECT_EQ(copy.V.Long, 41);
+    TQXVariant* cell = ArrayElement(a.get(), 1);
+    EXPECT_EQ(ValueAsInteger(cell), 41);
+    StoreInteger(cell, 42);
+    EXPECT_EQ(*IntegerElementSlot(a.get(), 1, vtLongInt), 42);
+    EXPECT_EQ(ReadArrayElement(a.get(), 1, copy), cell);
+    ASSERT_TRUE(ResizeArray(a.get(), 5));
+    EXPECT_EQ(ArrayElement(a.get(), 1), cell);
+    EXPECT_EQ(*IntegerElementSlot(a.get(), 4, vtLongInt), 0);
+    EXPECT_EQ(ArrayLength(a.get()), 5);
+}
+
 TEST(ScriptValues, VariableListKeepsOrderAndUniqueNames) {
     TVariableManager list;
     for (int i = 0; i < 20; ++i) ASSERT_NE(list.AddVariable("V" + std::to_string(i), NewValue(vtLongInt)), nullptr);
