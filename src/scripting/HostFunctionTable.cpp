@@ -250,7 +250,7 @@ void StoreIntegers(TQXVariant* array, const std::vector<int32_t>& values)
     if (!ResizeArray(array, int32_t(values.size())))
         return;
     for (size_t i = 0; i < values.size(); ++i)
-        StoreInteger(ArrayElement(array, int32_t(i)), values[i]);
+        StoreArrayInteger(array, int32_t(i), values[i]);
 }
 
 QWidget* DialogOwner()

@@ -572,6 +572,15 @@ const TQXVariant* ReadArrayElement(TQXVariant* array, int32_t index, TQXVariant&
     return &copy;
 }
 
+void StoreArrayInteger(TQXVariant* array, int32_t index, int32_t n) {
+    TQXVariant* c = ResolveValue(array);
+    if (!c || c->VType != vtArray || !c->V.Items || index < 0) return;
+    TQXElementList& items = *c->V.Items;
+    const size_t i = static_cast<size_t>(index);
+    if (items.Packed && i < items.Values.size() && (i >= items.size() || !items[i])) items.Values[i] = n;
+    else StoreInteger(ArrayElement(c, index), n);
+}
+
 int32_t ArrayLength(const TQXVariant* cell) {
     const TQXVariant* c = ResolveValue(cell);
     if (!c || c->VType != vtArray || !c->V.Items) return 0;

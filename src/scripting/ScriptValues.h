@@ -232,6 +232,8 @@ inline int32_t* IntegerElementSlot(TQXVariant* array, uint32_t index, uint16_t t
 // has none, copy (a cell without text) given its type and value; none out of
 // range or when not an ARRAY.
 const TQXVariant* ReadArrayElement(TQXVariant* array, int32_t index, TQXVariant& copy);
+// StoreInteger on element index, without making a cell for a packed element.
+void StoreArrayInteger(TQXVariant* array, int32_t index, int32_t n);
 int32_t ArrayLength(const TQXVariant* cell);
 // Appends new elements or frees the last ones until there are n; a negative n
 // empties the array. False (array unchanged) when n is beyond the limit.

@@ -313,6 +313,13 @@ TEST(ScriptValues, PackedElementsHandTheirValueToTheirCell) {
     EXPECT_EQ(ArrayElement(a.get(), 1), cell);
     EXPECT_EQ(*IntegerElementSlot(a.get(), 4, vtLongInt), 0);
     EXPECT_EQ(ArrayLength(a.get()), 5);
+    StoreArrayInteger(a.get(), 4, 7);
+    StoreArrayInteger(a.get(), 1, 43);
+    StoreArrayInteger(a.get(), 5, 9);  // beyond the end: nothing
+    EXPECT_EQ(ReadArrayElement(a.get(), 4, copy), &copy);
+    EXPECT_EQ(copy.V.Long, 7);
+    EXPECT_EQ(cell->V.Long, 43);
+    EXPECT_EQ(ArrayLength(a.get()), 5);
 }
 
 TEST(ScriptValues, VariableListKeepsOrderAndUniqueNames) {
