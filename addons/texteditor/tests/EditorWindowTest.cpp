@@ -379,6 +379,7 @@ struct FindDialog {
     QLabel* status;
     void option(const char* name, bool on) { dialog->findChild<QCheckBox*>(QLatin1String(name))->setChecked(on); }
     void click(const char* name) { dialog->findChild<QPushButton*>(QLatin1String(name))->click(); }
+    bool focused(QComboBox* box) const { return box == dialog->focusWidget() || box->isAncestorOf(dialog->focusWidget()); }
 };
 
 FindDialog findDialog(TQX_PluginWindow* window)
@@ -394,9 +395,11 @@ TEST_F(EditorFixture, FindAndReplaceInOneDialog)
     const QString path = WriteFile("find.txt", "Alpha beta alphabet\nALPHA mail@host\n");
     TQX_PluginWindow* window = Open(TextEntry(), path);
     QsciScintilla* editor = Editor(window);
-    command(window, QXC_FIND);
+    // With nothing to find yet, Replace starts in the field of the searched text.
+    command(window, QXC_REPLACE);
     FindDialog d = findDialog(window);
     ASSERT_TRUE(d.dialog->isVisible());
+    EXPECT_TRUE(d.focused(d.find));
 
     // Whole words, any case, wrapping from the caret at the end.
     editor->setCursorPosition(1, 15);
@@ -414,6 +417,7 @@ TEST_F(EditorFixture, FindAndReplaceInOneDialog)
 
     // Replace all: whole words only, one undo step.
     command(window, QXC_REPLACE);
+    EXPECT_TRUE(d.focused(d.replace));
     d.replace->setCurrentText(QStringLiteral("omega"));
     d.click("replaceAll");
     EXPECT_EQ(editor->text(), QStringLiteral("omega beta alphabet\nomega mail@host\n"));
