@@ -18,6 +18,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextList>
+#include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
@@ -100,9 +101,13 @@ TEST_F(RichTextFrame, FormatCommandsOnASelectionAreSavedAsHtml)
              A::FilePrint, A::FileSaveAs, A::FileSendMailRecipient, A::EditSelectAll})
         EXPECT_TRUE(Enabled(action)) << int(action);
 
+    // Bold and italic by the keys, underline by the host's command.
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    Editor(window)->setFocus();
     Select(window, 6, 11); // "world"
-    ASSERT_TRUE(Trigger(FrameAction::FormatBold));
-    ASSERT_TRUE(Trigger(FrameAction::FormatItalic));
+    QTest::keyClick(Editor(window), Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(Editor(window), Qt::Key_I, Qt::ControlModifier);
     ASSERT_TRUE(Trigger(FrameAction::FormatUnderline));
     // The text colour from the host's colour selector.
     const QColor chosen = TColorSelectorForm::Palette().at(5);
