@@ -1150,7 +1150,14 @@ TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
     command(window, QXC_SAVE);
     EXPECT_EQ(ReadBytes(path), B("\xFF\xFE" "a\0\n\0b\0\n\0"));
 
-    // Line ends converted as one undoable step.
+    // Line ends converted as one undoable step, from a menu wide enough for
+    // its title.
+    QMenu* lineEnds = window->findChild<QToolButton*>(QStringLiteral("lineEnd"))->menu();
+    lineEnds->popup(QPoint());
+    QFont bold = lineEnds->font();
+    bold.setBold(true);
+    EXPECT_GT(lineEnds->width(), QFontMetrics(bold).horizontalAdvance(QStringLiteral("Převést konce řádků na")));
+    lineEnds->hide();
     statusAction(window, "lineEnd", QStringLiteral("CR LF"))->trigger();
     EXPECT_EQ(editor->text(), QStringLiteral("a\r\nb\r\n"));
     EXPECT_EQ(list(window, QXC_UNDOLIST).first(), QStringLiteral("Převod konců řádků na CR LF"));
