@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -279,6 +280,18 @@ TEST_F(RichTextFrame, ReplaceAllIsOneUndoStep)
     QWidget* dialog = window->findChild<QDialog*>(QStringLiteral("RichFindDialog"));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Nahradit"));
+    // Finding goes round past the end and says so.
+    auto* status = dialog->findChild<QLabel*>(QStringLiteral("FindStatus"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("FindEdit"))->setText(QStringLiteral("Second"));
+    Select(window, 30, 30);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("Najít &další"))
+                button->click();
+        EXPECT_EQ(Editor(window)->textCursor().selectedText(), QStringLiteral("Second"));
+        EXPECT_EQ(status->text(), QStringLiteral("Hledání pokračovalo od začátku dokumentu."));
+    }
     dialog->findChild<QLineEdit*>(QStringLiteral("FindEdit"))->setText(QStringLiteral("o"));
     dialog->findChild<QLineEdit*>(QStringLiteral("ReplaceEdit"))->setText(QStringLiteral("0"));
     for (QPushButton* button : dialog->findChildren<QPushButton*>())
