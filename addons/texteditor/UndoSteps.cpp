@@ -125,6 +125,14 @@ void TUndoSteps::modified(int position, int type, const char* text, int length)
         if (step.Typing) {
             step.Typed += changed;
             step.Name = QStringLiteral("Psaní ") + snippet(step.Typed);
+        } else if (isLineBreakOnly(step.Typed)) {
+            // The component joins what is typed after a line break to it
+            // (its indentation too): once there is text, the step is typing.
+            step.Typed += changed;
+            if (!isLineBreakOnly(step.Typed)) {
+                step.Typing = true;
+                step.Name = QStringLiteral("Psaní ") + snippet(step.Typed);
+            }
         }
     } else if (!step.Insert) {
         // Backspace removes text before the previous deletion, Delete after it.

@@ -312,6 +312,8 @@ TEST_F(EditorFixture, UndoAndRedoListsNameEachStep)
     Type(window, QStringLiteral("xyz"));
     Key(window, Qt::Key_Backspace);
     Key(window, Qt::Key_Backspace);
+    Key(window, Qt::Key_Return);
+    Type(window, QStringLiteral("end"));
     QApplication::clipboard()->setText(QStringLiteral("pasted text"));
     command(window, QXC_PASTE);
 
@@ -319,6 +321,8 @@ TEST_F(EditorFixture, UndoAndRedoListsNameEachStep)
     ASSERT_FALSE(undo.isEmpty());
     EXPECT_EQ(undo.first(), QStringLiteral("Vložení „pasted text“"));
     EXPECT_TRUE(undo.contains(QStringLiteral("Odstranění „yz“"))) << undo.join(u" | ").toStdString();
+    // Typing right after a line break joins its step, which then says so.
+    EXPECT_TRUE(undo.contains(QStringLiteral("Psaní „↵end“"))) << undo.join(u" | ").toStdString();
     EXPECT_TRUE(undo.last().startsWith(QStringLiteral("Psaní „abc"))) << undo.join(u" | ").toStdString();
 
     // As many entries as the editor can undo: the host sends undo k+1 times
