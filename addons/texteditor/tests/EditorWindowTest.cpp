@@ -314,6 +314,10 @@ TEST_F(EditorFixture, UndoAndRedoListsNameEachStep)
     Key(window, Qt::Key_Backspace);
     Key(window, Qt::Key_Return);
     Type(window, QStringLiteral("end"));
+    // A block indented by Tab.
+    Editor(window)->selectAll();
+    Key(window, Qt::Key_Tab);
+    Editor(window)->setCursorPosition(2, 7);
     QApplication::clipboard()->setText(QStringLiteral("pasted text"));
     command(window, QXC_PASTE);
 
@@ -323,6 +327,7 @@ TEST_F(EditorFixture, UndoAndRedoListsNameEachStep)
     EXPECT_TRUE(undo.contains(QStringLiteral("Odstranění „yz“"))) << undo.join(u" | ").toStdString();
     // Typing right after a line break joins its step, which then says so.
     EXPECT_TRUE(undo.contains(QStringLiteral("Psaní „↵end“"))) << undo.join(u" | ").toStdString();
+    EXPECT_EQ(undo.at(1), QStringLiteral("Odsazení"));
     EXPECT_TRUE(undo.last().startsWith(QStringLiteral("Psaní „abc"))) << undo.join(u" | ").toStdString();
 
     // As many entries as the editor can undo: the host sends undo k+1 times
