@@ -342,7 +342,7 @@ bool THexEditorWindow::maybeSave()
 {
     if (!document_.IsModified())
         return true;
-    const int answer = ask(QStringLiteral("Soubor „%1“ byl změněn.\n\nChcete změny uložit?").arg(QFileInfo(FileName).fileName()));
+    const int answer = ask(QStringLiteral("Dokument „%1“ byl změněn.\n\nChcete změny uložit?").arg(QFileInfo(FileName).fileName()));
     if (answer == QMessageBox::Yes)
         return saveTo(FileName);
     return answer == QMessageBox::No;

@@ -92,13 +92,19 @@ bool TRichFindDialog::FindNext()
     QTextDocument* document = editor_->document();
     const auto f = QTextDocument::FindFlags(flags());
     QTextCursor found = document->find(text, editor_->textCursor(), f);
-    if (found.isNull())
-        found = document->find(text, 0, f); // round past the end
+    // Round past the end, said so: with one match the selection would not
+    // move and the user could not tell it from a search that stands still.
+    const bool wrapped = found.isNull();
+    if (wrapped)
+        found = document->find(text, 0, f);
     if (found.isNull()) {
         status_->setText(QStringLiteral("Text „%1“ nebyl nalezen.").arg(text));
         return false;
     }
-    status_->clear();
+    if (wrapped)
+        status_->setText(QStringLiteral("Hledání pokračovalo od začátku dokumentu."));
+    else
+        status_->clear();
     editor_->setTextCursor(found);
     editor_->ensureCursorVisible();
     return true;

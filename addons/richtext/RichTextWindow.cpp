@@ -41,6 +41,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -265,6 +266,15 @@ TRichTextWindow::TRichTextWindow(QWidget* parent)
     editor_->ExtendContextMenu = [this](QMenu* menu) { fillContextMenu(menu); };
     editor_->OnUndo = [this] { undo(); updateState(); };
     editor_->OnRedo = [this] { redo(); updateState(); };
+    // The usual keys of a word processor; the host's format commands have none.
+    const std::pair<Qt::Key, int> formatKeys[] = {{Qt::Key_B, QXC_BOLD}, {Qt::Key_I, QXC_ITALIC}, {Qt::Key_U, QXC_UNDERLINE}};
+    for (const auto& [key, code] : formatKeys) {
+        auto* action = new QAction(this);
+        action->setShortcut(QKeySequence(Qt::CTRL | key));
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, [this, code] { Command(uint8_t(code), nullptr); });
+        addAction(action);
+    }
 
     setFileName(QString());
     updateState();

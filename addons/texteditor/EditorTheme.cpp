@@ -72,7 +72,9 @@ TColorScheme makeDark()
     s.Margin = QColor(0x21, 0x25, 0x2B);
     s.LineNumber = QColor(0x63, 0x6D, 0x83);
     s.CaretLine = QColor(0x2F, 0x34, 0x3F);
-    s.Selection = QColor(0x3E, 0x44, 0x51);
+    // Blue like the light scheme's: a grey a shade off the caret line was
+    // hard to tell from it.
+    s.Selection = QColor(0x26, 0x4F, 0x78);
     s.Bookmark = QColor(0x61, 0xAF, 0xEF);
     s.ErrorLine = QColor(0x4A, 0x24, 0x28);
     s.ErrorMarker = QColor(0xF8, 0x51, 0x49);

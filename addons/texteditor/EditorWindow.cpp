@@ -36,6 +36,7 @@
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -67,6 +68,21 @@ constexpr int kSymbolMargin = 1;
 constexpr int kFoldMargin = 2;
 
 const QString kCaption = QStringLiteral("Quorvix 2");
+
+// Adds a titled section. The style sizes a menu by its items only, so a title
+// wider than they are would be cut off: the menu grows to fit it.
+void addMenuTitle(QMenu* menu, const QString& title)
+{
+    menu->addSection(title);
+    QFont bold = menu->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const QStyle* style = menu->style();
+    const int frame = 2 * (style->pixelMetric(QStyle::PM_MenuHMargin, nullptr, menu) +
+                              style->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, menu));
+    menu->setMinimumWidth(std::max(menu->minimumWidth(),
+        metrics.horizontalAdvance(title) + frame + 4 * metrics.averageCharWidth()));
+}
 
 // Leading indentation of each of the first lines tells whether the file
 // indents with tabs or spaces and by how much.
@@ -1676,7 +1692,7 @@ void TTextEditorWindow::buildStatusMenus()
     lineEnd_->setToolTip(QStringLiteral("Konce řádků"));
     connect(lineEnds, &QMenu::aboutToShow, this, [this, lineEnds] {
         lineEnds->clear();
-        lineEnds->addSection(QStringLiteral("Převést konce řádků na"));
+        addMenuTitle(lineEnds, QStringLiteral("Převést konce řádků na"));
         for (TLineEnd lineEnd : {TLineEnd::CrLf, TLineEnd::Lf, TLineEnd::Cr}) {
             QAction* action = lineEnds->addAction(LineEndName(lineEnd), this, [this, lineEnd] { setLineEnd(lineEnd); });
             action->setCheckable(true);
@@ -1696,7 +1712,7 @@ void TTextEditorWindow::buildStatusMenus()
         });
         tabs->setCheckable(true);
         tabs->setChecked(useTabs_);
-        indents->addSection(QStringLiteral("Šířka odsazení mezerami"));
+        addMenuTitle(indents, QStringLiteral("Šířka odsazení mezerami"));
         for (int width : {2, 3, 4, 8}) {
             QAction* action = indents->addAction(QString::number(width), this, [this, width] {
                 detectedTabs_ = false;

@@ -119,7 +119,8 @@ void TFindReplaceDialog::Open(bool replace)
     show();
     raise();
     activateWindow();
-    QComboBox* field = replace ? replace_ : find_;
+    // The replacement is typed next only once there is something to find.
+    QComboBox* field = replace && !find_->currentText().isEmpty() ? replace_ : find_;
     field->setFocus();
     field->lineEdit()->selectAll();
 }

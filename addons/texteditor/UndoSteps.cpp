@@ -18,16 +18,19 @@ QString snippet(const QString& text)
     return QStringLiteral("„") + s + QStringLiteral("“");
 }
 
-bool isLineBreakOnly(const QString& text)
+// Only line breaks, spaces and tabs.
+bool isBlank(const QString& text)
 {
-    bool sawBreak = false;
-    for (QChar c : text) {
-        if (c == u'\r' || c == u'\n')
-            sawBreak = true;
-        else if (c != u' ' && c != u'\t')
+    for (QChar c : text)
+        if (c != u'\r' && c != u'\n' && c != u' ' && c != u'\t')
             return false;
-    }
-    return sawBreak;
+    return !text.isEmpty();
+}
+
+// The name of a step that inserted blank text only.
+QString blankStepName(const QString& text)
+{
+    return text.contains(u'\n') || text.contains(u'\r') ? QStringLiteral("Nový řádek") : QStringLiteral("Odsazení");
 }
 
 } // namespace
@@ -99,10 +102,12 @@ void TUndoSteps::modified(int position, int type, const char* text, int length)
             nextName_.clear();
         } else if (!insert) {
             step.Name = QStringLiteral("Odstranění ") + snippet(changed);
+        } else if (isBlank(changed)) {
+            // A line break, the indentation of a new line or of a block.
+            step.Typing = false;
+            step.Name = blankStepName(changed);
         } else if (step.Typing) {
             step.Name = QStringLiteral("Psaní ") + snippet(changed);
-        } else if (isLineBreakOnly(changed)) {
-            step.Name = QStringLiteral("Nový řádek");
         } else {
             step.Name = QStringLiteral("Vložení ") + snippet(changed);
         }
@@ -125,6 +130,12 @@ void TUndoSteps::modified(int position, int type, const char* text, int length)
         if (step.Typing) {
             step.Typed += changed;
             step.Name = QStringLiteral("Psaní ") + snippet(step.Typed);
+        } else if (isBlank(step.Typed)) {
+            // The component joins what is typed after a line break or
+            // indentation to it: once there is text, the step is typing.
+            step.Typed += changed;
+            step.Typing = !isBlank(step.Typed);
+            step.Name = step.Typing ? QStringLiteral("Psaní ") + snippet(step.Typed) : blankStepName(step.Typed);
         }
     } else if (!step.Insert) {
         // Backspace removes text before the previous deletion, Delete after it.

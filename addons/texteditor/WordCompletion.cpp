@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QPalette>
 #include <QSet>
 
 #include <Qsci/qsciabstractapis.h>
@@ -412,8 +413,24 @@ void TWordCompletion::show(const QString& prefix, const QStringList& words, bool
     Sci(editor_, QsciScintillaBase::SCI_AUTOCSETIGNORECASE, 1);
     const QByteArray list = words.join(QChar(separator)).toUtf8();
     SciText(editor_, QsciScintillaBase::SCI_AUTOCSHOW, long(prefix.toUtf8().size()), list.constData());
-    // The list is a widget of its own; clicks in it count as using it.
-    for (QListWidget* box : editor_->findChildren<QListWidget*>())
+    // The list is a widget of its own: it takes the text's colours, so that a
+    // dark scheme does not get a white list, and clicks in it count as using it.
+    // Style 0 is the plain text of every lexer and of a text without one.
+    const auto colour = [this](unsigned int message) {
+        const long bgr = Sci(editor_, message, 0);
+        return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    };
+    const QColor paper = colour(QsciScintillaBase::SCI_STYLEGETBACK);
+    const QColor text = colour(QsciScintillaBase::SCI_STYLEGETFORE);
+    for (QListWidget* box : editor_->findChildren<QListWidget*>()) {
+        QPalette palette = box->palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Base, paper);
+            palette.setColor(group, QPalette::Window, paper);
+            palette.setColor(group, QPalette::Text, text);
+        }
+        box->setPalette(palette);
         if (box->viewport())
             box->viewport()->installEventFilter(this);
+    }
 }

@@ -246,7 +246,7 @@ TEST_F(HexEditorTest, ClosingAChangedFileAsksAndCancelKeepsIt)
     EXPECT_TRUE(w->close());
     EXPECT_EQ(ReadBytes(path), original);
     ASSERT_EQ(modal.shown.size(), 2u);
-    EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("byl změněn")));
+    EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("Dokument „data.bin“ byl změněn")));
 }
 
 TEST_F(HexEditorTest, FollowsTheFileOnDiskAndSurvivesItBeingCutShort)

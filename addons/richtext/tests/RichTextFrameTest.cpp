@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextList>
+#include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
@@ -100,9 +102,13 @@ TEST_F(RichTextFrame, FormatCommandsOnASelectionAreSavedAsHtml)
              A::FilePrint, A::FileSaveAs, A::FileSendMailRecipient, A::EditSelectAll})
         EXPECT_TRUE(Enabled(action)) << int(action);
 
+    // Bold and italic by the keys, underline by the host's command.
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    Editor(window)->setFocus();
     Select(window, 6, 11); // "world"
-    ASSERT_TRUE(Trigger(FrameAction::FormatBold));
-    ASSERT_TRUE(Trigger(FrameAction::FormatItalic));
+    QTest::keyClick(Editor(window), Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(Editor(window), Qt::Key_I, Qt::ControlModifier);
     ASSERT_TRUE(Trigger(FrameAction::FormatUnderline));
     // The text colour from the host's colour selector.
     const QColor chosen = TColorSelectorForm::Palette().at(5);
@@ -274,6 +280,18 @@ TEST_F(RichTextFrame, ReplaceAllIsOneUndoStep)
     QWidget* dialog = window->findChild<QDialog*>(QStringLiteral("RichFindDialog"));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Nahradit"));
+    // Finding goes round past the end and says so.
+    auto* status = dialog->findChild<QLabel*>(QStringLiteral("FindStatus"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("FindEdit"))->setText(QStringLiteral("Second"));
+    Select(window, 30, 30);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("Najít &další"))
+                button->click();
+        EXPECT_EQ(Editor(window)->textCursor().selectedText(), QStringLiteral("Second"));
+        EXPECT_EQ(status->text(), QStringLiteral("Hledání pokračovalo od začátku dokumentu."));
+    }
     dialog->findChild<QLineEdit*>(QStringLiteral("FindEdit"))->setText(QStringLiteral("o"));
     dialog->findChild<QLineEdit*>(QStringLiteral("ReplaceEdit"))->setText(QStringLiteral("0"));
     for (QPushButton* button : dialog->findChildren<QPushButton*>())

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QListWidget>
 #include <QMenu>
 #include <QPalette>
 #include <QSettings>
@@ -86,8 +87,16 @@ TEST_F(EditorView, ColourSchemeFromTheSettingsOrTheDesktop)
     QApplication::setPalette(dark);
     QApplication::processEvents();
     expectScheme(editor, DarkScheme());
-    // A window opened now starts dark.
-    expectScheme(Editor(Open(TextEntry(), WriteFile("second.cpp", "// c\n"))), DarkScheme());
+    // A window opened now starts dark, its word list too.
+    TQX_PluginWindow* second = Open(TextEntry(), WriteFile("second.cpp", "// c\nint counter, count;\ncou"));
+    expectScheme(Editor(second), DarkScheme());
+    Editor(second)->setCursorPosition(2, 3);
+    second->findChild<QAction*>(QStringLiteral("completeWord"))->trigger();
+    auto* list = Editor(second)->findChild<QListWidget*>();
+    ASSERT_TRUE(list && list->isVisible());
+    EXPECT_EQ(list->palette().color(QPalette::Base), DarkScheme().Paper);
+    EXPECT_EQ(list->palette().color(QPalette::Text), DarkScheme().Text);
+    sci(Editor(second), Base::SCI_AUTOCCANCEL);
     QApplication::setPalette(original);
     QApplication::processEvents();
     expectScheme(editor, LightScheme());

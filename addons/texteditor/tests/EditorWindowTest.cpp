@@ -312,6 +312,12 @@ TEST_F(EditorFixture, UndoAndRedoListsNameEachStep)
     Type(window, QStringLiteral("xyz"));
     Key(window, Qt::Key_Backspace);
     Key(window, Qt::Key_Backspace);
+    Key(window, Qt::Key_Return);
+    Type(window, QStringLiteral("end"));
+    // A block indented by Tab.
+    Editor(window)->selectAll();
+    Key(window, Qt::Key_Tab);
+    Editor(window)->setCursorPosition(2, 7);
     QApplication::clipboard()->setText(QStringLiteral("pasted text"));
     command(window, QXC_PASTE);
 
@@ -319,6 +325,9 @@ TEST_F(EditorFixture, UndoAndRedoListsNameEachStep)
     ASSERT_FALSE(undo.isEmpty());
     EXPECT_EQ(undo.first(), QStringLiteral("Vložení „pasted text“"));
     EXPECT_TRUE(undo.contains(QStringLiteral("Odstranění „yz“"))) << undo.join(u" | ").toStdString();
+    // Typing right after a line break joins its step, which then says so.
+    EXPECT_TRUE(undo.contains(QStringLiteral("Psaní „↵end“"))) << undo.join(u" | ").toStdString();
+    EXPECT_EQ(undo.at(1), QStringLiteral("Odsazení"));
     EXPECT_TRUE(undo.last().startsWith(QStringLiteral("Psaní „abc"))) << undo.join(u" | ").toStdString();
 
     // As many entries as the editor can undo: the host sends undo k+1 times
@@ -379,6 +388,7 @@ struct FindDialog {
     QLabel* status;
     void option(const char* name, bool on) { dialog->findChild<QCheckBox*>(QLatin1String(name))->setChecked(on); }
     void click(const char* name) { dialog->findChild<QPushButton*>(QLatin1String(name))->click(); }
+    bool focused(QComboBox* box) const { return box == dialog->focusWidget() || box->isAncestorOf(dialog->focusWidget()); }
 };
 
 FindDialog findDialog(TQX_PluginWindow* window)
@@ -394,9 +404,11 @@ TEST_F(EditorFixture, FindAndReplaceInOneDialog)
     const QString path = WriteFile("find.txt", "Alpha beta alphabet\nALPHA mail@host\n");
     TQX_PluginWindow* window = Open(TextEntry(), path);
     QsciScintilla* editor = Editor(window);
-    command(window, QXC_FIND);
+    // With nothing to find yet, Replace starts in the field of the searched text.
+    command(window, QXC_REPLACE);
     FindDialog d = findDialog(window);
     ASSERT_TRUE(d.dialog->isVisible());
+    EXPECT_TRUE(d.focused(d.find));
 
     // Whole words, any case, wrapping from the caret at the end.
     editor->setCursorPosition(1, 15);
@@ -414,6 +426,7 @@ TEST_F(EditorFixture, FindAndReplaceInOneDialog)
 
     // Replace all: whole words only, one undo step.
     command(window, QXC_REPLACE);
+    EXPECT_TRUE(d.focused(d.replace));
     d.replace->setCurrentText(QStringLiteral("omega"));
     d.click("replaceAll");
     EXPECT_EQ(editor->text(), QStringLiteral("omega beta alphabet\nomega mail@host\n"));
@@ -1146,7 +1159,14 @@ TEST_F(EditorFixture, StatusBarMenusChangeTheFormat)
     command(window, QXC_SAVE);
     EXPECT_EQ(ReadBytes(path), B("\xFF\xFE" "a\0\n\0b\0\n\0"));
 
-    // Line ends converted as one undoable step.
+    // Line ends converted as one undoable step, from a menu wide enough for
+    // its title.
+    QMenu* lineEnds = window->findChild<QToolButton*>(QStringLiteral("lineEnd"))->menu();
+    lineEnds->popup(QPoint());
+    QFont bold = lineEnds->font();
+    bold.setBold(true);
+    EXPECT_GT(lineEnds->width(), QFontMetrics(bold).horizontalAdvance(QStringLiteral("Převést konce řádků na")));
+    lineEnds->hide();
     statusAction(window, "lineEnd", QStringLiteral("CR LF"))->trigger();
     EXPECT_EQ(editor->text(), QStringLiteral("a\r\nb\r\n"));
     EXPECT_EQ(list(window, QXC_UNDOLIST).first(), QStringLiteral("Převod konců řádků na CR LF"));
