@@ -137,9 +137,26 @@ TQX_PluginWindow* TFrameWindowForm::OpenFile(const QString& fileName, const QStr
             return nullptr;
         }
     }
-    TQX_PluginWindow* window = entry->Launch(file);
+    bool refused = false;
+    TQX_PluginWindow* window = launchWithFile(entry, file, refused);
     if (window)
         LogEvent(std::string(kModule) + ": document opened: " + file.toStdString());
+    return window;
+}
+
+TQX_PluginWindow* TFrameWindowForm::launchWithFile(TQX_PluginEntry* entry, const QString& file, bool& refused)
+{
+    refused = false;
+    TQX_PluginWindow* window = entry->Launch(file);
+    // A file document window names its file once it has read it. One that
+    // did not (the plug-in has told the user why) and holds nothing of the
+    // user's would stand for a document that is not there: it goes again.
+    if (window && entry->GetKind() == QX_KIND_FILE_DOCUMENT && window->FileName.isEmpty() && !window->Modified) {
+        LogEvent(std::string(kModule) + ": the document window did not take the file: " + file.toStdString());
+        discardDocumentWindow(window);
+        refused = true;
+        return nullptr;
+    }
     return window;
 }
 
@@ -298,7 +315,8 @@ void TFrameWindowForm::ChangePluginItemClick(const QString& entryId)
     TQX_PluginEntry* entry = FindPluginEntryByID(entryId);
     if (!window || window->FileName.isEmpty() || !entry)
         return;
-    if (!entry->Launch(window->FileName))
+    bool refused = false;
+    if (!launchWithFile(entry, window->FileName, refused) && !refused)
         showLaunchFailure(entry);
 }
 

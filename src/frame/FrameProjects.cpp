@@ -12,12 +12,10 @@
 #include <QCoreApplication>
 #include <QMdiSubWindow>
 
-namespace {
-
 // Asks the window's close query; on yes the window leaves the lists at once
 // (a closed document is never found by OpenFile again) and is destroyed on
 // the next turn of the message loop.
-bool closeDocumentWindow(TQX_PluginWindow* window, QMdiSubWindow* sub, bool saveCookie)
+bool TFrameWindowForm::closeDocumentWindow(TQX_PluginWindow* window, bool saveCookie)
 {
     QCloseEvent query;
     QCoreApplication::sendEvent(window, &query);
@@ -25,24 +23,27 @@ bool closeDocumentWindow(TQX_PluginWindow* window, QMdiSubWindow* sub, bool save
         return false;
     if (saveCookie)
         SaveWindowCookie(window);
+    discardDocumentWindow(window);
+    return true;
+}
+
+void TFrameWindowForm::discardDocumentWindow(TQX_PluginWindow* window)
+{
     RemoveDocumentWindow(window);
-    if (sub) {
+    if (QMdiSubWindow* sub = subWindowOf(window)) {
         sub->hide();
         sub->deleteLater();
     } else {
         window->hide();
         window->deleteLater();
     }
-    return true;
 }
-
-} // namespace
 
 bool TFrameWindowForm::CloseDocuments()
 {
     for (int i = GetDocumentWindowCount(); i-- > 0;) {
         TQX_PluginWindow* window = GetDocumentWindow(i);
-        if (!closeDocumentWindow(window, subWindowOf(window), true))
+        if (!closeDocumentWindow(window, true))
             return false;
     }
     return true;
@@ -51,7 +52,7 @@ bool TFrameWindowForm::CloseDocuments()
 void TFrameWindowForm::Action_WindowCloseExecute()
 {
     if (TQX_PluginWindow* window = GetActiveDocumentWindow())
-        closeDocumentWindow(window, subWindowOf(window), false);
+        closeDocumentWindow(window, false);
 }
 
 void TFrameWindowForm::Action_WindowCloseAllExecute()
@@ -59,7 +60,7 @@ void TFrameWindowForm::Action_WindowCloseAllExecute()
     // Last to first; a window that refuses stays and the others go on.
     for (int i = GetDocumentWindowCount(); i-- > 0;) {
         TQX_PluginWindow* window = GetDocumentWindow(i);
-        closeDocumentWindow(window, subWindowOf(window), false);
+        closeDocumentWindow(window, false);
     }
 }
 

@@ -442,6 +442,13 @@ private:
     // Opening (FrameOpen.cpp).
     TQX_PluginEntry* chooseEntry(const QString& fileName, bool& askUser, bool& noEntry);
     void showLaunchFailure(TQX_PluginEntry* entry);
+    // Launches entry with file; a file document window that did not take the
+    // file is closed again (refused set) and none is returned.
+    TQX_PluginWindow* launchWithFile(TQX_PluginEntry* entry, const QString& file, bool& refused);
+    bool closeDocumentWindow(TQX_PluginWindow* window, bool saveCookie);
+    // Takes the window out of the lists and destroys it on the next turn of
+    // the message loop, without asking it.
+    void discardDocumentWindow(TQX_PluginWindow* window);
     void rebuildRecentFilesMenu();
     void rebuildLaunchOrChangeMenu();
     void showLaunchOrChangeMenu();

@@ -287,12 +287,16 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     outer->addWidget(StatusBar1);
     resize(860, 480);
 
-    // The open-with choice: automatic, then every entry of every plug-in.
+    // The open-with choice: automatic, then every entry of every plug-in that
+    // opens files. A tool or a document entry without files would open its
+    // window and drop the chosen files unread.
     ComboBox2->addItem(QStringLiteral("(vybrat automaticky)"));
     for (int p = 0; p < GetPluginCount(); ++p) {
         TQX_Plugin* plugin = GetPlugin(p);
         for (int e = 0; e < plugin->GetEntryCount(); ++e) {
             TQX_PluginEntry* entry = plugin->GetEntry(e);
+            if (entry->GetKind() != QX_KIND_FILE_DOCUMENT)
+                continue;
             ComboBox2->addItem(entry->GetIcon(), entry->GetName(), QVariant::fromValue(static_cast<void*>(entry)));
         }
     }

@@ -17,8 +17,9 @@
 //   entry=kind,name,flags,cancreate,canopen,icon,filter,window
 //       canopen: none (null function), N (always N) or N:suffix (N for names
 //       ending with suffix, else 0); window: none (null CreateWindow), null
-//       (returns null), make, throw; window.throw=CODE makes the windows
-//       throw in Command(CODE).
+//       (returns null), make, throw, refuse (a window that does not take the
+//       file of QXC_LOADFILE, as a plug-in that cannot read it);
+//       window.throw=CODE makes the windows throw in Command(CODE).
 //
 // A window given the property "probeText" (a test sets it along with
 // Modified) saves on QXC_SAVE: it writes that text to FileName and clears
@@ -161,8 +162,9 @@ QString threadName()
 class TProbeWindow : public TQX_PluginWindow {
     Q_OBJECT
 public:
-    explicit TProbeWindow(int entry)
+    TProbeWindow(int entry, bool refusesFiles)
         : entry_(entry)
+        , refusesFiles_(refusesFiles)
     {
         setObjectName(QStringLiteral("ProbeWindow%1").arg(entry));
         Commands.Set(QXC_SAVE);
@@ -173,7 +175,7 @@ public:
     void Command(uint8_t code, void* param) override
     {
         QString line = QStringLiteral("command %1").arg(code);
-        if (code == QXC_LOADFILE) {
+        if (code == QXC_LOADFILE && !refusesFiles_) {
             FileName = QX_FileNameParam(param);
             line += QLatin1Char(' ') + FileName;
         }
@@ -204,6 +206,7 @@ public:
 
 private:
     int entry_;
+    bool refusesFiles_;
 };
 
 template <int I>
@@ -227,7 +230,7 @@ TQX_PluginWindow* createWindow(TQX_Application* application)
         throw std::runtime_error("probe: cannot create window");
     if (how == QLatin1String("null"))
         return nullptr;
-    return new TProbeWindow(I);
+    return new TProbeWindow(I, how == QLatin1String("refuse"));
 }
 
 template <int... I>
