@@ -261,8 +261,9 @@ TEST_F(FrameLifecycleTest, APluginsRequestToEndClosesTheFrameAsTheUserWouldOnceS
         ASSERT_TRUE(WaitFor([this] { return processEnds > 0; }, 20000));
         Spin(200);
         EXPECT_EQ(processEnds, 1);
-        if (c.called)
+        if (c.called) {
             EXPECT_EQ(CountLines(ProbeLog(probe), c.called), 1);
+        }
 
         std::vector<std::string> steps;
         const std::vector<std::string> lines = GetEventLogLines();

@@ -1031,8 +1031,9 @@ TEST_F(EditorFixture, TextEditorCompletesWordsAndKeywords)
         if (editor->isListActive())
             ++openAtEnter;
         // Never after a complete keyword, in a string or in a comment.
-        if (line.endsWith(QStringLiteral("cou")) || line.endsWith(u';'))
+        if (line.endsWith(QStringLiteral("cou")) || line.endsWith(u';')) {
             EXPECT_FALSE(editor->isListActive()) << line.toStdString();
+        }
         Key(window, Qt::Key_Return);
         EXPECT_FALSE(editor->isListActive()) << line.toStdString();
     }

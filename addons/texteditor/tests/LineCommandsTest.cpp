@@ -275,8 +275,9 @@ TEST_F(LineCommands, KeysLeaveTheFramesShortcutsAlone)
     for (int i = 0; i < kFrameActionCount; ++i) {
         const TFrameActionDef& def = FrameActionDef(FrameAction(i));
         const QKeySequence frame = QKeySequence::fromString(QLatin1String(def.shortcut), QKeySequence::PortableText);
-        if (!frame.isEmpty())
+        if (!frame.isEmpty()) {
             EXPECT_FALSE(keys.contains(frame)) << def.name << " " << def.shortcut;
+        }
     }
 }
 
