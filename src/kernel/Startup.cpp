@@ -242,9 +242,10 @@ int RunQuorvix(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help") {
-            std::string text = CommandLineHelpText();
-            for (size_t p; (p = text.find("\r\n")) != std::string::npos;)
-                text.replace(p, 2, "\n");
+            std::string text;
+            for (char c : CommandLineHelpText())
+                if (c != '\r')
+                    text += c;
             text += "\n\n[--new-window] details:\n"
                     "  --new-window\t-starts a program of its own; without it, files are handed to the program already running";
             std::printf("%s\n", text.c_str());

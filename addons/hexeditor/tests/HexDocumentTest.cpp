@@ -124,8 +124,9 @@ TEST(HexParsing, OffsetsAndByteStrings)
              Offset {"", false, 0}}) {
         qint64 value = -1;
         EXPECT_EQ(ParseOffset(QString::fromLatin1(c.text), &value), c.ok) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(value, c.value) << c.text;
+        }
     }
     struct Bytes {
         const char* text;
@@ -136,8 +137,9 @@ TEST(HexParsing, OffsetsAndByteStrings)
              Bytes {"4D5", false, {}}, Bytes {"GG", false, {}}, Bytes {"+1", false, {}}, Bytes {"", false, {}}}) {
         QByteArray value;
         EXPECT_EQ(ParseHexBytes(QString::fromLatin1(c.text), &value), c.ok) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(value, c.value) << c.text;
+        }
     }
 }
 

@@ -232,8 +232,8 @@ TEST(TextFileFormat, PiecesReadAsTheWholeFile)
         B("ab"),
         B("\xEF\xBB\xBF" "bom\r\nline\r\n"),
         B("\xC5\x99\xE2\x82\xAC\xF0\x9F\x98\x80x\ry\r\xC5\x99"),
-        B("\xC5\x99abc\xC5"),              // ends inside a character
-        B("abc\xC5\x99\x80def"),           // a stray continuation byte
+        B("\xC5\x99" "abc\xC5"),           // ends inside a character
+        B("abc\xC5\x99\x80" "def"),        // a stray continuation byte
         B("\xEF\xBB\xBF" "a\xE0\x80\xAF"), // overlong, after the mark
     };
     for (const QByteArray& file : files) {
