@@ -44,8 +44,9 @@ TEST_F(SmallDialogs, MessageBoxVariantsSetButtonsDefaultsAndEscape)
         EXPECT_EQ(form.windowTitle(), "Quorvix 2");
         EXPECT_EQ(form.Button1->text(), c.button1);
         EXPECT_EQ(form.Button2->isVisibleTo(&form), c.secondVisible);
-        if (c.secondVisible)
+        if (c.secondVisible) {
             EXPECT_EQ(form.Button2->text(), c.button2);
+        }
         EXPECT_EQ(form.height(), TQXMessageBoxForm::kHeight);
         EXPECT_FALSE(form.Label2->isVisibleTo(&form));
         form.show();
