@@ -231,7 +231,8 @@ void THexEditorWindow::updateState()
     c.Set(QXC_PASTE, open && document_.Size() > 0);
     c.Set(QXC_SELECTALL, open && document_.Size() > 0);
     c.Set(QXC_FIND, open && document_.Size() > 0);
-    c.Set(QXC_SAVE, open);
+    // Like the other editors: nothing to save in an unchanged document.
+    c.Set(QXC_SAVE, open && document_.IsModified());
     c.Set(QXC_SAVEAS, open);
     c.Set(QXC_UNDO, document_.CanUndo());
     c.Set(QXC_UNDOLIST, document_.CanUndo());

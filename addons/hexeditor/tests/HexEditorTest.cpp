@@ -88,6 +88,7 @@ TEST_F(HexEditorTest, TypesUndoesRedoesAndSavesThroughTheFrame)
     TQX_PluginWindow* w = Open(path);
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(Enabled(FrameAction::EditUndo));
+    EXPECT_FALSE(Enabled(FrameAction::FileSave));
     QWidget* view = View(w);
     view->setFocus();
     // Two hex digits overwrite byte 0, then the text column overwrites byte 1 and 2.
@@ -108,6 +109,7 @@ TEST_F(HexEditorTest, TypesUndoesRedoesAndSavesThroughTheFrame)
     ASSERT_TRUE(Trigger(FrameAction::FileSave));
     EXPECT_EQ(ReadBytes(path), expected);
     EXPECT_FALSE(w->Modified);
+    EXPECT_FALSE(Enabled(FrameAction::FileSave));
     EXPECT_EQ(Label(w, "noteLabel"), QStringLiteral("Uloženo"));
     EXPECT_TRUE(modal.shown.empty());
 }
