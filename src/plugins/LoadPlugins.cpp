@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -116,7 +117,9 @@ TLoadPluginListForm::TLoadPluginListForm(QWidget* parent)
     setFont(QFont(QString::fromStdString(GetShellFont())));
 
     auto* logo = new QLabel(this);
-    logo->setPixmap(QPixmap(QStringLiteral(":/images/DIALOG_LOGO_400X90")));
+    // Not through QPixmap's file cache: the dialog shows once per start, and
+    // the cache would keep the picture for the rest of the run.
+    logo->setPixmap(QPixmap::fromImage(QImage(QStringLiteral(":/images/DIALOG_LOGO_400X90"))));
     logo->setGeometry(kMargin, 0, 400, 90);
 
     Label1 = new QLabel(QStringLiteral("Quorvix nyní hledá a inicializuje zásuvné moduly. Tato operace může trvat od "
