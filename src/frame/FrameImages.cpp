@@ -102,9 +102,9 @@ QIcon ownIcon(const char* name)
 }
 
 // Whether the fallback theme (InitIconTheme) is installed. The theme names of
-// the table are standard names of the icon naming specification, which a
-// theme that follows it has: with the fallback theme there, every one of them
-// is found, so an image is known not to be null before it is looked up.
+// the table are freedesktop's standard icon names, which every full theme
+// has: with the fallback theme there, every one of them is found, so an image
+// is known not to be null before it is looked up.
 bool fallbackThemeInstalled()
 {
     static const bool installed = [] {

@@ -179,8 +179,8 @@ TEST(OutlineCtags, ReadsRealDocuments)
             "import os\nCONST = 1\nclass Foo(Base):\n    def method(self, a):\n        def inner():\n"
             "            pass\n        return a\ndef top(x, y=2):\n    pass\n",
             "variable CONST 2\nclass Foo 3\n  member method(self, a) 4\n    function inner() 5\nfunction top(x, y=2) 8"},
-        {"markdown", "/w/README.md", "# Title\nText\n## Part 1.2\n### Detail\n## Part two\nSetext\n======\n",
-            "chapter Title 1\n  section Part 1.2 3\n    subsection Detail 4\n  section Part two 5\nchapter Setext 6"},
+        {"markdown", "/w/README.md", "# Title\nText\n## Usage 1.2\n### Detail\n## Usage two\nSetext\n======\n",
+            "chapter Title 1\n  section Usage 1.2 3\n    subsection Detail 4\n  section Usage two 5\nchapter Setext 6"},
         {"shell", "", "#!/bin/sh\ngreet() {\n  echo hi\n}\nfunction other {\n  :\n}\n",
             "function greet 2\nfunction other 5"},
         // A language the document does not name: the file's name decides.
