@@ -418,13 +418,30 @@ struct Plan {
     TQXVariant* shapeRightCell = nullptr;
 };
 constexpr size_t kMaxPlanRegisters = 32;
-// The operators of Plan::VariableWithLiteral.
 // The operators of Plan::VariableWithLiteral (all) and of the shapes with a
 // right variable (all but division).
 enum PlanShapeOp : uint16_t {
     PlanShapeAdd, PlanShapeSub, PlanShapeMul, PlanShapeDiv, PlanShapeMod,
     PlanShapeEq, PlanShapeNe, PlanShapeLt, PlanShapeGt, PlanShapeLe, PlanShapeGe,
 };
+// A shape's step on 32-bit integers, wrapping as the general operators do.
+// Division comes only with a literal that cannot make it fail.
+QX_ALWAYS_INLINE int32_t ShapeStep(uint16_t op, int32_t v, int32_t w) {
+    const uint32_t uv = static_cast<uint32_t>(v), uw = static_cast<uint32_t>(w);
+    switch (op) {
+    case PlanShapeAdd: return static_cast<int32_t>(uv + uw);
+    case PlanShapeSub: return static_cast<int32_t>(uv - uw);
+    case PlanShapeMul: return static_cast<int32_t>(uv * uw);
+    case PlanShapeDiv: return v / w;
+    case PlanShapeMod: return v % w;
+    case PlanShapeEq: return v == w;
+    case PlanShapeNe: return v != w;
+    case PlanShapeLt: return v < w;
+    case PlanShapeGt: return v > w;
+    case PlanShapeLe: return v <= w;
+    default: return v >= w;
+    }
+}
 
 class Engine {
 public:
@@ -610,21 +627,7 @@ private:
             r.i = v;
             return true;
         }
-        const int32_t k = p.shapeLiteral;
-        const uint32_t uv = static_cast<uint32_t>(v), uk = static_cast<uint32_t>(k);
-        switch (p.shapeOp) {
-        case PlanShapeAdd: r.i = static_cast<int32_t>(uv + uk); break;
-        case PlanShapeSub: r.i = static_cast<int32_t>(uv - uk); break;
-        case PlanShapeMul: r.i = static_cast<int32_t>(uv * uk); break;
-        case PlanShapeDiv: r.i = v / k; break;
-        case PlanShapeMod: r.i = v % k; break;
-        case PlanShapeEq: r.i = v == k; break;
-        case PlanShapeNe: r.i = v != k; break;
-        case PlanShapeLt: r.i = v < k; break;
-        case PlanShapeGt: r.i = v > k; break;
-        case PlanShapeLe: r.i = v <= k; break;
-        default: r.i = v >= k; break;
-        }
+        r.i = ShapeStep(p.shapeOp, v, p.shapeLiteral);
         return true;
     }
     bool EvalCells(const Expr& e, TQXVariant* d);

@@ -593,19 +593,7 @@ bool Engine::RunPair(const Plan& p, Reg& r) {
     }
     const TQXVariant* rc = p.shapeRightSlot < 0 ? p.shapeRightCell : frame_[p.shapeRightSlot];
     if (rc->VType != p.shapeRightType) return RunPlan(p, r);
-    const int32_t w = rc->V.Long;
-    const uint32_t uv = static_cast<uint32_t>(v), uw = static_cast<uint32_t>(w);
-    switch (p.shapeOp) {
-    case PlanShapeAdd: r.i = static_cast<int32_t>(uv + uw); break;
-    case PlanShapeSub: r.i = static_cast<int32_t>(uv - uw); break;
-    case PlanShapeMul: r.i = static_cast<int32_t>(uv * uw); break;
-    case PlanShapeEq: r.i = v == w; break;
-    case PlanShapeNe: r.i = v != w; break;
-    case PlanShapeLt: r.i = v < w; break;
-    case PlanShapeGt: r.i = v > w; break;
-    case PlanShapeLe: r.i = v <= w; break;
-    default: r.i = v >= w; break;
-    }
+    r.i = ShapeStep(p.shapeOp, v, rc->V.Long);
     return true;
 }
 
