@@ -29,76 +29,68 @@
 #include <Qsci/qscilexerxml.h>
 #include <Qsci/qscilexeryaml.h>
 
+namespace {
+
+// Folding of comments where the lexer offers it; "compact" folding off, so
+// that a fold ends at its last line of code.
+template <class L>
+L* folding(QObject* parent)
+{
+    auto* l = new L(parent);
+    if constexpr (requires { l->setFoldComments(true); })
+        l->setFoldComments(true);
+    l->setFoldCompact(false);
+    return l;
+}
+
+template <class L>
+QsciLexer* make(QObject* parent)
+{
+    return new L(parent);
+}
+
+} // namespace
+
 QsciLexer* CreateLexer(const QString& id, QObject* parent)
 {
-    // Folding of comments and preprocessor blocks where the lexer offers it;
-    // "compact" folding off, so that a fold ends at its last line of code.
     using Make = QsciLexer* (*)(QObject*);
     static const std::map<QString, Make> makers {
         {QStringLiteral("cpp"), [](QObject* p) -> QsciLexer* {
-             auto* l = new QsciLexerCPP(p);
-             l->setFoldComments(true);
-             l->setFoldCompact(false);
+             auto* l = folding<QsciLexerCPP>(p);
              l->setFoldPreprocessor(true);
              l->setHighlightEscapeSequences(true);
              return l;
          }},
-        {QStringLiteral("pascal"), [](QObject* p) -> QsciLexer* {
-             auto* l = new QsciLexerPascal(p);
-             l->setFoldComments(true);
-             l->setFoldCompact(false);
-             return l;
-         }},
+        {QStringLiteral("pascal"), [](QObject* p) -> QsciLexer* { return folding<QsciLexerPascal>(p); }},
         {QStringLiteral("python"), [](QObject* p) -> QsciLexer* {
-             auto* l = new QsciLexerPython(p);
-             l->setFoldComments(true);
-             l->setFoldCompact(false);
+             auto* l = folding<QsciLexerPython>(p);
              l->setFoldQuotes(true);
              return l;
          }},
-        {QStringLiteral("shell"), [](QObject* p) -> QsciLexer* {
-             auto* l = new QsciLexerBash(p);
-             l->setFoldComments(true);
-             l->setFoldCompact(false);
-             return l;
-         }},
+        {QStringLiteral("shell"), [](QObject* p) -> QsciLexer* { return folding<QsciLexerBash>(p); }},
         {QStringLiteral("html"), [](QObject* p) -> QsciLexer* {
-             auto* l = new QsciLexerHTML(p);
-             l->setFoldCompact(false);
+             auto* l = folding<QsciLexerHTML>(p);
              l->setFoldPreprocessor(true);
              return l;
          }},
-        {QStringLiteral("xml"), [](QObject* p) -> QsciLexer* {
-             auto* l = new QsciLexerXML(p);
-             l->setFoldCompact(false);
-             return l;
-         }},
-        {QStringLiteral("javascript"), [](QObject* p) -> QsciLexer* {
-             auto* l = new QsciLexerJavaScript(p);
-             l->setFoldComments(true);
-             l->setFoldCompact(false);
-             return l;
-         }},
-        {QStringLiteral("ini"), [](QObject* p) -> QsciLexer* {
-             auto* l = new QsciLexerProperties(p);
-             l->setFoldCompact(false);
-             return l;
-         }},
-        {QStringLiteral("css"), [](QObject* p) -> QsciLexer* { return new QsciLexerCSS(p); }},
-        {QStringLiteral("json"), [](QObject* p) -> QsciLexer* { return new QsciLexerJSON(p); }},
-        {QStringLiteral("sql"), [](QObject* p) -> QsciLexer* { return new QsciLexerSQL(p); }},
-        {QStringLiteral("makefile"), [](QObject* p) -> QsciLexer* { return new QsciLexerMakefile(p); }},
-        {QStringLiteral("cmake"), [](QObject* p) -> QsciLexer* { return new QsciLexerCMake(p); }},
-        {QStringLiteral("markdown"), [](QObject* p) -> QsciLexer* { return new QsciLexerMarkdown(p); }},
-        {QStringLiteral("diff"), [](QObject* p) -> QsciLexer* { return new QsciLexerDiff(p); }},
-        {QStringLiteral("java"), [](QObject* p) -> QsciLexer* { return new QsciLexerJava(p); }},
-        {QStringLiteral("csharp"), [](QObject* p) -> QsciLexer* { return new QsciLexerCSharp(p); }},
-        {QStringLiteral("lua"), [](QObject* p) -> QsciLexer* { return new QsciLexerLua(p); }},
-        {QStringLiteral("perl"), [](QObject* p) -> QsciLexer* { return new QsciLexerPerl(p); }},
-        {QStringLiteral("ruby"), [](QObject* p) -> QsciLexer* { return new QsciLexerRuby(p); }},
-        {QStringLiteral("yaml"), [](QObject* p) -> QsciLexer* { return new QsciLexerYAML(p); }},
-        {QStringLiteral("batch"), [](QObject* p) -> QsciLexer* { return new QsciLexerBatch(p); }},
-        {QStringLiteral("tex"), [](QObject* p) -> QsciLexer* { return new QsciLexerTeX(p); }},
+        {QStringLiteral("xml"), [](QObject* p) -> QsciLexer* { return folding<QsciLexerXML>(p); }},
+        {QStringLiteral("javascript"), [](QObject* p) -> QsciLexer* { return folding<QsciLexerJavaScript>(p); }},
+        {QStringLiteral("ini"), [](QObject* p) -> QsciLexer* { return folding<QsciLexerProperties>(p); }},
+        {QStringLiteral("css"), make<QsciLexerCSS>},
+        {QStringLiteral("json"), make<QsciLexerJSON>},
+        {QStringLiteral("sql"), make<QsciLexerSQL>},
+        {QStringLiteral("makefile"), make<QsciLexerMakefile>},
+        {QStringLiteral("cmake"), make<QsciLexerCMake>},
+        {QStringLiteral("markdown"), make<QsciLexerMarkdown>},
+        {QStringLiteral("diff"), make<QsciLexerDiff>},
+        {QStringLiteral("java"), make<QsciLexerJava>},
+        {QStringLiteral("csharp"), make<QsciLexerCSharp>},
+        {QStringLiteral("lua"), make<QsciLexerLua>},
+        {QStringLiteral("perl"), make<QsciLexerPerl>},
+        {QStringLiteral("ruby"), make<QsciLexerRuby>},
+        {QStringLiteral("yaml"), make<QsciLexerYAML>},
+        {QStringLiteral("batch"), make<QsciLexerBatch>},
+        {QStringLiteral("tex"), make<QsciLexerTeX>},
     };
     const auto it = makers.find(id);
     return it == makers.end() ? nullptr : it->second(parent);
