@@ -10,7 +10,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop host for programmers' editing too
 set(CPACK_PACKAGE_DESCRIPTION "Quorvix 2 is a desktop host for programmers' editing tools: a frame window with
 document windows, dockable toolbars, a documents panel and a notepad, where
 every document type and tool comes from a plug-in. Comes with the text and
-script editor plug-in and its own script language.")
+script editor, the hex editor, the image viewer, the rich-text editor and the
+character map, its own script language with the command-line runner
+qxscript, and the SDK for writing plug-ins.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -22,7 +24,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 # The windowing-system plug-ins of Qt, and the SVG icon engine and image
 # plug-ins of libqt6svg6 (loaded, not linked).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, adwaita-icon-theme, qt6-image-formats-plugins, universal-ctags")
+# Recommended: Qt's Czech texts, the icons, more picture formats for the image
+# viewer, xdg-utils (mail goes to the desktop's mail client through
+# xdg-email) and Universal Ctags (the symbol outline).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "qt6-translations-l10n, adwaita-icon-theme, qt6-image-formats-plugins, xdg-utils, universal-ctags")
 # The SDK (headers and the CMake package) is part of the same package: a
 # plug-in is built against the host library the program itself uses.
 include(CPack)
