@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QLocale>
@@ -140,6 +141,15 @@ QString FileTypeName(const QString& path)
     QString name = info.isDir() ? mimes.mimeTypeForName(QStringLiteral("inode/directory")).comment()
                                 : mimes.mimeTypeForFile(info).comment();
     return name.left(80);
+}
+
+bool CanWriteFile(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+#else
+    return QFileInfo(path).isWritable();
+#endif
 }
 
 QIcon FileIcon(const QString& path)

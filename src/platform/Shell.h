@@ -38,6 +38,11 @@ QString FileSizeText(qint64 bytes);
 // The desktop's name of the file's type (from the MIME database, in the
 // language of the default locale), at most 80 characters.
 QString FileTypeName(const QString& path);
+// Whether the current user may write the file: the system's access check,
+// so a file of another owner, one on a read-only mount or an immutable one
+// is read-only even when its owner's write bit is set (and root may write
+// where no write bit is set).
+bool CanWriteFile(const QString& path);
 // The icon the desktop shows for the file or folder.
 QIcon FileIcon(const QString& path);
 

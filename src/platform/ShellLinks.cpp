@@ -134,12 +134,18 @@ std::string besideLink(const std::string& target, const std::filesystem::path& l
     return (linkFolder / target).lexically_normal().string();
 }
 
-std::optional<TShortcutInfo> resolveDesktopEntry(const std::string& text, const std::filesystem::path& linkFolder)
+// The keys of a desktop entry's "[Desktop Entry]" group that shortcuts use;
+// other groups, comments and lines without "=" are passed over.
+struct DesktopEntry {
+    std::string type, url, exec, path, comment, icon, arguments;
+};
+
+DesktopEntry parseDesktopEntry(const std::string& text)
 {
     std::istringstream in(text);
     std::string line;
     bool inEntry = false;
-    std::string type, url, exec, path, comment, icon, arguments;
+    DesktopEntry e;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -156,29 +162,35 @@ std::optional<TShortcutInfo> resolveDesktopEntry(const std::string& text, const 
         while (!key.empty() && key.back() == ' ')
             key.pop_back();
         std::string value = unescapeDesktopValue(line.substr(line.find_first_not_of(' ', eq + 1) == std::string::npos ? line.size() : line.find_first_not_of(' ', eq + 1)));
-        if (key == "Type") type = value;
-        else if (key == "URL") url = value;
-        else if (key == "Exec") exec = value;
-        else if (key == "Path") path = value;
-        else if (key == "Comment") comment = value;
-        else if (key == "Icon") icon = value;
-        else if (key == "X-Quorvix-Arguments") arguments = value;
+        if (key == "Type") e.type = value;
+        else if (key == "URL") e.url = value;
+        else if (key == "Exec") e.exec = value;
+        else if (key == "Path") e.path = value;
+        else if (key == "Comment") e.comment = value;
+        else if (key == "Icon") e.icon = value;
+        else if (key == "X-Quorvix-Arguments") e.arguments = value;
     }
+    return e;
+}
+
+std::optional<TShortcutInfo> resolveDesktopEntry(const std::string& text, const std::filesystem::path& linkFolder)
+{
+    const DesktopEntry e = parseDesktopEntry(text);
     TShortcutInfo info;
-    if (type == "Link") {
-        info.TargetPath = besideLink(fileUrlToPath(url), linkFolder);
-        info.Arguments = arguments;
-    } else if (type == "Application") {
-        auto space = exec.find(' ');
-        info.TargetPath = exec.substr(0, space);
+    if (e.type == "Link") {
+        info.TargetPath = besideLink(fileUrlToPath(e.url), linkFolder);
+        info.Arguments = e.arguments;
+    } else if (e.type == "Application") {
+        auto space = e.exec.find(' ');
+        info.TargetPath = e.exec.substr(0, space);
         if (space != std::string::npos)
-            info.Arguments = exec.substr(space + 1);
+            info.Arguments = e.exec.substr(space + 1);
     }
     if (info.TargetPath.empty())
         return std::nullopt;
-    info.WorkingDirectory = path;
-    info.LinkDescription = comment;
-    info.IconLocation = icon;
+    info.WorkingDirectory = e.path;
+    info.LinkDescription = e.comment;
+    info.IconLocation = e.icon;
     return info;
 }
 
@@ -375,8 +387,13 @@ std::string ShortcutExtension()
 
 bool IsShortcutFile(const std::string& path)
 {
-    std::string ext = lowerExtension(path);
-    return ext == ".lnk" || ext == ".desktop";
+    const std::string ext = lowerExtension(path);
+    if (ext == ".lnk")
+        return true;
+    // Only a desktop entry of the link kind, as CreateShellLink writes it,
+    // stands for another file; an application's entry or a text file that
+    // merely ends in ".desktop" is a document like any other.
+    return ext == ".desktop" && parseDesktopEntry(readAll(path, 1 << 20)).type == "Link";
 }
 
 void CreateShellLink(const std::string& description, const std::string& targetPath, const std::string& workingDirectory,

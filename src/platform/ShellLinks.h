@@ -1,6 +1,7 @@
 #pragma once
 // Desktop shortcuts. On Linux a shortcut is a freedesktop ".desktop" file of
-// Type=Link (Type=Application is read too); Windows ".lnk" shell links are
+// Type=Link (ResolveShellLink reads Type=Application too, but only links
+// are shortcuts that open another file); Windows ".lnk" shell links are
 // read on every platform, so shortcuts copied from a Windows machine open
 // their targets.
 #include <cstdint>
@@ -20,7 +21,10 @@ struct TShortcutInfo {
 
 // The extension shortcuts get on this platform (".desktop"; ".lnk" on Windows).
 std::string ShortcutExtension();
-// True for the extensions of shortcut files that OpenFile resolves.
+// True for the shortcut files that OpenFile resolves: ".lnk" files, and
+// ".desktop" files that are desktop entries of Type=Link (the file is read).
+// Any other ".desktop" file, an application's entry or plain text, is not a
+// shortcut and opens as a document.
 bool IsShortcutFile(const std::string& path);
 
 // Writes a shortcut file to linkFile, replacing an existing one. Raises

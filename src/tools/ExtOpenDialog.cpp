@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -125,15 +126,9 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     setFont(shellFont);
 
     model_ = new TShellItemModel(this);
-    model_->setReadOnly(false);
-    model_->setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     model_->OnRenameFailed = [this](const QString& from, const QString& to) {
         QMessageBox::critical(this, QString::fromUtf8(kApplicationTitle), Strings(RenameFailed).arg(from, to));
     };
-    proxy_ = new TShellFilterModel(this);
-    proxy_->setSourceModel(model_);
-    proxy_->setDynamicSortFilter(true);
-    proxy_->sort(0);
 
     // Places.
     Panel5 = new QListWidget(this);
@@ -182,8 +177,8 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     ListView->setObjectName(QStringLiteral("ListView"));
     DetailsView = new QTreeView(this);
     DetailsView->setObjectName(QStringLiteral("DetailsView"));
-    ListView->setModel(proxy_);
-    DetailsView->setModel(proxy_);
+    ListView->setModel(model_);
+    DetailsView->setModel(model_);
     DetailsView->setSelectionModel(ListView->selectionModel());
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(ListView), static_cast<QAbstractItemView*>(DetailsView)}) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -194,6 +189,12 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
         connect(view, &QWidget::customContextMenuRequested, this,
             [this, view](const QPoint& p) { showPopup(view->viewport()->mapToGlobal(p)); });
     }
+    // Every row of a folder of 100,000 files has the same size: the views
+    // lay them out without asking each one.
+    ListView->setUniformItemSizes(true);
+    // The icon and list views place their items in slices between events.
+    ListView->setLayoutMode(QListView::Batched);
+    ListView->setBatchSize(5000);
     ListView->setResizeMode(QListView::Adjust);
     ListView->setMovement(QListView::Static);
     DetailsView->setRootIsDecorated(false);
@@ -240,6 +241,10 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     bold.setBold(true);
     StatusLabel->setFont(bold);
     StatusBar1->addWidget(StatusLabel, 1);
+    ProgressLabel = new QLabel(StatusBar1);
+    ProgressLabel->setObjectName(QStringLiteral("ProgressLabel"));
+    StatusBar1->addPermanentWidget(ProgressLabel);
+    ProgressLabel->hide();
 
     // Context menu of the list.
     PopupMenu = new QMenu(this);
@@ -310,11 +315,15 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
         Edit1->setText(writtenText_);
     });
     connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { editTimer_->start(); });
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-        if (withSlash(path) == currentPath_ || path == currentPath_)
-            loaded_ = true;
+    connect(model_, &TShellItemModel::Progress, this, [this](int count) {
+        fitListGrid();
+        ProgressLabel->setText(QStringLiteral("Načítá se… %1 položek (Esc přeruší)").arg(QLocale().toString(count)));
     });
-    connect(model_, &QFileSystemModel::fileRenamed, this, [this] { proxy_->Resort(); });
+    connect(model_, &TShellItemModel::Finished, this, &TExtOpenDialogForm::listingFinished);
+    connect(model_, &TShellItemModel::Renamed, this, [this](const QString& name) {
+        rereadFolder();
+        pendingSelection_ = {name};
+    });
     connect(Button1, &QPushButton::clicked, this, &TExtOpenDialogForm::ButtonOkClick);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(ToolButton1, &QToolButton::clicked, this, &TExtOpenDialogForm::GoUp);
@@ -339,7 +348,7 @@ TQX_PluginEntry* TExtOpenDialogForm::SelectedEntry() const
 
 QString TExtOpenDialogForm::FilterText() const
 {
-    return proxy_->FilterText;
+    return model_->FilterText;
 }
 
 void TExtOpenDialogForm::showEvent(QShowEvent* event)
@@ -359,7 +368,7 @@ void TExtOpenDialogForm::showEvent(QShowEvent* event)
     if (!pairs.isEmpty()) {
         const int chosen = Request.SelectFirst || pairs.size() < 2 ? 0 : 1;
         ComboBox1->setCurrentIndex(chosen);
-        proxy_->FilterText = chosen == 0 ? QString() : pairs[chosen].first.toLower();
+        model_->FilterText = chosen == 0 ? QString() : pairs[chosen].first.toLower();
     }
     rebuildPlaces();
     const QFileInfo initial(Request.InitialDir);
@@ -390,20 +399,12 @@ bool TExtOpenDialogForm::GoToFolder(const QString& path)
             return false;
         target = withSlash(QDir::cleanPath(info.absoluteFilePath()));
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     loaded_ = false;
+    pendingSelection_.clear();
     ListView->selectionModel()->clearSelection();
     currentPath_ = target;
-    // The computer folder is the model's root, which holds "/".
-    const QString rootPath = target.isEmpty() ? QString() : QDir::cleanPath(target);
-    const QModelIndex sourceRoot = model_->setRootPath(rootPath);
-    const QModelIndex root = target.isEmpty() ? QModelIndex() : proxy_->mapFromSource(sourceRoot);
-    if (target.isEmpty())
-        loaded_ = true;
-    ListView->setRootIndex(root);
-    DetailsView->setRootIndex(root);
-    proxy_->Refilter();
-    QApplication::restoreOverrideCursor();
+    // The folder is read in the background; the list fills as it comes.
+    startListing(false);
     updateStatus();
     rebuildDirTree();
     writtenText_.clear();
@@ -446,19 +447,85 @@ QString TExtOpenDialogForm::CreateNewFolder()
 
 void TExtOpenDialogForm::rereadFolder()
 {
-    proxy_->Refilter();
+    // The selection is chosen again by name once the folder is read.
+    pendingSelection_.clear();
+    for (const QModelIndex& index : selectedRows())
+        pendingSelection_.append(model_->FileName(index.row()));
+    loaded_ = false;
+    startListing(true);
     updateStatus();
+}
+
+void TExtOpenDialogForm::startListing(bool keepRows)
+{
+    ProgressLabel->setText(QStringLiteral("Načítá se… (Esc přeruší)"));
+    ProgressLabel->setVisible(!currentPath_.isEmpty());
+    ViewStack->setCursor(Qt::BusyCursor);
+    model_->List(currentPath_, keepRows);
+}
+
+void TExtOpenDialogForm::listingFinished(bool cancelled)
+{
+    loaded_ = true;
+    ViewStack->unsetCursor();
+    fitListGrid();
+    if (cancelled) {
+        ProgressLabel->setText(QStringLiteral("Načítání přerušeno: %1 položek (F5 načte složku znovu)")
+                                   .arg(QLocale().toString(model_->rowCount())));
+        ProgressLabel->show();
+    } else {
+        ProgressLabel->hide();
+    }
+    if (!pendingSelection_.isEmpty()) {
+        const QStringList names = pendingSelection_;
+        pendingSelection_.clear();
+        SelectNames(names);
+    }
+}
+
+void TExtOpenDialogForm::CancelListing()
+{
+    model_->Cancel();
+}
+
+bool TExtOpenDialogForm::Listing() const
+{
+    return model_->Listing();
+}
+
+void TExtOpenDialogForm::fitListGrid()
+{
+    // The list view's columns are as wide as the widest name (up to a
+    // limit), measured on the longest names only.
+    if (CurrentView() != List)
+        return;
+    const QFontMetrics metrics = ListView->fontMetrics();
+    const int width = std::clamp(model_->WidestName(metrics) + ListView->iconSize().width() + 16, 80, 360);
+    const int height = std::max(metrics.height(), ListView->iconSize().height()) + 4;
+    if (ListView->gridSize() != QSize(width, height))
+        ListView->setGridSize(QSize(width, height));
+}
+
+void TExtOpenDialogForm::keyPressEvent(QKeyEvent* event)
+{
+    // Esc stops a listing under way; the next one closes the dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && model_->Listing()) {
+        model_->Cancel();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TExtOpenDialogForm::updateStatus()
 {
     // The computer folder has no path: its name stands there, without a mask.
     if (currentPath_.isEmpty())
-        StatusLabel->setText(proxy_->FilterText.isEmpty() ? QStringLiteral("Počítač")
-                                                          : QStringLiteral("Počítač (") + proxy_->FilterText + QLatin1Char(')'));
+        StatusLabel->setText(model_->FilterText.isEmpty() ? QStringLiteral("Počítač")
+                                                          : QStringLiteral("Počítač (") + model_->FilterText + QLatin1Char(')'));
     else
-        StatusLabel->setText(proxy_->FilterText.isEmpty() ? currentPath_ + QStringLiteral("*.*")
-                                                          : currentPath_ + QStringLiteral(" (") + proxy_->FilterText + QLatin1Char(')'));
+        StatusLabel->setText(model_->FilterText.isEmpty() ? currentPath_ + QStringLiteral("*.*")
+                                                          : currentPath_ + QStringLiteral(" (") + model_->FilterText + QLatin1Char(')'));
 }
 
 void TExtOpenDialogForm::rebuildDirTree()
@@ -620,16 +687,18 @@ void TExtOpenDialogForm::SetView(View view)
             ListView->setWrapping(true);
             // Small icons run in rows, the list in columns.
             ListView->setFlow(view == SmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
-            ListView->setGridSize(view == SmallIcons ? QSize(150, 20) : QSize());
-            ListView->setSpacing(view == SmallIcons ? 0 : 1);
+            ListView->setSpacing(0);
+            if (view == SmallIcons)
+                ListView->setGridSize(QSize(150, 20));
         }
         ListView->setMovement(QListView::Static);
+        fitListGrid();
     }
 }
 
 TExtOpenDialogForm::SortMode TExtOpenDialogForm::CurrentSortMode() const
 {
-    return SortMode(proxy_->Mode);
+    return SortMode(model_->Mode);
 }
 
 void TExtOpenDialogForm::SetSortMode(SortMode mode)
@@ -637,8 +706,8 @@ void TExtOpenDialogForm::SetSortMode(SortMode mode)
     MenuSortByName->setChecked(mode == SortByName);
     MenuSortByType->setChecked(mode == SortByType);
     MenuSortByDefault->setChecked(mode == SortBySystem);
-    proxy_->Mode = mode;
-    proxy_->Resort();
+    model_->Mode = mode;
+    rereadFolder();
 }
 
 QModelIndexList TExtOpenDialogForm::selectedRows() const
@@ -654,33 +723,36 @@ QModelIndexList TExtOpenDialogForm::selectedRows() const
     return rows;
 }
 
-QString TExtOpenDialogForm::pathOf(const QModelIndex& proxyIndex) const
+QString TExtOpenDialogForm::pathOf(const QModelIndex& index) const
 {
-    return model_->filePath(proxy_->mapToSource(proxyIndex.sibling(proxyIndex.row(), 0)));
+    return model_->FilePath(index.row());
 }
 
-bool TExtOpenDialogForm::isFolder(const QModelIndex& proxyIndex) const
+bool TExtOpenDialogForm::isFolder(const QModelIndex& index) const
 {
-    return model_->isDir(proxy_->mapToSource(proxyIndex.sibling(proxyIndex.row(), 0)));
+    return model_->IsFolder(index.row());
 }
 
 QStringList TExtOpenDialogForm::ListedNames() const
 {
     QStringList names;
-    const QModelIndex root = ListView->rootIndex();
-    for (int r = 0; r < proxy_->rowCount(root); ++r)
-        names.append(proxy_->index(r, 0, root).data().toString());
+    for (int r = 0; r < model_->rowCount(); ++r)
+        names.append(model_->FileName(r));
     return names;
 }
 
 void TExtOpenDialogForm::SelectNames(const QStringList& names)
 {
+    // Asked while the folder is still read: chosen once it is complete.
+    if (!loaded_)
+        pendingSelection_ = names;
     QItemSelection selection;
-    const QModelIndex root = ListView->rootIndex();
-    for (int r = 0; r < proxy_->rowCount(root); ++r) {
-        const QModelIndex index = proxy_->index(r, 0, root);
-        if (names.contains(model_->fileName(proxy_->mapToSource(index))))
+    const QSet<QString> wanted(names.begin(), names.end());
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        if (wanted.contains(model_->FileName(r))) {
+            const QModelIndex index = model_->index(r, 0);
             selection.select(index, index);
+        }
     }
     ListView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (!selection.isEmpty())
@@ -693,11 +765,11 @@ QString TExtOpenDialogForm::selectionText(bool realNames) const
 {
     QStringList quoted;
     for (const QModelIndex& index : selectedRows()) {
-        const QString path = pathOf(index);
-        const QFileInfo info(path);
-        if (isFolder(index) || !info.isFile() || withSlash(info.absolutePath()) != currentPath_)
+        // Files as listed (folders and other kinds are skipped); the list
+        // knows each item's kind, so a large selection reads no file.
+        if (!model_->IsFile(index.row()) || model_->FolderPath() != currentPath_)
             continue;
-        QString name = realNames ? info.fileName() : index.data().toString();
+        QString name = realNames ? model_->FileName(index.row()) : index.data().toString();
         name.truncate(name.indexOf(QChar(0)) < 0 ? name.size() : name.indexOf(QChar(0)));
         quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
     }
@@ -784,7 +856,7 @@ bool TExtOpenDialogForm::eventFilter(QObject* watched, QEvent* event)
 
 void TExtOpenDialogForm::setFilterText(const QString& text)
 {
-    proxy_->FilterText = text;
+    model_->FilterText = text;
     rereadFolder();
 }
 

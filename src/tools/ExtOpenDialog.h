@@ -26,7 +26,6 @@ class QTreeView;
 class QTimer;
 class TQX_PluginEntry;
 class TShellItemModel;
-class TShellFilterModel;
 
 // What a caller asks of the dialog.
 struct TExtOpenRequest {
@@ -95,8 +94,14 @@ public:
     void SelectNames(const QStringList& names);
     // The names the list shows now, in list order.
     QStringList ListedNames() const;
-    // True once the current folder has been read.
+    // True once the current folder has been read (or its reading stopped).
     bool FolderLoaded() const { return loaded_; }
+    // True while the current folder is read; Esc stops it (CancelListing),
+    // keeping what was read so far.
+    bool Listing() const;
+    void CancelListing();
+    // The list's model, read in the background.
+    TShellItemModel* Model() const { return model_; }
     // The OK button's work: accepts the chosen files, applies a typed filter
     // or folder, or tells the user to choose a file.
     void ButtonOkClick();
@@ -126,6 +131,7 @@ public:
     QPushButton* Button2 = nullptr;         // Cancel
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusLabel = nullptr;
+    QLabel* ProgressLabel = nullptr;        // the listing under way
     QMenu* PopupMenu = nullptr;
     QAction* MenuSelect = nullptr;
     QAction* MenuOpen = nullptr;
@@ -138,6 +144,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     enum StringIndex { ChooseFile, NewFolder, NewFolderNumbered, CannotCreateFolder, RenameFailed, NotFound };
@@ -160,18 +167,22 @@ private:
     void openSelected();
     void renameSelected();
     void rereadFolder();
+    void startListing(bool keepRows);
+    void listingFinished(bool cancelled);
+    void fitListGrid();
     void showPopup(const QPoint& pos);
     void loadPlacement();
     void savePlacement();
     void addRecentFolder(const QString& folder);
 
     TShellItemModel* model_ = nullptr;
-    TShellFilterModel* proxy_ = nullptr;
     QButtonGroup* viewButtons_ = nullptr;
     QTimer* editTimer_ = nullptr;
     QStringList filterMasks_;
     QString currentPath_;
     QString writtenText_;
+    // Names to select once the folder is read.
+    QStringList pendingSelection_;
     bool loaded_ = false;
     bool shown_ = false;
 };

@@ -71,7 +71,7 @@ QDateTime toSeconds(const QDateTime& time)
 
 } // namespace
 
-TFileStamp ReadFileStamp(const QString& path)
+TFileStamp ReadFileStamp(const QString& path, const TWriteAccess& canWrite)
 {
     TFileStamp stamp;
     const QFileInfo info(path);
@@ -87,7 +87,7 @@ TFileStamp ReadFileStamp(const QString& path)
         stamp.Created = fromTimestamp(sx.stx_btime);
     stamp.Modified = fromTimestamp(sx.stx_mtime);
     stamp.Accessed = fromTimestamp(sx.stx_atime);
-    stamp.ReadOnly = !(sx.stx_mode & S_IWUSR);
+    stamp.ReadOnly = !(canWrite ? canWrite(path) : qx::CanWriteFile(path));
 #else
     if (!info.exists())
         return stamp;
@@ -96,14 +96,16 @@ TFileStamp ReadFileStamp(const QString& path)
     stamp.Created = info.birthTime();
     stamp.Modified = info.lastModified();
     stamp.Accessed = info.lastRead();
-    stamp.ReadOnly = !info.isWritable();
+    stamp.ReadOnly = !(canWrite ? canWrite(path) : qx::CanWriteFile(path));
 #endif
     return stamp;
 }
 
-QString WriteFileStamp(const QString& path, const QDateTime& modified, const QDateTime& accessed, bool readOnly)
+QString WriteFileStamp(const QString& path, const QDateTime& modified, const QDateTime& accessed, bool readOnly,
+    const TWriteAccess& canWrite)
 {
     QStringList problems;
+    auto writable = [&] { return canWrite ? canWrite(path) : qx::CanWriteFile(path); };
 #ifndef _WIN32
     const QByteArray name = QFile::encodeName(path);
     if (modified.isValid() || accessed.isValid()) {
@@ -114,12 +116,25 @@ QString WriteFileStamp(const QString& path, const QDateTime& modified, const QDa
     struct stat st {};
     if (::stat(name.constData(), &st) != 0) {
         problems << QStringLiteral("Soubor nelze přečíst: %1").arg(systemError(errno));
-    } else if (bool(st.st_mode & S_IWUSR) == readOnly) {
-        // Read-only takes every write permission away; writable gives the
-        // owner's back. Other permission bits stay as they are.
-        const mode_t mode = readOnly ? (st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)) : (st.st_mode | S_IWUSR);
-        if (::chmod(name.constData(), mode & 07777) != 0)
+    } else if (readOnly && writable()) {
+        // Read-only takes every write permission away. A file the user may
+        // not write is read-only for them already and is left alone (its
+        // owner's bits are not theirs to change).
+        const mode_t mode = st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
+        if (mode != st.st_mode && ::chmod(name.constData(), mode & 07777) != 0)
             problems << QStringLiteral("Atribut „Jen pro čtení“ nelze změnit: %1").arg(systemError(errno));
+    } else if (!readOnly) {
+        // Writable gives the owner's write permission back; other bits stay.
+        int error = 0;
+        if (!(st.st_mode & S_IWUSR) && ::chmod(name.constData(), (st.st_mode | S_IWUSR) & 07777) != 0) {
+            error = errno;
+        } else {
+            errno = 0;
+            if (!writable())
+                error = errno ? errno : EACCES;
+        }
+        if (error)
+            problems << QStringLiteral("Atribut „Jen pro čtení“ nelze změnit: %1").arg(systemError(error));
     }
 #else
     QFile file(path);
@@ -223,8 +238,8 @@ TFilePropsForm::TFilePropsForm(const QString& fileName, QWidget* owner)
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
     CheckBox4->setObjectName(QStringLiteral("CheckBox4"));
-    CheckBox2->setToolTip(QStringLiteral("Zaškrtnuto: do souboru nemůže nikdo zapisovat (odebere práva zápisu). "
-                                         "Bez zaškrtnutí smí do souboru zapisovat vlastník."));
+    CheckBox2->setToolTip(QStringLiteral("Zaškrtnuto: do souboru nemůžete zapisovat. Zaškrtnutím se odeberou "
+                                         "všechna práva zápisu, zrušením se vrátí právo zápisu vlastníkovi."));
     CheckBox3->setToolTip(QStringLiteral("Skryté jsou soubory, jejichž název začíná tečkou; změnit to lze přejmenováním."));
     const QString unused = QStringLiteral("Tento souborový systém atribut nezná.");
     CheckBox1->setToolTip(unused);
@@ -311,7 +326,7 @@ void TFilePropsForm::Refresh()
                                                                             : info.absolutePath() + QLatin1Char('/'));
     NameEdit->setCursorPosition(0);
     DirectoryEdit->setCursorPosition(0);
-    shown_ = ReadFileStamp(FileName);
+    shown_ = ReadFileStamp(FileName, CanWrite);
     TypeEdit->setText(qx::FileTypeName(FileName));
     Image->setPixmap(qx::FileIcon(FileName).pixmap(32, 32));
     SizeEdit->setText(shown_.Exists ? qx::FileSizeText(shown_.Size) : QStringLiteral("Soubor nelze přečíst."));
@@ -351,7 +366,7 @@ bool TFilePropsForm::Apply()
     };
     const QDateTime modified = changed(pickedTime(DateTimePicker3, DateTimePicker4), shown_.Modified);
     const QDateTime accessed = changed(pickedTime(DateTimePicker5, DateTimePicker6), shown_.Accessed);
-    const QString problems = WriteFileStamp(FileName, modified, accessed, CheckBox2->isChecked());
+    const QString problems = WriteFileStamp(FileName, modified, accessed, CheckBox2->isChecked(), CanWrite);
     Refresh();
     if (problems.isEmpty())
         return true;

@@ -4,11 +4,14 @@
 // times and the read-only state changeable.
 //
 // On Linux the creation time is shown where the file system records it and
-// cannot be changed; "Jen pro čtení" is the absence of write permission;
+// cannot be changed; "Jen pro čtení" shows that the current user may not
+// write the file (the system's access check, not the owner's write bit);
 // "Skrytý" shows whether the name starts with a dot; archive and system do
 // not exist and are shown disabled.
 #include <QDateTime>
 #include <QDialog>
+
+#include <functional>
 
 class QCheckBox;
 class QDateEdit;
@@ -31,12 +34,19 @@ struct TFileStamp {
     bool Hidden = false;
 };
 
+// Whether the current user may write a file; qx::CanWriteFile unless a test
+// stands in for the system's answer.
+using TWriteAccess = std::function<bool(const QString&)>;
+
 // Reads the stamp of path (Exists false when it cannot be read).
-TFileStamp ReadFileStamp(const QString& path);
+TFileStamp ReadFileStamp(const QString& path, const TWriteAccess& canWrite = {});
 // Sets the modification and access times (an invalid time is left as it is)
-// and the read-only state. Returns an empty text on success, otherwise what
-// failed, in words for the user.
-QString WriteFileStamp(const QString& path, const QDateTime& modified, const QDateTime& accessed, bool readOnly);
+// and the read-only state: read-only takes every write bit away from a file
+// the user may write; writable gives the owner's write bit back, and a file
+// the user still may not write then is reported. Returns an empty text on
+// success, otherwise what failed, in words for the user.
+QString WriteFileStamp(const QString& path, const QDateTime& modified, const QDateTime& accessed, bool readOnly,
+    const TWriteAccess& canWrite = {});
 
 class TFilePropsForm : public QDialog {
     Q_OBJECT
@@ -44,6 +54,8 @@ public:
     explicit TFilePropsForm(const QString& fileName, QWidget* owner = nullptr);
 
     const QString FileName;
+    // The write check behind "Jen pro čtení"; empty for the system's.
+    TWriteAccess CanWrite;
 
     // Reads everything from the file system again.
     void Refresh();

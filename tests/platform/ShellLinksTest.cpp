@@ -26,6 +26,25 @@ TEST(ShellLinks, ShortcutRoundTripsAndReplacesAnOldOne)
     EXPECT_FALSE(qx::IsShortcutFile("/x/readme.txt"));
 }
 
+TEST(ShellLinks, OnlyLinkEntriesAmongDesktopFilesAreShortcuts)
+{
+    qxtest::TempDir dir;
+    const std::pair<const char*, const char*> cases[] = {
+        {"[Desktop Entry]\nType=Link\nURL=file:///tmp/a\n", "link"},
+        {"# made by hand\n[Desktop Entry]\nName=x\nType = Link\n", "link"},
+        {"[Desktop Entry]\nType=Link\n", "link"}, // a broken one: opening reports a missing file
+        {"[Desktop Entry]\nType=Application\nExec=editor %f\n", ""},
+        {"Poznámky\nType=Link\n", ""},
+        {"[Desktop Action new]\nType=Link\n", ""},
+        {"", ""},
+    };
+    for (const auto& [content, kind] : cases) {
+        qxtest::WriteFile(dir.file("x.desktop"), content);
+        EXPECT_EQ(qx::IsShortcutFile(dir.file("x.desktop")), *kind != 0) << content;
+    }
+    EXPECT_FALSE(qx::IsShortcutFile(dir.file("missing.desktop")));
+}
+
 void put16(std::string& s, uint16_t v)
 {
     s += char(v & 0xFF);

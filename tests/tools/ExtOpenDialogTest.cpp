@@ -4,6 +4,7 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "tools/ExtOpenDialog.h"
+#include "tools/ShellItemModel.h"
 
 #include "TestEnv.h"
 
@@ -18,13 +19,17 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 
 namespace {
 
@@ -145,6 +150,7 @@ TEST_F(ExtOpenDialogTest, SortModesOrderFoldersAndFiles)
     }
     // The system's order compares extensions with case: ".Ini" < ".TXT" < ".ini" < ".txt".
     dialog.SetSortMode(TExtOpenDialogForm::SortBySystem);
+    ASSERT_TRUE(waitFor([&] { return dialog.FolderLoaded(); }));
     const QStringList system = dialog.ListedNames();
     ASSERT_EQ(system.size(), 8);
     EXPECT_EQ(system.mid(0, 2), QStringList({"alpha", "sub"}));
@@ -309,6 +315,98 @@ TEST_F(ExtOpenDialogTest, AMissingStartFolderStartsInTheComputerAndTheViewIsReme
     EXPECT_EQ(headers, QStringList({"Název", "Velikost", "Typ", "Změněno", "Atributy"}));
 }
 
+// A folder is read in a thread of its own and shows in batches while it is
+// read, in the order read; once complete it is sorted, the selection moving
+// with its rows. Esc stops the reading and keeps what was read (sorted); the
+// next Esc closes the dialog. Details are read only for the rows on screen.
+TEST_F(ExtOpenDialogTest, AFolderIsReadInTheBackgroundInBatchesAndEscStopsIt)
+{
+    const QString big = QString::fromStdString(home.dir().file("big"));
+    fs::create_directories(big.toStdString() + "/adresar");
+    for (int i = 0; i < 300; ++i)
+        qxtest::WriteFile(QStringLiteral("%1/f%2.txt").arg(big).arg(i, 4, 10, QLatin1Char('0')).toStdString(), "x");
+    TExtOpenDialogForm dialog;
+    Show(dialog, QString(), true, folder);
+    dialog.SetView(TExtOpenDialogForm::Details);
+    TShellItemModel* model = dialog.Model();
+    model->FirstBatchMs = 0;
+    model->BatchRows = 20;
+    model->BatchMs = 1000000;
+    // The reader stops after its 100th item until the gate opens; on the GUI
+    // thread it would stop the test there for 10 s and fail below.
+    QThread* gui = QThread::currentThread();
+    std::atomic<bool> readOnGui {false};
+    std::atomic<int> read {0};
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    model->OnItemRead = [&] {
+        if (QThread::currentThread() == gui)
+            readOnGui = true;
+        if (++read == 100) {
+            std::unique_lock<std::mutex> lock(mutex);
+            opened.wait_for(lock, std::chrono::seconds(10), [&] { return open; });
+        }
+    };
+    auto release = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        open = true;
+        opened.notify_all();
+    };
+    int batches = 0;
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, [&] { ++batches; });
+    ASSERT_TRUE(dialog.GoToFolder(big));
+    EXPECT_TRUE(dialog.Listing());
+    EXPECT_FALSE(dialog.FolderLoaded());
+    // Four batches of 20 are shown while the reader waits at its 100th item.
+    EXPECT_TRUE(waitFor([&] { return model->rowCount() == 80; }));
+    EXPECT_EQ(batches, 4);
+    EXPECT_TRUE(dialog.Listing());
+    EXPECT_TRUE(dialog.ProgressLabel->isVisible());
+    EXPECT_FALSE(readOnGui);
+    const QString chosen = model->FileName(50);
+    dialog.ListView->selectionModel()->select(model->index(50, 0), QItemSelectionModel::ClearAndSelect);
+
+    // Esc stops the reading; the dialog stays.
+    dialog.activateWindow();
+    dialog.DetailsView->setFocus();
+    QTest::keyClick(dialog.DetailsView, Qt::Key_Escape);
+    release();
+    ASSERT_TRUE(waitFor([&] { return dialog.FolderLoaded(); }));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(model->Cancelled());
+    EXPECT_GE(model->rowCount(), 100);
+    EXPECT_LT(model->rowCount(), 110);
+    QStringList sorted = dialog.ListedNames();
+    const bool folderRead = sorted.removeAll("adresar") == 1;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(dialog.ListedNames(), folderRead ? QStringList {"adresar"} + sorted : sorted);
+    ASSERT_EQ(dialog.ListView->selectionModel()->selectedIndexes().size(), 1);
+    EXPECT_EQ(model->FileName(dialog.ListView->selectionModel()->selectedIndexes().first().row()), chosen);
+    EXPECT_TRUE(dialog.ProgressLabel->text().contains("přerušeno"));
+
+    // Read again in full: the folder first, every file, details only for
+    // the rows on screen.
+    model->OnItemRead = {};
+    dialog.GoToFolder(big);
+    ASSERT_TRUE(waitFor([&] { return dialog.FolderLoaded(); }));
+    EXPECT_FALSE(model->Cancelled());
+    EXPECT_FALSE(dialog.ProgressLabel->isVisible());
+    ASSERT_EQ(model->rowCount(), 301);
+    EXPECT_EQ(model->FileName(0), "adresar");
+    EXPECT_EQ(model->FileName(300), "f0299.txt");
+    EXPECT_TRUE(waitFor([&] {
+        return model->index(1, TShellItemModel::SizeColumn).data().toString() == "1 B"
+            && model->ItemAt(1).Details == TShellItemModel::Item::DetailsRead;
+    }));
+    EXPECT_EQ(model->ItemAt(300).Details, TShellItemModel::Item::NoDetails);
+
+    // With nothing under way, Esc closes the dialog.
+    QTest::keyClick(dialog.DetailsView, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
 TEST(ExtOpenFilter, SplitsDescriptionsAndMasks)
 {
     using Pairs = QList<QPair<QString, QString>>;
@@ -318,3 +416,4 @@ TEST(ExtOpenFilter, SplitsDescriptionsAndMasks)
 }
 
 } // namespace
+
