@@ -45,6 +45,18 @@ bool isModifierKey(int key)
         || key == Qt::Key_unknown;
 }
 
+// The menu of the bar whose underlined letter Alt and the key name.
+QAction* menuOfMnemonic(const QMenuBar* bar, const QKeyEvent* key)
+{
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier || !bar->isVisible())
+        return nullptr;
+    const QKeySequence pressed(QKeyCombination(Qt::AltModifier, Qt::Key(key->key())));
+    for (QAction* menu : bar->actions())
+        if (menu->isVisible() && menu->isEnabled() && QKeySequence::mnemonic(menu->text()) == pressed)
+            return menu;
+    return nullptr;
+}
+
 } // namespace
 
 void TFrameWindowForm::BringActionsUpToDate()
@@ -121,11 +133,15 @@ bool TFrameWindowForm::previewKey(QObject* receiver, QKeyEvent* key)
         target = KeyCommand(code, widget);
     }
 
+    // Alt and a menu's underlined letter open that menu, whether or not the
+    // window system has told the toolkit which window is active.
+    QAction* menu = target ? nullptr : menuOfMnemonic(menuBar_, key);
+
     if (key->type() == QEvent::ShortcutOverride) {
         // Taking the override keeps the combination from the widget's own
         // bindings and from every other shortcut; it comes back here as a
         // key press.
-        if (!target)
+        if (!target && !menu)
             return false;
         key->accept();
         return true;
@@ -133,6 +149,11 @@ bool TFrameWindowForm::previewKey(QObject* receiver, QKeyEvent* key)
 
     if (target) {
         target->trigger();
+        key->accept();
+        return true;
+    }
+    if (menu) {
+        menuBar_->setActiveAction(menu);
         key->accept();
         return true;
     }
