@@ -26,6 +26,7 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
@@ -337,12 +338,31 @@ void TFrameWindowForm::changeEvent(QEvent* event)
 
 bool TFrameWindowForm::eventFilter(QObject* watched, QEvent* event)
 {
-    // Every key that reaches a widget of the frame updates the lock
-    // indicators first; the key itself goes on unchanged.
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        // Every key that reaches a widget of the frame updates the lock
+        // indicators first.
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this)
             updateKeyIndicators();
+        if (event->type() == QEvent::KeyPress && previewKey(watched, static_cast<QKeyEvent*>(event)))
+            return true;
+        break;
+    }
+    case QEvent::ShortcutOverride:
+        if (previewKey(watched, static_cast<QKeyEvent*>(event)))
+            return true;
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::Show:
+        // A click on a toolbar button or a menu that opens shows and runs
+        // the commands as they are now.
+        if (event->type() == QEvent::MouseButtonPress || qobject_cast<QMenu*>(watched))
+            BringActionsUpToDate();
+        break;
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, event);
 }

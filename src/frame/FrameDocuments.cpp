@@ -113,11 +113,9 @@ void TFrameWindowForm::createDocumentsPanel()
         if (visible)
             buildDocumentsPanel();
         TQX_PluginWindow* active = GetActiveDocumentWindow();
+        // The keyboard stays where it was (the document): the list is for
+        // the mouse.
         highlightDocument(active ? active->FileName : QString());
-        // Shown by the user while the program runs: the keyboard goes to the
-        // list, so the panel can be used without a mouse.
-        if (visible && initialized_ && isActiveWindow())
-            docQXListView_->setFocus(Qt::OtherFocusReason);
     });
 
     saveDocumentsTimer_ = new QTimer(this);

@@ -171,6 +171,8 @@ void TFrameWindowForm::createActions()
 // Menus
 // ---------------------------------------------------------------------------
 
+// The menus of the menu bar open with Alt and their underlined letter; no two
+// menus share a letter.
 QMenu* TFrameWindowForm::addMenu(const char* name, const char* caption)
 {
     QMenu* menu = menuBar_->addMenu(QString::fromUtf8(caption));
@@ -208,7 +210,7 @@ void TFrameWindowForm::createMenus()
 {
     createMenuToolbar();
 
-    QMenu* file = addMenu("MenuFile", "Soubor");
+    QMenu* file = addMenu("MenuFile", "&Soubor");
     addActionItems(file, {item(A::FileNew), kSep, item(A::FileOpen)});
     menuFileOpenRecent_ = file->addMenu(ToolbarImage(1), QStringLiteral("Otevřít"));
     menuFileOpenRecent_->setObjectName(QStringLiteral("MenuFileOpenRecent"));
@@ -230,14 +232,14 @@ void TFrameWindowForm::createMenus()
                                  item(A::FileSettingsStartup), item(A::FileSettingsScripting)});
     addActionItems(file, {kSep, item(A::FileExit)});
 
-    QMenu* edit = addMenu("MenuEdit", "Úpravy");
+    QMenu* edit = addMenu("MenuEdit", "Úpr&avy");
     addActionItems(edit, {item(A::EditUndo), item(A::EditRedo), kSep, item(A::EditCut), item(A::EditCopy),
                              item(A::EditPaste), kSep, item(A::EditCopyTo), item(A::EditPasteFrom), kSep,
                              item(A::EditSelectAll), kSep, item(A::EditFind), item(A::EditReplace), item(A::EditFindInFiles), kSep,
                              item(A::EditToggleBookmark), item(A::EditNextBookmark), item(A::EditPrevBookmark),
                              item(A::EditRemoveAllBookmarks)});
 
-    QMenu* view = addMenu("MenuView", "Zobrazit");
+    QMenu* view = addMenu("MenuView", "&Zobrazit");
     addActionItems(view, {item(A::ViewNotepad), kSep});
     menuViewToolbars_ = view->addMenu(QStringLiteral("&Panely nástrojů"));
     menuViewToolbars_->setObjectName(QStringLiteral("MenuViewToolbars"));
@@ -245,14 +247,14 @@ void TFrameWindowForm::createMenus()
     addActionItems(view, {item(A::ViewStatusbar), item(A::ViewDesktopOptions), kSep, item(A::ViewOutline),
                              item(A::ViewFullscreen)});
 
-    QMenu* format = addMenu("MenuFormat", "Formát");
+    QMenu* format = addMenu("MenuFormat", "&Formát");
     addActionItems(format, {item(A::FormatBold), item(A::FormatItalic), item(A::FormatUnderline), kSep,
                                item(A::FormatLeftAlign), item(A::FormatCenterAlign), item(A::FormatRightAlign),
                                item(A::FormatNoAlign), kSep, item(A::FormatNumBullets), item(A::FormatBullets),
                                item(A::FormatDecIndent), item(A::FormatIncIndent), kSep, item(A::FormatBgColor),
                                item(A::FormatTextColor)});
 
-    QMenu* project = addMenu("MenuProject", "Projekt");
+    QMenu* project = addMenu("MenuProject", "&Projekt");
     addActionItems(project, {item(A::ProjectNew), kSep, item(A::ProjectOpen)});
     openProjectSubmenu_ = addListSubmenu(project, "MenuProjectOpenRecent", QStringLiteral("&Otevřít projekt ze seznamu"),
         QStringLiteral("Otevřít existující projekt"), QStringLiteral("Nalezené projekty"), kNoImage);
@@ -265,33 +267,33 @@ void TFrameWindowForm::createMenus()
         QStringLiteral("Otevřít dokument"), QStringLiteral("Otevřít dokument vložený do projektu"),
         FrameText(FrameString::NoProjectOpen), 52);
 
-    QMenu* docs = addMenu("MenuDocs", "Dokumenty");
+    QMenu* docs = addMenu("MenuDocs", "&Dokumenty");
     addActionItems(docs, {item(A::DocsAddCurrFile), item(A::DocsAddFile), item(A::DocsArrange), item(A::DocsClear),
                              kSep, item(A::DocsCustomize)});
 
-    menuLaunch_ = addMenu("MenuLaunch", "Spustit");
+    menuLaunch_ = addMenu("MenuLaunch", "Spus&tit");
     QAction* noModule = menuLaunch_->addAction(FrameText(FrameString::NoModule));
     noModule->setObjectName(QStringLiteral("MenuLaunchNoModule"));
     noModule->setEnabled(false);
 
     scriptSubmenu_ = new QMenu(this);
     scriptSubmenu_->setObjectName(QStringLiteral("ScriptSubmenu"));
-    QMenu* script = addMenu("MenuScript", "Skript");
+    QMenu* script = addMenu("MenuScript", "S&kript");
     addActionItems(script, {item(A::ScriptExecute), item(A::ScriptExecuteProc), kSep, item(A::ScriptOpenExecute),
                                item(A::ScriptOpenExecuteProc), kSep, item(A::ScriptNew), item(A::ScriptOpen)});
 
-    menuExternalTools_ = addMenu("MenuExternalTools", "Nástroje");
+    menuExternalTools_ = addMenu("MenuExternalTools", "&Nástroje");
     addActionItems(menuExternalTools_, {item(A::ToolsSetup), kSep});
     menuExternalToolsTemplate_ = menuExternalTools_->addAction(QStringLiteral("(není definováno)"));
     menuExternalToolsTemplate_->setObjectName(QStringLiteral("MenuExternalToolsTemplate"));
     menuExternalToolsTemplate_->setEnabled(false);
 
-    QMenu* window = addMenu("MenuWindow", "Okno");
+    QMenu* window = addMenu("MenuWindow", "&Okno");
     addActionItems(window, {item(A::WindowNext), item(A::WindowPrevious), kSep, item(A::WindowCascade),
                                item(A::WindowArrange), item(A::WindowArrangeV), item(A::WindowArrangeIcons), kSep,
                                item(A::WindowMinimize), item(A::WindowClose), kSep, item(A::WindowCloseAll)});
 
-    QMenu* help = addMenu("MenuHelp", "Nápověda");
+    QMenu* help = addMenu("MenuHelp", "Nápo&věda");
     addActionItems(help, {item(A::HelpIndex), item(A::HelpWWW), kSep, item(A::HelpSendMessage), kSep});
     menuHelpPlugins_ = help->addMenu(QStringLiteral("&Zásuvné moduly..."));
     menuHelpPlugins_->setObjectName(QStringLiteral("MenuHelpPlugins"));
@@ -428,14 +430,17 @@ void TFrameWindowForm::showCustomizeToolbarMenu(QToolBar* bar, QToolButton* send
             continue;
         }
         auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(holder));
-        if (!button || button == sender || !button->defaultAction())
+        if (!button || button == sender)
             continue;
+        // A button bound to a command shows its image and hint; one that only
+        // opens a menu (the project's documents) has its own.
+        const QAction* command = button->defaultAction();
         // A hidden button's image is shown greyed, so that the ticks read at
         // a glance where the style frames the image of a ticked item.
-        const QIcon image = button->defaultAction()->icon();
+        const QIcon image = command ? command->icon() : button->icon();
         QAction* toggle = customizeToolbarSubmenu_->addAction(
             holder->isVisible() ? image : QIcon(image.pixmap(16, 16, QIcon::Disabled)),
-            button->defaultAction()->toolTip());
+            command ? command->toolTip() : button->toolTip());
         toggle->setCheckable(true);
         toggle->setChecked(holder->isVisible());
         connect(toggle, &QAction::triggered, holder, [holder](bool on) { holder->setVisible(on); });

@@ -403,9 +403,16 @@ void TFrameWindowForm::loadToolbarLayout()
             const std::string key = kLayoutKey + panel->objectName().toStdString();
             if (!reg.KeyExists(key) || !reg.OpenKey(key, false))
                 continue;
-            auto text = [&reg](const char* name) {
-                return reg.ValueExists(name) && reg.GetDataType(name) == qx::RegDataType::String ? reg.ReadString(name)
-                                                                                                : std::string();
+            auto text = [this, &reg, &key](const char* name) {
+                if (!reg.ValueExists(name))
+                    return std::string();
+                if (reg.GetDataType(name) != qx::RegDataType::String) {
+                    // One damaged value costs only itself.
+                    ReportKernelWarning(kModule, KernelObjectOf(this), "LoadToolbarLayout: the value " + key + "\\"
+                            + name + " is not a text; the panel's current place stays for it.");
+                    return std::string();
+                }
+                return reg.ReadString(name);
             };
             // A layout of another format keeps the panel where it is.
             const std::string rev = text("Rev");

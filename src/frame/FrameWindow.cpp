@@ -5,6 +5,7 @@
 
 #include "frame/AppEvents.h"
 #include "frame/FrameImages.h"
+#include "frame/FrameMenuStyle.h"
 #include "frame/FrameStatusBar.h"
 #include "frame/FrameStrings.h"
 #include "frame/RecentFiles.h"
@@ -109,6 +110,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createOutlinePanel();
     createFindInFilesPanel();
     createStatusBar();
+    InstallMenuDrawing(this);
     createTimers();
     loadDocuments();
     LoadExternalTools();
@@ -335,9 +337,16 @@ void TFrameWindowForm::loadStoredProperties()
     try {
         qx::Registry reg;
         if (reg.OpenKey(kStoredPropertiesKey, false)) {
-            auto text = [&reg](const std::string& name, QString& value) {
-                if (reg.ValueExists(name) && reg.GetDataType(name) == qx::RegDataType::String)
-                    value = QString::fromStdString(reg.ReadString(name)).trimmed();
+            auto text = [this, &reg](const std::string& name, QString& value) {
+                if (!reg.ValueExists(name))
+                    return;
+                if (reg.GetDataType(name) != qx::RegDataType::String) {
+                    // One damaged value costs only itself: the design value stays.
+                    ReportKernelWarning(kModule, KernelObjectOf(this),
+                        "LoadStoredProperties: the value " + name + " is not a text; its design value stays.");
+                    return;
+                }
+                value = QString::fromStdString(reg.ReadString(name)).trimmed();
             };
             QString filterIndex, statusBar;
             text("OpenDialog_FileName", openFileName_);

@@ -25,6 +25,7 @@
 #include <vector>
 
 class QActionGroup;
+class QKeyEvent;
 class QDockWidget;
 class QMdiArea;
 class QPainter;
@@ -228,6 +229,20 @@ public:
     // or when auto-backup is off.
     bool MakeBackup(const QString& fileName);
 
+    // --- Keys (FrameKeys.cpp) ---
+    // Runs a pending update of the actions at once, so that a shortcut, a
+    // menu or a toolbar button acts on the state of this moment, not on the
+    // one the debounced update last saw.
+    void BringActionsUpToDate();
+    // The command a key combination (a shortcut code) runs while the focus is
+    // on focus: the first enabled frame action, then external tool, with that
+    // shortcut; null when none. Commands sent to the document yield to a text
+    // field with the focus outside the documents (the notepad, a panel's
+    // field), which does its own copying and pasting.
+    QAction* KeyCommand(uint16_t code, const QWidget* focus) const;
+    // The tool entries of the tools menu, in menu order.
+    std::vector<QAction*> ExternalToolEntries() const;
+
     // --- Components ---
     QAction* Action(FrameAction id) const { return actions_[size_t(id)]; }
     // Every action, in the order of the action table.
@@ -356,6 +371,16 @@ private:
     void drawIconPanel(QPainter& painter, const QRect& rect);
     void drawProgressPanel(QPainter& painter, const QRect& rect);
     void loadToolbars();
+
+    // Keys (FrameKeys.cpp): whether the frame previews the keys of widget's
+    // window (the frame, its docks and tool windows; not dialogs); the
+    // preview of one key event, true when the frame took it; F10.
+    bool ownsKeysOf(const QWidget* widget) const;
+    bool previewKey(QObject* receiver, QKeyEvent* key);
+    void openFirstMenu();
+    // Shortcuts of the external tools (FrameKeys.cpp): the codes the
+    // shortcuts dialog gave the entries, written to the tools' stored values.
+    void saveExternalToolShortcuts();
 
     // Lifecycle (FrameWindow.cpp).
     void formShow();

@@ -490,11 +490,20 @@ void TFrameWindowForm::loadShortcuts()
 
 void TFrameWindowForm::Action_FileSettingsShortcutsExecute()
 {
-    TSaveActionsShortcutsForm dialog(ActionList(), this);
+    // The external tools are listed with the tools menu's command; their
+    // codes are kept with the tools.
+    std::vector<QAction*> commands = ActionList();
+    const QVariant toolsCategory = Action(FrameAction::ToolsSetup)->property("Category");
+    for (QAction* entry : ExternalToolEntries()) {
+        entry->setProperty("Category", toolsCategory);
+        commands.push_back(entry);
+    }
+    TSaveActionsShortcutsForm dialog(commands, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     try {
         SaveShortcuts(ActionList());
+        saveExternalToolShortcuts();
     } catch (const std::exception& e) {
         ReportKernelWarning(kModule, KernelObjectOf(this), std::string("SaveShortcuts: ") + e.what());
     }

@@ -97,6 +97,9 @@ HostFunction menuCommand(const char* actionName)
     return [id](const TScriptHostCall& c) {
         TFrameWindowForm* frame = FrameWindow();
         QAction* action = frame ? frame->Action(id) : nullptr;
+        // Decided on the windows as they are now, not as the last update saw them.
+        if (action)
+            frame->BringActionsUpToDate();
         if (!action || !action->isEnabled())
             return;
         action->trigger();

@@ -2,6 +2,7 @@
 
 #include "frame/FrameStrings.h"
 #include "help/HelpViewer.h"
+#include "kernel/Kernel.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "tools/QXMessageBox.h"
@@ -31,14 +32,19 @@ std::vector<TExternalTool> LoadExternalToolList()
         const std::string name = valueName(n, "display name"), command = valueName(n, "command"),
                           shortcut = valueName(n, "shortcut");
         // A value of the wrong type counts as missing: the list ends there
-        // instead of failing the frame's creation.
+        // instead of failing the frame's creation. A damaged shortcut alone
+        // costs only the shortcut, not the tool and every tool after it.
         if (reg.GetDataType(name) != qx::RegDataType::String || reg.GetDataType(command) != qx::RegDataType::String
-            || reg.GetDataType(shortcut) != qx::RegDataType::Integer)
+            || !reg.ValueExists(shortcut))
             break;
         TExternalTool tool;
         tool.DisplayName = QString::fromStdString(reg.ReadString(name));
         tool.CommandLine = QString::fromStdString(reg.ReadString(command));
-        tool.ShortCut = uint16_t(uint32_t(reg.ReadInteger(shortcut)) & 0xFFFF);
+        if (reg.GetDataType(shortcut) == qx::RegDataType::Integer)
+            tool.ShortCut = uint16_t(uint32_t(reg.ReadInteger(shortcut)) & 0xFFFF);
+        else
+            ReportKernelWarning("Server\\FrameWindow", std::nullopt,
+                "LoadExternalTools: the value \"" + shortcut + "\" is not a shortcut code; the tool has no shortcut.");
         tools.push_back(tool);
     }
     return tools;
@@ -57,6 +63,17 @@ void SaveExternalToolList(const std::vector<TExternalTool>& tools)
         reg.WriteString(valueName(i + 1, "command"), tools[i].CommandLine.toStdString());
         reg.WriteInteger(valueName(i + 1, "shortcut"), tools[i].ShortCut);
     }
+}
+
+void SaveExternalToolShortcuts(const std::vector<uint16_t>& codes)
+{
+    qx::RegistryBatch batch; // every value in one write
+    qx::Registry reg;
+    if (!reg.OpenKey(kExternalToolsKey, true))
+        throw qx::RegistryError(reg.LastError());
+    for (size_t i = 0; i < codes.size(); ++i)
+        reg.WriteInteger(valueName(i + 1, "shortcut"), codes[i]);
+    batch.Commit();
 }
 
 void SplitCommandText(const QString& text, QString& program, QString& parameters)

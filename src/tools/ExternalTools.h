@@ -24,12 +24,16 @@ struct TExternalTool {
 inline constexpr const char* kExternalToolsKey = "Software\\Quorvix\\External Tools";
 
 // Reads tools 1, 2, ... up to the first number whose display name, command
-// or shortcut value is missing (or not of its type); what follows a gap is
-// ignored. The key is created when missing.
+// or shortcut value is missing (or, for the texts, not of their type); what
+// follows a gap is ignored. A shortcut value of another type gives the tool
+// no shortcut and an event-log warning. The key is created when missing.
 std::vector<TExternalTool> LoadExternalToolList();
 // Deletes every value of the key, whatever its name, then writes the tools
 // as numbers 1, 2, ... Registry failures raise qx::RegistryError.
 void SaveExternalToolList(const std::vector<TExternalTool>& tools);
+// Writes only the shortcut values of tools 1, 2, ... (codes in tool order),
+// leaving names and commands as they are. Raises qx::RegistryError.
+void SaveExternalToolShortcuts(const std::vector<uint16_t>& codes);
 
 // Splits a command text into program and parameters: a text that begins with
 // a double quote names the program up to the next quote, and the parameters

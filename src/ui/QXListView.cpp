@@ -342,6 +342,12 @@ void TQXListView::Clear()
     lastGroup_ = -1;
     hotIndex_ = -1;
     topIndex_ = 0;
+    // The hint named an item that is gone; the item under the pointer gets
+    // its own when the list is filled again.
+    hintTimer_->stop();
+    if (hintWindow && !hintText_.isEmpty() && hintWindow->text() == hintText_)
+        hintWindow->hide();
+    hintText_.clear();
     itemsChanged();
 }
 
@@ -427,6 +433,9 @@ void TQXListView::EndUpdate(bool repaint)
 {
     if (updateCount_ > 0)
         --updateCount_;
+    // Refilled under a resting pointer: the item now there is the hot one.
+    if (updateCount_ == 0 && pointer_ && hotIndex_ == -1)
+        hover(*pointer_);
     if (repaint && updateCount_ == 0)
         Invalidate();
 }
@@ -720,7 +729,12 @@ void TQXListView::mouseReleaseEvent(QMouseEvent*)
 
 void TQXListView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint pos = event->position().toPoint();
+    pointer_ = event->position().toPoint();
+    hover(*pointer_);
+}
+
+void TQXListView::hover(const QPoint& pos)
+{
     const int h = height();
     const bool overTop = pos.y() < kStripHeight;
     const bool overBottom = pos.y() > h - kStripHeight;
@@ -765,6 +779,7 @@ void TQXListView::clearHot()
 
 void TQXListView::leaveEvent(QEvent*)
 {
+    pointer_.reset();
     topArrowHot_ = bottomArrowHot_ = topArrowPressed_ = bottomArrowPressed_ = false;
     scrollTimer_->stop();
     clearHot();

@@ -20,6 +20,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -146,6 +147,8 @@ private:
     void scrollStep();
     void scrollTo(int index);
     void clearHot();
+    // The item under the pointer at pos becomes the hot one, with its hint.
+    void hover(const QPoint& pos);
     void showHint();
     void setFocusedItem(int index);
     void toggleGroup(int index);
@@ -167,6 +170,8 @@ private:
     QTimer* hintTimer_ = nullptr;
     QPoint hintPos_;
     QString hintText_;
+    // Where the pointer last moved over the list; unset once it left.
+    std::optional<QPoint> pointer_;
     int updateCount_ = 0;
     // The index of the last group header, -1 for none.
     int lastGroup_ = -1;

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -285,6 +286,33 @@ TEST_F(FrameDocumentsTest, ARelativeNameJoinsTheHistoryAsAFullPath)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(frame->RecentFiles().Items(), QStringList({a}));
     EXPECT_EQ(List()->GetItemHint(2), a);
+}
+
+TEST_F(FrameDocumentsTest, ShowingThePanelLeavesTheFocusAndARefillKeepsTheHintOnTheFileUnderThePointer)
+{
+    Start();
+    frame->SetDocumentsList({QStringLiteral("/x/a.txt"), QStringLiteral("/x/b.txt")});
+    frame->activateWindow();
+    ASSERT_TRUE(WaitFor([this] { return frame->isActiveWindow(); }));
+    frame->DocumentArea()->setFocus();
+    ShowPanel();
+    EXPECT_FALSE(List()->hasFocus());
+    EXPECT_EQ(QApplication::focusWidget(), frame->DocumentArea());
+
+    // The pointer rests on the first file; its hint comes.
+    const QPoint pos(40, TQXListView::kStripHeight + 1 + 1 * TQXListView::kRowHeight + 10);
+    QMouseEvent move(QEvent::MouseMove, pos, List()->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(List(), &move);
+    auto* hint = qobject_cast<QLabel*>(QXListViewHintWindow());
+    ASSERT_TRUE(WaitFor([hint] { return hint->isVisible(); }));
+    EXPECT_EQ(hint->text(), QStringLiteral("/x/a.txt"));
+
+    // A file added at the top moves a.txt down: the hint names the file now
+    // under the pointer, not the one that was there.
+    frame->AddDocument(QStringLiteral("/x/c.txt"));
+    ASSERT_EQ(List()->GetItemHint(1), QStringLiteral("/x/c.txt"));
+    EXPECT_TRUE(WaitFor([hint] { return hint->isVisible() && hint->text() == QLatin1String("/x/c.txt"); }))
+        << hint->text().toStdString();
 }
 
 TEST_F(FrameDocumentsTest, ClickingAFileOpensItAndAMissingOneLeadsToTheMissingFileQuestion)

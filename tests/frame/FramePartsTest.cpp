@@ -120,6 +120,71 @@ TEST_F(FramePartsTest, CustomizePopupListsButtonsAndSeparatorsAndHidesAButton)
     EXPECT_TRUE(WaitFor([bold] { return !bold->isVisible(); }, 1000));
 }
 
+TEST_F(FramePartsTest, CustomizePopupListsAButtonThatOnlyOpensAMenu)
+{
+    auto* customize = frame->findChild<QToolButton*>(QStringLiteral("ToolbarButtonProjectCustomizeBtn"));
+    ASSERT_NE(customize, nullptr);
+    customize->click();
+    auto* popup = frame->findChild<QMenu*>(QStringLiteral("CustomizeToolbarSubmenu"));
+    QStringList items;
+    for (QAction* item : popup->actions())
+        items << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    popup->close();
+    EXPECT_EQ(items, (QStringList {"Vytvořit nový projekt", "Otevřít existující projekt", "Uložit projekt do souboru",
+                         "Zobrazit nastavení projektu", "-", "Vytvořit novou plochu otevřeného projektu",
+                         "Načíst plochu otevřeného projektu", "Uložit plochu otevřeného projektu",
+                         "Smazat plochu otevřeného projektu", "-", "Otevřít dokument"}));
+    // Its item hides and shows it like any other.
+    auto* button = frame->findChild<QToolButton*>(QStringLiteral("ToolbarButtonProjectOpenDocument"));
+    EXPECT_FALSE(popup->actions().last()->icon().isNull());
+    popup->actions().last()->trigger();
+    EXPECT_TRUE(WaitFor([button] { return !button->isVisible(); }, 1000));
+}
+
+TEST_F(FramePartsTest, MenuSeparatorsAndLaunchEntriesHaveTheirOwnDrawing)
+{
+    QMenu* fileMenu = frame->findChild<QMenu*>(QStringLiteral("MenuFile"));
+    ASSERT_NE(fileMenu, nullptr);
+    fileMenu->popup(QPoint(0, 0));
+    ASSERT_TRUE(WaitFor([fileMenu] { return fileMenu->isVisible(); }));
+    QAction* separator = nullptr;
+    for (QAction* item : fileMenu->actions())
+        if (item->isSeparator() && !separator)
+            separator = item;
+    ASSERT_NE(separator, nullptr);
+    const QRect r = fileMenu->actionGeometry(separator);
+    EXPECT_EQ(r.height(), 10);
+    const QImage picture = fileMenu->grab().toImage();
+    const QPalette& pal = fileMenu->palette();
+    // Two lines 15 pixels in from either side, the face colour around them.
+    EXPECT_EQ(picture.pixel(r.left() + 15, r.top() + 4), pal.color(QPalette::Dark).rgb());
+    EXPECT_EQ(picture.pixel(r.left() + 15, r.top() + 5), pal.color(QPalette::Light).rgb());
+    EXPECT_EQ(picture.pixel(r.right() - 15, r.top() + 4), pal.color(QPalette::Dark).rgb());
+    EXPECT_EQ(picture.pixel(r.left() + 14, r.top() + 4), pal.color(QPalette::Button).rgb());
+    EXPECT_EQ(picture.pixel(r.right() - 14, r.top() + 4), pal.color(QPalette::Button).rgb());
+    EXPECT_EQ(picture.pixel(r.left() + 20, r.top() + 2), pal.color(QPalette::Button).rgb());
+    fileMenu->close();
+
+    // The Spustit menu's entries are 21 pixels high; the selected one has its
+    // image framed raised and the rest of the row highlighted.
+    QMenu* launch = frame->findChild<QMenu*>(QStringLiteral("MenuLaunch"));
+    ASSERT_NE(launch, nullptr);
+    launch->clear();
+    QAction* entry = launch->addAction(ToolbarImage(0), QStringLiteral("&Textový dokument"));
+    launch->popup(QPoint(0, 0));
+    ASSERT_TRUE(WaitFor([launch] { return launch->isVisible(); }));
+    const QRect e = launch->actionGeometry(entry);
+    EXPECT_EQ(e.height(), 21);
+    launch->setActiveAction(entry);
+    const QImage selected = launch->grab().toImage();
+    const QPalette& menuPal = launch->palette();
+    EXPECT_EQ(selected.pixel(e.left(), e.top() + 10), menuPal.color(QPalette::Light).rgb());
+    EXPECT_EQ(selected.pixel(e.left() + 18, e.top() + 10), menuPal.color(QPalette::Dark).rgb());
+    EXPECT_EQ(selected.pixel(e.left() + 20, e.top() + 20), menuPal.color(QPalette::Window).rgb());
+    EXPECT_EQ(selected.pixel(e.right() - 2, e.top() + 20), menuPal.color(QPalette::Highlight).rgb());
+    launch->close();
+}
+
 TEST_F(FramePartsTest, HintsAppearAfterTheHintPauseAndStayForTheHidePause)
 {
     EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 200);

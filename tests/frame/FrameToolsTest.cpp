@@ -58,7 +58,7 @@ TEST_F(FrameToolsTest, ToolsMenuFollowsTheRegistry)
     StartFrame();
     QMenu* menu = frame->ExternalToolsMenu();
     EXPECT_EQ(menu->objectName(), QStringLiteral("MenuExternalTools"));
-    EXPECT_EQ(menu->title(), QStringLiteral("Nástroje"));
+    EXPECT_EQ(menu->title(), QStringLiteral("&Nástroje"));
     const QList<QAction*> entries = menu->actions();
     ASSERT_EQ(entries.size(), 5);
     EXPECT_EQ(entries[0], Act(FrameAction::ToolsSetup));

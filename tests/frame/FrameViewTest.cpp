@@ -210,6 +210,39 @@ TEST_F(FrameViewTest, ForeignLayoutValuesKeepTheToolbarWhereItIs)
     EXPECT_NE(QGuiApplication::screenAt(Bar("ScriptToolbar")->pos()), nullptr);
 }
 
+TEST_F(FrameViewTest, AStoredValueOfTheWrongTypeCostsOnlyItselfAndIsReported)
+{
+    {
+        qx::Registry reg;
+        ASSERT_TRUE(reg.OpenKey("Software\\Quorvix\\ToolBars\\FileToolbar", true));
+        reg.WriteString("Rev", "3");
+        reg.WriteInteger("Visible", 0); // texts only: the bar stays as designed
+        ASSERT_TRUE(reg.OpenKey("Software\\Quorvix\\ToolBars\\EditToolbar", true));
+        reg.WriteString("Rev", "3");
+        reg.WriteString("Visible", "0");
+        reg.WriteInteger("DockRow", 1);
+        ASSERT_TRUE(reg.OpenKey("Software\\Quorvix\\Frame", true));
+        reg.WriteInteger("ToolbarButtonFileSave_Visible", 0);
+        reg.WriteString("ToolbarButtonFileOpen_Visible", "False");
+    }
+    StartFrame();
+    EXPECT_TRUE(Bar("FileToolbar")->isVisible());
+    EXPECT_FALSE(Bar("EditToolbar")->isVisible());
+    auto holder = [this](const char* name) {
+        return frame->findChild<QToolButton*>(QLatin1String(name))->property("qxHolder").value<QAction*>();
+    };
+    EXPECT_TRUE(holder("ToolbarButtonFileSave")->isVisible());
+    EXPECT_FALSE(holder("ToolbarButtonFileOpen")->isVisible());
+    int warnings = 0;
+    for (const std::string& line : GetEventLogLines())
+        if (line.find("_KernelWarning") != std::string::npos
+            && (line.find("FileToolbar\\Visible") != std::string::npos
+                || line.find("ToolbarButtonFileSave_Visible") != std::string::npos
+                || line.find("EditToolbar\\DockRow") != std::string::npos))
+            ++warnings;
+    EXPECT_EQ(warnings, 3);
+}
+
 TEST_F(FrameViewTest, ToolbarDialogListsPanelsAndButtonsAndAppliesTicks)
 {
     StartFrame();

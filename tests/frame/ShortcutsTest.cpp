@@ -5,10 +5,14 @@
 
 #include "frame/SaveActionShortcuts.h"
 #include "platform/ShortcutCode.h"
+#include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
+#include "tools/ExternalTools.h"
+#include "tools/ToolOutputPanel.h"
 
 #include <QApplication>
+#include <QMdiArea>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcutEvent>
@@ -41,6 +45,57 @@ TEST(ShortcutCode, ConvertsBothWays)
     EXPECT_TRUE(ShortcutCodeToKeys(0x4000).isEmpty());
     EXPECT_TRUE(ShortcutCodeToKeys(0x40FF).isEmpty());
     EXPECT_EQ(ShortcutCodeFromKey(QKeyCombination(Qt::ControlModifier, Qt::Key_Eacute)), 0);
+}
+
+TEST(ShortcutCode, ShiftedDigitsAndPunctuationAreTheirKeysCodes)
+{
+    // A key event with Shift names the character; the code names the key.
+    const auto ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    struct Case {
+        QKeyCombination key;
+        uint16_t code;
+    } cases[] = {
+        {QKeyCombination(ctrlShift, Qt::Key_Exclam), 0x6031},
+        {QKeyCombination(ctrlShift, Qt::Key_ParenRight), 0x6030},
+        {QKeyCombination(ctrlShift, Qt::Key_Asterisk), 0x6038},
+        {QKeyCombination(ctrlShift, Qt::Key_At), 0x6032},
+        {QKeyCombination(ctrlShift, Qt::Key_Plus), 0x60BB},
+        {QKeyCombination(Qt::ControlModifier, Qt::Key_Equal), 0x40BB},
+        {QKeyCombination(ctrlShift, Qt::Key_Underscore), 0x60BD},
+        {QKeyCombination(ctrlShift, Qt::Key_QuoteDbl), 0x60DE},
+        {QKeyCombination(ctrlShift, Qt::Key_AsciiTilde), 0x60C0},
+        {QKeyCombination(ctrlShift, Qt::Key_Bar), 0x60DC},
+        {QKeyCombination(ctrlShift, Qt::Key_Question), 0x60BF},
+        {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus), 0x406B},
+        {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Asterisk), 0x406A},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShortcutCodeFromKey(c.key), c.code) << QKeySequence(c.key).toString().toStdString();
+    EXPECT_EQ(ShortcutCodeToKeys(0x406B), QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus)));
+    EXPECT_EQ(ShortcutCodeToKeys(0x60BB), QKeySequence(QKeyCombination(ctrlShift, Qt::Key_Equal)));
+
+    // The hot-key field takes them.
+    THotKeyEdit field;
+    QTest::keyClick(&field, Qt::Key_Exclam, ctrlShift);
+    EXPECT_EQ(field.Code(), 0x6031);
+}
+
+TEST(ShortcutCode, EveryCodeWithAKeyReadsBackAsItself)
+{
+    int named = 0;
+    for (uint32_t code = 0; code <= 0xFFFF; ++code) {
+        const QKeySequence keys = ShortcutCodeToKeys(uint16_t(code));
+        if (keys.isEmpty())
+            continue;
+        ++named;
+        EXPECT_EQ(ShortcutCodeFromKeys(keys), code) << std::hex << code << " " << keys.toString().toStdString();
+    }
+    // Letters, digits, function keys, the keypad and the punctuation keys,
+    // each with the eight sets of modifiers.
+    EXPECT_GT(named, 8 * 100);
+    // Every punctuation key of the main keyboard has its key.
+    for (uint16_t vk : {0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xC0, 0xDB, 0xDC, 0xDD, 0xDE})
+        EXPECT_FALSE(ShortcutCodeToKeys(0x4000 | vk).isEmpty()) << std::hex << vk;
 }
 
 TEST(ShortcutCode, HotKeyFieldRules)
@@ -180,6 +235,60 @@ TEST_F(ShortcutsTest, DialogTreeEditsResetAndConfirm)
     StartFrame();
     EXPECT_EQ(Act(FrameAction::FileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+K")));
     EXPECT_TRUE(Act(FrameAction::FileSave)->shortcut().isEmpty());
+}
+
+TEST_F(ShortcutsTest, ExternalToolsGetTheirKeysInTheDialogAndRunByThem)
+{
+    SaveExternalToolList({{QStringLiteral("\"/bin/true\""), QStringLiteral("Nic"), 0},
+        {QStringLiteral("\"/bin/true\" x"), QStringLiteral("Echo"), 0x4074}, {QStringLiteral("\"/bin/true\" y"), QStringLiteral("Třetí"), 0}});
+    {
+        // A damaged shortcut value costs the tool its shortcut, nothing more.
+        qx::Registry reg;
+        ASSERT_TRUE(reg.OpenKey(kExternalToolsKey, true));
+        reg.WriteString("tool 2, shortcut", "Ctrl+F5");
+    }
+    StartFrame();
+    std::vector<QAction*> tools = frame->ExternalToolEntries();
+    ASSERT_EQ(tools.size(), 3u);
+    EXPECT_TRUE(tools[1]->shortcut().isEmpty());
+    bool warned = false;
+    for (const std::string& line : GetEventLogLines())
+        warned |= line.find("tool 2, shortcut") != std::string::npos;
+    EXPECT_TRUE(warned);
+
+    bool checked = false;
+    modal.answers.push_back([&](QWidget* dialog) {
+        auto& form = *qobject_cast<TSaveActionsShortcutsForm*>(dialog);
+        QTreeWidgetItem* category = Child(form.TreeView->topLevelItem(0), QStringLiteral("Nástroje"));
+        ASSERT_NE(category, nullptr);
+        QStringList nodes;
+        for (int i = 0; i < category->childCount(); ++i)
+            nodes << category->child(i)->text(0);
+        EXPECT_EQ(nodes, (QStringList {"Nastavit...", "Nic", "Echo", "Třetí"}));
+        form.TreeView->setCurrentItem(form.ItemOf(tools[0]));
+        EXPECT_EQ(form.Label4->text(), QStringLiteral("\"/bin/true\""));
+        QTest::keyClick(form.HotKey, Qt::Key_Exclam, Qt::ControlModifier | Qt::ShiftModifier);
+        form.Button1->click();
+        checked = true;
+    });
+    Act(FrameAction::FileSettingsShortcuts)->trigger();
+    ASSERT_TRUE(checked);
+    const std::vector<TExternalTool> stored = LoadExternalToolList();
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored[0].ShortCut, 0x6031);
+    EXPECT_EQ(stored[0].DisplayName, QStringLiteral("Nic"));
+    EXPECT_EQ(stored[1].ShortCut, 0);
+    EXPECT_EQ(stored[2].CommandLine, QStringLiteral("\"/bin/true\" y"));
+
+    // The key runs the tool wherever the focus is in the frame.
+    int runs = 0;
+    QObject::connect(tools[0], &QAction::triggered, [&] { ++runs; });
+    frame->activateWindow();
+    ASSERT_TRUE(WaitFor([this] { return frame->isActiveWindow(); }));
+    frame->DocumentArea()->setFocus();
+    QTest::keyClick(frame->DocumentArea(), Qt::Key_Exclam, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(WaitFor([this] { return !frame->ToolOutputPanel()->IsRunning(); }));
 }
 
 TEST_F(ShortcutsTest, CancelChangesNothing)

@@ -113,12 +113,22 @@ TEST_F(ExternalTools, RegistryListStopsAtTheFirstGapAndTheWriterClearsTheKey)
     ASSERT_EQ(tools.size(), 1u);
     EXPECT_EQ(tools[0], (TExternalTool {QStringLiteral("\"/usr/bin/gcc\" %file%"), QStringLiteral("gcc"), 0x0074}));
 
-    // A value of another type is a gap too, not a failure.
+    // A shortcut of another type costs that tool its shortcut, not the tool
+    // and the ones after it (which the next save would drop); a name of
+    // another type is a gap.
     {
         qx::Registry reg;
         ASSERT_TRUE(reg.OpenKey(kExternalToolsKey, true));
         reg.WriteString("tool 2, shortcut", "F6");
         reg.WriteString("stray", "x");
+    }
+    const std::vector<TExternalTool> damaged = LoadExternalToolList();
+    ASSERT_EQ(damaged.size(), 3u);
+    EXPECT_EQ(damaged[1], (TExternalTool {QStringLiteral("\"/usr/bin/lint\""), QStringLiteral("lint"), 0}));
+    {
+        qx::Registry reg;
+        ASSERT_TRUE(reg.OpenKey(kExternalToolsKey, true));
+        reg.WriteInteger("tool 2, display name", 7);
     }
     EXPECT_EQ(LoadExternalToolList().size(), 1u);
 
