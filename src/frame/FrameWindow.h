@@ -225,8 +225,9 @@ public:
     void LoadBackupSettings();
     void SaveBackupSettings();
     // Copies the document file to its backup before a save; true when done
-    // or when auto-backup is off.
-    bool MakeBackup(const QString& fileName);
+    // or when auto-backup is off; otherwise *error (may be null) names the
+    // backup and says why it failed.
+    bool MakeBackup(const QString& fileName, QString* error = nullptr);
 
     // --- Components ---
     QAction* Action(FrameAction id) const { return actions_[size_t(id)]; }
@@ -402,6 +403,9 @@ private:
     void saveDocuments();
     void loadShortcuts();
     void saveNotepad();
+    // Saves changed notes before the program closes; when that fails, asks
+    // whether to close all the same. False: the program stays open.
+    bool saveNotepadBeforeClose();
     void loadToolbarLayout();
     void saveToolbarLayout();
     void showSetupToolbars();
