@@ -135,6 +135,23 @@ QX_SDK_VISIBLE TQX_PluginWindow* QXGetActiveDocumentWindow();
 // window.
 QX_SDK_VISIBLE bool QXNotifyTextChanged(TQX_PluginWindow* window);
 
+// SDK 2.3. Saves a file a user cares about: replaces fileName (UTF-8) with
+// the bytes content hands over, never leaving it half-written or empty. The
+// bytes go to a hidden temporary file beside it, every write and the final
+// flush to the disk are checked, and only then is it renamed over the file;
+// the file keeps its permission bits and a symbolic link keeps pointing at
+// it. content is called with context and a buffer of capacity bytes until it
+// returns 0: it puts up to capacity bytes there and returns how many, or -1
+// to give up the save. On any failure (a full disk, no permission, content
+// giving up) the old file stays exactly as it was, the result is false and,
+// when reason is not null, it receives the reason in Czech ("na disku není
+// volné místo"), zero-terminated UTF-8 cut to reasonSize bytes. Temporary
+// files that a killed save of the same file left behind are removed. Any
+// thread. QX_SaveFile (QX_PluginHelpers.h) wraps it for a QByteArray.
+typedef int64_t (*TQX_FileContentProc)(void* context, char* buffer, int64_t capacity);
+QX_SDK_VISIBLE bool QXSaveFile(const char* fileName, TQX_FileContentProc content, void* context, char* reason,
+    int32_t reasonSize);
+
 // Handles in the records above: the icon behind a handle (null icon for 0 or
 // an unknown handle).
 QX_SDK_VISIBLE QIcon QXGetIconByHandle(uint32_t handle);

@@ -13,6 +13,8 @@
 //     open") instead of letting an exception of f reach the host.
 //   QX_ShowPluginAbout: the host's about box with the plug-in's own icon.
 //   QX_PluginSettings: the plug-in's own settings file.
+//   QX_SaveFile, QX_SaveFileFrom, QX_SaveFailedText: saving a user's file
+//     whole or not at all (QXSaveFile), and the message when it fails.
 // and for document windows:
 //   QX_UpdateWindowState: Modified and Commands set, the host told once.
 //   QX_SetStepList: the answer to QXC_UNDOLIST and QXC_REDOLIST.
@@ -28,6 +30,8 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <map>
@@ -178,6 +182,52 @@ inline void QX_ShowPluginAbout(const QString& pluginName, const QString& caption
 inline QSettings QX_PluginSettings(const QString& name)
 {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvix"), name);
+}
+
+// Saves bytes as the file fileName through the host (QXSaveFile): the file
+// is replaced whole or not at all. False when it fails, with the Czech reason
+// in *reason (may be null); the old file is then exactly as it was.
+inline bool QX_SaveFile(const QString& fileName, const QByteArray& bytes, QString* reason)
+{
+    struct Source {
+        const QByteArray& bytes;
+        qsizetype done = 0;
+    } source {bytes};
+    char why[512] = {};
+    const QByteArray name = fileName.toUtf8();
+    const bool saved = QXSaveFile(name.constData(), [](void* context, char* buffer, int64_t capacity) -> int64_t {
+        auto* s = static_cast<Source*>(context);
+        const int64_t n = std::min<int64_t>(capacity, s->bytes.size() - s->done);
+        std::memcpy(buffer, s->bytes.constData() + s->done, size_t(n));
+        s->done += qsizetype(n);
+        return n;
+    }, &source, why, int32_t(sizeof why));
+    if (!saved && reason)
+        *reason = QString::fromUtf8(why);
+    return saved;
+}
+
+// As QX_SaveFile, for content made piece by piece (a file too large to hold
+// in memory): produce puts up to capacity bytes into buffer and returns how
+// many, 0 at the end, -1 to give up the save.
+inline bool QX_SaveFileFrom(const QString& fileName, const std::function<int64_t(char* buffer, int64_t capacity)>& produce,
+    QString* reason)
+{
+    char why[512] = {};
+    const QByteArray name = fileName.toUtf8();
+    const bool saved = QXSaveFile(name.constData(), [](void* context, char* buffer, int64_t capacity) -> int64_t {
+        return (*static_cast<const std::function<int64_t(char*, int64_t)>*>(context))(buffer, capacity);
+    }, const_cast<std::function<int64_t(char*, int64_t)>*>(&produce), why, int32_t(sizeof why));
+    if (!saved && reason)
+        *reason = QString::fromUtf8(why);
+    return saved;
+}
+
+// The message for a save that failed: the file as the user knows it (shown),
+// the reason, and that the file on the disk is as it was.
+inline QString QX_SaveFailedText(const QString& shown, const QString& reason)
+{
+    return QStringLiteral("Soubor „%1“ nelze uložit: %2.\n\nSoubor na disku zůstal beze změny.").arg(shown, reason);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,19 +1,24 @@
 #include "HexDocument.h"
 
+#include <QX_PluginHelpers.h>
+
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #ifdef Q_OS_UNIX
+#include <csetjmp>
+#include <csignal>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <mutex>
 
 namespace {
 
@@ -22,6 +27,74 @@ namespace {
 constexpr qint64 kMaxCopy = qint64(256) << 20;
 // Searching and saving go through the file in pieces of this size.
 constexpr qint64 kChunk = qint64(4) << 20;
+
+#ifdef Q_OS_UNIX
+// Another program may cut the file short at any moment, also between a check
+// of its size and the read of the mapping: a page past the new end raises
+// SIGBUS, which would end the whole host. Reads of a mapping therefore run
+// under a guard that turns that signal into a failed read. The handler is in
+// place while any document holds a mapping, and is taken away again before
+// the plug-in can be unloaded.
+thread_local sigjmp_buf* t_busGuard = nullptr;
+std::mutex g_busLock;
+int g_busUsers = 0;
+struct sigaction g_busPrevious;
+
+void onBusError(int number, siginfo_t* info, void* context)
+{
+    if (sigjmp_buf* guard = t_busGuard) {
+        t_busGuard = nullptr;
+        siglongjmp(*guard, 1);
+    }
+    // Not a read of a mapping: what was there before decides.
+    if (g_busPrevious.sa_flags & SA_SIGINFO) {
+        g_busPrevious.sa_sigaction(number, info, context);
+    } else if (g_busPrevious.sa_handler != SIG_DFL && g_busPrevious.sa_handler != SIG_IGN) {
+        g_busPrevious.sa_handler(number);
+    } else {
+        // Returning runs the faulting instruction again, now under the
+        // default action: the process ends as it would have without us.
+        struct sigaction fallback {};
+        fallback.sa_handler = SIG_DFL;
+        sigaction(SIGBUS, &fallback, nullptr);
+    }
+}
+
+void holdBusGuard()
+{
+    std::lock_guard lock(g_busLock);
+    if (g_busUsers++ > 0)
+        return;
+    struct sigaction action {};
+    action.sa_sigaction = onBusError;
+    // SA_NODEFER: the jump out of the handler leaves the signal unblocked.
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, &g_busPrevious);
+}
+
+void releaseBusGuard()
+{
+    std::lock_guard lock(g_busLock);
+    if (--g_busUsers == 0)
+        sigaction(SIGBUS, &g_busPrevious, nullptr);
+}
+
+// Copies count bytes of a mapping; false when the file no longer backs all
+// of them (out is then partly written).
+bool guardedCopy(uint8_t* out, const uint8_t* from, size_t count)
+{
+    sigjmp_buf guard;
+    if (sigsetjmp(guard, 0) != 0)
+        return false;
+    t_busGuard = &guard;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    std::memcpy(out, from, count);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    t_busGuard = nullptr;
+    return true;
+}
+#endif
 
 } // namespace
 
@@ -32,8 +105,12 @@ THexDocument::~THexDocument()
 
 void THexDocument::Close()
 {
-    if (map_)
+    if (map_) {
         file_.unmap(const_cast<uint8_t*>(map_));
+#ifdef Q_OS_UNIX
+        releaseBusGuard();
+#endif
+    }
     map_ = nullptr;
     file_.close();
     copy_.clear();
@@ -65,6 +142,10 @@ bool THexDocument::mapFile(const QString& fileName, QString* error)
     size_ = file_.size();
     if (size_ > 0)
         map_ = file_.map(0, size_);
+#ifdef Q_OS_UNIX
+    if (map_)
+        holdBusGuard();
+#endif
     if (!map_ && size_ > 0) {
         if (size_ > kMaxCopy) {
             *error = QStringLiteral("Soubor „%1“ nelze namapovat do paměti: %2").arg(shown, file_.errorString());
@@ -115,7 +196,6 @@ uint8_t THexDocument::At(qint64 offset) const
 {
     if (offset < 0 || offset >= size_)
         return 0;
-    checkMapped();
     auto it = overlay_.find(offset);
     return it != overlay_.end() ? it->second : base(offset);
 }
@@ -144,19 +224,38 @@ void THexDocument::releasePages(qint64 offset, qint64 count) const
 #endif
 }
 
+void THexDocument::copyBase(qint64 offset, qint64 count, uint8_t* out) const
+{
+    if (!map_) {
+        std::memcpy(out, copy_.constData() + offset, size_t(count));
+        return;
+    }
+    // The size check and the read are not one step: a file cut short in
+    // between fails the read, and the size is checked again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        checkMapped();
+        const qint64 backed = std::clamp<qint64>(mapped_ - offset, 0, count);
+#ifdef Q_OS_UNIX
+        const bool copied = guardedCopy(out, map_ + offset, size_t(backed));
+#else
+        std::memcpy(out, map_ + offset, size_t(backed));
+        const bool copied = true;
+#endif
+        if (copied) {
+            std::memset(out + backed, 0, size_t(count - backed));
+            return;
+        }
+    }
+    // Cut and grown again over and over: what cannot be read reads as 00.
+    std::memset(out, 0, size_t(count));
+}
+
 qint64 THexDocument::Read(qint64 offset, qint64 count, uint8_t* out) const
 {
     if (offset < 0 || offset >= size_ || count <= 0)
         return 0;
     count = std::min(count, size_ - offset);
-    if (map_) {
-        checkMapped();
-        const qint64 backed = std::clamp<qint64>(mapped_ - offset, 0, count);
-        std::memcpy(out, map_ + offset, size_t(backed));
-        std::memset(out + backed, 0, size_t(count - backed));
-    } else {
-        std::memcpy(out, copy_.constData() + offset, size_t(count));
-    }
+    copyBase(offset, count, out);
     for (auto it = overlay_.lower_bound(offset); it != overlay_.end() && it->first < offset + count; ++it)
         out[it->first - offset] = it->second;
     return count;
@@ -295,29 +394,21 @@ bool THexDocument::SaveTo(const QString& fileName, QString* error, const std::fu
     if (!error)
         error = &ignored;
     const QString shown = QFileInfo(fileName).fileName();
-    {
-        QSaveFile out(fileName);
-        if (!out.open(QIODevice::WriteOnly)) {
-            *error = QStringLiteral("Soubor „%1“ nelze uložit: %2").arg(shown, out.errorString());
-            return false;
-        }
-        std::vector<uint8_t> buffer(size_t(std::min(std::max<qint64>(size_, 1), kChunk)));
-        for (qint64 offset = 0; offset < size_;) {
-            const qint64 got = Read(offset, qint64(buffer.size()), buffer.data());
-            releasePages(offset, got);
-            if (out.write(reinterpret_cast<const char*>(buffer.data()), got) != got) {
-                *error = QStringLiteral("Soubor „%1“ nelze uložit: %2").arg(shown, out.errorString());
-                out.cancelWriting();
-                return false;
-            }
-            offset += got;
-            if (progress)
-                progress(offset, size_);
-        }
-        if (!out.commit()) {
-            *error = QStringLiteral("Soubor „%1“ nelze uložit: %2").arg(shown, out.errorString());
-            return false;
-        }
+    // Whole or not at all: a failed save (a full disk) leaves the old file
+    // as it was.
+    qint64 offset = 0;
+    QString reason;
+    const bool saved = QX_SaveFileFrom(fileName, [&](char* buffer, int64_t capacity) -> int64_t {
+        const qint64 got = Read(offset, std::min<qint64>(capacity, kChunk), reinterpret_cast<uint8_t*>(buffer));
+        releasePages(offset, got);
+        offset += got;
+        if (progress && got > 0)
+            progress(offset, size_);
+        return got;
+    }, &reason);
+    if (!saved) {
+        *error = QX_SaveFailedText(shown, reason);
+        return false;
     }
     // The saved file is the new base; the undo steps stay and still apply
     // to it, byte for byte.

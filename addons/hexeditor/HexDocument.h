@@ -81,11 +81,15 @@ private:
         QString Label;
     };
     void put(qint64 offset, uint8_t value);
-    // A byte as the file holds it; 0 beyond the end of a file that another
-    // program has cut short (reading a mapping there would crash).
+    // Bytes as the file holds them; 0 beyond the end of a file that another
+    // program has cut short, even when it does so during the read (reading
+    // a mapping there would crash).
+    void copyBase(qint64 offset, qint64 count, uint8_t* out) const;
     uint8_t base(qint64 offset) const
     {
-        return map_ ? (offset < mapped_ ? map_[offset] : 0) : uint8_t(copy_[offset]);
+        uint8_t byte = 0;
+        copyBase(offset, 1, &byte);
+        return byte;
     }
     // How much of the mapping the file still backs.
     void checkMapped() const;

@@ -25,7 +25,6 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -577,11 +576,11 @@ bool TRichTextWindow::writeTo(const QString& fileName, TRichFormat format)
         tell(error);
         return false;
     }
-    // A new file beside the old one, renamed over it: a failed save leaves
-    // the old file as it was.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        tell(QStringLiteral("Soubor „%1“ nelze uložit: %2").arg(shown, file.errorString()));
+    // Whole or not at all: a failed save (a full disk) leaves the old file
+    // as it was.
+    QString reason;
+    if (!QX_SaveFile(fileName, bytes, &reason)) {
+        tell(QX_SaveFailedText(shown, reason));
         return false;
     }
     if (format == TRichFormat::Odt && !FileName.isEmpty() && FileName != fileName) {

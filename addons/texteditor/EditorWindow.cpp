@@ -35,7 +35,6 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -873,13 +872,12 @@ bool TTextEditorWindow::writeTo(const QString& fileName)
         format_.Bom = false;
         EncodeText(SciCharacters(editor_), size_t(SciLength(editor_)), format_, bytes);
     }
-    // A temporary file beside the target, renamed over it once complete: a
-    // failed save leaves the old file as it was.
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        tell(QStringLiteral("Soubor „%1“ nelze uložit: %2\n\nText zůstává v editoru; můžete jej uložit pod jiným jménem.")
-                 .arg(shown, file.errorString()));
+    // Whole or not at all: a failed save (a full disk) leaves the old file
+    // as it was.
+    QString reason;
+    if (!QX_SaveFile(fileName, bytes, &reason)) {
+        tell(QX_SaveFailedText(shown, reason)
+            + QStringLiteral(" Text zůstává v editoru; můžete jej uložit pod jiným jménem."));
         updateStatusBar();
         return false;
     }

@@ -3,9 +3,9 @@
 #include <QX_PluginHelpers.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
 namespace {
@@ -64,9 +64,10 @@ private:
     {
         if (FileName.isEmpty())
             return;
-        QSaveFile file(FileName);
-        if (!file.open(QIODevice::WriteOnly) || file.write(editor_->toPlainText().toUtf8()) < 0 || !file.commit()) {
-            QMessageBox::warning(this, QStringLiteral("Notes"), file.errorString());
+        // Through the host: a full disk never leaves the file empty.
+        QString reason;
+        if (!QX_SaveFile(FileName, editor_->toPlainText().toUtf8(), &reason)) {
+            QMessageBox::warning(this, QStringLiteral("Notes"), QX_SaveFailedText(QFileInfo(FileName).fileName(), reason));
             return;
         }
         editor_->document()->setModified(false);

@@ -65,8 +65,10 @@ void TFrameWindowForm::saveActive(int code)
 void TFrameWindowForm::saveDocument(TQX_PluginWindow* window, int code)
 {
     // A failed backup is reported but does not stop the save.
-    if (!window->FileName.isEmpty())
-        CheckPositiveResult(MakeBackup(window->FileName), FrameText(FrameString::BackupFailed));
+    QString reason;
+    if (!window->FileName.isEmpty() && !MakeBackup(window->FileName, &reason))
+        CheckPositiveResult(false, reason.isEmpty() ? FrameText(FrameString::BackupFailed)
+                                                    : FrameText(FrameString::BackupFailed) + QLatin1Char(' ') + reason);
     window->Command(uint8_t(code), nullptr);
 }
 

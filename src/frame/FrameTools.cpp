@@ -143,9 +143,9 @@ void TFrameWindowForm::SaveBackupSettings()
         ReportKernelWarning(kModule, KernelObjectOf(this), "Unable to save registry backup settings.");
 }
 
-bool TFrameWindowForm::MakeBackup(const QString& fileName)
+bool TFrameWindowForm::MakeBackup(const QString& fileName, QString* error)
 {
-    return ::MakeBackup(backupSettings_, fileName, QString::fromStdString(GetUserDataDirectory()));
+    return ::MakeBackup(backupSettings_, fileName, QString::fromStdString(GetUserDataDirectory()), error);
 }
 
 void TFrameWindowForm::Action_FileSettingsAutoBackupExecute()

@@ -267,7 +267,7 @@ void TFrameWindowForm::closeEvent(QCloseEvent* event)
     // Whoever asked, the close asked for is this one.
     closeRequested_ = false;
     requestedCloseTimer_->stop();
-    if (!FormCloseQuery()) {
+    if (!saveNotepadBeforeClose() || !FormCloseQuery()) {
         event->ignore();
         return;
     }

@@ -226,8 +226,9 @@ public:
     void LoadBackupSettings();
     void SaveBackupSettings();
     // Copies the document file to its backup before a save; true when done
-    // or when auto-backup is off.
-    bool MakeBackup(const QString& fileName);
+    // or when auto-backup is off; otherwise *error (may be null) names the
+    // backup and says why it failed.
+    bool MakeBackup(const QString& fileName, QString* error = nullptr);
 
     // --- Keys (FrameKeys.cpp) ---
     // Runs a pending update of the actions at once, so that a shortcut, a
@@ -427,6 +428,9 @@ private:
     void saveDocuments();
     void loadShortcuts();
     void saveNotepad();
+    // Saves changed notes before the program closes; when that fails, asks
+    // whether to close all the same. False: the program stays open.
+    bool saveNotepadBeforeClose();
     void loadToolbarLayout();
     void saveToolbarLayout();
     void showSetupToolbars();

@@ -3,11 +3,11 @@
 #include "frame/FrameWindow.h"
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
+#include "platform/FileWrite.h"
 
 #include <QDockWidget>
 #include <QFile>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -133,12 +133,19 @@ bool TNotepadFile::Save()
     const qx::RtfRuns runs = DocumentRuns(*edit_->document());
     const std::string rtf = qx::WriteRtf(runs, edit_->font().family().toStdString(),
         edit_->font().pointSize() > 0 ? edit_->font().pointSize() : 10);
-    QSaveFile file(fileName_);
-    if (!file.open(QIODevice::WriteOnly))
+    // Whole or not at all: on a full disk the notes of the last good save
+    // stay, and the pane keeps the text as a change still to save.
+    std::string reason;
+    if (!qx::WriteFileAtomically(QFile::encodeName(fileName_).toStdString(), rtf, &reason)) {
+        const QString error = QStringLiteral("Poznámky nelze uložit do souboru „%1“: %2. Soubor na disku zůstal beze změny.")
+                                  .arg(fileName_, QString::fromStdString(reason));
+        const bool repeated = error == lastError_;
+        lastError_ = error;
+        if (!repeated)
+            emit SaveFailed(error);
         return false;
-    file.write(rtf.data(), qint64(rtf.size()));
-    if (!file.commit())
-        return false;
+    }
+    lastError_.clear();
     edit_->document()->setModified(false);
     return true;
 }
@@ -164,6 +171,11 @@ QTextEdit* TFrameWindowForm::NotepadEdit()
         notepadRichEdit_->setLineWrapMode(QTextEdit::NoWrap);
         notepadToolWindow_->setWidget(notepadRichEdit_);
         auto* file = new TNotepadFile(notepadRichEdit_, TNotepadFile::DefaultFileName());
+        // A save a few seconds after typing fails without a question in the
+        // way of the typing; the close asks (saveNotepadBeforeClose).
+        connect(file, &TNotepadFile::SaveFailed, this, [this](const QString& message) {
+            CheckPositiveResult(false, message);
+        });
         file->Load();
     }
     return notepadRichEdit_;
@@ -176,6 +188,21 @@ void TFrameWindowForm::saveNotepad()
         return;
     if (auto* file = notepadRichEdit_->findChild<TNotepadFile*>())
         file->Save();
+}
+
+bool TFrameWindowForm::saveNotepadBeforeClose()
+{
+    if (!notepadRichEdit_ || !notepadRichEdit_->document()->isModified())
+        return true;
+    auto* file = notepadRichEdit_->findChild<TNotepadFile*>();
+    if (!file || file->Save() || file->LastError().isEmpty())
+        return true;
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kApplicationTitle),
+        file->LastError() + QStringLiteral("\n\nZavřít program i přesto? Poznámky napsané od posledního uložení se ztratí."),
+        QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("NotepadSaveFailed"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TFrameWindowForm::Action_SubmenuNotepadClearExecute()

@@ -2,8 +2,9 @@
 // The notepad pane's file. The pane's text is read from its RTF file when the
 // frame is created and written back atomically when the frame closes, and also
 // a few seconds after the last change, so that a crash or a killed process
-// loses at most those seconds of typing. File errors are silent: a missing or
-// unreadable file gives an empty pane, an unwritable one keeps the old file.
+// loses at most those seconds of typing. A missing or unreadable file gives an
+// empty pane; a file that cannot be written (a full disk) keeps its old
+// content, the text stays a change to save, and SaveFailed says why.
 #include "frame/RtfText.h"
 
 #include <QObject>
@@ -35,6 +36,13 @@ public:
     bool Save();
     // Whether a change waits for its delayed save.
     bool SavePending() const;
+    // Why the last save failed (Czech, naming the file); empty after a save
+    // that succeeded.
+    QString LastError() const { return lastError_; }
+
+signals:
+    // A save failed; not repeated while saves keep failing for the same reason.
+    void SaveFailed(const QString& message);
 
 private:
     QTextEdit* edit_;
@@ -42,6 +50,7 @@ private:
     QTimer* saveTimer_;
     bool loading_ = false;
     bool unreadable_ = false;
+    QString lastError_;
 };
 
 // The document's text as notepad runs (bold, italic, underline, text colour),

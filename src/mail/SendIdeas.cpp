@@ -2,12 +2,14 @@
 
 #include "kernel/Startup.h"
 #include "mail/SendMail.h"
+#include "platform/FileWrite.h"
 #include "ui/DialogSupport.h"
 #include "ui/LogoBanner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -17,7 +19,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -410,18 +411,15 @@ bool TSendIdeasForm::SaveClick()
 #else
     const QString lineEnd = QStringLiteral("\n");
 #endif
-    QSaveFile file(fileName);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        const QStringList lines = FinalMemo->toPlainText().split(QLatin1Char('\n'));
-        for (const QString& line : lines)
-            file.write((line + lineEnd).toUtf8());
-        written = file.commit();
-    }
-    if (!written) {
-        // Nothing is lost: the message stays in the wizard.
+    std::string text;
+    for (const QString& line : FinalMemo->toPlainText().split(QLatin1Char('\n')))
+        text += (line + lineEnd).toStdString();
+    std::string reason;
+    if (!qx::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), text, &reason)) {
+        // Nothing is lost: the message stays in the wizard, and a file of
+        // that name keeps what it held.
         QMessageBox::warning(this, windowTitle(),
-            QStringLiteral("Zprávu se nepodařilo uložit do souboru %1:\n%2").arg(fileName, file.errorString()));
+            QStringLiteral("Zprávu se nepodařilo uložit do souboru %1:\n%2.").arg(fileName, QString::fromStdString(reason)));
         return false;
     }
     saved_ = true;

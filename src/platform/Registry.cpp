@@ -155,16 +155,18 @@ std::string keepDamaged(Cache& c)
     return bad;
 }
 
-// A writer's temporary file lives only while it holds the lock; with the lock
-// held, any that is found was left by a writer that was killed.
-void removeStaleTemporaries(const std::string& file)
+// Earlier versions named a writer's temporary file "registry.reg.tmp<pid>";
+// one that a killed writer left is removed (the atomic writer removes those
+// of its own naming itself). Called with the file locked.
+void removeOldTemporaries(const std::string& file)
 {
     std::filesystem::path path(file);
     std::string prefix = path.filename().string() + ".tmp";
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), ec)) {
         std::string name = entry.path().filename().string();
-        if (name.compare(0, prefix.size(), prefix) == 0)
+        if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0
+            && name.find_first_not_of("0123456789", prefix.size()) == std::string::npos)
             std::filesystem::remove(entry.path(), ec);
     }
 }
@@ -182,22 +184,13 @@ void writeLocked(Cache& c, const std::function<void(Store&)>& change)
     if (c.unreadable)
         throw RegistryError(file + " is left as it is: " + c.problems.front());
     keepDamaged(c);
-    removeStaleTemporaries(file);
+    removeOldTemporaries(file);
     Store updated = c.store;
     change(updated);
 
-    std::string temp = file + ".tmp" + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw RegistryError("cannot create " + temp + ": " + std::strerror(errno));
-    bool ok = WriteFully(fd, regtext::Format(updated)) && ::fsync(fd) == 0;
-    int err = errno;
-    ::close(fd);
-    if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) {
-        err = ok ? errno : err;
-        ::unlink(temp.c_str());
-        throw RegistryError("cannot write " + file + ": " + std::strerror(err));
-    }
+    AtomicFileWriter writer(file, 0600);
+    if (!writer.Open() || !writer.Write(regtext::Format(updated)) || !writer.Commit())
+        throw RegistryError("cannot write " + file + ": " + writer.Reason());
     c.store = std::move(updated);
     c.identity = identify(file);
     c.problems.clear();

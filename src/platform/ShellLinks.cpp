@@ -1,5 +1,7 @@
 #include "platform/ShellLinks.h"
 
+#include "platform/FileWrite.h"
+
 #include "platform/CharCodes.h"
 
 #include <algorithm>
@@ -416,19 +418,10 @@ void CreateShellLink(const std::string& description, const std::string& targetPa
         out << "X-Quorvix-Arguments=" << escapeDesktopValue(arguments) << "\n";
     (void)iconIndex; // desktop entries name icons, they do not index them
 
-    std::string temp = linkFile + ".tmp";
-    {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        file << out.str();
-        if (!file.flush())
-            throw std::runtime_error("cannot write the shortcut " + linkFile);
-    }
+    std::string reason;
+    if (!WriteFileAtomically(linkFile, out.str(), &reason))
+        throw std::runtime_error("cannot write the shortcut " + linkFile + ": " + reason);
     std::error_code ec;
-    std::filesystem::rename(temp, linkFile, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        throw std::runtime_error("cannot write the shortcut " + linkFile);
-    }
     // Desktops only trust launchers that may be executed.
     std::filesystem::permissions(linkFile, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add, ec);
 }

@@ -4,6 +4,7 @@
 #include "help/HelpViewer.h"
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
+#include "platform/FileWrite.h"
 #include "platform/ProcessExit.h"
 #include "plugins/Cookies.h"
 #include "plugins/CurrentPluginList.h"
@@ -18,6 +19,8 @@
 #include <QPointer>
 #include <QToolBar>
 #include <QWidget>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -133,6 +136,44 @@ bool QXNotifyTextChanged(TQX_PluginWindow* window)
     } catch (...) {
         return false;
     }
+}
+
+bool QXSaveFile(const char* fileName, TQX_FileContentProc content, void* context, char* reason, int32_t reasonSize)
+{
+    std::string why;
+    try {
+        if (!fileName || !content) {
+            why = qx::FileErrorText(EINVAL);
+        } else {
+            qx::AtomicFileWriter writer(fileName);
+            bool ok = writer.Open();
+            std::vector<char> buffer(ok ? size_t(1) << 20 : 0);
+            for (int64_t n; ok && (n = content(context, buffer.data(), int64_t(buffer.size()))) != 0;) {
+                if (n < 0 || n > int64_t(buffer.size())) {
+                    writer.Discard();
+                    why = "ukládání bylo přerušeno";
+                    ok = false;
+                } else {
+                    ok = writer.Write(std::string_view(buffer.data(), size_t(n)));
+                }
+            }
+            if (ok && writer.Commit())
+                return true;
+            if (why.empty())
+                why = writer.Reason();
+        }
+    } catch (...) {
+        why = "ukládání bylo přerušeno";
+    }
+    if (reason && reasonSize > 0) {
+        // Cut at a character boundary.
+        size_t length = std::min(why.size(), size_t(reasonSize - 1));
+        while (length > 0 && length < why.size() && (static_cast<unsigned char>(why[length]) & 0xC0) == 0x80)
+            --length;
+        std::memcpy(reason, why.data(), length);
+        reason[length] = '\0';
+    }
+    return false;
 }
 
 bool QXGetMenuItemInfo(void*)

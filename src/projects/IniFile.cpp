@@ -1,13 +1,9 @@
 #include "projects/IniFile.h"
 
-#include "platform/FileWrite.h"
-
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -262,69 +258,6 @@ bool ReadTextFile(const std::string& path, size_t maxBytes, std::string& text, s
             return false;
         }
         text.append(buffer, size_t(n));
-    }
-    return true;
-}
-
-bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error)
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // Replace the target of a link, not the link itself.
-    fs::path target = path;
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec)
-            target = resolved;
-    }
-    std::string finalName = target.string();
-
-    struct stat old {};
-    bool hadOld = ::stat(finalName.c_str(), &old) == 0;
-    if (hadOld && S_ISDIR(old.st_mode)) {
-        setError(error, systemError(EISDIR));
-        return false;
-    }
-
-    // O_EXCL with a name unique to this process and call: two writers never
-    // share a temporary file, and a stale one from a crash is never reused.
-    static std::atomic<unsigned> counter {0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = finalName + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        setError(error, systemError(errno));
-        return false;
-    }
-    if (hadOld)
-        (void)::fchmod(fd, old.st_mode & 07777);
-
-    bool ok = qx::WriteFully(fd, content) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(temp.c_str(), finalName.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        setError(error, systemError(err));
-        return false;
-    }
-    // Make the rename itself durable.
-    fs::path dir = target.parent_path();
-    int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // A small INI document in memory, as the project files use it, and the file
-// helpers that load and store such text safely.
+// helper that reads such text safely (platform/FileWrite.h stores it).
 //
 // Text form: a section is a line "[Name]" followed by one "Key=Value" line per
 // key and one empty line; every line ends with CR LF. Sections and keys keep
@@ -79,13 +79,5 @@ private:
 // the file is missing, unreadable, not a regular file (a FIFO or device would
 // block or never end) or larger than maxBytes.
 bool ReadTextFile(const std::string& path, size_t maxBytes, std::string& text, std::string* error = nullptr);
-
-// Replaces the file at path with content so that it is never left half-written:
-// the text goes to a temporary file in the same directory, is flushed to disk
-// and renamed over the old file. A symbolic link is followed and its target
-// replaced; an existing file keeps its permission bits. On failure the old
-// file is untouched, the temporary file is removed and *error holds the
-// system's reason.
-bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error = nullptr);
 
 } // namespace qx

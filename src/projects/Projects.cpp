@@ -1,6 +1,7 @@
 #include "projects/Projects.h"
 
 #include "projects/IniFile.h"
+#include "platform/FileWrite.h"
 
 #include <algorithm>
 #include <filesystem>

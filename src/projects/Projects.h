@@ -128,7 +128,7 @@ std::string MakeUniqueWorkspaceName(const TProject& project, const std::string& 
 std::unique_ptr<TProject> ReadProjectFile(const std::string& path);
 
 // Writes the project file at path, replacing it as a whole and never leaving
-// it half-written (see WriteFileAtomically). On success the project's FileName
+// it half-written (see platform/FileWrite.h). On success the project's FileName
 // becomes path. On failure the earlier file is intact, FileName is unchanged,
 // the result is false and *error holds a message for the user that names the
 // file and the system's reason.

@@ -5,13 +5,13 @@
 #include "frame/FrameWindow.h"
 #include "kernel/Settings.h"
 #include "kernel/Startup.h"
+#include "platform/FileWrite.h"
 #include "scripting/ExecutingScript.h"
 #include "scripting/Scripting.h"
 #include "tools/ExternalTools.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace qx::host {
 
@@ -44,24 +44,20 @@ bool copyFile(const QString& from, const QString& to, bool failIfExists)
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
+    qx::AtomicFileWriter out(QFile::encodeName(to).toStdString());
+    if (!out.Open())
         return false;
     char buffer[64 * 1024];
     for (;;) {
         const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0) {
-            out.cancelWriting();
+        if (n < 0)
             return false;
-        }
         if (n == 0)
             break;
-        if (out.write(buffer, n) != n) {
-            out.cancelWriting();
+        if (!out.Write(std::string_view(buffer, size_t(n))))
             return false;
-        }
     }
-    if (!out.commit())
+    if (!out.Commit())
         return false;
     QFile::setPermissions(to, source.permissions());
     return true;

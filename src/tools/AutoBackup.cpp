@@ -1,12 +1,12 @@
 #include "tools/AutoBackup.h"
 
+#include "platform/FileWrite.h"
 #include "platform/Registry.h"
 #include "tools/ExternalTools.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <filesystem>
@@ -42,21 +42,28 @@ QString getText(const std::vector<uint8_t>& record, size_t at)
     return QString::fromLocal8Bit(reinterpret_cast<const char*>(&*begin), qsizetype(end - begin));
 }
 
-bool copyFile(const QString& from, const QString& to)
+// A half-written backup never replaces a complete one: on a full disk the
+// older backup stays.
+bool copyFile(const QString& from, const QString& to, QString* reason)
 {
     QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
+    if (!source.open(QIODevice::ReadOnly)) {
+        *reason = QStringLiteral("dokument nelze přečíst");
         return false;
-    // A half-written backup never replaces a complete one.
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly))
-        return false;
+    }
+    qx::AtomicFileWriter target(QFile::encodeName(to).toStdString());
+    bool ok = target.Open();
     QByteArray chunk;
-    while (!(chunk = source.read(1 << 20)).isEmpty())
-        if (target.write(chunk) != chunk.size())
-            return false;
-    if (source.error() != QFileDevice::NoError || !target.commit())
+    while (ok && !(chunk = source.read(1 << 20)).isEmpty())
+        ok = target.Write(std::string_view(chunk.constData(), size_t(chunk.size())));
+    if (ok && source.error() != QFileDevice::NoError) {
+        *reason = QStringLiteral("dokument nelze přečíst");
         return false;
+    }
+    if (!ok || !target.Commit()) {
+        *reason = QString::fromStdString(target.Reason());
+        return false;
+    }
     QFile::setPermissions(to, source.permissions());
     return true;
 }
@@ -160,8 +167,11 @@ QString BackupPath(const TBackupSettings& settings, const QString& documentPath,
     return path;
 }
 
-bool MakeBackup(const TBackupSettings& settings, const QString& documentPath, const QString& programDir)
+bool MakeBackup(const TBackupSettings& settings, const QString& documentPath, const QString& programDir, QString* error)
 {
+    QString ignored;
+    if (!error)
+        error = &ignored;
     if (!settings.Enabled)
         return true;
     const QString backup = BackupPath(settings, documentPath, programDir);
@@ -174,5 +184,9 @@ bool MakeBackup(const TBackupSettings& settings, const QString& documentPath, co
             QFile::encodeName(documentPath).toStdString(), ec))
         return false;
     QDir().mkpath(QFileInfo(backup).absolutePath());
-    return copyFile(documentPath, backup);
+    QString reason;
+    if (copyFile(documentPath, backup, &reason))
+        return true;
+    *error = QStringLiteral("Záložní kopii „%1“ nelze uložit: %2.").arg(backup, reason);
+    return false;
 }

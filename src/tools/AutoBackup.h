@@ -54,5 +54,7 @@ QString BackupPath(const TBackupSettings& settings, const QString& documentPath,
 // Copies the document to its backup path, creating the folders on the way
 // and replacing an older backup. True at once when auto-backup is off; false
 // when the copy fails, and always when the backup path would be the document
-// itself.
-bool MakeBackup(const TBackupSettings& settings, const QString& documentPath, const QString& programDir);
+// itself. A backup that cannot be written (a full disk) leaves the older one
+// as it was, and *error (may be null) names the backup and the reason.
+bool MakeBackup(const TBackupSettings& settings, const QString& documentPath, const QString& programDir,
+    QString* error = nullptr);

@@ -159,6 +159,48 @@ TEST_F(Exports, ShellFontScriptTokensAndIconHandles)
     EXPECT_TRUE(QXGetIconByHandle(handle + 100).isNull());
 }
 
+// QXSaveFile takes the content piece by piece and replaces the file only
+// when all of it arrived; a content procedure that gives up, a missing name
+// and a folder in the way keep the old file and say why, cut to the
+// caller's buffer at a character boundary.
+TEST_F(Exports, SaveFileReplacesWholeOrNotAtAll)
+{
+    qxtest::TempDir dir;
+    const std::string path = dir.file("data.txt");
+    qxtest::WriteFile(path, "old");
+    struct Pieces {
+        int left;
+        static int64_t Give(void* context, char* buffer, int64_t capacity)
+        {
+            auto* p = static_cast<Pieces*>(context);
+            if (p->left < 0)
+                return -1;
+            if (p->left-- == 0)
+                return 0;
+            EXPECT_GE(capacity, 3);
+            std::memcpy(buffer, "abc", 3);
+            return 3;
+        }
+    };
+    char reason[64] = {};
+    Pieces three {3};
+    ASSERT_TRUE(QXSaveFile(path.c_str(), &Pieces::Give, &three, reason, sizeof reason));
+    EXPECT_EQ(qxtest::ReadFile(path), "abcabcabc");
+
+    Pieces refusing {-1};
+    EXPECT_FALSE(QXSaveFile(path.c_str(), &Pieces::Give, &refusing, reason, sizeof reason));
+    EXPECT_STREQ(reason, "ukládání bylo přerušeno");
+    EXPECT_FALSE(QXSaveFile(nullptr, &Pieces::Give, &three, reason, sizeof reason));
+    EXPECT_FALSE(QXSaveFile(dir.path().c_str(), &Pieces::Give, &three, nullptr, 0));
+    // "na místě souboru je složka" cut to the buffer, never inside the "í".
+    Pieces again {1};
+    EXPECT_FALSE(QXSaveFile(dir.path().c_str(), &Pieces::Give, &again, reason, 7));
+    EXPECT_STREQ(reason, "na mí");
+    EXPECT_FALSE(QXSaveFile(dir.path().c_str(), &Pieces::Give, &again, reason, 6));
+    EXPECT_STREQ(reason, "na m");
+    EXPECT_EQ(qxtest::ReadFile(path), "abcabcabc");
+}
+
 TEST_F(Exports, TerminateEndsTheProcessAtOnceWithCodeZero)
 {
     pid_t pid = fork();

@@ -9,6 +9,7 @@
 #include "frame/Notepad.h"
 #include "frame/SetupToolbars.h"
 #include "kernel/Logging.h"
+#include "platform/FileWrite.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
 
@@ -26,6 +27,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <cerrno>
 #include <filesystem>
 
 namespace {
@@ -441,6 +443,68 @@ TEST_F(FrameViewTest, AnUnreadableNotepadFileIsNotReplacedByAnEmptyPane)
     EXPECT_TRUE(Notepad()->toPlainText().isEmpty());
     EXPECT_FALSE(Notepad()->findChild<TNotepadFile*>()->Save());
     EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
+// Closing the program saves changed notes first; when the notes cannot be
+// written the user reads why and may keep the program open, and the notes
+// file keeps what it held.
+TEST_F(FrameViewTest, NotesThatCannotBeSavedAreNotLostSilentlyAtClosing)
+{
+    StartFrame();
+    const std::string file = home.programDir() + "notepad.rtf";
+    QTextCursor(Notepad()->document()).insertText(QStringLiteral("uložené"));
+    ASSERT_TRUE(Notepad()->findChild<TNotepadFile*>()->Save());
+    const std::string saved = qxtest::ReadFile(file);
+    QTextCursor(Notepad()->document()).insertText(QStringLiteral("nové "));
+    struct Reset {
+        ~Reset() { qx::FailFileWritesForTesting(0); }
+    } reset;
+    qx::FailFileWritesForTesting(ENOSPC);
+    modal.answers.push_back(ModalAnswers::Button(QMessageBox::No));
+    EXPECT_FALSE(frame->close());
+    ASSERT_EQ(modal.shown.size(), 1u);
+    EXPECT_TRUE(modal.shown[0].contains(QString::fromStdString(file))) << modal.shown[0].toStdString();
+    EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("na disku není volné místo"))) << modal.shown[0].toStdString();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(qxtest::ReadFile(file), saved);
+    // With room again the close saves the notes and asks nothing.
+    qx::FailFileWritesForTesting(0);
+    ASSERT_TRUE(frame->close());
+    EXPECT_EQ(modal.shown.size(), 1u);
+    EXPECT_NE(qxtest::ReadFile(file).find("nov"), std::string::npos);
+}
+
+// On a full disk the notes file keeps the notes of the last good save, never
+// a file cut short or empty; the pane keeps the text as a change to save and
+// says why once, naming the file.
+TEST(NotepadFile, AFullDiskKeepsTheLastSavedNotes)
+{
+    qxtest::FullDisk disk;
+    QX_SKIP_WITHOUT_FULL_DISK(disk);
+    const QString path = QString::fromStdString(disk.file("notepad.rtf"));
+    QTextEdit edit;
+    auto* notes = new TNotepadFile(&edit, path);
+    QTextCursor(edit.document()).insertText(QStringLiteral("staré poznámky"));
+    ASSERT_TRUE(notes->Save());
+    const std::string old = qxtest::ReadFile(path.toStdString());
+    QStringList reported;
+    QObject::connect(notes, &TNotepadFile::SaveFailed, [&](const QString& message) { reported << message; });
+    disk.Fill();
+    for (int size : {100, 16000}) {
+        QTextCursor cursor(edit.document());
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(QString(size, QLatin1Char('n')));
+        EXPECT_FALSE(notes->Save());
+        EXPECT_EQ(qxtest::ReadFile(path.toStdString()), old);
+        EXPECT_TRUE(edit.document()->isModified());
+    }
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_TRUE(reported[0].contains(path)) << reported[0].toStdString();
+    EXPECT_TRUE(reported[0].contains(QStringLiteral("na disku není volné místo"))) << reported[0].toStdString();
+    disk.Free();
+    EXPECT_TRUE(notes->Save());
+    EXPECT_TRUE(notes->LastError().isEmpty());
+    EXPECT_NE(qxtest::ReadFile(path.toStdString()).find("nnnn"), std::string::npos);
 }
 
 TEST(NotepadRuns, DocumentAndRunsConvertBothWays)

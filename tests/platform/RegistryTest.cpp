@@ -298,13 +298,15 @@ TEST_F(RegistryTest, TemporaryFilesOfAKilledWriterAreRemovedByTheNextWrite)
     const std::string dir = std::filesystem::path(home.registryFile()).parent_path().string();
     qxtest::WriteFile(dir + "/registry.reg.tmp99999", "REGEDIT4\n\n[HKEY_CURREN");
     qxtest::WriteFile(dir + "/registry.reg.tmp1", "");
+    qxtest::WriteFile(dir + "/.registry.reg.qxsave-99999-1~", "REGEDIT4\n\n[HKEY_CURREN");
     qxtest::WriteFile(dir + "/notes.txt", "mine");
+    qxtest::WriteFile(dir + "/registry.reg.tmp-copy", "mine");
     open("Software\\Quorvix").WriteInteger("b", 2);
     std::vector<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string> {"notes.txt", "registry.reg", "registry.reg.lock"}));
+    EXPECT_EQ(left, (std::vector<std::string> {"notes.txt", "registry.reg", "registry.reg.lock", "registry.reg.tmp-copy"}));
 }
 
 void writeMany(const std::string& prefix, int count)

@@ -131,45 +131,4 @@ TEST(ReadTextFile, RefusesWhatIsNotASmallRegularFile)
     EXPECT_FALSE(qx::ReadTextFile("/dev/zero", 100, text, &error));
 }
 
-size_t entryCount(const std::filesystem::path& dir)
-{
-    return size_t(std::distance(std::filesystem::directory_iterator(dir), {}));
-}
-
-TEST(WriteFileAtomically, ReplacesTheFileAndLeavesNothingElse)
-{
-    TempDir dir;
-    std::string path = dir.file("f.ini");
-    WriteFile(path, std::string(1000, 'x'));
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    ASSERT_TRUE(qx::WriteFileAtomically(path, "short"));
-    EXPECT_EQ(ReadFile(path), "short");
-    EXPECT_EQ(entryCount(dir.path()), 1u);
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
-
-TEST(WriteFileAtomically, WritesThroughASymbolicLink)
-{
-    TempDir dir;
-    WriteFile(dir.file("real.ini"), "old");
-    std::filesystem::create_symlink("real.ini", dir.path() / "link.ini");
-    ASSERT_TRUE(qx::WriteFileAtomically(dir.file("link.ini"), "new"));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.ini"));
-    EXPECT_EQ(ReadFile(dir.file("real.ini")), "new");
-}
-
-TEST(WriteFileAtomically, ReportsFailures)
-{
-    TempDir dir;
-    std::string error;
-    EXPECT_FALSE(qx::WriteFileAtomically(dir.file("no/such/dir/f.ini"), "x", &error));
-    EXPECT_FALSE(error.empty());
-    error.clear();
-    EXPECT_FALSE(qx::WriteFileAtomically(dir.path().string(), "x", &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
-}
-
 } // namespace

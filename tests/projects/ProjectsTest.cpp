@@ -1,4 +1,5 @@
 #include "projects/Projects.h"
+#include "platform/FileWrite.h"
 
 #include "TestEnv.h"
 
@@ -342,7 +343,7 @@ TEST(ProjectFile, FailedWriteKeepsTheOldFileAndSaysWhy)
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_EQ(project.FileName, "unchanged");
     EXPECT_NE(error.find(path), std::string::npos) << error;
-    EXPECT_NE(error.find(std::strerror(EFBIG)), std::string::npos) << error;
+    EXPECT_NE(error.find(qx::FileErrorText(EFBIG)), std::string::npos) << error;
     // No temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 

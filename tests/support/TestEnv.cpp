@@ -4,6 +4,10 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace qxtest {
@@ -20,6 +24,44 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+FullDisk::FullDisk(int kilobytes)
+{
+    if (::geteuid() != 0) {
+        skipReason_ = "needs root to mount a small tmpfs as a full disk (CI runs as root)";
+        return;
+    }
+    const std::string options = "size=" + std::to_string(kilobytes) + "k,mode=0777";
+    if (::mount("tmpfs", dir_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
+        skipReason_ = std::string("cannot mount a small tmpfs as a full disk: ") + std::strerror(errno);
+        return;
+    }
+    mounted_ = true;
+}
+
+FullDisk::~FullDisk()
+{
+    if (mounted_)
+        ::umount2(dir_.path().c_str(), MNT_DETACH);
+}
+
+void FullDisk::Fill()
+{
+    const int fd = ::open(file("filler").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw std::runtime_error("cannot create the filler of the full disk");
+    static const char block[4096] = {};
+    // Down to single bytes: not even the tail of a page is left.
+    for (size_t size = sizeof block; size > 0; size /= 2)
+        while (::write(fd, block, size) == ssize_t(size)) {
+        }
+    ::close(fd);
+}
+
+void FullDisk::Free()
+{
+    ::unlink(file("filler").c_str());
 }
 
 static void saveEnv(const char* name, std::string& value, bool& had)

@@ -40,6 +40,32 @@ private:
     bool hadHome_ = false, hadConfig_ = false, hadRuntime_ = false;
 };
 
+// A full disk: a small tmpfs mounted on a fresh folder for the lifetime of
+// the object. Only root may mount one (CI runs as root); elsewhere Mounted()
+// is false and a test skips with SkipReason().
+class FullDisk {
+public:
+    explicit FullDisk(int kilobytes = 64);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+    bool Mounted() const { return mounted_; }
+    const std::string& SkipReason() const { return skipReason_; }
+    std::string file(const std::string& name) const { return (dir_.path() / name).string(); }
+    // Takes every byte left with a filler file; Free() removes it.
+    void Fill();
+    void Free();
+
+private:
+    TempDir dir_;
+    bool mounted_ = false;
+    std::string skipReason_;
+};
+#define QX_SKIP_WITHOUT_FULL_DISK(disk) \
+    if (!(disk).Mounted())              \
+    GTEST_SKIP() << (disk).SkipReason()
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 // Folder of the source tree (for fixtures).

@@ -179,6 +179,27 @@ TEST_F(AutoBackup, MakeBackupCopiesIntoNewFoldersAndReplacesAnOlderCopy)
     EXPECT_EQ(read(dir + QStringLiteral("/mine/txt/readme")), QByteArray("second\n"));
 }
 
+// A backup onto a full disk fails, names the backup and the reason, and the
+// older backup stays whole instead of becoming an empty file.
+TEST_F(AutoBackup, ABackupOntoAFullDiskKeepsTheOlderBackup)
+{
+    qxtest::FullDisk disk;
+    QX_SKIP_WITHOUT_FULL_DISK(disk);
+    const QString doc = make(QStringLiteral("src/big.txt"), QByteArray(16000, 'n'));
+    TBackupSettings s;
+    s.Enabled = 1;
+    s.Target = TBackupSettings::UserFolder;
+    s.Folder = QString::fromStdString(disk.file(""));
+    const QString backup = QString::fromStdString(disk.file("big.~txt"));
+    qxtest::WriteFile(backup.toStdString(), "older backup");
+    disk.Fill();
+    QString error;
+    EXPECT_FALSE(MakeBackup(s, doc, QString(), &error));
+    EXPECT_TRUE(error.contains(backup)) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("na disku není volné místo"))) << error.toStdString();
+    EXPECT_EQ(read(backup), QByteArray("older backup"));
+}
+
 TEST_F(AutoBackup, AFailedBackupReportsFalseAndNeverTouchesTheDocument)
 {
     const QString doc = make(QStringLiteral("src/x.c"), "keep me\n");

@@ -9,6 +9,11 @@
 
 #include <QFile>
 
+#include <atomic>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 class HexDocumentTest : public ::testing::Test {
@@ -95,6 +100,62 @@ TEST_F(HexDocumentTest, SavesAtomicallyAndKeepsTheUndoSteps)
     doc.Undo();
     EXPECT_EQ(doc.At(0), 0x10);
     EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(HexDocumentTest, ASaveOntoAFullDiskKeepsTheOldFileAndSaysWhy)
+{
+    qxtest::FullDisk disk;
+    QX_SKIP_WITHOUT_FULL_DISK(disk);
+    const QString path = QString::fromStdString(disk.file("full.bin"));
+    const QByteArray old(16000, '\x11');
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    }
+    THexDocument doc;
+    ASSERT_TRUE(doc.Open(path, nullptr));
+    doc.Write(0, "\xFF", "Psaní");
+    disk.Fill();
+    QString error;
+    EXPECT_FALSE(doc.SaveTo(path, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("„full.bin“"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("na disku není volné místo"))) << error.toStdString();
+    EXPECT_EQ(read(path), old);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.At(0), 0xFF);
+}
+
+// Another program cuts the file short and lets it grow again while a search
+// reads the mapping: a read of a page that the file no longer backs must
+// give zeros, never end the process with SIGBUS, wherever the cut falls
+// (between the size check and the read of a piece included).
+TEST_F(HexDocumentTest, SurvivesTheFileBeingCutShortDuringASearch)
+{
+    constexpr qint64 kSize = qint64(48) << 20;
+    const QString path = QString::fromStdString(dir.file("cut.bin"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(kSize));
+    }
+    THexDocument doc;
+    ASSERT_TRUE(doc.Open(path, nullptr));
+    ASSERT_EQ(doc.Size(), kSize);
+    const int fd = ::open(dir.file("cut.bin").c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    std::atomic<bool> searching {true};
+    std::thread cutter([&] {
+        while (searching)
+            for (off_t size : {off_t(0), off_t(kSize / 3), off_t(kSize)})
+                (void)!::ftruncate(fd, size);
+    });
+    for (int round = 0; round < 10; ++round) {
+        EXPECT_EQ(doc.Find("QX", 0, true), -1);
+        EXPECT_EQ(doc.Find("QX", kSize - 1, false), -1);
+    }
+    searching = false;
+    cutter.join();
+    ::close(fd);
+    EXPECT_EQ(doc.Bytes(kSize - 4, 4), QByteArray(4, '\0'));
 }
 
 TEST_F(HexDocumentTest, OpenFailuresKeepTheOpenFile)

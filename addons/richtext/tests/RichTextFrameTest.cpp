@@ -5,6 +5,7 @@
 
 #include "QX_Types.h"
 #include "frame/FrameWindow.h"
+#include "platform/FileWrite.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/ColorSelector.h"
@@ -22,6 +23,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cerrno>
 #include <filesystem>
 
 namespace {
@@ -214,6 +216,31 @@ TEST_F(RichTextFrame, MarkdownIsSavedAndWhatItCannotKeepIsAskedFirst)
     ASSERT_TRUE(Trigger(FrameAction::FileSave));
     EXPECT_EQ(ReadBytes(file), QByteArray("# Notes\n\n**plain** words here\n"));
     EXPECT_TRUE(window->Modified);
+}
+
+// A write that fails (as on a full disk or a failing device) leaves the file
+// as it was, and the user reads why, with the file's name.
+TEST_F(RichTextFrame, AFailedSaveKeepsTheFileAndSaysWhy)
+{
+    const QString file = WriteFile("dopis.md", "# Dopis\n\npůvodní text\n");
+    TQX_PluginWindow* window = OpenRich(file);
+    ASSERT_NE(window, nullptr);
+    Select(window, 6, 13); // "původní"
+    ASSERT_TRUE(Trigger(FrameAction::FormatBold));
+    struct Reset {
+        ~Reset() { qx::FailFileWritesForTesting(0); }
+    } reset;
+    qx::FailFileWritesForTesting(ENOSPC);
+    modal.answers.push_back(ModalAnswers::Button(QMessageBox::Ok));
+    ASSERT_TRUE(Trigger(FrameAction::FileSave));
+    ASSERT_EQ(modal.shown.size(), 1u);
+    EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("/dopis.md“"))) << modal.shown[0].toStdString();
+    EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("na disku není volné místo"))) << modal.shown[0].toStdString();
+    EXPECT_EQ(ReadBytes(file), QByteArray("# Dopis\n\npůvodní text\n"));
+    EXPECT_TRUE(window->Modified);
+    qx::FailFileWritesForTesting(0);
+    ASSERT_TRUE(Trigger(FrameAction::FileSave));
+    EXPECT_EQ(ReadBytes(file), QByteArray("# Dopis\n\n**původní** text\n"));
 }
 
 TEST_F(RichTextFrame, NewDocumentIsSavedAsOpenDocumentText)

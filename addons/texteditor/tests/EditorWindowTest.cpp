@@ -607,6 +607,39 @@ TEST_F(EditorFixture, SaveReplacesTheFileAtomically)
     EXPECT_TRUE(has(window, QXC_SAVE));
 }
 
+// On a full disk the save fails, says so in Czech with the file's name and
+// the reason, and the file on the disk keeps its old text (small and larger
+// writes alike); once there is room again the save goes through.
+TEST_F(EditorFixture, SaveOntoAFullDiskKeepsTheOldFile)
+{
+    qxtest::FullDisk disk;
+    QX_SKIP_WITHOUT_FULL_DISK(disk);
+    const QString path = QString::fromStdString(disk.file("plný.txt"));
+    const QByteArray old(3000, 'o');
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+    }
+    TQX_PluginWindow* window = Open(TextEntry(), path);
+    disk.Fill();
+    for (int size : {100, 16000}) {
+        Editor(window)->setText(QString(size - 1, QLatin1Char('n')));
+        Type(window, QStringLiteral("n"));
+        dialogs->ExpectButton(QStringLiteral("OK"));
+        command(window, QXC_SAVE);
+        ASSERT_FALSE(dialogs->Texts.isEmpty());
+        const QString message = dialogs->Texts.last();
+        EXPECT_TRUE(message.contains(QStringLiteral("plný.txt“"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("na disku není volné místo"))) << message.toStdString();
+        EXPECT_EQ(ReadBytes(path), old);
+        EXPECT_TRUE(window->Modified);
+    }
+    disk.Free();
+    command(window, QXC_SAVE);
+    EXPECT_EQ(ReadBytes(path), QByteArray(16000, 'n'));
+    EXPECT_FALSE(window->Modified);
+}
+
 // ---------------------------------------------------------------------------
 
 class DiskChanges : public EditorFixture {
