@@ -135,6 +135,11 @@ QX_SDK_VISIBLE TQX_PluginWindow* QXGetActiveDocumentWindow();
 // window.
 QX_SDK_VISIBLE bool QXNotifyTextChanged(TQX_PluginWindow* window);
 
+// SDK 2.3. The folder of the host's scripts, the one its script menus list,
+// ending with a separator. A script editor proposes it when a new script is
+// saved for the first time. False for a null text.
+QX_SDK_VISIBLE bool QXGetScriptsDirectory(QString* folder);
+
 // Handles in the records above: the icon behind a handle (null icon for 0 or
 // an unknown handle).
 QX_SDK_VISIBLE QIcon QXGetIconByHandle(uint32_t handle);

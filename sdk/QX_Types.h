@@ -65,7 +65,7 @@
 // something is added that old plug-ins do not need. The host runs plug-ins of
 // its own major version and of its minor version or older.
 #define QX_SDK_VERSION_MAJOR 2
-#define QX_SDK_VERSION_MINOR 2
+#define QX_SDK_VERSION_MINOR 3
 // "QXSD": tells a real stamp from unrelated data.
 #define QX_SDK_STAMP_MAGIC 0x51585344u
 
