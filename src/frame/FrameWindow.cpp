@@ -108,6 +108,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createToolOutputPanel();
     createOutlinePanel();
     createFindInFilesPanel();
+    placeNotepadAcrossBottom();
     createStatusBar();
     createTimers();
     loadDocuments();
