@@ -152,6 +152,11 @@ typedef int64_t (*TQX_FileContentProc)(void* context, char* buffer, int64_t capa
 QX_SDK_VISIBLE bool QXSaveFile(const char* fileName, TQX_FileContentProc content, void* context, char* reason,
     int32_t reasonSize);
 
+// SDK 2.3. The folder of the host's scripts, the one its script menus list,
+// ending with a separator. A script editor proposes it when a new script is
+// saved for the first time. False for a null text.
+QX_SDK_VISIBLE bool QXGetScriptsDirectory(QString* folder);
+
 // Handles in the records above: the icon behind a handle (null icon for 0 or
 // an unknown handle).
 QX_SDK_VISIBLE QIcon QXGetIconByHandle(uint32_t handle);

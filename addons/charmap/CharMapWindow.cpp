@@ -227,6 +227,18 @@ TCharMapWindow::TCharMapWindow(QWidget* parent)
         refill();
         saveSettings();
     });
+    // While a search is shown the box names the found character's block; the
+    // user choosing that very block leaves the search for it.
+    connect(block_, &QComboBox::activated, this, [this] {
+        if (search_->text().isEmpty())
+            return;
+        {
+            const QSignalBlocker blocker(search_);
+            search_->clear();
+        }
+        refill();
+        saveSettings();
+    });
     connect(fontOnly_, &QCheckBox::toggled, this, [this] { refill(); saveSettings(); });
     connect(search_, &QLineEdit::textChanged, searchDelay_, qOverload<>(&QTimer::start));
     connect(searchDelay_, &QTimer::timeout, this, [this] { refill(); saveSettings(); });
@@ -339,6 +351,15 @@ void TCharMapWindow::showDetails()
     preview_->setFont(big);
     preview_->setText(DisplayText(code));
     const TUnicodeBlock* block = BlockOf(code);
+    // The found characters come from many blocks: the box follows the one
+    // chosen, so that leaving the search shows its neighbours.
+    if (block && !search_->text().trimmed().isEmpty()) {
+        const int index = block_->findData(block->Code);
+        if (index >= 0) {
+            const QSignalBlocker blocker(block_);
+            block_->setCurrentIndex(index);
+        }
+    }
     QString text = QStringLiteral("<b>%1</b> %2<br>Blok: %3<br>HTML: &amp;#%4;")
                        .arg(CodeText(code), CharacterName(code).toHtmlEscaped(),
                            block ? block->Name.toHtmlEscaped() : QStringLiteral("–"))

@@ -55,6 +55,7 @@ void THexView::SetFontSize(int points)
     charWidth_ = std::max(1, metrics.horizontalAdvance(u'0'));
     lineHeight_ = metrics.height() + 2;
     ascent_ = metrics.ascent() + 1;
+    updateGeometry();
     updateScrollBars();
     viewport()->update();
 }
@@ -63,6 +64,7 @@ void THexView::SetBytesPerRow(int bytes)
 {
     const qint64 keep = cursor_;
     bytesPerRow_ = std::clamp(bytes, 4, 64);
+    updateGeometry();
     updateScrollBars();
     SetCursor(keep, HasSelection());
     viewport()->update();
@@ -70,11 +72,29 @@ void THexView::SetBytesPerRow(int bytes)
 
 void THexView::DocumentChanged()
 {
-    offsetDigits_ = document_->Size() > 0xFFFFFFFFll ? 12 : 8;
+    const int digits = document_->Size() > 0xFFFFFFFFll ? 12 : 8;
+    if (digits != offsetDigits_) {
+        offsetDigits_ = digits;
+        updateGeometry();
+    }
     cursor_ = std::clamp<qint64>(cursor_, 0, std::max<qint64>(0, document_->Size() - 1));
     anchor_ = std::clamp<qint64>(anchor_, 0, std::max<qint64>(0, document_->Size() - 1));
     updateScrollBars();
     viewport()->update();
+}
+
+int THexView::rowWidth() const
+{
+    // Offset, gap, the bytes in hex, gap, the bytes as text, a margin.
+    return (offsetDigits_ + 2 + bytesPerRow_ * 3 + 2 + bytesPerRow_ + 1) * charWidth_;
+}
+
+QSize THexView::sizeHint() const
+{
+    // A whole row, its text column included, beside the vertical scroll bar;
+    // the host opens a document at least this wide when there is room.
+    const int frame = 2 * frameWidth();
+    return QSize(rowWidth() + verticalScrollBar()->sizeHint().width() + frame, 24 * lineHeight_ + frame);
 }
 
 qint64 THexView::rowCount() const
@@ -94,7 +114,7 @@ void THexView::updateScrollBars()
     rowsPerStep_ = std::max<qint64>(1, (scrollable + INT_MAX - 1) / INT_MAX);
     verticalScrollBar()->setRange(0, int(scrollable / rowsPerStep_));
     verticalScrollBar()->setPageStep(std::max(1, int(visibleRows() / rowsPerStep_)));
-    const int width = (offsetDigits_ + 2 + bytesPerRow_ * 3 + 2 + bytesPerRow_ + 1) * charWidth_;
+    const int width = rowWidth();
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
 }

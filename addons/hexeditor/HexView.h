@@ -34,6 +34,8 @@ public:
     qint64 SelectionStart() const;
     qint64 SelectionLength() const;
     qint64 TopRow() const;
+    // Wide enough for a whole row of the current font and row length.
+    QSize sizeHint() const override;
     void SetTopRow(qint64 row);
 
 signals:
@@ -54,6 +56,8 @@ protected:
     bool focusNextPrevChild(bool) override { return false; }
 
 private:
+    // Width of a row in pixels, from the offset to the end of the text column.
+    int rowWidth() const;
     qint64 rowCount() const;
     int visibleRows() const;
     void updateScrollBars();

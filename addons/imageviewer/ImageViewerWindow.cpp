@@ -1,5 +1,6 @@
 #include "ImageViewerWindow.h"
 
+#include "FlowLayout.h"
 #include "ImageFile.h"
 #include "ImageView.h"
 
@@ -74,8 +75,16 @@ TImageViewerWindow::TImageViewerWindow(QWidget* parent)
     strip->setObjectName(QStringLiteral("statusStrip"));
     strip->setStyleSheet(QStringLiteral("#statusStrip { background: #f6f8fa; border-top: 1px solid #d0d7de; }"
                                         "#statusStrip QLabel { color: #57606a; padding: 1px 6px; }"));
-    auto* stripLayout = new QHBoxLayout(strip);
-    stripLayout->setContentsMargins(2, 0, 2, 0);
+    // The facts of the picture side by side, on further lines when the
+    // window is narrow; a note about the file (reloaded, deleted) in a line
+    // of its own below them, wrapped: no text is cut short.
+    auto* stripRows = new QVBoxLayout(strip);
+    stripRows->setContentsMargins(2, 0, 2, 0);
+    stripRows->setSpacing(0);
+    auto* stripLayout = new TFlowLayout;
+    stripLayout->setContentsMargins(0, 0, 0, 0);
+    stripLayout->setSpacing(0);
+    stripRows->addLayout(stripLayout);
     auto label = [strip](const char* name) {
         auto* l = new QLabel(strip);
         l->setObjectName(QString::fromLatin1(name));
@@ -89,14 +98,14 @@ TImageViewerWindow::TImageViewerWindow(QWidget* parent)
     zoom_ = label("zoomLabel");
     depth_->setToolTip(QStringLiteral("Barevná hloubka obrázku v souboru"));
     size_->setToolTip(QStringLiteral("Velikost souboru na disku"));
-    // In a narrow window the note gives way first.
-    note_->setMinimumWidth(1);
+    note_->setWordWrap(true);
+    note_->hide();
     stripLayout->addWidget(dimensions_);
     stripLayout->addWidget(depth_);
     stripLayout->addWidget(size_);
     stripLayout->addWidget(format_);
-    stripLayout->addWidget(note_, 1);
     stripLayout->addWidget(zoom_);
+    stripRows->addWidget(note_);
     layout->addWidget(strip);
 
     connect(view_, &TImageView::ZoomChanged, this, &TImageViewerWindow::updateZoom);
@@ -210,17 +219,23 @@ void TImageViewerWindow::reload()
     if (FileName.isEmpty())
         return;
     if (!QFileInfo::exists(FileName)) {
-        note_->setText(QStringLiteral("Soubor byl smazán nebo přejmenován; zobrazen je poslední stav."));
+        setNote(QStringLiteral("Soubor byl smazán nebo přejmenován; zobrazen je poslední stav."));
         watch();
         return;
     }
     QString error;
     if (load(FileName, true, &error))
-        note_->setText(QStringLiteral("Znovu načteno po změně souboru"));
+        setNote(QStringLiteral("Znovu načteno po změně souboru"));
     else
-        note_->setText(QStringLiteral("Změněný soubor nelze načíst; zobrazen je poslední stav."));
+        setNote(QStringLiteral("Změněný soubor nelze načíst; zobrazen je poslední stav."));
     // A file replaced by renaming is a new file: watch it again.
     watch();
+}
+
+void TImageViewerWindow::setNote(const QString& text)
+{
+    note_->setText(text);
+    note_->setVisible(!text.isEmpty());
 }
 
 void TImageViewerWindow::updateStatus()

@@ -40,6 +40,8 @@ private:
     void watch();
     void loadSettings();
     void updateStatus();
+    // The note below the status row; hidden while empty.
+    void setNote(const QString& text);
     void updateZoom();
     void tell(const QString& text);
 

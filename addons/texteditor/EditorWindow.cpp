@@ -814,6 +814,15 @@ bool TTextEditorWindow::save()
     return writeTo(FileName);
 }
 
+QString TTextEditorWindow::newFileFolder() const
+{
+    // A new script goes where the host's script menus list scripts.
+    QString scripts;
+    if (kind_ == TKind::Script && QXGetScriptsDirectory(&scripts) && QFileInfo(scripts).isDir())
+        return scripts;
+    return QDir::homePath();
+}
+
 bool TTextEditorWindow::saveAs()
 {
     QFileDialog dialog(this, QStringLiteral("Uložit jako"));
@@ -829,7 +838,7 @@ bool TTextEditorWindow::saveAs()
     if (!FileName.isEmpty())
         dialog.selectFile(FileName);
     else
-        dialog.setDirectory(QDir::homePath());
+        dialog.setDirectory(newFileFolder());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     return writeTo(dialog.selectedFiles().constFirst());

@@ -82,6 +82,8 @@ private:
     bool loadFromDisk(const QString& fileName, std::optional<TTextEncoding> encoding);
     bool save();
     bool saveAs();
+    // The folder Save As starts in for a document without a file.
+    QString newFileFolder() const;
     bool writeTo(const QString& fileName);
     // The close query: true when the document may be discarded.
     bool maybeSave();

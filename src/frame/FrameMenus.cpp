@@ -592,6 +592,22 @@ void TFrameWindowForm::createDocks()
     documentsToolbar_->hide();
 }
 
+void TFrameWindowForm::placeNotepadAcrossBottom()
+{
+    // Docked at the bottom, the notepad lies along the frame's whole width,
+    // below the panels that share the bottom side by side (tool output,
+    // search results): added like them it would be one more column beside
+    // them, squeezed to a sliver once they are shown. A nested vertical
+    // split is what keeps it across.
+    QDockWidget* notepad = notepadToolWindow_;
+    if (notepad->isFloating() || dockWidgetArea(notepad) != Qt::BottomDockWidgetArea)
+        return;
+    const bool hidden = notepad->isHidden();
+    removeDockWidget(notepad);
+    addDockWidget(Qt::BottomDockWidgetArea, notepad, Qt::Vertical);
+    notepad->setHidden(hidden);
+}
+
 void TFrameWindowForm::createStatusBar()
 {
     statusBar_ = new TFrameStatusBar(this);

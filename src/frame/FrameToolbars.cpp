@@ -506,6 +506,9 @@ void TFrameWindowForm::loadToolbarLayout()
                 dockSizes.push_back({window, place.client, false});
         }
     }
+    // Panels docked again one by one stand side by side: the notepad goes
+    // back across the bottom.
+    placeNotepadAcrossBottom();
     for (const StoredPlace& place : places)
         if (place.hasVisible)
             place.panel->setVisible(place.visible);

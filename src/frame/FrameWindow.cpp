@@ -109,6 +109,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     createToolOutputPanel();
     createOutlinePanel();
     createFindInFilesPanel();
+    placeNotepadAcrossBottom();
     createStatusBar();
     InstallMenuDrawing(this);
     createTimers();

@@ -362,6 +362,9 @@ private:
     QMenu* addListSubmenu(QMenu* parent, const char* name, const QString& caption, const QString& hint,
         const QString& title, int image);
     void createDocks();
+    // Puts the notepad, when it is docked at the bottom, across the whole
+    // bottom below the other bottom panels; after every panel was placed.
+    void placeNotepadAcrossBottom();
     void createToolOutputPanel();
     void createOutlinePanel();
     void createFindInFilesPanel();

@@ -162,8 +162,9 @@ QString errorPage()
                            "Chybové kódy</p>\n<h1>Chybové kódy skriptů</h1>\n");
     html += QStringLiteral("<p>Když skript skončí chybou, program zobrazí zprávu „Ve skriptu došlo k této chybě: "
                            "<i>text</i>.“ a otevře skript v editoru skriptů na místě chyby (je-li editor nainstalován). "
-                           "Program <code>qxscript</code> vypíše řádek <code>error N at P: text</code>, kde P je "
-                           "pozice v textu skriptu počítaná od 0. Kódy a jejich texty:</p>\n");
+                           "Pod zprávou je místo chyby, jak je vypíše i program <code>qxscript</code>: řádek "
+                           "<code>soubor:řádek:sloupec: error N at P: text</code>, kde řádky a sloupce se počítají "
+                           "od 1 a P je pozice v textu skriptu počítaná od 0. Kódy a jejich texty:</p>\n");
     html += QStringLiteral("<table>\n<tr><th>Kód</th><th>Text</th></tr>\n");
     std::vector<uint16_t> codes;
     for (uint16_t c = 0; c <= 30; ++c)

@@ -238,6 +238,14 @@ bool QXGetValidScriptTokens(QStringList* tokens)
     return true;
 }
 
+bool QXGetScriptsDirectory(QString* folder)
+{
+    if (!folder)
+        return false;
+    *folder = QString::fromStdString(GetScriptsDir());
+    return true;
+}
+
 bool QXGetVersionEx(TQX_VersionInfo* version)
 {
     if (!version || version->Size != sizeof(TQX_VersionInfo))

@@ -4,6 +4,8 @@
 #include "projects/Projects.h"
 #include "ui/DialogSupport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,6 +15,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -78,7 +81,10 @@ TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
     dirModel_->setReadOnly(true);
     dirModel_->setRootPath(QString());
     auto* folderTree = new FolderTree(dirBox);
-    folderTree->OnChoose = [this](const QModelIndex& folder) { DirEdit->setText(dirModel_->filePath(folder)); };
+    folderTree->OnChoose = [this](const QModelIndex& folder) {
+        followCurrent_ = false;
+        DirEdit->setText(dirModel_->filePath(folder));
+    };
     ProjDirTree = folderTree;
     ProjDirTree->setModel(dirModel_);
     for (int column = 1; column < dirModel_->columnCount(); ++column)
@@ -88,6 +94,8 @@ TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
     ProjDirTree->expand(dirModel_->index(QDir::rootPath()));
     dirLayout->addWidget(ProjDirTree);
     DirEdit = new QLineEdit(dirBox);
+    // The tree follows a path the user types; the field keeps the text.
+    connect(DirEdit, &QLineEdit::textEdited, this, &TProjectOptionsForm::showFolderInTree);
     dirLayout->addWidget(DirEdit);
     columns->addWidget(dirBox, 1);
 
@@ -142,6 +150,17 @@ TProjectOptionsForm::TProjectOptionsForm(QWidget* owner)
         if (ProjDirTree->currentIndex().isValid())
             ProjDirTree->scrollTo(ProjDirTree->currentIndex());
     });
+    // Folders listed above the one the program moved to push it down as
+    // they arrive: it stays in view until the user scrolls or chooses.
+    auto follow = [this] {
+        if (followCurrent_ && ProjDirTree->currentIndex().isValid())
+            ProjDirTree->scrollTo(ProjDirTree->currentIndex());
+    };
+    connect(dirModel_, &QAbstractItemModel::rowsInserted, this, follow);
+    // The model sorts what it has read later, in one go.
+    connect(dirModel_, &QAbstractItemModel::layoutChanged, this, follow);
+    connect(ProjDirTree->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+        [this] { followCurrent_ = false; });
 }
 
 void TProjectOptionsForm::LoadProject()
@@ -160,12 +179,31 @@ void TProjectOptionsForm::LoadProject()
 
 void TProjectOptionsForm::selectDirectory(const QString& dir)
 {
-    QModelIndex index = dirModel_->index(dir);
-    if (index.isValid()) {
-        ProjDirTree->setCurrentIndex(index);
-        ProjDirTree->scrollTo(index);
-    }
+    showFolderInTree(dir);
     DirEdit->setText(dir);
+}
+
+void TProjectOptionsForm::showFolderInTree(const QString& path)
+{
+    // The deepest folder of the path that exists: while a name is being
+    // typed, its parent folder stays shown.
+    QString folder = QDir::cleanPath(QDir::fromNativeSeparators(path.trimmed()));
+    if (folder.isEmpty() || QDir::isRelativePath(folder))
+        return;
+    while (!QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder)
+            return;
+        folder = parent;
+    }
+    const QModelIndex index = dirModel_->index(folder);
+    if (!index.isValid())
+        return;
+    // Moved here by the program, not chosen in the tree: the field is left
+    // as it is.
+    ProjDirTree->setCurrentIndex(index);
+    ProjDirTree->scrollTo(index);
+    followCurrent_ = true;
 }
 
 void TProjectOptionsForm::AddFiles(const QStringList& paths)

@@ -47,5 +47,11 @@ protected:
 
 private:
     void selectDirectory(const QString& dir);
+    // Makes the deepest existing folder of an absolute path the tree's
+    // current folder.
+    void showFolderInTree(const QString& path);
     QFileSystemModel* dirModel_ = nullptr;
+    // The tree keeps the folder the program moved to in view while the
+    // folders around it load.
+    bool followCurrent_ = false;
 };

@@ -86,7 +86,7 @@ QString TExecutingScriptForm::ErrorText(int code) const
     return text.empty() ? QString::number(code) : QString::fromStdString(text);
 }
 
-void TExecutingScriptForm::ShowScriptError(int code)
+void TExecutingScriptForm::ShowScriptError(int code, const QString& place)
 {
     // An interrupted run (65535, -1 as a signed 16-bit number) needs no report.
     if (int16_t(uint16_t(code)) == -1)
@@ -94,6 +94,10 @@ void TExecutingScriptForm::ShowScriptError(int code)
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kApplicationTitle),
         Strings[kErrorReportText].arg(ErrorText(code)), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ScriptErrorBox"));
+    // The place in the form compilers use, to be copied into an editor or a
+    // terminal.
+    box.setInformativeText(place);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 
     // Show the place of the error in the script editor, when there is one.

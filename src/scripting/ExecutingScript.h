@@ -28,9 +28,11 @@ public:
     QStringList Strings;
 
     // Tells the user the run stopped with an error: nothing for an interrupted
-    // run, else the error text in a message box and, when a script editor is
-    // installed, the script opened there at the error's position.
-    void ShowScriptError(int code);
+    // run, else the error text in a message box, with place (the error as
+    // "FILE:LINE:COLUMN: error N at P: TEXT", see ScriptErrorReport) below
+    // it, and, when a script editor is installed, the script opened there at
+    // the error's position.
+    void ShowScriptError(int code, const QString& place = QString());
     // The safe-mode warning for the upper-case function name, at most once
     // per run (the flag is cleared whenever the window is shown).
     void WarnUnsafeOperation(const QString& name);

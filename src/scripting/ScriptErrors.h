@@ -3,6 +3,7 @@
 // window shows by code, Czech as the user sees them).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qx {
 
@@ -53,5 +54,23 @@ enum TQXScriptError : uint16_t {
 
 // The text of an error code; an empty text for a code without one.
 std::string ScriptErrorText(uint16_t code);
+
+// The line and column of a position in a script's text (the lines as the
+// interpreter reads them, each ended by CR LF, positions counted from 0).
+// Both are counted from 1; the column counts characters when the line is
+// UTF-8 and bytes otherwise (a file in a one-byte code page). A position on
+// a line break is the end of its line; one before the text is its start and
+// one past it the end of the last line.
+struct TScriptPlace {
+    int Line = 1;
+    int Column = 1;
+};
+TScriptPlace ScriptPlaceOf(const std::vector<std::string>& lines, int32_t position);
+
+// An error as one line in the form of compilers, which editors and the tool
+// output panel follow to the place:
+// "FILE:LINE:COLUMN: error CODE at POSITION: TEXT".
+std::string ScriptErrorReport(const std::string& file, const std::vector<std::string>& lines, uint16_t code,
+                              int32_t position);
 
 }  // namespace qx

@@ -5,6 +5,7 @@
 #include "kernel/Settings.h"
 #include "scripting/ExecutingScript.h"
 #include "scripting/HostFunctions.h"
+#include "scripting/ScriptErrors.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -222,7 +223,9 @@ void TScriptObject::runError(int err)
 {
     log("Script terminated, error " + std::to_string(err));
     lastErrorPosition_ = runner_->ErrorPosition();
-    form().ShowScriptError(err);
+    form().ShowScriptError(err,
+        QString::fromStdString(qx::ScriptErrorReport(
+            currentScript_.toStdString(), runner_->Lines, uint16_t(err), lastErrorPosition_)));
 }
 
 void TScriptObject::exitingThread()

@@ -4,8 +4,11 @@
 //
 //   qxscript [--globals] FILE.qx [PROCEDURE]
 //
-// On an error prints "error N at P: TEXT" and exits with 1; 0 after a run
-// without error; 2 when the file cannot be read or the arguments are wrong.
+// On an error prints "FILE:LINE:COLUMN: error N at P: TEXT" (P the position
+// in the text as the interpreter reads it, each line ended by CR LF; editors
+// and the program's tool output panel jump to LINE and COLUMN) and exits with
+// 1; 0 after a run without error; 2 when the file cannot be read or the
+// arguments are wrong.
 // --globals prints the script's global variables after the run, NAME=VALUE.
 #include <fstream>
 #include <iostream>
@@ -13,6 +16,7 @@
 #include <string>
 
 #include "scripting/ScriptConsole.h"
+#include "scripting/ScriptErrors.h"
 #include "scripting/ThreadedScript.h"
 
 namespace {
@@ -65,8 +69,7 @@ int main(int argc, char** argv) {
     };
     runner.OnError = [&](qx::TThreadedScript& r, int err) {
         status = 1;
-        std::cout << "error " << err << " at " << r.ErrorPosition() << ": " << qx::ScriptErrorText(static_cast<uint16_t>(err))
-                  << '\n';
+        std::cout << qx::ScriptErrorReport(file, r.Lines, static_cast<uint16_t>(err), r.ErrorPosition()) << '\n';
         if (globals) PrintGlobals(*r.RunInterpreter());
     };
     runner.StartScript(proc);

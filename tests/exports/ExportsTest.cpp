@@ -148,6 +148,11 @@ TEST_F(Exports, ShellFontScriptTokensAndIconHandles)
     EXPECT_EQ(tokens, QStringList {"function MessageBox(Text: string): Integer;"});
     SetHostApiProviders({});
 
+    EXPECT_FALSE(QXGetScriptsDirectory(nullptr));
+    QString scripts;
+    ASSERT_TRUE(QXGetScriptsDirectory(&scripts));
+    EXPECT_EQ(scripts.toStdString(), GetScriptsDir());
+
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::red);
     QIcon icon(pixmap);

@@ -149,22 +149,58 @@ TEST_F(FrameViewTest, PanelMenuShowsToolWindowsAndTheirVisibilityIsKept)
     }
 }
 
-// Two tool windows side by side on one dock get back the widths they had.
+// The notepad lies across the whole bottom, below the panels that share the
+// bottom side by side: when it is shown together with the tool output, and
+// when a stored layout had it squeezed beside the tool output.
+TEST_F(FrameViewTest, NotepadLiesAcrossTheBottomBelowThePanelsThere)
+{
+    StartFrame();
+    frame->resize(1000, 700);
+    auto expectAcross = [this](const char* when) {
+        QDockWidget* notepad = Dock("NotepadToolWindow");
+        QDockWidget* output = Dock("ToolOutputToolWindow");
+        ASSERT_TRUE(notepad->isVisible() && output->isVisible()) << when;
+        EXPECT_EQ(frame->dockWidgetArea(notepad), Qt::BottomDockWidgetArea) << when;
+        EXPECT_GE(notepad->width(), frame->width() - 20) << when;
+        EXPECT_EQ(notepad->x(), output->x()) << when;
+        EXPECT_GE(notepad->y(), output->geometry().bottom()) << when;
+    };
+    Dock("ToolOutputToolWindow")->show();
+    Dock("NotepadToolWindow")->show();
+    Spin(50);
+    expectAcross("shown");
+
+    frame->splitDockWidget(Dock("ToolOutputToolWindow"), Dock("NotepadToolWindow"), Qt::Horizontal);
+    Spin(50);
+    ASSERT_LT(Dock("NotepadToolWindow")->width(), frame->width() / 2 + 20);
+    Restart();
+    Spin(100);
+    expectAcross("restored");
+}
+
+// Tool windows side by side on one dock get back the widths they had, the
+// notepad across the bottom its height.
 TEST_F(FrameViewTest, ToolWindowsSideBySideKeepTheirSizes)
 {
     StartFrame();
     frame->resize(1000, 700);
-    QDockWidget* notepad = Dock("NotepadToolWindow");
     QDockWidget* output = Dock("ToolOutputToolWindow");
-    notepad->show();
+    QDockWidget* results = Dock("FindInFilesToolWindow");
+    QDockWidget* notepad = Dock("NotepadToolWindow");
     output->show();
-    frame->splitDockWidget(notepad, output, Qt::Horizontal);
+    results->show();
+    notepad->show();
     Spin(50);
-    frame->resizeDocks({notepad}, {260}, Qt::Horizontal);
-    frame->resizeDocks({notepad}, {180}, Qt::Vertical);
+    // Not the split the dock makes by itself.
+    const int naturalWidth = output->width();
+    frame->resizeDocks({output}, {380}, Qt::Horizontal);
+    frame->resizeDocks({output}, {150}, Qt::Vertical);
+    frame->resizeDocks({notepad}, {110}, Qt::Vertical);
     Spin(50);
-    const QSize notepadSize = notepad->size();
-    ASSERT_LT(notepadSize.width(), output->width() - 100);
+    const QSize outputSize = output->size();
+    const int notepadHeight = notepad->height();
+    ASSERT_GT(std::abs(outputSize.width() - naturalWidth), 50);
+    ASSERT_NE(outputSize.height(), notepadHeight);
     // Out of full-screen mode and after a new start.
     for (int step = 0; step < 2; ++step) {
         if (step == 0) {
@@ -175,9 +211,12 @@ TEST_F(FrameViewTest, ToolWindowsSideBySideKeepTheirSizes)
             Restart();
         }
         Spin(100);
+        output = Dock("ToolOutputToolWindow");
         notepad = Dock("NotepadToolWindow");
-        EXPECT_NEAR(notepad->width(), notepadSize.width(), 4) << step;
-        EXPECT_NEAR(notepad->height(), notepadSize.height(), 4) << step;
+        EXPECT_NEAR(output->width(), outputSize.width(), 4) << step << " natural " << naturalWidth;
+        EXPECT_NEAR(output->height(), outputSize.height(), 4) << step;
+        EXPECT_NEAR(notepad->height(), notepadHeight, 4) << step;
+        EXPECT_GE(notepad->width(), frame->width() - 20) << step;
     }
 }
 

@@ -14,6 +14,8 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 TEST(ProjectOptionsDialog, ShowsTheProjectAndEditsItsFileList)
@@ -86,6 +88,37 @@ TEST(ProjectOptionsDialog, OnlyAFolderTheUserChoosesFillsTheFolderField)
     tree->scrollTo(folder);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(folder).center());
     EXPECT_EQ(form.DirEdit->text(), QString::fromStdString(dir.path().string()));
+}
+
+// A path typed into the folder field moves the tree to it, or to the deepest
+// folder of it that exists while a new folder's name is being typed; the
+// field keeps what was typed.
+TEST(ProjectOptionsDialog, TheTreeFollowsATypedPath)
+{
+    qxtest::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "src" / "lib");
+    const QString src = QString::fromStdString((dir.path() / "src").string());
+    const QString lib = src + "/lib";
+    TProject project;
+    TProjectOptionsForm form;
+    form.Project = &project;
+    form.show();
+    QTreeView* tree = form.ProjDirTree;
+    const auto* model = static_cast<const QFileSystemModel*>(tree->model());
+    const struct {
+        QString typed, shown;
+    } cases[] = {{lib, lib}, {lib + "/novy", lib}, {src + "/", src}, {"relativni/cesta", src}};
+    for (const auto& c : cases) {
+        form.DirEdit->clear();
+        QTest::keyClicks(form.DirEdit, c.typed);
+        EXPECT_EQ(model->filePath(tree->currentIndex()), c.shown) << c.typed.toStdString();
+        EXPECT_EQ(form.DirEdit->text(), c.typed);
+    }
+    // In view once the folders have loaded.
+    QTest::qWait(200);
+    const QRect shown = tree->visualRect(tree->currentIndex());
+    EXPECT_TRUE(tree->viewport()->rect().intersects(shown))
+        << shown.y() << " in " << tree->viewport()->height() << ", " << tree->isVisible();
 }
 
 TEST(ProjectOptionsDialog, OkNeedsAName)

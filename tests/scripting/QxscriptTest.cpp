@@ -44,18 +44,24 @@ TEST(Qxscript, PrintsMessagesAndGlobals) {
     EXPECT_EQ(r.out.substr(0, 4), "N=5\n");
 }
 
-TEST(Qxscript, ReportsAnErrorWithCodePositionAndText) {
+// An error is one line as compilers write them, FILE:LINE:COLUMN:, with the
+// code and the position in the text after it.
+TEST(Qxscript, ReportsAnErrorWithPlaceCodePositionAndText) {
     qxtest::TempDir dir;
     qxtest::WriteFile(dir.file("bad.qx"), "var n: integer;\nbegin\n  n := 1;\n  n := n div 0\nend.\n");
     Result r = RunQxscript("--globals " + dir.file("bad.qx"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "error 100 at 51: Celočíselné dělení nulou\nN=1\n");
+    EXPECT_EQ(r.out, dir.file("bad.qx") + ":5:1: error 100 at 51: Celočíselné dělení nulou\nN=1\n");
     qxtest::WriteFile(dir.file("unknown.qx"), "begin\r\n  foo\r\nend.\r\n");
     r = RunQxscript(dir.file("unknown.qx"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "error 3 at 9: Neznámý identifikátor\n");
+    EXPECT_EQ(r.out, dir.file("unknown.qx") + ":2:3: error 3 at 9: Neznámý identifikátor\n");
     r = RunQxscript(dir.file("unknown.qx") + " Missing");
-    EXPECT_EQ(r.out, "error 3 at 0: Neznámý identifikátor\n");
+    EXPECT_EQ(r.out, dir.file("unknown.qx") + ":1:1: error 3 at 0: Neznámý identifikátor\n");
+    // Columns count characters: "ž" is two bytes of the file.
+    qxtest::WriteFile(dir.file("utf8.qx"), "var s: string;\nbegin\n  s := 'ž'; foo\nend.\n");
+    r = RunQxscript(dir.file("utf8.qx"));
+    EXPECT_EQ(r.out, dir.file("utf8.qx") + ":3:13: error 3 at 36: Neznámý identifikátor\n");
 }
 
 TEST(Qxscript, RefusesWhatItCannotRun) {

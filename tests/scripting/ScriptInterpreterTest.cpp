@@ -371,4 +371,30 @@ TEST(ScriptInterpreter, ErrorTextsByCode) {
     EXPECT_EQ(ScriptErrorText(31), "");
 }
 
+// Positions of the interpreter's text (lines ended by CR LF) as line and
+// column: the columns count characters of UTF-8 lines and bytes of others.
+TEST(ScriptInterpreter, ErrorPositionsBecomeLinesAndColumns) {
+    // "ab\r\n" 0..3, "čd\r\n" 4..8 ("č" two bytes), "x\r\n" 9..11.
+    const std::vector<std::string> utf8 {"ab", "\xC4\x8D" "d", "x"};
+    // The same in a one-byte code page: "čd\r\n" 4..7.
+    const std::vector<std::string> legacy {"ab", "\xE8" "d", "x"};
+    struct Case {
+        const std::vector<std::string>* lines;
+        int32_t position;
+        int line, column;
+    } cases[] = {
+        {&utf8, 0, 1, 1},   {&utf8, 1, 1, 2},  {&utf8, 2, 1, 3},  // the CR: end of line 1
+        {&utf8, 3, 1, 3},   {&utf8, 4, 2, 1},  {&utf8, 6, 2, 2},  // "d" after the two bytes of "č"
+        {&utf8, 9, 3, 1},   {&utf8, 99, 3, 2}, {&utf8, -1, 1, 1},
+        {&legacy, 5, 2, 2}, {&legacy, 8, 3, 1},
+    };
+    for (const Case& c : cases) {
+        const TScriptPlace place = ScriptPlaceOf(*c.lines, c.position);
+        EXPECT_EQ(place.Line, c.line) << c.position;
+        EXPECT_EQ(place.Column, c.column) << c.position;
+    }
+    EXPECT_EQ(ScriptPlaceOf({}, 5).Line, 1);
+    EXPECT_EQ(ScriptErrorReport("dir/a.qx", utf8, 3, 6), "dir/a.qx:2:2: error 3 at 6: Neznámý identifikátor");
+}
+
 }  // namespace

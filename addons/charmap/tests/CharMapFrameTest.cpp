@@ -111,6 +111,39 @@ TEST_F(CharMapFrame, WithoutADocumentNothingIsInsertedAndTheUserIsTold)
     EXPECT_FALSE(map->findChild<QPushButton*>(QStringLiteral("InsertButton"))->isEnabled());
 }
 
+// While a search is shown the block box names the chosen character's block;
+// leaving the search shows that block with the character still chosen.
+TEST_F(CharMapFrame, BlockBoxFollowsTheSearch)
+{
+    TQX_PluginWindow* map = LaunchMap();
+    ASSERT_NE(map, nullptr);
+    auto* block = map->findChild<QComboBox*>(QStringLiteral("BlockCombo"));
+    auto* edit = map->findChild<QLineEdit*>(QStringLiteral("SearchEdit"));
+    const struct {
+        const char* search;
+        const char* character;
+        const char* block;
+    } cases[] = {{"euro sign", "€", "Currency Symbols"}, {"section sign", "§", "Latin-1 Supplement"},
+        {"U+03A9", "Ω", "Greek And Coptic"}};
+    for (const auto& c : cases) {
+        Search(map, QString::fromUtf8(c.search));
+        EXPECT_EQ(Current(map), QString::fromUtf8(c.character)) << c.search;
+        EXPECT_TRUE(block->currentText().startsWith(QLatin1String(c.block))) << block->currentText().toStdString();
+        EXPECT_EQ(edit->text(), QString::fromUtf8(c.search));
+    }
+    Search(map, QString());
+    EXPECT_EQ(Current(map), QStringLiteral("Ω"));
+    EXPECT_TRUE(block->currentText().startsWith(QLatin1String("Greek And Coptic")));
+    EXPECT_GT(map->findChild<QListView*>(QStringLiteral("CharacterGrid"))->model()->rowCount(), 50);
+
+    // Choosing the block the box shows during a search leaves the search.
+    Search(map, QStringLiteral("euro sign"));
+    emit block->activated(block->currentIndex());
+    EXPECT_TRUE(edit->text().isEmpty());
+    EXPECT_EQ(Current(map), QStringLiteral("€"));
+    EXPECT_TRUE(block->currentText().startsWith(QLatin1String("Currency Symbols")));
+}
+
 TEST_F(CharMapFrame, SettingsSurviveClosingTheWindow)
 {
     TQX_PluginWindow* map = LaunchMap();

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QTest>
 
 
@@ -79,6 +80,23 @@ TEST_F(HexEditorTest, OpenChoosesTheHexEditorForBinaryAndTheTextEditorForText)
     ASSERT_NE(window, nullptr);
     EXPECT_STREQ(window->metaObject()->className(), "THexEditorWindow");
     EXPECT_TRUE(window->findChild<QLabel*>(QStringLiteral("sizeLabel"))->text().contains(QStringLiteral("(4 B)")));
+}
+
+// A new window is wide enough for whole rows, the text column included,
+// whenever the document area has the room: a narrower frame than the test's
+// usual one still leaves room, but less than its share for a new window.
+TEST_F(HexEditorTest, OpensWideEnoughForTheTextColumn)
+{
+    frame->resize(860, 640);
+    Spin(50);
+    TQX_PluginWindow* window = Open(Binary());
+    ASSERT_NE(window, nullptr);
+    Spin(50);
+    QAbstractScrollArea* view = View(window);
+    const QWidget* area = window->parentWidget()->parentWidget();
+    ASSERT_GT(area->width(), view->sizeHint().width() + 40) << "the frame has the room";
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0) << "row " << view->sizeHint().width() << " px, view "
+                                                         << view->viewport()->width() << " px";
 }
 
 TEST_F(HexEditorTest, TypesUndoesRedoesAndSavesThroughTheFrame)

@@ -57,6 +57,20 @@ protected:
     {
         return frame->OpenFile(path, Entry(QStringLiteral("Prohlížeč obrázků"))->ID);
     }
+    // The texts of the status strip's labels that do not fit their label.
+    static QStringList CutTexts(TQX_PluginWindow* w)
+    {
+        QStringList cut;
+        for (const QLabel* label : w->findChild<QWidget*>(QStringLiteral("statusStrip"))->findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->text().isEmpty())
+                continue;
+            const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                                : label->sizeHint().width() <= label->width();
+            if (!fits)
+                cut << label->text();
+        }
+        return cut;
+    }
     // Replaces the file as most programs save: a new file renamed over it.
     static void Replace(const QString& path, const QByteArray& bytes)
     {
@@ -174,6 +188,12 @@ TEST_F(ImageViewerTest, ReloadsWhenTheFileChangesAndKeepsThePictureWhenItCannot)
         << Label(w, "dimensionsLabel").toStdString();
     EXPECT_EQ(Label(w, "noteLabel"), QStringLiteral("Znovu načteno po změně souboru"));
     EXPECT_EQ(Label(w, "zoomLabel"), QStringLiteral("Lupa: 100 %")) << "a reload keeps the zoom";
+    // Every text of the strip is whole, in a narrow window too.
+    for (int width : {900, 380}) {
+        w->parentWidget()->resize(width, 300);
+        Spin(50);
+        EXPECT_EQ(CutTexts(w), QStringList()) << width;
+    }
     // Written in place, and broken: the last good picture stays.
     {
         QFile file(path);
@@ -182,6 +202,8 @@ TEST_F(ImageViewerTest, ReloadsWhenTheFileChangesAndKeepsThePictureWhenItCannot)
     }
     EXPECT_TRUE(WaitFor([&] { return Label(w, "noteLabel").contains(QStringLiteral("nelze načíst")); }))
         << Label(w, "noteLabel").toStdString();
+    Spin(50);
+    EXPECT_EQ(CutTexts(w), QStringList());
     EXPECT_EQ(Label(w, "dimensionsLabel"), QStringLiteral("200 × 80 px"));
     // Deleted, then written again.
     QFile::remove(path);

@@ -573,6 +573,33 @@ TEST_F(EditorFixture, SaveAsNamesTheDocument)
     EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("language"))->property("text").toString(), QStringLiteral("C/C++"));
 }
 
+// Save As of a new script starts in the folder the host's script menus list;
+// of a new text, in the user's home.
+TEST_F(EditorFixture, SaveAsOfANewScriptProposesTheScriptsFolder)
+{
+    const QString scripts = QString::fromStdString(GetScriptsDir());
+    ASSERT_TRUE(QDir().mkpath(scripts));
+    struct Case {
+        TQX_PluginEntry* entry;
+        QString folder;
+    } cases[] = {{ScriptEntry(), scripts}, {TextEntry(), QDir::homePath()}};
+    for (const Case& c : cases) {
+        TQX_PluginWindow* window = Open(c.entry);
+        QString proposed;
+        dialogs->Expect([&](QWidget* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            ASSERT_NE(files, nullptr);
+            proposed = files->directory().absolutePath();
+            files->reject();
+        });
+        command(window, QXC_SAVEAS);
+        EXPECT_EQ(dialogs->Pending(), 0);
+        EXPECT_EQ(QFileInfo(proposed).canonicalFilePath(), QFileInfo(c.folder).canonicalFilePath())
+            << c.folder.toStdString();
+        EXPECT_TRUE(window->FileName.isEmpty());
+    }
+}
+
 TEST_F(EditorFixture, SaveReplacesTheFileAtomically)
 {
     namespace fs = std::filesystem;

@@ -61,8 +61,11 @@ void HostScriptFixture::checkForDialog()
         return;
     lastDialog_ = modal;
     QString text = modal->windowTitle();
-    if (auto* box = qobject_cast<QMessageBox*>(modal))
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         text += QLatin1Char('|') + box->text();
+        if (!box->informativeText().isEmpty())
+            text += QLatin1Char('|') + box->informativeText();
+    }
     dialogTexts.append(text);
     // From an event of its own: a dialog the handler causes (a nested box)
     // is seen by the next check, which cannot run while this one does.

@@ -33,7 +33,8 @@ protected:
 
     // Modal dialogs other than the progress window are handed to onDialog,
     // which must close them; without a handler they are cancelled. The
-    // window titles and texts seen are collected in dialogTexts.
+    // window titles and texts seen ("title|text", with "|informative text"
+    // when a message box has one) are collected in dialogTexts.
     std::function<void(QWidget* dialog)> onDialog;
     QStringList dialogTexts;
 

@@ -89,7 +89,11 @@ TEST_F(ScriptRunsTest, AnErrorIsReportedAndShownInTheScriptEditor)
     EXPECT_EQ(ScriptObject()->LastErrorPosition(),
         int32_t(qx::JoinScriptLines(qx::SplitScriptLines(text)).find("Nonsense")));
     ASSERT_EQ(dialogTexts.size(), 1);
-    EXPECT_EQ(dialogTexts[0], "Quorvix 2|Ve skriptu došlo k této chybě: Neznámý identifikátor.");
+    // Below the text, the place as compilers give it (line 4, column 3), so
+    // that editors and the tool output panel can follow it.
+    EXPECT_EQ(dialogTexts[0],
+        "Quorvix 2|Ve skriptu došlo k této chybě: Neznámý identifikátor.|" + QString::fromStdString(GetScriptsDir())
+            + "run.qx:4:3: error 3 at 37: Neznámý identifikátor");
     EXPECT_EQ(LogLines("Script terminated, error 3").size(), 1u);
     // The script opened with the script editor entry, which was asked to show
     // the error's place.
@@ -470,7 +474,9 @@ TEST_F(ScriptRunsTest, EventScriptsAtStartAndClose)
     StartFrame();
     frame->close();
     EXPECT_EQ(processEnds, 1);
-    EXPECT_EQ(dialogTexts, QStringList({"Quorvix 2|Ve skriptu došlo k této chybě: Neznámý identifikátor."}));
+    EXPECT_EQ(dialogTexts.join('\n').toStdString(),
+        "Quorvix 2|Ve skriptu došlo k této chybě: Neznámý identifikátor.|" + GetScriptsDir()
+            + "Default.qx:4:1: error 3 at 179: Neznámý identifikátor");
     const std::string registry = qxtest::ReadFile(home.registryFile());
     for (const char* value : {"\"Startup\"=dword:00000001", "\"Started\"=dword:00000001", "\"Shutdown\"=dword:00000001"})
         EXPECT_NE(registry.find(value), std::string::npos) << value;
