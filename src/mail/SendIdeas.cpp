@@ -1,12 +1,15 @@
 #include "mail/SendIdeas.h"
 
+#include "kernel/ProductAddresses.h"
 #include "kernel/Startup.h"
 #include "mail/SendMail.h"
+#include "projects/IniFile.h"
 #include "ui/DialogSupport.h"
 #include "ui/LogoBanner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -17,7 +20,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -111,7 +113,7 @@ TSendIdeasForm::TSendIdeasForm(QWidget* owner)
         QStringLiteral("Vaše odpověď:"),
         QStringLiteral("Komentáře:"),
         QStringLiteral("Vytvořeno průvodcem zprávou autorovi"),
-        QStringLiteral("zpravy@quorvix.example.org"),
+        ::FeedbackAddress(),
     };
 
     auto* logo = new TLogoBanner(this);
@@ -194,6 +196,11 @@ TSendIdeasForm::TSendIdeasForm(QWidget* owner)
     Button4 = new QPushButton(QStringLiteral("&Uložit"));
     Button5 = new QPushButton(QStringLiteral("&Odeslat elektronickou poštou"));
     finish->addWidget(FinalMemo, 1);
+    NoAddressLabel = new QLabel(QStringLiteral("Tato sestava programu nemá adresu pro zprávy autorovi, proto zprávu "
+                                               "nelze odeslat poštou. Uložte ji do souboru a pošlete ji jinou cestou."));
+    NoAddressLabel->setObjectName(QStringLiteral("NoAddressLabel"));
+    NoAddressLabel->setWordWrap(true);
+    finish->addWidget(NoAddressLabel);
     auto* finishButtons = new QHBoxLayout;
     finishButtons->addStretch();
     finishButtons->addWidget(Button4);
@@ -273,6 +280,10 @@ void TSendIdeasForm::updateButtons()
     Button2->setEnabled(page != Welcome);
     const bool cancel = (page > Welcome && page < Finish) || (page == Finish && saved_);
     Button3->setText(Strings[cancel ? CancelCaption : CloseCaption]);
+    // Mail is offered only to an address that can receive it.
+    const bool mailable = Strings[FeedbackAddress].contains(QLatin1Char('@'));
+    Button5->setVisible(mailable);
+    NoAddressLabel->setVisible(!mailable);
 }
 
 void TSendIdeasForm::NextClick()
@@ -410,18 +421,15 @@ bool TSendIdeasForm::SaveClick()
 #else
     const QString lineEnd = QStringLiteral("\n");
 #endif
-    QSaveFile file(fileName);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        const QStringList lines = FinalMemo->toPlainText().split(QLatin1Char('\n'));
-        for (const QString& line : lines)
-            file.write((line + lineEnd).toUtf8());
-        written = file.commit();
-    }
-    if (!written) {
+    QString content;
+    for (const QString& line : FinalMemo->toPlainText().split(QLatin1Char('\n')))
+        content += line + lineEnd;
+    const QByteArray bytes = content.toUtf8();
+    std::string reason;
+    if (!qx::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), bytes.toStdString(), &reason)) {
         // Nothing is lost: the message stays in the wizard.
         QMessageBox::warning(this, windowTitle(),
-            QStringLiteral("Zprávu se nepodařilo uložit do souboru %1:\n%2").arg(fileName, file.errorString()));
+            QStringLiteral("Zprávu se nepodařilo uložit do souboru %1:\n%2").arg(fileName, QString::fromLocal8Bit(reason)));
         return false;
     }
     saved_ = true;
@@ -432,6 +440,8 @@ bool TSendIdeasForm::SaveClick()
 
 void TSendIdeasForm::MailClick()
 {
+    if (!Strings[FeedbackAddress].contains(QLatin1Char('@')))
+        return;
     TMailFields fields;
     fields.To = Strings[FeedbackAddress];
     fields.Subject = QString::fromUtf8(kApplicationTitle);

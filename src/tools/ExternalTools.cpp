@@ -4,6 +4,7 @@
 #include "help/HelpViewer.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/ShortcutCode.h"
 #include "tools/QXMessageBox.h"
 
 #include <QApplication>
@@ -21,11 +22,32 @@ std::string valueName(size_t number, const char* what)
 
 } // namespace
 
+bool ExternalToolListStored()
+{
+    return qx::Registry().KeyExists(kExternalToolsKey);
+}
+
+std::vector<TExternalTool> DefaultExternalTools()
+{
+    // The shell picks the build: a CMake build folder here or in build/,
+    // otherwise make. The tool runs in the document's folder.
+    TExternalTool build;
+    build.DisplayName = QStringLiteral("Sestavit");
+    build.CommandLine = QStringLiteral(
+        "\"/bin/sh\" -c \"if [ -f CMakeCache.txt ]; then exec cmake --build .; elif [ -f build/CMakeCache.txt ]; "
+        "then exec cmake --build build; else exec make; fi\"");
+    build.ShortCut = ShortcutCodeFromKeys(QKeySequence(Qt::Key_F9));
+    build.SaveDocuments = true;
+    return {build};
+}
+
 std::vector<TExternalTool> LoadExternalToolList()
 {
     std::vector<TExternalTool> tools;
+    if (!ExternalToolListStored())
+        return DefaultExternalTools();
     qx::Registry reg;
-    if (!reg.OpenKey(kExternalToolsKey, true))
+    if (!reg.OpenKey(kExternalToolsKey, false))
         return tools;
     for (size_t n = 1;; ++n) {
         const std::string name = valueName(n, "display name"), command = valueName(n, "command"),
@@ -39,6 +61,8 @@ std::vector<TExternalTool> LoadExternalToolList()
         tool.DisplayName = QString::fromStdString(reg.ReadString(name));
         tool.CommandLine = QString::fromStdString(reg.ReadString(command));
         tool.ShortCut = uint16_t(uint32_t(reg.ReadInteger(shortcut)) & 0xFFFF);
+        const std::string save = valueName(n, "save documents");
+        tool.SaveDocuments = reg.GetDataType(save) == qx::RegDataType::Integer && reg.ReadInteger(save) != 0;
         tools.push_back(tool);
     }
     return tools;
@@ -56,6 +80,7 @@ void SaveExternalToolList(const std::vector<TExternalTool>& tools)
         reg.WriteString(valueName(i + 1, "display name"), tools[i].DisplayName.toStdString());
         reg.WriteString(valueName(i + 1, "command"), tools[i].CommandLine.toStdString());
         reg.WriteInteger(valueName(i + 1, "shortcut"), tools[i].ShortCut);
+        reg.WriteInteger(valueName(i + 1, "save documents"), tools[i].SaveDocuments ? 1 : 0);
     }
 }
 
