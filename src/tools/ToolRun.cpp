@@ -28,11 +28,11 @@ const int kKillDelayMs = 3000;
 // A batch reads and shows output for at most this long, then lets the event
 // loop run; a tool that writes faster than the view fills is read in a
 // follow-up batch at once.
-const int kBatchMs = 25;
-const int kIdlePollMs = 40;
+const int kBatchMs = 20;
+const int kIdlePollMs = 15;
 const qint64 kReadChunk = 1 << 20;
 // Lines put into the view per batch: the view's layout is the slow part.
-const int kShowPerBatch = 2000;
+const int kShowPerBatch = 500;
 
 QString seconds(qint64 ms)
 {
@@ -201,28 +201,35 @@ void TToolRun::poll()
         ended_ = true;
         killTimer_->stop();
     }
-    bool more = false;
+    // Caught up with the tool (a read that found less than a chunk), the
+    // next batch waits a little instead of spinning beside it for the CPU.
+    bool caughtUp = false;
     while (batch.elapsed() < kBatchMs) {
         const QByteArray bytes = reader_.read(kReadChunk);
-        if (bytes.isEmpty())
-            break;
         buffer_.Append(bytes);
-        more = true;
+        if (bytes.size() < kReadChunk) {
+            caughtUp = true;
+            break;
+        }
     }
     const bool rest = reader_.size() > reader_.pos();
     if (ended_ && !rest)
         buffer_.Finish();
     while (buffer_.HasLines() && batch.elapsed() < kBatchMs)
         show(buffer_.Take(kShowPerBatch));
-    if (buffer_.HasLines() || rest) {
+    if (buffer_.HasLines() || (rest && !caughtUp)) {
         poll_->start(0);
+        return;
+    }
+    if (rest) {
+        poll_->start(kIdlePollMs);
         return;
     }
     if (ended_) {
         finish(exitCode_, crashed_);
         return;
     }
-    poll_->start(more ? 0 : kIdlePollMs);
+    poll_->start(caughtUp ? kIdlePollMs : 0);
 }
 
 void TToolRun::show(const std::vector<TToolOutputLine>& lines)
