@@ -73,6 +73,7 @@ TToolRun::TToolRun(QWidget* parent)
         "edit-clear");
     droppedNote_ = new QLabel(this);
     droppedNote_->setObjectName(QStringLiteral("ToolOutputDropped"));
+    droppedNote_->setContentsMargins(4, 0, 0, 0);
     droppedNote_->hide();
 
     text_ = new QPlainTextEdit(this);
