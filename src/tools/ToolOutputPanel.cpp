@@ -12,13 +12,23 @@ namespace {
 const QString kNothingRun = QStringLiteral("Žádný nástroj nebyl spuštěn.");
 const std::vector<TToolOutputLocation> kNoLocations;
 
+// The panel's body asks for the room of a run's page (its status and
+// buttons over a text view) even while it shows only the empty note: the
+// dock area shares its space by these hints.
+class TPanelBody : public QStackedWidget {
+public:
+    using QStackedWidget::QStackedWidget;
+    QSize sizeHint() const override { return QSize(480, 192).expandedTo(QStackedWidget::sizeHint()); }
+};
+
 } // namespace
 
 TToolOutputPanel::TToolOutputPanel(QWidget* parent)
     : QDockWidget(QStringLiteral("Výstup nástroje"), parent)
 {
     setObjectName(QStringLiteral("ToolOutputToolWindow"));
-    body_ = new QStackedWidget(this);
+    body_ = new TPanelBody(this);
+    body_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     empty_ = new QLabel(kNothingRun, body_);
     empty_->setAlignment(Qt::AlignCenter);
     tabs_ = new QTabWidget(body_);
