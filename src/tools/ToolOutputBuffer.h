@@ -29,6 +29,7 @@ public:
     // Up to max of the waiting lines, oldest first.
     std::vector<TToolOutputLine> Take(int max);
     bool HasLines() const { return !queue_.empty(); }
+    int QueuedLines() const { return int(queue_.size()); }
 
     // Complete lines seen so far.
     qint64 LineCount() const { return lines_; }

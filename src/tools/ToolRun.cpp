@@ -33,6 +33,7 @@ const int kIdlePollMs = 15;
 const qint64 kReadChunk = 1 << 20;
 // Lines put into the view per batch: the view's layout is the slow part.
 const int kShowPerBatch = 500;
+const int kShowIntervalMs = 100;
 
 QString seconds(qint64 ms)
 {
@@ -150,6 +151,7 @@ bool TToolRun::Start(const QString& title, const QString& program, const QString
     reader_.setFileName(spool_->fileName());
     reader_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     clock_.start();
+    shown_.invalidate();
     folder_ = folder.isEmpty() ? QDir::currentPath() : folder;
     title_ = title;
     ended_ = stopping_ = crashed_ = false;
@@ -216,9 +218,21 @@ void TToolRun::poll()
     const bool rest = reader_.size() > reader_.pos();
     if (ended_ && !rest)
         buffer_.Finish();
-    while (buffer_.HasLines() && batch.elapsed() < kBatchMs)
-        show(buffer_.Take(kShowPerBatch));
-    if (buffer_.HasLines() || (rest && !caughtUp)) {
+    // While the tool writes, the view is refreshed a few times a second: a
+    // tool that prints fast would otherwise share its CPU with lines that
+    // newer ones push out of the view at once.
+    const bool showNow = ended_ || !shown_.isValid() || shown_.elapsed() >= kShowIntervalMs;
+    if (showNow && buffer_.HasLines()) {
+        // Waiting lines that fill the view push out all it shows: clearing
+        // it at once is cheaper than trimming its top line by line.
+        if (buffer_.QueuedLines() >= kMaxLines && shownBlocks() > 0)
+            text_->clear();
+        while (buffer_.HasLines() && batch.elapsed() < kBatchMs)
+            show(buffer_.Take(kShowPerBatch));
+        if (!buffer_.HasLines())
+            shown_.start();
+    }
+    if ((showNow && buffer_.HasLines()) || (rest && !caughtUp)) {
         poll_->start(0);
         return;
     }
@@ -255,14 +269,14 @@ void TToolRun::show(const std::vector<TToolOutputLine>& lines)
         if (!linked) {
             // Plain lines go into the view in one piece: a line break in the
             // text makes the blocks.
-            if (blocks_ > 0)
+            if (!run.isEmpty() || !text_->document()->isEmpty())
                 run += QLatin1Char('\n');
             run += line.Text;
             ++blocks_;
             continue;
         }
         flush();
-        if (blocks_ > 0)
+        if (!text_->document()->isEmpty())
             cursor.insertBlock();
         location.Block = blocks_++;
         QTextCharFormat format;
@@ -290,7 +304,7 @@ void TToolRun::appendLine(const QString& line, Style style)
     }
     QTextCursor cursor(text_->document());
     cursor.movePosition(QTextCursor::End);
-    if (blocks_ > 0)
+    if (!text_->document()->isEmpty())
         cursor.insertBlock();
     cursor.insertText(line, format);
     ++blocks_;
@@ -298,11 +312,16 @@ void TToolRun::appendLine(const QString& line, Style style)
     text_->verticalScrollBar()->setValue(text_->verticalScrollBar()->maximum());
 }
 
+int TToolRun::shownBlocks() const
+{
+    return text_->document()->isEmpty() ? 0 : text_->document()->blockCount();
+}
+
 void TToolRun::updateDroppedNote()
 {
     // The view drops lines from its top when it holds its most; the buffer
     // left out those that never reached it.
-    dropped_ = std::max<qint64>(0, blocks_ - text_->document()->blockCount()) + buffer_.SkippedLines();
+    dropped_ = std::max<qint64>(0, blocks_ - shownBlocks()) + buffer_.SkippedLines();
     droppedNote_->setVisible(dropped_ > 0);
     if (dropped_ > 0)
         droppedNote_->setText(QStringLiteral("Starších řádků vynecháno: %1. Zobrazeno je posledních %2 řádků; celý "
@@ -346,7 +365,7 @@ void TToolRun::OpenLocation(int index)
     current_ = index;
     const TToolOutputLocation& place = locations_[size_t(index)];
     // Marks the line while it is still in the view.
-    const qint64 block = place.Block - std::max<qint64>(0, blocks_ - text_->document()->blockCount());
+    const qint64 block = place.Block - std::max<qint64>(0, blocks_ - shownBlocks());
     if (block >= 0) {
         QTextCursor cursor(text_->document()->findBlockByNumber(int(block)));
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);

@@ -87,6 +87,8 @@ private:
     void finish(int exitCode, bool crashed);
     void setStatus(const QString& text, const QColor& colour);
     void updateDroppedNote();
+    // Lines in the view (an empty view has one empty block).
+    int shownBlocks() const;
     void saveClick();
 
     QLabel* status_ = nullptr;
@@ -101,6 +103,7 @@ private:
     QFile reader_;
     TToolOutputBuffer buffer_ {kMaxLines, kMaxLineChars};
     QElapsedTimer clock_;
+    QElapsedTimer shown_; // since the view last caught up with the output
     QString folder_, title_;
     qint64 pid_ = -1;
     bool ended_ = false, stopping_ = false;
