@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -628,13 +629,32 @@ void TRichTextWindow::sendMail()
     const QString body = editor_->document()->toPlainText().left(100000);
     const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
     if (!program.isEmpty()) {
-        QProcess process;
-        process.start(program, {QStringLiteral("--subject"), subject, QStringLiteral("--body"), body,
-                                   QStringLiteral("--attach"), FileName});
-        if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        // xdg-email may run the mail client itself and wait until the user
+        // closes it: nothing waits for it here. A second command while the
+        // message is still being handed over does nothing.
+        if (mailProcess_ && mailClock_.isValid() && mailClock_.elapsed() < 2500)
             return;
-        tell(QStringLiteral("Poštovního klienta se nepodařilo spustit (xdg-email skončil s chybou %1).")
-                 .arg(process.exitCode()));
+        // Not a child of the window: the client outlives it and the program.
+        auto* process = new QProcess;
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        mailProcess_ = process;
+        mailClock_.start();
+        QPointer<TRichTextWindow> self(this);
+        connect(process, &QProcess::finished, process, [process, self](int code, QProcess::ExitStatus status) {
+            process->deleteLater();
+            if (self && (status != QProcess::NormalExit || code != 0))
+                self->tell(QStringLiteral("Poštovního klienta se nepodařilo spustit (xdg-email skončil s chybou %1).")
+                               .arg(code));
+        });
+        connect(process, &QProcess::errorOccurred, process, [process, self](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart)
+                return;
+            process->deleteLater();
+            if (self)
+                self->tell(QStringLiteral("Poštovního klienta se nepodařilo spustit (%1).").arg(process->errorString()));
+        });
+        process->start(program, {QStringLiteral("--subject"), subject, QStringLiteral("--body"), body,
+                                    QStringLiteral("--attach"), FileName});
         return;
     }
     QUrl url(QStringLiteral("mailto:"));

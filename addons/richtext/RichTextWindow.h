@@ -8,6 +8,7 @@
 #include <QX_Types.h>
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 #include <QTextEdit>
@@ -115,4 +116,7 @@ private:
     QStringList undo_, redo_;
     QString pendingStep_;
     bool readOnlyFile_ = false;
+    // The last hand-over to the mail client and when it started.
+    QPointer<QObject> mailProcess_;
+    QElapsedTimer mailClock_;
 };

@@ -138,8 +138,11 @@ void TFrameWindowForm::createActions()
         auto* action = new QAction(QString::fromUtf8(def.caption), this);
         action->setObjectName(QLatin1String(def.name));
         QString hint = QString::fromUtf8(def.hint);
-        if (def.id == A::HelpWWW)
+        if (def.id == A::HelpWWW) {
             hint = ProductWebPage();
+            // A build without a web page offers none.
+            action->setVisible(!hint.isEmpty());
+        }
         action->setStatusTip(hint);
         action->setToolTip(hint);
         action->setProperty("Tag", def.tag);

@@ -5,10 +5,12 @@
 
 #include "QX_Types.h"
 #include "frame/FrameStrings.h"
+#include "frame/SaveActionShortcuts.h"
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
-#include "platform/ShortcutCode.h"
+#include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/ShortcutCode.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/AutoBackupSetup.h"
 #include "tools/ExternalToolSetup.h"
@@ -16,6 +18,7 @@
 #include "tools/ToolOutputPanel.h"
 
 #include <QMenu>
+#include <QPointer>
 #include <QMessageBox>
 
 namespace {
@@ -23,6 +26,18 @@ namespace {
 const char* const kModule = "Server\\FrameWindow";
 // The fixed entries before the tools: setup, separator, placeholder.
 const int kFirstToolEntry = 3;
+
+// Whether an action's stored shortcut is code.
+bool storedActionShortcut(uint16_t code)
+{
+    qx::Registry reg;
+    if (!reg.KeyExists(kShortcutsKey) || !reg.OpenKey(kShortcutsKey, false))
+        return false;
+    for (const std::string& name : reg.GetValueNames())
+        if (reg.GetDataType(name) == qx::RegDataType::Integer && uint16_t(reg.ReadInteger(name) & 0xFFFF) == code)
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -34,6 +49,19 @@ void TFrameWindowForm::createToolOutputPanel()
     toolOutput_->OnOpenLocation = [this](const TToolOutputLocation& place) {
         OpenFileAtLine(place.File, place.Line, place.Column);
     };
+    // Frame keys, so they work wherever the focus is.
+    nextError_ = new QAction(QStringLiteral("Další chyba"), this);
+    nextError_->setObjectName(QStringLiteral("Action_NextError"));
+    nextError_->setStatusTip(QStringLiteral("Otevřít místo další chyby z výstupu nástroje"));
+    nextError_->setShortcut(QKeySequence(Qt::Key_F4));
+    previousError_ = new QAction(QStringLiteral("Předchozí chyba"), this);
+    previousError_->setObjectName(QStringLiteral("Action_PreviousError"));
+    previousError_->setStatusTip(QStringLiteral("Otevřít místo předchozí chyby z výstupu nástroje"));
+    previousError_->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    for (QAction* action : {nextError_, previousError_})
+        addAction(action);
+    connect(nextError_, &QAction::triggered, this, [this] { toolOutput_->OpenNextLocation(1); });
+    connect(previousError_, &QAction::triggered, this, [this] { toolOutput_->OpenNextLocation(-1); });
 }
 
 // ---------------------------------------------------------------------------
@@ -50,6 +78,7 @@ void TFrameWindowForm::setExternalToolEntries(const std::vector<TExternalTool>& 
         entry->setStatusTip(tool.CommandLine);
         entry->setToolTip(tool.CommandLine);
         entry->setProperty("ShortCut", int(tool.ShortCut));
+        entry->setProperty("SaveDocuments", tool.SaveDocuments);
         entry->setShortcut(ShortcutCodeToKeys(tool.ShortCut));
         entry->setIcon(ExternalToolImage());
         menuExternalTools_->addAction(entry);
@@ -62,7 +91,14 @@ void TFrameWindowForm::setExternalToolEntries(const std::vector<TExternalTool>& 
 
 void TFrameWindowForm::LoadExternalTools()
 {
-    setExternalToolEntries(LoadExternalToolList());
+    std::vector<TExternalTool> tools = LoadExternalToolList();
+    // The ready tools of a fresh installation give up a key that the user
+    // has already given to an action.
+    if (!ExternalToolListStored())
+        for (TExternalTool& tool : tools)
+            if (tool.ShortCut && storedActionShortcut(tool.ShortCut))
+                tool.ShortCut = 0;
+    setExternalToolEntries(tools);
 }
 
 void TFrameWindowForm::SaveExternalTools()
@@ -70,7 +106,8 @@ void TFrameWindowForm::SaveExternalTools()
     std::vector<TExternalTool> tools;
     const QList<QAction*> entries = menuExternalTools_->actions();
     for (qsizetype i = kFirstToolEntry; i < entries.size(); ++i)
-        tools.push_back({entries[i]->statusTip(), entries[i]->text(), uint16_t(entries[i]->property("ShortCut").toInt())});
+        tools.push_back({entries[i]->statusTip(), entries[i]->text(), uint16_t(entries[i]->property("ShortCut").toInt()),
+            entries[i]->property("SaveDocuments").toBool()});
     SaveExternalToolList(tools);
 }
 
@@ -101,18 +138,29 @@ void TFrameWindowForm::LaunchExternalTool(QAction* entry)
     }
     QString title = entry->text();
     title.remove(QLatin1Char('&'));
-    if (toolOutput_->IsRunning()
-        && QMessageBox::question(this, QStringLiteral("Quorvix 2"),
-               QStringLiteral("Předchozí nástroj ještě běží. Chcete jej ukončit a spustit nástroj %1?").arg(title))
-            != QMessageBox::Yes)
-        return;
+    if (entry->property("SaveDocuments").toBool())
+        saveNamedDocuments();
+    // The tool runs in the document's folder, where the names in its output
+    // are relative to; several tools may run at once, each in its own tab.
     QString error;
-    if (!toolOutput_->Run(title, program, command.Arguments, &error)) {
+    if (!toolOutput_->Run(title, program, command.Arguments, folder, &error)) {
         QMessageBox::critical(this, QStringLiteral("Quorvix 2"), ExecuteFileFailureText(command.Text, error));
         return;
     }
     toolOutput_->show();
     toolOutput_->raise();
+}
+
+void TFrameWindowForm::saveNamedDocuments()
+{
+    // A save may close or open windows; walk a snapshot and skip the gone.
+    // An unnamed document would ask for a name: it is left as it is.
+    std::vector<QPointer<TQX_PluginWindow>> windows;
+    for (int i = 0; i < GetDocumentWindowCount(); ++i)
+        windows.emplace_back(GetDocumentWindow(i));
+    for (const QPointer<TQX_PluginWindow>& window : windows)
+        if (window && !window->FileName.isEmpty() && window->Commands.Contains(QXC_SAVE))
+            window->Command(QXC_SAVE, nullptr);
 }
 
 void TFrameWindowForm::OpenFileAtLine(const QString& fileName, int line, int column)

@@ -209,6 +209,10 @@ public:
     // the tool output panel, anything else through ExecuteFile.
     void LaunchExternalTool(QAction* entry);
     TToolOutputPanel* ToolOutputPanel() const { return toolOutput_; }
+    // The next and previous error keys (F4, Shift+F4): they walk the places
+    // named in the output of the tool run last started.
+    QAction* NextErrorAction() const { return nextError_; }
+    QAction* PreviousErrorAction() const { return previousError_; }
     // The notepad pane's text, with the notes file read into it. Made when
     // the pane is first shown or its text first wanted (Notepad.cpp).
     QTextEdit* NotepadEdit();
@@ -366,6 +370,8 @@ private:
     // bottom below the other bottom panels; after every panel was placed.
     void placeNotepadAcrossBottom();
     void createToolOutputPanel();
+    // Saves every document that has a file name (before a tool that asks for it).
+    void saveNamedDocuments();
     void createOutlinePanel();
     void createFindInFilesPanel();
     void setExternalToolEntries(const std::vector<TExternalTool>& tools);
@@ -518,6 +524,8 @@ private:
     QMenu* menuExternalTools_ = nullptr;
     QAction* menuExternalToolsTemplate_ = nullptr;
     TToolOutputPanel* toolOutput_ = nullptr;
+    QAction* nextError_ = nullptr;
+    QAction* previousError_ = nullptr;
     TOutlinePanel* outline_ = nullptr;
     TFindInFilesPanel* findInFiles_ = nullptr;
     TBackupSettings backupSettings_;

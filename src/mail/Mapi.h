@@ -14,5 +14,8 @@ struct TMailMessage {
 };
 
 // 0 when the mail client took the message; otherwise the helper's exit code,
-// or 1 when no mail client could be started at all.
+// or 1 when no mail client could be started at all. Waits for the helper at
+// most a few seconds: a helper still running then has opened the client,
+// which is left running; the message counts as handed over. Text lines may
+// end in CR LF. Blocks: callers on the GUI thread run it on a worker.
 int SendMailMessage(const TMailMessage& message);

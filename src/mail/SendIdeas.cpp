@@ -1,5 +1,6 @@
 #include "mail/SendIdeas.h"
 
+#include "kernel/ProductAddresses.h"
 #include "kernel/Startup.h"
 #include "mail/SendMail.h"
 #include "platform/FileWrite.h"
@@ -8,8 +9,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -112,7 +113,7 @@ TSendIdeasForm::TSendIdeasForm(QWidget* owner)
         QStringLiteral("Vaše odpověď:"),
         QStringLiteral("Komentáře:"),
         QStringLiteral("Vytvořeno průvodcem zprávou autorovi"),
-        QStringLiteral("zpravy@quorvix.example.org"),
+        ::FeedbackAddress(),
     };
 
     auto* logo = new TLogoBanner(this);
@@ -195,6 +196,11 @@ TSendIdeasForm::TSendIdeasForm(QWidget* owner)
     Button4 = new QPushButton(QStringLiteral("&Uložit"));
     Button5 = new QPushButton(QStringLiteral("&Odeslat elektronickou poštou"));
     finish->addWidget(FinalMemo, 1);
+    NoAddressLabel = new QLabel(QStringLiteral("Tato sestava programu nemá adresu pro zprávy autorovi, proto zprávu "
+                                               "nelze odeslat poštou. Uložte ji do souboru a pošlete ji jinou cestou."));
+    NoAddressLabel->setObjectName(QStringLiteral("NoAddressLabel"));
+    NoAddressLabel->setWordWrap(true);
+    finish->addWidget(NoAddressLabel);
     auto* finishButtons = new QHBoxLayout;
     finishButtons->addStretch();
     finishButtons->addWidget(Button4);
@@ -274,6 +280,10 @@ void TSendIdeasForm::updateButtons()
     Button2->setEnabled(page != Welcome);
     const bool cancel = (page > Welcome && page < Finish) || (page == Finish && saved_);
     Button3->setText(Strings[cancel ? CancelCaption : CloseCaption]);
+    // Mail is offered only to an address that can receive it.
+    const bool mailable = Strings[FeedbackAddress].contains(QLatin1Char('@'));
+    Button5->setVisible(mailable);
+    NoAddressLabel->setVisible(!mailable);
 }
 
 void TSendIdeasForm::NextClick()
@@ -430,6 +440,8 @@ bool TSendIdeasForm::SaveClick()
 
 void TSendIdeasForm::MailClick()
 {
+    if (!Strings[FeedbackAddress].contains(QLatin1Char('@')))
+        return;
     TMailFields fields;
     fields.To = Strings[FeedbackAddress];
     fields.Subject = QString::fromUtf8(kApplicationTitle);

@@ -45,7 +45,8 @@ public:
     QPushButton* Button2 = nullptr; // back
     QPushButton* Button3 = nullptr; // cancel / close
     QPushButton* Button4 = nullptr; // save
-    QPushButton* Button5 = nullptr; // mail
+    QPushButton* Button5 = nullptr; // mail; shown only when the build has a feedback address
+    QLabel* NoAddressLabel = nullptr; // says why there is no mail button
     QStringList Strings;
 
     int CurrentPage() const;

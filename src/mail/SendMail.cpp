@@ -14,7 +14,10 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <thread>
 
 namespace {
 
@@ -80,7 +83,17 @@ TSendMailForm::TSendMailForm(QWidget* owner)
     fields->addWidget(new QLabel(QStringLiteral("Přílohy:"), this), 3, 0);
     fields->addWidget(AttEdit, 3, 1);
     fields->addWidget(Button3, 3, 2);
+    sendingLabel_ = new QLabel(QStringLiteral("Předávám zprávu poštovnímu klientovi..."), this);
+    sendingLabel_->setObjectName(QStringLiteral("SendingLabel"));
+    sendingLabel_->hide();
+    poll_ = new QTimer(this);
+    poll_->setInterval(25);
+    connect(poll_, &QTimer::timeout, this, [this] {
+        if (result_.valid() && result_.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+            handedOver(result_.get());
+    });
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(sendingLabel_);
     buttons->addStretch();
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
@@ -125,9 +138,29 @@ TMailMessage TSendMailForm::Message() const
 
 void TSendMailForm::button1Click()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int result = transport ? transport(Message()) : SendMailMessage(Message());
-    QApplication::restoreOverrideCursor();
+    if (sending_)
+        return;
+    sending_ = true;
+    Button1->setEnabled(false);
+    sendingLabel_->show();
+    setCursor(Qt::BusyCursor);
+    // The worker owns everything it uses; the dialog only polls the result,
+    // so a dialog that goes away first leaves nothing dangling.
+    std::promise<int> promise;
+    result_ = promise.get_future();
+    std::thread([promise = std::move(promise), message = Message(), send = transport]() mutable {
+        promise.set_value(send ? send(message) : SendMailMessage(message));
+    }).detach();
+    poll_->start();
+}
+
+void TSendMailForm::handedOver(int result)
+{
+    poll_->stop();
+    sending_ = false;
+    Button1->setEnabled(true);
+    sendingLabel_->hide();
+    unsetCursor();
     if (result == 0) {
         if (TFrameWindowForm* frame = FrameWindow())
             frame->SetStatusBarMessage(Strings[1]);
@@ -152,6 +185,9 @@ void TSendMailForm::button3Click()
 
 void TSendMailForm::reject()
 {
+    // The message is on its way; the answer comes within seconds.
+    if (sending_)
+        return;
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(kApplicationTitle), Strings[0],
         QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(QMessageBox::No);

@@ -1,13 +1,18 @@
 #pragma once
 // TSendMailForm: composing a message for the mail client. Recipient, copy and
 // attachment fields hold their items separated by ";". The dialog ends with
-// OK exactly when the message was handed to the mail client.
+// OK exactly when the message was handed to the mail client. The hand-over
+// runs on a worker thread: the window keeps answering while the mail client
+// starts, and a second click while one message is on its way does nothing.
 #include <QDialog>
 #include <QStringList>
 
 #include <functional>
+#include <future>
 
+class QLabel;
 class QLineEdit;
+class QTimer;
 class QPlainTextEdit;
 class QPushButton;
 struct TMailMessage;
@@ -33,7 +38,11 @@ public:
     // pieces skipped and the pieces kept as typed.
     TMailMessage Message() const;
 
-    // Tests replace the hand-over to the mail client.
+    // True while a message is being handed to the mail client.
+    bool IsSending() const { return sending_; }
+
+    // Tests replace the hand-over to the mail client; it runs on a worker
+    // thread.
     static void SetTransport(std::function<int(const TMailMessage&)> transport);
 
 protected:
@@ -43,6 +52,12 @@ private:
     void cleanUp(QLineEdit* edit);
     void button1Click();
     void button3Click();
+    void handedOver(int result);
+
+    QLabel* sendingLabel_ = nullptr;
+    QTimer* poll_ = nullptr;
+    bool sending_ = false;
+    std::future<int> result_;
 };
 
 // The fields a caller fills before the dialog is shown.

@@ -34,11 +34,6 @@ void centreOn(QWidget* dialog, QWidget* owner)
 
 } // namespace
 
-QString ProductWebPage()
-{
-    return QStringLiteral("https://quorvix.example.org/");
-}
-
 TAboutAppForm::TAboutAppForm(QWidget* owner)
     : QDialog(owner ? owner : DefaultDialogOwner())
 {
@@ -52,9 +47,11 @@ TAboutAppForm::TAboutAppForm(QWidget* owner)
     body->setContentsMargins(12, 6, 12, 0);
     body->addWidget(heading(this));
     body->addWidget(new QLabel(QStringLiteral("Verze %1, vývojový tým Quorvix").arg(QString::fromStdString(InstalledVersionText())), this));
-    auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(ProductWebPage()), this);
-    link->setOpenExternalLinks(true);
-    body->addWidget(link);
+    if (!ProductWebPage().isEmpty()) {
+        auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(ProductWebPage()), this);
+        link->setOpenExternalLinks(true);
+        body->addWidget(link);
+    }
     auto* memo = new QPlainTextEdit(this);
     memo->setReadOnly(true);
     memo->setPlainText(QStringLiteral(

@@ -1,6 +1,8 @@
 #pragma once
 // The two about boxes: the host's own (Help > About) and the one plug-ins
 // open for themselves through the exported about-box function.
+#include "kernel/ProductAddresses.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -27,6 +29,3 @@ public:
     QPushButton* Button = nullptr;
 };
 
-// The product's web page, opened by the about box's link and the message
-// box offering new plug-ins.
-QString ProductWebPage();

@@ -6,6 +6,7 @@
 #include "ui/DialogSupport.h"
 
 #include <QFileDialog>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -116,6 +117,9 @@ TEditExternalToolForm::TEditExternalToolForm(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(GroupBox1);
+    SaveDocumentsCheckBox = new QCheckBox(QStringLiteral("U&ložit dokumenty před spuštěním"), this);
+    SaveDocumentsCheckBox->setToolTip(QStringLiteral("Před spuštěním nástroje uložit všechny pojmenované dokumenty"));
+    layout->addWidget(SaveDocumentsCheckBox);
     layout->addStretch();
     layout->addLayout(buttons);
     resize(460, sizeHint().height());
@@ -136,6 +140,7 @@ void TEditExternalToolForm::SetTool(const TExternalTool& tool)
     ParamsEdit->setText(parameters);
     Edit->setText(tool.DisplayName);
     shortCut_ = tool.ShortCut;
+    SaveDocumentsCheckBox->setChecked(tool.SaveDocuments);
     HotKey->setText(ShortcutCodeToKeys(shortCut_).toString(QKeySequence::NativeText));
     updateOkButton();
 }
@@ -146,6 +151,7 @@ TExternalTool TEditExternalToolForm::Tool() const
     tool.CommandLine = BuildToolCommandLine(FilenameEdit->text(), ParamsEdit->text());
     tool.DisplayName = Edit->text();
     tool.ShortCut = shortCut_;
+    tool.SaveDocuments = SaveDocumentsCheckBox->isChecked();
     return tool;
 }
 

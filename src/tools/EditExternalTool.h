@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -19,7 +20,8 @@ public:
     explicit TEditExternalToolForm(QWidget* owner = nullptr);
 
     // Fills the fields from a tool: the command line's program (without its
-    // quotes) and parameters, the caption and the shortcut.
+    // quotes) and parameters, the caption, the shortcut and whether the
+    // documents are saved first.
     void SetTool(const TExternalTool& tool);
     // The tool the fields describe: the program quoted, the parameters after
     // one blank, the caption and the shortcut.
@@ -40,6 +42,7 @@ public:
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label4 = nullptr;
     QLineEdit* ParamsEdit = nullptr;
+    QCheckBox* SaveDocumentsCheckBox = nullptr; // "Uložit dokumenty před spuštěním"
     QLabel* Label5 = nullptr;
     QLabel *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr, *Label9 = nullptr;
     QPushButton* Button1 = nullptr;

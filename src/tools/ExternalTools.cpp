@@ -5,6 +5,7 @@
 #include "kernel/Kernel.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/ShortcutCode.h"
 #include "tools/QXMessageBox.h"
 
 #include <QApplication>
@@ -22,11 +23,32 @@ std::string valueName(size_t number, const char* what)
 
 } // namespace
 
+bool ExternalToolListStored()
+{
+    return qx::Registry().KeyExists(kExternalToolsKey);
+}
+
+std::vector<TExternalTool> DefaultExternalTools()
+{
+    // The shell picks the build: a CMake build folder here or in build/,
+    // otherwise make. The tool runs in the document's folder.
+    TExternalTool build;
+    build.DisplayName = QStringLiteral("Sestavit");
+    build.CommandLine = QStringLiteral(
+        "\"/bin/sh\" -c \"if [ -f CMakeCache.txt ]; then exec cmake --build .; elif [ -f build/CMakeCache.txt ]; "
+        "then exec cmake --build build; else exec make; fi\"");
+    build.ShortCut = ShortcutCodeFromKeys(QKeySequence(Qt::Key_F9));
+    build.SaveDocuments = true;
+    return {build};
+}
+
 std::vector<TExternalTool> LoadExternalToolList()
 {
     std::vector<TExternalTool> tools;
+    if (!ExternalToolListStored())
+        return DefaultExternalTools();
     qx::Registry reg;
-    if (!reg.OpenKey(kExternalToolsKey, true))
+    if (!reg.OpenKey(kExternalToolsKey, false))
         return tools;
     for (size_t n = 1;; ++n) {
         const std::string name = valueName(n, "display name"), command = valueName(n, "command"),
@@ -45,6 +67,8 @@ std::vector<TExternalTool> LoadExternalToolList()
         else
             ReportKernelWarning("Server\\FrameWindow", std::nullopt,
                 "LoadExternalTools: the value \"" + shortcut + "\" is not a shortcut code; the tool has no shortcut.");
+        const std::string save = valueName(n, "save documents");
+        tool.SaveDocuments = reg.GetDataType(save) == qx::RegDataType::Integer && reg.ReadInteger(save) != 0;
         tools.push_back(tool);
     }
     return tools;
@@ -62,11 +86,21 @@ void SaveExternalToolList(const std::vector<TExternalTool>& tools)
         reg.WriteString(valueName(i + 1, "display name"), tools[i].DisplayName.toStdString());
         reg.WriteString(valueName(i + 1, "command"), tools[i].CommandLine.toStdString());
         reg.WriteInteger(valueName(i + 1, "shortcut"), tools[i].ShortCut);
+        reg.WriteInteger(valueName(i + 1, "save documents"), tools[i].SaveDocuments ? 1 : 0);
     }
 }
 
 void SaveExternalToolShortcuts(const std::vector<uint16_t>& codes)
 {
+    if (!ExternalToolListStored()) {
+        // The offered tools live only in the program until the first save:
+        // shortcut values alone would make an empty stored list of them.
+        std::vector<TExternalTool> tools = DefaultExternalTools();
+        for (size_t i = 0; i < codes.size() && i < tools.size(); ++i)
+            tools[i].ShortCut = codes[i];
+        SaveExternalToolList(tools);
+        return;
+    }
     qx::RegistryBatch batch; // every value in one write
     qx::Registry reg;
     if (!reg.OpenKey(kExternalToolsKey, true))

@@ -13,10 +13,12 @@
 // One tool. CommandLine is the program path in double quotes, followed, when
 // there are parameters, by one blank and the parameter text, which may hold
 // "%file%" and "%dir%". ShortCut is a shortcut code (platform/ShortcutCode.h).
+// SaveDocuments: every named document is saved before the tool starts.
 struct TExternalTool {
     QString CommandLine;
     QString DisplayName;
     uint16_t ShortCut = 0;
+    bool SaveDocuments = false;
     bool operator==(const TExternalTool&) const = default;
 };
 
@@ -26,10 +28,19 @@ inline constexpr const char* kExternalToolsKey = "Software\\Quorvix\\External To
 // Reads tools 1, 2, ... up to the first number whose display name, command
 // or shortcut value is missing (or, for the texts, not of their type); what
 // follows a gap is ignored. A shortcut value of another type gives the tool
-// no shortcut and an event-log warning. The key is created when missing.
+// no shortcut and an event-log warning. A tool's "save documents" value is
+// optional (missing: no). Without the key (a fresh installation) the list is
+// DefaultExternalTools(); the key is created by the first save.
 std::vector<TExternalTool> LoadExternalToolList();
+// Whether the registry holds a list of tools (perhaps an empty one).
+bool ExternalToolListStored();
+// The tools a fresh installation offers: "Sestavit", which builds the active
+// document's folder with make, or with cmake --build where the folder (or its
+// build subfolder) holds a CMake build; on F9.
+std::vector<TExternalTool> DefaultExternalTools();
 // Deletes every value of the key, whatever its name, then writes the tools
-// as numbers 1, 2, ... Registry failures raise qx::RegistryError.
+// as numbers 1, 2, ... with their display name, command, shortcut and save
+// documents values. Registry failures raise qx::RegistryError.
 void SaveExternalToolList(const std::vector<TExternalTool>& tools);
 // Writes only the shortcut values of tools 1, 2, ... (codes in tool order),
 // leaving names and commands as they are. Raises qx::RegistryError.

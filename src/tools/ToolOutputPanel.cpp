@@ -1,314 +1,158 @@
 #include "tools/ToolOutputPanel.h"
 
-#include "platform/Shell.h"
-#include "ui/PanelSupport.h"
-
 #include <QDir>
-#include <QFileInfo>
-#include <QFontDatabase>
 #include <QLabel>
-#include <QLocale>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QRegularExpression>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTimer>
-#include <QToolButton>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
 
 namespace {
 
-// Output lines kept; older ones scroll away so a chatty tool cannot fill the memory.
-const int kMaxLines = 20000;
-const int kKillDelayMs = 3000;
 const QString kNothingRun = QStringLiteral("Žádný nástroj nebyl spuštěn.");
+const std::vector<TToolOutputLocation> kNoLocations;
 
-QString seconds(qint64 ms)
-{
-    return QLocale(QLocale::Czech, QLocale::CzechRepublic).toString(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" s");
-}
-
-// Colour and cursor control sequences of terminals; tools that colour their
-// output whatever it goes to would otherwise show them as garbage.
-QString withoutEscapes(const QString& line)
-{
-    static const QRegularExpression escapes(QStringLiteral("\x1b\\[[0-9;?]*[ -/]*[@-~]"));
-    QString result = line;
-    result.remove(escapes);
-    return result;
-}
+// The panel's body asks for the room of a run's page (its status and
+// buttons over a text view) even while it shows only the empty note: the
+// dock area shares its space by these hints.
+class TPanelBody : public QStackedWidget {
+public:
+    using QStackedWidget::QStackedWidget;
+    QSize sizeHint() const override { return QSize(480, 192).expandedTo(QStackedWidget::sizeHint()); }
+};
 
 } // namespace
 
 TToolOutputPanel::TToolOutputPanel(QWidget* parent)
     : QDockWidget(QStringLiteral("Výstup nástroje"), parent)
-    , decoders_ {QStringDecoder(QStringDecoder::System), QStringDecoder(QStringDecoder::System)}
 {
     setObjectName(QStringLiteral("ToolOutputToolWindow"));
-    process_ = new QProcess(this);
-    killTimer_ = new QTimer(this);
-    killTimer_->setSingleShot(true);
-    killTimer_->setInterval(kKillDelayMs);
-    connect(killTimer_, &QTimer::timeout, this, [this] { qx::EndProcessGroup(*process_, true); });
-    connect(process_, &QProcess::readyReadStandardOutput, this,
-        [this] { readChannel(QProcess::StandardOutput); });
-    connect(process_, &QProcess::readyReadStandardError, this, [this] { readChannel(QProcess::StandardError); });
-    connect(process_, &QProcess::finished, this, &TToolOutputPanel::finished);
+    body_ = new TPanelBody(this);
+    body_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    empty_ = new QLabel(kNothingRun, body_);
+    empty_->setAlignment(Qt::AlignCenter);
+    tabs_ = new QTabWidget(body_);
+    tabs_->setObjectName(QStringLiteral("ToolOutputTabs"));
+    tabs_->setTabsClosable(true);
+    tabs_->setDocumentMode(true);
+    body_->addWidget(empty_);
+    body_->addWidget(tabs_);
+    setWidget(body_);
+    connect(tabs_, &QTabWidget::tabCloseRequested, this, &TToolOutputPanel::closeTab);
 }
 
-// The panel is hidden at most starts; its view with the fixed font and its
-// buttons with their theme images wait until it is wanted.
-void TToolOutputPanel::build()
+// Running tools are not ended with the panel: they are programs of their own.
+TToolOutputPanel::~TToolOutputPanel() = default;
+
+bool TToolOutputPanel::Run(const QString& title, const QString& program, const QStringList& arguments,
+    const QString& folder, QString* error)
 {
-    if (text_)
-        return;
-    auto* body = new QWidget(this);
-    status_ = new QLabel(kNothingRun, body);
-    status_->setObjectName(QStringLiteral("ToolOutputStatus"));
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    stop_ = NewPanelButton(body, "ToolOutputStop", QStringLiteral("Zastavit"), QStringLiteral("Ukončit běžící nástroj"),
-        "process-stop");
-    stop_->setEnabled(false);
-    clear_ = NewPanelButton(body, nullptr, QStringLiteral("Vymazat"), QStringLiteral("Vymazat výstup nástroje"),
-        "edit-clear");
-
-    text_ = new QPlainTextEdit(body);
-    text_->setObjectName(QStringLiteral("ToolOutputText"));
-    text_->setReadOnly(true);
-    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    text_->setMaximumBlockCount(kMaxLines);
-    text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    text_->viewport()->installEventFilter(this);
-    text_->viewport()->setMouseTracking(true);
-
-    LayOutResultsPanel(this, body, status_, stop_, clear_, text_);
-
-    connect(stop_, &QToolButton::clicked, this, &TToolOutputPanel::Stop);
-    connect(clear_, &QToolButton::clicked, this, [this] {
-        text_->clear();
-        locations_.clear();
-    });
-}
-
-TToolOutputPanel::~TToolOutputPanel()
-{
-    if (IsRunning()) {
-        process_->disconnect(this);
-        qx::EndProcessGroup(*process_, true);
-        process_->waitForFinished(1000);
+    TToolRun* run = nullptr;
+    for (int i = 0; i < tabs_->count() && !run; ++i) {
+        auto* tab = static_cast<TToolRun*>(tabs_->widget(i));
+        if (!tab->IsRunning() && tab->Title() == title)
+            run = tab;
     }
-}
-
-void TToolOutputPanel::showEvent(QShowEvent* event)
-{
-    build();
-    QDockWidget::showEvent(event);
-}
-
-bool TToolOutputPanel::Run(const QString& title, const QString& program, const QStringList& arguments, QString* error)
-{
-    build();
-    if (IsRunning()) {
-        stopping_ = true;
-        qx::EndProcessGroup(*process_, true);
-        process_->waitForFinished(1000);
+    const bool fresh = !run;
+    if (fresh) {
+        run = new TToolRun;
+        run->OnOpenLocation = [this](const TToolOutputLocation& place) {
+            if (OnOpenLocation)
+                OnOpenLocation(place);
+        };
+        connect(run, &TToolRun::Finished, this, [this, run](int exitCode, bool crashed) {
+            const int index = tabs_->indexOf(run);
+            if (index >= 0) {
+                tabs_->setTabToolTip(index, run->StatusText());
+                if (run->property("closeWhenDone").toBool())
+                    closeTab(index);
+            }
+            emit Finished(exitCode, crashed);
+        });
     }
-    killTimer_->stop();
-    stopping_ = false;
-    folder_ = QDir::currentPath();
-    qx::StartInOwnGroup(*process_);
-    process_->setProgram(program);
-    process_->setArguments(arguments);
-    process_->start(QIODevice::ReadWrite);
-    if (!process_->waitForStarted(5000)) {
-        if (error)
-            *error = process_->errorString();
+    if (!run->Start(title, program, arguments, folder, error)) {
+        if (fresh)
+            delete run;
         return false;
     }
-    // A tool that reads its input gets an empty one instead of waiting forever.
-    process_->closeWriteChannel();
-    clock_.start();
-    for (int i = 0; i < 2; ++i) {
-        decoders_[i].resetState();
-        pending_[i].clear();
-    }
-    text_->clear();
-    locations_.clear();
-    QStringList shown {QDir::toNativeSeparators(program)};
-    for (const QString& argument : arguments)
-        shown << (argument.isEmpty() || argument.contains(QLatin1Char(' ')) || argument.contains(QLatin1Char('"'))
-                      ? QLatin1Char('"') + QString(argument).replace(QLatin1Char('"'), QStringLiteral("\\\""))
-                            + QLatin1Char('"')
-                      : argument);
-    appendLine(QStringLiteral("> ") + shown.join(QLatin1Char(' ')), Style::Command);
-    title_ = title;
-    setStatus(QStringLiteral("Běží: %1").arg(title), QColor());
-    stop_->setEnabled(true);
+    if (fresh)
+        tabs_->addTab(run, title);
+    const int index = tabs_->indexOf(run);
+    tabs_->setTabToolTip(index, run->StatusText());
+    tabs_->setCurrentIndex(index);
+    body_->setCurrentWidget(tabs_);
+    last_ = run;
     return true;
+}
+
+void TToolOutputPanel::closeTab(int index)
+{
+    auto* run = static_cast<TToolRun*>(tabs_->widget(index));
+    if (!run)
+        return;
+    if (run->IsRunning()) {
+        // Closing a running tool's tab stops it; the tab goes when it ended.
+        run->setProperty("closeWhenDone", true);
+        run->Stop();
+        return;
+    }
+    tabs_->removeTab(index);
+    if (last_ == run)
+        last_ = nullptr;
+    run->deleteLater();
+    if (tabs_->count() == 0)
+        body_->setCurrentWidget(empty_);
 }
 
 bool TToolOutputPanel::IsRunning() const
 {
-    return process_->state() != QProcess::NotRunning;
+    for (int i = 0; i < tabs_->count(); ++i)
+        if (static_cast<TToolRun*>(tabs_->widget(i))->IsRunning())
+            return true;
+    return false;
+}
+
+int TToolOutputPanel::RunCount() const
+{
+    return tabs_->count();
+}
+
+TToolRun* TToolOutputPanel::CurrentRun() const
+{
+    return static_cast<TToolRun*>(tabs_->currentWidget());
 }
 
 void TToolOutputPanel::Stop()
 {
-    if (!IsRunning())
-        return;
-    stopping_ = true;
-    qx::EndProcessGroup(*process_, false);
-    killTimer_->start();
+    if (TToolRun* run = CurrentRun())
+        run->Stop();
 }
 
 QString TToolOutputPanel::OutputText() const
 {
-    return text_ ? text_->toPlainText() : QString();
+    return CurrentRun() ? CurrentRun()->OutputText() : QString();
 }
 
 QString TToolOutputPanel::StatusText() const
 {
-    return status_ ? status_->text() : kNothingRun;
+    return CurrentRun() ? CurrentRun()->StatusText() : kNothingRun;
+}
+
+const std::vector<TToolOutputLocation>& TToolOutputPanel::Locations() const
+{
+    return CurrentRun() ? CurrentRun()->Locations() : kNoLocations;
 }
 
 void TToolOutputPanel::OpenLocation(int index)
 {
-    if (index >= 0 && index < int(locations_.size()) && OnOpenLocation)
-        OnOpenLocation(locations_[size_t(index)]);
+    if (TToolRun* run = CurrentRun())
+        run->OpenLocation(index);
 }
 
-bool TToolOutputPanel::ParseLocation(const QString& line, const QString& folder, TToolOutputLocation& location)
+bool TToolOutputPanel::OpenNextLocation(int step)
 {
-    // "file:line:" or "file:line:column:", also after the "In file included
-    // from" heading of compilers; a drive letter may start the file name.
-    static const QRegularExpression reference(QStringLiteral(
-        "^(?:In file included from |\\s+from )?((?:[A-Za-z]:[\\\\/])?[^:\\n]+?):(\\d+)(?::(\\d+))?[:,]"));
-    const QRegularExpressionMatch match = reference.match(line);
-    if (!match.hasMatch())
+    if (!last_)
         return false;
-    const QString file = match.captured(1).trimmed();
-    const QFileInfo info(QDir(folder), file);
-    if (file.isEmpty() || !info.isFile())
-        return false;
-    location.File = QDir::cleanPath(info.absoluteFilePath());
-    location.Line = std::max(1, match.captured(2).toInt());
-    location.Column = match.captured(3).toInt();
-    location.Span = int(match.capturedEnd(0));
-    return true;
-}
-
-bool TToolOutputPanel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (text_ && watched == text_->viewport()) {
-        if (event->type() == QEvent::MouseMove) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            const bool link = !text_->anchorAt(mouse->position().toPoint()).isEmpty();
-            text_->viewport()->setCursor(link ? Qt::PointingHandCursor : Qt::IBeamCursor);
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            const QString anchor = text_->anchorAt(mouse->position().toPoint());
-            // A drag that selected text is a selection, not a click on the link.
-            if (mouse->button() == Qt::LeftButton && !anchor.isEmpty() && !text_->textCursor().hasSelection()) {
-                bool ok = false;
-                const int index = anchor.toInt(&ok);
-                if (ok)
-                    OpenLocation(index);
-            }
-        }
-    }
-    return QDockWidget::eventFilter(watched, event);
-}
-
-void TToolOutputPanel::readChannel(QProcess::ProcessChannel channel)
-{
-    const int i = channel == QProcess::StandardError ? 1 : 0;
-    process_->setReadChannel(channel);
-    pending_[i] += decoders_[i].decode(process_->readAll());
-    qsizetype newline;
-    while ((newline = pending_[i].indexOf(QLatin1Char('\n'))) >= 0) {
-        appendLine(pending_[i].left(newline), i ? Style::Error : Style::Output);
-        pending_[i].remove(0, newline + 1);
-    }
-}
-
-void TToolOutputPanel::flushPending()
-{
-    for (int i = 0; i < 2; ++i) {
-        if (!pending_[i].isEmpty())
-            appendLine(pending_[i], i ? Style::Error : Style::Output);
-        pending_[i].clear();
-    }
-}
-
-void TToolOutputPanel::appendLine(QString line, Style style)
-{
-    build();
-    if (line.endsWith(QLatin1Char('\r')))
-        line.chop(1);
-    line = withoutEscapes(line);
-
-    QTextCharFormat format;
-    if (style == Style::Error)
-        format.setForeground(QColor(0xA5, 0x1D, 0x2D));
-    else if (style == Style::Command || style == Style::Status) {
-        format.setForeground(text_->palette().color(QPalette::PlaceholderText));
-        format.setFontWeight(QFont::Bold);
-    }
-
-    QTextCursor cursor(text_->document());
-    cursor.movePosition(QTextCursor::End);
-    const bool atEnd = text_->verticalScrollBar()->value() == text_->verticalScrollBar()->maximum();
-    if (!text_->document()->isEmpty())
-        cursor.insertBlock();
-
-    TToolOutputLocation location;
-    if ((style == Style::Output || style == Style::Error) && ParseLocation(line, folder_, location)) {
-        // The whole line is the link; its reference is underlined.
-        format.setAnchor(true);
-        format.setAnchorHref(QString::number(locations_.size()));
-        locations_.push_back(location);
-        QTextCharFormat reference = format;
-        reference.setFontUnderline(true);
-        reference.setForeground(text_->palette().color(QPalette::Link));
-        const qsizetype split = location.Span;
-        cursor.insertText(line.left(split), reference);
-        cursor.insertText(line.mid(split), format);
-    } else {
-        cursor.insertText(line, format);
-    }
-    if (atEnd)
-        text_->verticalScrollBar()->setValue(text_->verticalScrollBar()->maximum());
-}
-
-void TToolOutputPanel::finished(int exitCode, QProcess::ExitStatus status)
-{
-    killTimer_->stop();
-    readChannel(QProcess::StandardOutput);
-    readChannel(QProcess::StandardError);
-    flushPending();
-    const QString time = seconds(clock_.elapsed());
-    const bool crashed = status == QProcess::CrashExit;
-    QString text;
-    if (stopping_)
-        text = QStringLiteral("Nástroj byl zastaven (%1).").arg(time);
-    else if (crashed)
-        text = QStringLiteral("Nástroj skončil chybou (%1).").arg(time);
-    else
-        text = QStringLiteral("Nástroj skončil s kódem %1 (%2).").arg(exitCode).arg(time);
-    appendLine(text, Style::Status);
-    // Green for success, red for anything else, as build panels show it.
-    setStatus(title_ + QStringLiteral(": ") + text, !stopping_ && !crashed && exitCode == 0
-            ? QColor(0x26, 0x7A, 0x2E)
-            : QColor(0xA5, 0x1D, 0x2D));
-    stop_->setEnabled(false); // built by setStatus
-    emit Finished(exitCode, crashed || stopping_);
-}
-
-void TToolOutputPanel::setStatus(const QString& text, const QColor& colour)
-{
-    build();
-    status_->setText(text);
-    QPalette palette = status_->palette();
-    palette.setColor(QPalette::WindowText, colour.isValid() ? colour : this->palette().color(QPalette::WindowText));
-    status_->setPalette(palette);
+    tabs_->setCurrentWidget(last_);
+    return last_->OpenNextLocation(step);
 }

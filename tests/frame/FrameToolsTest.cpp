@@ -5,6 +5,7 @@
 #include "QX_Exports.h"
 #include "QX_Types.h"
 #include "kernel/Settings.h"
+#include "frame/SaveActionShortcuts.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
 #include "tools/ExternalTools.h"
@@ -112,6 +113,67 @@ TEST_F(FrameToolsTest, AToolRunsOnTheActiveDocumentAndItsOutputOpensTheLine)
     window->Commands.Set(QXC_GOTOLINE, false);
     panel->OpenLocation(0);
     EXPECT_EQ(CountLines(ProbeLog(probe), "command 36 2:7"), 1);
+}
+
+TEST_F(FrameToolsTest, AToolRunsInTheDocumentsFolderSavesFirstAndF4WalksItsErrors)
+{
+    // Relative names, as make prints them, resolve in the document's folder.
+    const QString source = MakeFile("main.c", "int main()\n{ return x; }\n");
+    MakeFile("util.c", "int u;\n");
+    SaveExternalToolList({{QStringLiteral("\"/bin/sh\" -c \"echo main.c:2:10: error: x; echo ok; "
+                                         "echo util.c:1:5: warning: y; sleep 30\""),
+                              QStringLiteral("Build"), 0, true},
+        {QStringLiteral("\"/bin/sh\" -c \"sleep 30\""), QStringLiteral("Wait"), 0, false}});
+    StartFrame();
+    TQX_PluginWindow* window = frame->OpenFile(source, TFrameWindowForm::DefaultEntryID());
+    ASSERT_NE(window, nullptr);
+    window->Commands.Set(QXC_GOTOLINE);
+    window->Commands.Set(QXC_SAVE);
+    QAction* next = frame->NextErrorAction();
+    QAction* previous = frame->PreviousErrorAction();
+    EXPECT_EQ(next->shortcut().toString(QKeySequence::PortableText), QStringLiteral("F4"));
+    EXPECT_EQ(previous->shortcut().toString(QKeySequence::PortableText), QStringLiteral("Shift+F4"));
+
+    // Two tools at once, no question: each in its own tab; only the first saves.
+    frame->ExternalToolsMenu()->actions()[4]->trigger();
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 24"), 0);
+    frame->ExternalToolsMenu()->actions()[3]->trigger();
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 24"), 1);
+    TToolOutputPanel* panel = frame->ToolOutputPanel();
+    EXPECT_EQ(panel->RunCount(), 2);
+    ASSERT_TRUE(WaitFor([&] { return panel->Locations().size() == 2; }));
+    EXPECT_EQ(panel->Locations()[1].File, FolderOfFile(source) + QStringLiteral("util.c"));
+
+    next->trigger();
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 36 2:10"), 1);
+    next->trigger(); // util.c opens in a window of its own
+    ASSERT_EQ(GetDocumentWindowCount(), 2);
+    EXPECT_EQ(GetActiveDocumentWindow()->FileName, FolderOfFile(source) + QStringLiteral("util.c"));
+    previous->trigger();
+    EXPECT_EQ(CountLines(ProbeLog(probe), "command 36 2:10"), 2);
+    EXPECT_EQ(GetActiveDocumentWindow(), window);
+    for (int i = 0; i < panel->RunCount(); ++i)
+        panel->findChildren<TToolRun*>()[i]->Stop();
+    EXPECT_TRUE(WaitFor([&] { return !panel->IsRunning(); }));
+}
+
+TEST_F(FrameToolsTest, AFreshInstallationOffersTheBuildToolOnF9UnlessAnActionHasIt)
+{
+    for (const bool taken : {false, true}) {
+        if (taken) {
+            qx::Registry reg;
+            ASSERT_TRUE(reg.OpenKey(kShortcutsKey, true));
+            reg.WriteInteger("Action_FileSave", 0x0078);
+            frame->LoadExternalTools();
+        } else {
+            StartFrame();
+        }
+        EXPECT_EQ(toolCaptions(), QStringList {QStringLiteral("Sestavit")});
+        const QAction* build = frame->ExternalToolsMenu()->actions()[3];
+        EXPECT_EQ(build->shortcut().toString(QKeySequence::PortableText), taken ? QString() : QStringLiteral("F9"));
+        EXPECT_TRUE(build->property("SaveDocuments").toBool());
+    }
+    EXPECT_FALSE(ExternalToolListStored());
 }
 
 // The outline panel of the View menu shows the active document's symbols,

@@ -1,6 +1,7 @@
 // The feedback question's countdown and the feedback wizard: its pages, the
 // question lists, the composed message, saving it and mailing it.
 #include "kernel/Logging.h"
+#include "kernel/ProductAddresses.h"
 #include "kernel/Settings.h"
 #include "mail/Mapi.h"
 #include "mail/SendIdeas.h"
@@ -296,6 +297,8 @@ TEST_F(Feedback, MailingHandsTheMessageToTheMailDialog)
         return 0;
     });
     TSendIdeasForm form;
+    // The build's address; the test's own, as a build may set any.
+    form.Strings[TSendIdeasForm::FeedbackAddress] = "zpravy@quorvix.example.org";
     form.show();
     form.FinalMemo->setPlainText("řádek 1\nřádek 2");
     QTimer::singleShot(0, [] {
@@ -308,6 +311,34 @@ TEST_F(Feedback, MailingHandsTheMessageToTheMailDialog)
     EXPECT_EQ(sent[0].Subject, "Quorvix 2");
     EXPECT_EQ(sent[0].Text, "řádek 1\r\nřádek 2");
     EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+TEST_F(Feedback, WithoutAFeedbackAddressTheWizardOnlySavesAndSaysWhy)
+{
+    // The build sets no address by default: mail would go nowhere.
+    TSendIdeasForm form;
+    EXPECT_EQ(form.Strings[TSendIdeasForm::FeedbackAddress], ::FeedbackAddress());
+    form.show();
+    for (const char* address : {"", "zpravy@quorvix.example.org"}) {
+        form.Strings[TSendIdeasForm::FeedbackAddress] = address;
+        form.Button2->click(); // back and on again: the finish page shows the choice
+        while (form.CurrentPage() != TSendIdeasForm::Finish) {
+            if (form.CurrentPage() == TSendIdeasForm::Sender)
+                form.FirstNameEdit->setText("Jan");
+            form.Button1->click();
+        }
+        const bool mailable = *address != 0;
+        EXPECT_EQ(form.Button5->isVisible(), mailable) << address;
+        EXPECT_EQ(form.NoAddressLabel->isVisible(), !mailable) << address;
+        EXPECT_TRUE(form.Button4->isVisible());
+    }
+    if (::FeedbackAddress().isEmpty()) {
+        form.Strings[TSendIdeasForm::FeedbackAddress] = ::FeedbackAddress();
+        bool dialogShown = false;
+        QTimer::singleShot(0, [&] { dialogShown = QApplication::activeModalWidget() != nullptr; });
+        form.MailClick();
+        EXPECT_FALSE(dialogShown);
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "KernelFixture.h"
 #include "TestEnv.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -104,7 +105,15 @@ TEST_F(ExternalTools, ToolArgumentsKeepFileNamesWithBlanksAndQuotesWhole)
 
 TEST_F(ExternalTools, RegistryListStopsAtTheFirstGapAndTheWriterClearsTheKey)
 {
-    EXPECT_TRUE(LoadExternalToolList().empty());
+    // A fresh installation offers the build tool, on F9, saving first; the
+    // key is not written by reading.
+    EXPECT_FALSE(ExternalToolListStored());
+    ASSERT_EQ(LoadExternalToolList(), DefaultExternalTools());
+    ASSERT_EQ(DefaultExternalTools().size(), 1u);
+    EXPECT_EQ(DefaultExternalTools()[0].DisplayName, QStringLiteral("Sestavit"));
+    EXPECT_EQ(DefaultExternalTools()[0].ShortCut, 0x0078);
+    EXPECT_TRUE(DefaultExternalTools()[0].SaveDocuments);
+    EXPECT_FALSE(ExternalToolListStored());
     const int zero = 0, f5 = 0x0074, ctrlShiftB = 0x6042;
     writeTool(1, "gcc", "\"/usr/bin/gcc\" %file%", &f5);
     writeTool(2, "lint", "\"/usr/bin/lint\"", nullptr); // shortcut missing
@@ -132,19 +141,40 @@ TEST_F(ExternalTools, RegistryListStopsAtTheFirstGapAndTheWriterClearsTheKey)
     }
     EXPECT_EQ(LoadExternalToolList().size(), 1u);
 
-    tools.push_back({QStringLiteral("\"/opt/x y/z\" -q"), QStringLiteral("Ž&luťoučký"), uint16_t(ctrlShiftB)});
+    tools.push_back({QStringLiteral("\"/opt/x y/z\" -q"), QStringLiteral("Ž&luťoučký"), uint16_t(ctrlShiftB), true});
     SaveExternalToolList(tools);
     EXPECT_EQ(LoadExternalToolList(), tools);
     qx::Registry reg;
     ASSERT_TRUE(reg.OpenKey(kExternalToolsKey, false));
     std::vector<std::string> names = reg.GetValueNames();
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string> {"tool 1, command", "tool 1, display name", "tool 1, shortcut",
-                         "tool 2, command", "tool 2, display name", "tool 2, shortcut"}));
+    EXPECT_EQ(names, (std::vector<std::string> {"tool 1, command", "tool 1, display name", "tool 1, save documents",
+                         "tool 1, shortcut", "tool 2, command", "tool 2, display name", "tool 2, save documents",
+                         "tool 2, shortcut"}));
     EXPECT_EQ(reg.ReadInteger("tool 2, shortcut"), ctrlShiftB);
+    EXPECT_EQ(reg.ReadInteger("tool 2, save documents"), 1);
 
+    // An emptied list stays empty: the ready tools come only with a fresh key.
     SaveExternalToolList({});
     EXPECT_TRUE(reg.GetValueNames().empty());
+    EXPECT_TRUE(LoadExternalToolList().empty());
+}
+
+TEST_F(ExternalTools, ShortcutsOfTheOfferedToolsKeepTheTools)
+{
+    // A key given to the offered build tool before any tool list was saved
+    // stores the whole tool with it, not a shortcut value without its tool.
+    const uint16_t ctrlF9 = 0x4078;
+    SaveExternalToolShortcuts({ctrlF9});
+    ASSERT_TRUE(ExternalToolListStored());
+    std::vector<TExternalTool> expected = DefaultExternalTools();
+    expected[0].ShortCut = ctrlF9;
+    EXPECT_EQ(LoadExternalToolList(), expected);
+
+    // Once stored, only the shortcut values change.
+    SaveExternalToolShortcuts({0});
+    expected[0].ShortCut = 0;
+    EXPECT_EQ(LoadExternalToolList(), expected);
 }
 
 TEST_F(ExternalTools, ShortcutCodesMapToKeysBothWays)
@@ -187,7 +217,10 @@ TEST_F(ExternalTools, EditDialogEnablesOkInsertsMacrosAndQuotesABrowsedPathOnce)
 
     // Editing keeps the shortcut the user cannot change and the program's path.
     TEditExternalToolForm edit;
-    edit.SetTool({QStringLiteral("\"/opt/my tools/lint\" -v"), QStringLiteral("Lint"), 0x4074});
+    edit.SetTool({QStringLiteral("\"/opt/my tools/lint\" -v"), QStringLiteral("Lint"), 0x4074, true});
+    EXPECT_TRUE(edit.SaveDocumentsCheckBox->isChecked());
+    EXPECT_EQ(edit.SaveDocumentsCheckBox->text(), QStringLiteral("U&ložit dokumenty před spuštěním"));
+    edit.SaveDocumentsCheckBox->setChecked(false);
     EXPECT_EQ(edit.FilenameEdit->text(), QStringLiteral("/opt/my tools/lint"));
     EXPECT_EQ(edit.ParamsEdit->text(), QStringLiteral("-v"));
     EXPECT_EQ(edit.HotKey->text(), QStringLiteral("Ctrl+F5"));

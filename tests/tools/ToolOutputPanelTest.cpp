@@ -1,5 +1,6 @@
 // The tool output panel runs a real program and shows what it writes, how it
 // ended and which lines name a place in a file.
+#include "tools/ToolOutputBuffer.h"
 #include "tools/ToolOutputPanel.h"
 
 #include "TestEnv.h"
@@ -8,11 +9,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QTabWidget>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -156,6 +161,128 @@ TEST_F(ToolOutput, StoppingEndsTheToolWithWhatItStartedAndAMissingProgramDoesNot
     EXPECT_FALSE(panel.Run(QStringLiteral("none"), QString::fromStdString(dir.file("no-such-program")), {}, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(panel.OutputText(), before); // the last run's output stays
+}
+
+TEST(ToolOutputBuffer, LinesComeWholeFromAnyPiecesAndLongOnesAreCut)
+{
+    TToolOutputBuffer buffer(3, 10);
+    // A line split over pieces, a CR LF end, a colour code.
+    for (const char* piece : {"jed", "na\r\ndva\n\x1b[31mtři\x1b[0m", "\n"})
+        buffer.Append(QByteArray(piece));
+    std::vector<TToolOutputLine> lines = buffer.Take(10);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].Text, QStringLiteral("jedna"));
+    EXPECT_EQ(lines[2].Text, QStringLiteral("tři"));
+    EXPECT_EQ(lines[2].Number, 3);
+
+    // Five megabytes without a line end: only the shown part is kept, and
+    // the line says it was cut and how long it is.
+    const QByteArray mega(1 << 20, 'x');
+    for (int i = 0; i < 5; ++i)
+        buffer.Append(mega);
+    EXPECT_FALSE(buffer.HasLines());
+    buffer.Finish();
+    lines = buffer.Take(10);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].Cut);
+    EXPECT_TRUE(lines[0].Text.startsWith(QStringLiteral("xxxxxxxxxx … [řádek zkrácen, celý má 5")))
+        << lines[0].Text.toStdString();
+
+    // Lines nobody can see any more are only counted.
+    QByteArray many;
+    for (int i = 1; i <= 100000; ++i)
+        many += QByteArray::number(i) + '\n';
+    buffer.Append(many);
+    EXPECT_EQ(buffer.LineCount(), 4 + 100000);
+    EXPECT_EQ(buffer.SkippedLines(), 100000 - 3);
+    lines = buffer.Take(10);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2].Text, QStringLiteral("100000"));
+}
+
+TEST_F(ToolOutput, AFloodOfLinesKeepsTheNewestSaysSoAndSavesWhole)
+{
+    const int count = TToolRun::kMaxLines + 5000;
+    QString error;
+    // A long line without a line end comes last.
+    ASSERT_TRUE(panel.Run(QStringLiteral("seq"), QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("seq %1; head -c 3000000 /dev/zero | tr '\\0' y").arg(count)}, &error))
+        << error.toStdString();
+    ASSERT_TRUE(waitFinished(30000));
+    TToolRun* run = panel.CurrentRun();
+    ASSERT_NE(run, nullptr);
+    auto* view = run->findChild<QPlainTextEdit*>(QStringLiteral("ToolOutputText"));
+    EXPECT_LE(view->document()->blockCount(), TToolRun::kMaxLines);
+    const QStringList shown = panel.OutputText().split(QLatin1Char('\n'));
+    ASSERT_GE(shown.size(), 3);
+    EXPECT_EQ(shown[shown.size() - 3], QString::number(count));
+    EXPECT_TRUE(shown[shown.size() - 2].startsWith(QString(TToolRun::kMaxLineChars, QLatin1Char('y'))
+        + QStringLiteral(" … [řádek zkrácen")));
+    EXPECT_LT(shown[shown.size() - 2].size(), TToolRun::kMaxLineChars + 200);
+    EXPECT_TRUE(run->DroppedLines() > 0);
+    auto* note = run->findChild<QLabel*>(QStringLiteral("ToolOutputDropped"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("Starších řádků vynecháno: "))) << note->text().toStdString();
+
+    // The whole output goes to a file.
+    const std::string saved = dir.file("out.txt");
+    ASSERT_TRUE(run->SaveOutput(QString::fromStdString(saved), &error)) << error.toStdString();
+    const std::string text = qxtest::ReadFile(saved);
+    EXPECT_EQ(text.size(), std::string(QByteArray::number(count)).size() + 3000000 + [count] {
+        size_t bytes = 0;
+        for (int i = 1; i < count; ++i)
+            bytes += std::to_string(i).size() + 1;
+        return bytes + 1;
+    }());
+    EXPECT_EQ(text.substr(0, 4), "1\n2\n");
+}
+
+TEST_F(ToolOutput, ToolsRunSideBySideInTabsAndOutliveThePanel)
+{
+    const std::string marker = dir.file("lived"), orphan = dir.file("orphan");
+    QString error;
+    // The first writes a lot after a pause: a pipe to a closed panel would end it.
+    ASSERT_TRUE(panel.Run(QStringLiteral("long"), QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("sleep 1; seq 200000; echo ok > \"$0\""),
+            QString::fromStdString(marker)},
+        &error));
+    ASSERT_TRUE(panel.Run(QStringLiteral("short"), QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("echo short; sleep 30")}, &error));
+    auto* tabs = panel.findChild<QTabWidget*>(QStringLiteral("ToolOutputTabs"));
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 2);
+    auto* first = static_cast<TToolRun*>(tabs->widget(0));
+    auto* second = static_cast<TToolRun*>(tabs->widget(1));
+    EXPECT_TRUE(first->IsRunning());
+    EXPECT_TRUE(second->IsRunning());
+    EXPECT_EQ(panel.CurrentRun(), second);
+
+    // Each stops on its own: closing the second's tab stops it, and the tab
+    // goes once it has ended.
+    emit tabs->tabCloseRequested(1);
+    QElapsedTimer clock;
+    clock.start();
+    while (tabs->count() > 1 && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(tabs->count(), 1);
+    EXPECT_TRUE(first->IsRunning());
+
+    // The panel goes (the program closes): the first tool lives on and writes.
+    {
+        TToolOutputPanel* gone = new TToolOutputPanel;
+        ASSERT_TRUE(gone->Run(QStringLiteral("long"), QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("sleep 1; seq 200000; echo ok > \"$0\""),
+                QString::fromStdString(orphan)},
+            &error));
+        delete gone;
+    }
+    clock.restart();
+    while (!(std::filesystem::exists(marker) && std::filesystem::exists(orphan)) && clock.elapsed() < 10000)
+        QTest::qWait(50);
+    EXPECT_EQ(qxtest::ReadFile(marker), "ok\n");
+    EXPECT_EQ(qxtest::ReadFile(orphan), "ok\n");
+    EXPECT_TRUE(waitFinished());
 }
 
 } // namespace

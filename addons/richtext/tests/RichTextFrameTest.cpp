@@ -263,7 +263,9 @@ TEST_F(RichTextFrame, MailSavesFirstAndAttachesTheFile)
     const std::string bin = home.dir().file("bin");
     std::filesystem::create_directories(bin);
     const std::string record = home.dir().file("mail.txt");
-    qxtest::WriteFile(bin + "/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + record + "'\n");
+    // It stays running, as where it runs the mail client and waits for it.
+    qxtest::WriteFile(bin + "/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + record
+            + ".part'\nmv '" + record + ".part' '" + record + "'\nsleep 20\ntouch '" + record + ".end'\n");
     std::filesystem::permissions(bin + "/xdg-email", std::filesystem::perms::owner_all);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin) + ':' + path);
@@ -276,6 +278,9 @@ TEST_F(RichTextFrame, MailSavesFirstAndAttachesTheFile)
     modal.answers.push_back(ModalAnswers::Button(QMessageBox::Yes));
     ASSERT_TRUE(Trigger(FrameAction::FileSendMailRecipient));
     qputenv("PATH", path);
+    // Handed over without waiting for the client, which is still open.
+    EXPECT_FALSE(std::filesystem::exists(record + ".end"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(record); }, 5000));
 
     EXPECT_FALSE(window->Modified);
     EXPECT_TRUE(ReadBytes(file).contains("font-weight:700")) << ReadBytes(file).toStdString();
