@@ -1496,7 +1496,7 @@ void TTextEditorWindow::setEncoding(TTextEncoding encoding, bool bom)
         return;
     }
     format_.Encoding = encoding;
-    format_.Bom = encoding == TTextEncoding::Utf8 && bom;
+    format_.Bom = !IsSingleByte(encoding) && bom;
     updateState();
     updateStatusBar();
 }
@@ -1507,7 +1507,7 @@ void TTextEditorWindow::reopenAs(TTextEncoding encoding)
         return;
     if (Modified &&
         ask(QStringLiteral("Znovu načíst soubor v kódování %1? Neuložené změny se ztratí.")
-                .arg(EncodingName(TTextFormat {encoding, false, format_.LineEnd})),
+                .arg(EncodingName(TTextFormat {encoding, encoding != TTextEncoding::Utf8 && !IsSingleByte(encoding), format_.LineEnd})),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true) != QMessageBox::Yes)
         return;
     reload(encoding);
@@ -1673,7 +1673,8 @@ void TTextEditorWindow::buildStatusMenus()
             for (TTextEncoding encoding : TextEncodings()) {
                 if (!IsEncodingAvailable(encoding))
                     continue;
-                const TTextFormat choice {encoding, false, {}};
+                // Named as UTF-16 usually is, with its mark (read either way).
+                const TTextFormat choice {encoding, encoding != TTextEncoding::Utf8 && !IsSingleByte(encoding), {}};
                 reopen->addAction(label(choice), this, [this, encoding] { reopenAs(encoding); });
             }
         }
@@ -1683,9 +1684,11 @@ void TTextEditorWindow::buildStatusMenus()
             if (!IsEncodingAvailable(encoding))
                 continue;
             for (bool bom : {false, true}) {
-                // UTF-16 always has its mark, the code pages never.
-                if (bom != (encoding == TTextEncoding::Utf16LE || encoding == TTextEncoding::Utf16BE) &&
-                    encoding != TTextEncoding::Utf8)
+                // The code pages have no mark; UTF-16 is offered with it, and
+                // without it only to a file that has none.
+                const bool utf16 = encoding == TTextEncoding::Utf16LE || encoding == TTextEncoding::Utf16BE;
+                const bool unmarked = utf16 && encoding == format_.Encoding && !format_.Bom;
+                if (encoding != TTextEncoding::Utf8 && bom != utf16 && !(unmarked && !bom))
                     continue;
                 const TTextFormat choice {encoding, bom, {}};
                 QAction* action = saveIn->addAction(label(choice), this, [this, choice] { setEncoding(choice.Encoding, choice.Bom); });

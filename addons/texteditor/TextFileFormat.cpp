@@ -40,6 +40,15 @@ const TCodePage* codePage(TTextEncoding encoding)
 
 const char kUtf8Bom[] = "\xEF\xBB\xBF";
 
+// UTF-8 text as a string. QString::fromUtf8 drops a U+FEFF at the start as a
+// byte-order mark, but the file's mark is gone before the text gets here: a
+// U+FEFF that remains is a character of the text.
+QString textFromUtf8(const char* utf8, qsizetype size)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(utf8, size));
+}
+
 bool startsWith(const QByteArray& bytes, const char* mark, int length)
 {
     return bytes.size() >= length && std::memcmp(bytes.constData(), mark, length) == 0;
@@ -178,7 +187,7 @@ TDecodedText decode(const QByteArray& bytes, TTextEncoding encoding, TLineEnd ne
         format.Bom = startsWith(bytes, kUtf8Bom, 3);
         result.Utf8 = format.Bom ? bytes.sliced(3) : bytes;
         if (!knownValid && !IsValidUtf8(result.Utf8.constData(), size_t(result.Utf8.size()))) {
-            result.Utf8 = QString::fromUtf8(result.Utf8).toUtf8();
+            result.Utf8 = textFromUtf8(result.Utf8.constData(), result.Utf8.size()).toUtf8();
             result.Lossy = true;
         }
         break;
@@ -186,7 +195,8 @@ TDecodedText decode(const QByteArray& bytes, TTextEncoding encoding, TLineEnd ne
     case TTextEncoding::Utf16LE:
     case TTextEncoding::Utf16BE: {
         const bool big = encoding == TTextEncoding::Utf16BE;
-        const int skip = startsWith(bytes, big ? "\xFE\xFF" : "\xFF\xFE", 2) ? 2 : 0;
+        format.Bom = startsWith(bytes, big ? "\xFE\xFF" : "\xFF\xFE", 2);
+        const int skip = format.Bom ? 2 : 0;
         result.Utf8 = utf16ToUtf8(bytes.constData() + skip, bytes.size() - skip, big, result.Lossy);
         break;
     }
@@ -359,16 +369,19 @@ bool EncodeText(const char* utf8, size_t size, const TTextFormat& format, QByteA
     case TTextEncoding::Utf16LE:
     case TTextEncoding::Utf16BE: {
         const bool big = format.Encoding == TTextEncoding::Utf16BE;
-        QString text = QString::fromUtf8(utf8, qsizetype(size));
-        out.resize(2 + text.size() * 2);
+        const QString text = textFromUtf8(utf8, qsizetype(size));
+        const qsizetype mark = format.Bom ? 2 : 0;
+        out.resize(mark + text.size() * 2);
         auto* dst = reinterpret_cast<uint8_t*>(out.data());
-        dst[0] = big ? 0xFE : 0xFF;
-        dst[1] = big ? 0xFF : 0xFE;
+        if (format.Bom) {
+            dst[0] = big ? 0xFE : 0xFF;
+            dst[1] = big ? 0xFF : 0xFE;
+        }
         const char16_t* src = reinterpret_cast<const char16_t*>(text.constData());
         for (qsizetype i = 0; i < text.size(); ++i) {
             uint8_t hi = uint8_t(src[i] >> 8), lo = uint8_t(src[i] & 0xFF);
-            dst[2 + 2 * i] = big ? hi : lo;
-            dst[3 + 2 * i] = big ? lo : hi;
+            dst[mark + 2 * i] = big ? hi : lo;
+            dst[mark + 1 + 2 * i] = big ? lo : hi;
         }
         return true;
     }
@@ -377,7 +390,7 @@ bool EncodeText(const char* utf8, size_t size, const TTextFormat& format, QByteA
     }
     const TCodePage* page = codePage(format.Encoding);
     QStringEncoder encoder(page->Converter, QStringConverter::Flag::Stateless);
-    const QString text = QString::fromUtf8(utf8, qsizetype(size));
+    const QString text = textFromUtf8(utf8, qsizetype(size));
     if (encoder.isValid()) {
         out = encoder.encode(text);
         if (!encoder.hasError())
@@ -450,9 +463,9 @@ QString EncodingName(const TTextFormat& format)
     case TTextEncoding::Utf8:
         return format.Bom ? QStringLiteral("UTF-8 s BOM") : QStringLiteral("UTF-8");
     case TTextEncoding::Utf16LE:
-        return QStringLiteral("UTF-16 LE");
+        return format.Bom ? QStringLiteral("UTF-16 LE") : QStringLiteral("UTF-16 LE bez BOM");
     case TTextEncoding::Utf16BE:
-        return QStringLiteral("UTF-16 BE");
+        return format.Bom ? QStringLiteral("UTF-16 BE") : QStringLiteral("UTF-16 BE bez BOM");
     default:
         break;
     }

@@ -43,7 +43,9 @@ enum class TLineEnd { CrLf, Lf, Cr };
 
 struct TTextFormat {
     TTextEncoding Encoding = TTextEncoding::Utf8;
-    // Only meaningful for UTF-8; UTF-16 is always written with its mark.
+    // The byte-order mark at the start of the file (UTF-8 and UTF-16; the
+    // code pages have none). A file is written back with a mark only when it
+    // had one, so that the bytes stay as they were.
     bool Bom = false;
     TLineEnd LineEnd = TLineEnd::Lf;
 
@@ -69,9 +71,9 @@ struct TDecodedText {
     // The text in UTF-8, the mark removed. Shares the file's bytes when the
     // file is UTF-8 without a mark.
     QByteArray Utf8;
-    // Some bytes were not valid in the encoding (they became U+FFFD), or the
-    // text would not be written back as the same bytes: saving it would not
-    // give the file back.
+    // Saving the text unchanged in Format would not give the same bytes:
+    // some were not valid in the encoding (they became U+FFFD), or a
+    // character would not be written back as the bytes it came from.
     bool Lossy = false;
 };
 
@@ -122,8 +124,8 @@ bool EncodeText(const char* utf8, size_t size, const TTextFormat& format, QByteA
 // Replaces every line end of the UTF-8 text by the given one.
 QByteArray ConvertLineEnds(const QByteArray& utf8, TLineEnd lineEnd);
 
-// Display names: "UTF-8", "UTF-8 s BOM", "UTF-16 LE", "UTF-16 BE", the code
-// page's name ("ISO-8859-2", "Windows-1250", "IBM852"...); "CR LF", "LF", "CR".
+// Display names: "UTF-8", "UTF-8 s BOM", "UTF-16 LE", "UTF-16 BE" (with
+// "bez BOM" for a file without its mark), the code page's name ("ISO-8859-2", "Windows-1250", "IBM852"...); "CR LF", "LF", "CR".
 QString EncodingName(const TTextFormat& format);
 // The single-byte code page shown under this name; nullopt for any other.
 std::optional<TTextEncoding> CodePageByName(const QString& name);

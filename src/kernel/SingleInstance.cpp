@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <utility>
 #ifdef Q_OS_UNIX
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -18,13 +19,24 @@ namespace {
 const char* const kTag = "quorvix-open-1";
 const char kAccepted = '1';
 
-QString runtimeFolder()
+#ifdef Q_OS_UNIX
+// The folder for the socket called file: the user's runtime folder (its
+// files go when the user's last session ends), unless it is unset or not
+// usable: not an absolute path, not a folder the user owns and may write
+// to, or so deep that the socket's path (with the suffix of the temporary
+// name it is made under) does not fit in a socket address. Then the
+// temporary folder.
+QString runtimeFolder(const QString& file)
 {
+    constexpr qsizetype kTemporarySuffix = 16; // ".<pid>.new"
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
+    const QFileInfo info(runtime);
+    if (!runtime.isEmpty() && info.isAbsolute() && info.isDir() && info.isWritable() && info.ownerId() == ::getuid()
+        && QFile::encodeName(runtime + file).size() + kTemporarySuffix < qsizetype(sizeof(sockaddr_un::sun_path)))
         return runtime;
     return QDir::tempPath();
 }
+#endif
 
 QByteArray encode(const QStringList& files)
 {
@@ -61,7 +73,8 @@ QString TSingleInstance::ServerName()
     const QByteArray store = QByteArray::fromStdString(qx::Registry::StoreFileName());
     const QString key = QString::fromLatin1(QCryptographicHash::hash(store, QCryptographicHash::Sha1).toHex().left(12));
 #ifdef Q_OS_UNIX
-    return runtimeFolder() + QStringLiteral("/quorvix-%1-%2.sock").arg(::getuid()).arg(key);
+    const QString file = QStringLiteral("/quorvix-%1-%2.sock").arg(::getuid()).arg(key);
+    return runtimeFolder(file) + file;
 #else
     // A named pipe: the name is a plain word, per user.
     return QStringLiteral("quorvix-%1-%2").arg(qEnvironmentVariable("USERNAME"), key);

@@ -2,8 +2,9 @@
 // One program per user: a start that finds the program already running hands
 // its files to the running one over a local socket and ends. The socket is the
 // user's own (in XDG_RUNTIME_DIR, or the temporary folder, readable by the
-// user only) and is keyed by the user's settings store, so programs run with
-// other settings (another HOME or XDG_CONFIG_HOME) do not meet.
+// user only), goes with the program that serves it, and is keyed by the
+// user's settings store, so programs run with other settings (another HOME or
+// XDG_CONFIG_HOME) do not meet.
 #include <QObject>
 #include <QStringList>
 #include <functional>

@@ -8,6 +8,7 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "kernel/SingleInstance.h"
+#include "platform/ProcessExit.h"
 #include "platform/Registry.h"
 #include "plugins/Cookies.h"
 #include "plugins/ExportsDef.h"
@@ -258,6 +259,9 @@ int RunQuorvix(int argc, char** argv)
     }
 
     SetProgramDirectory(executableDirectory(argv[0]));
+    // A second start that gave up on this program, a tool that ended before
+    // reading what it was sent: a closed peer never ends this program.
+    qx::SurviveBrokenPipes();
 
     // Qt reads some arguments itself (-style, -platform...); the program's
     // arguments are its own, so Qt sees only the program path.

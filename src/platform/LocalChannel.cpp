@@ -1,6 +1,9 @@
 #include "platform/LocalChannel.h"
 
+#include "platform/ProcessExit.h"
+
 #include <QDataStream>
+#include <QTimer>
 
 #ifdef Q_OS_WIN
 #include <QLockFile>
@@ -101,24 +104,59 @@ int connectTo(const QString& name, const QDeadlineTimer& deadline)
     return -1;
 }
 
+// Whether fd is the file at path now (and not one that was removed or
+// replaced since it was opened).
+bool isFileAt(int fd, const QByteArray& path)
+{
+    struct stat opened, there;
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &there) == 0 && opened.st_dev == there.st_dev
+        && opened.st_ino == there.st_ino;
+}
+
+// Removes the socket a server made at name (device and inode tell it from
+// one another server put there since), and the start lock beside it when
+// nobody holds it: a start holding it keeps its file, and a start that opened
+// the file before it went sees that it is gone once it has the lock.
+void removeServedChannel(const QString& name, dev_t device, ino_t inode)
+{
+    const QByteArray path = QFile::encodeName(name);
+    const QByteArray lockPath = QFile::encodeName(name + QStringLiteral(".lock"));
+    const int lock = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const bool locked = lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0 && isFileAt(lock, lockPath);
+    struct stat there;
+    if (::lstat(path.constData(), &there) == 0 && there.st_dev == device && there.st_ino == inode)
+        ::unlink(path.constData());
+    if (locked)
+        ::unlink(lockPath.constData());
+    if (lock >= 0)
+        ::close(lock);
+}
+
 } // namespace
 
 struct TLocalChannelServer::Private {
     struct Connection {
         int fd = -1;
         QSocketNotifier* notifier = nullptr;
+        QTimer* timer = nullptr;
         QByteArray buffer;
     };
     int fd = -1;
     QString name;
+    dev_t device = 0;
+    ino_t inode = 0;
+    int endKey = 0;
+    int timeoutMs = kConnectionTimeoutMs;
     QSocketNotifier* notifier = nullptr;
     std::vector<std::unique_ptr<Connection>> connections;
 
     void close(Connection* c)
     {
-        // May run in the notifier's own signal.
+        // May run in the notifier's or the timer's own signal.
         c->notifier->setEnabled(false);
         c->notifier->deleteLater();
+        c->timer->stop();
+        c->timer->deleteLater();
         ::close(c->fd);
         std::erase_if(connections, [c](const std::unique_ptr<Connection>& p) { return p.get() == c; });
     }
@@ -135,9 +173,10 @@ TLocalChannelServer::~TLocalChannelServer()
     while (!d->connections.empty())
         d->close(d->connections.back().get());
     if (d->fd >= 0) {
+        qx::CancelAtOwnProcessEnd(d->endKey);
         delete d->notifier;
+        removeServedChannel(d->name, d->device, d->inode);
         ::close(d->fd);
-        ::unlink(QFile::encodeName(d->name).constData());
     }
 }
 
@@ -156,8 +195,9 @@ bool TLocalChannelServer::Listen(const QString& name)
     // name, which link gives only when nothing is there yet.
     const QByteArray temp = QFile::encodeName(temporary);
     ::unlink(temp.constData());
+    struct stat bound {};
     const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
-        && ::chmod(temp.constData(), S_IRUSR | S_IWUSR) == 0
+        && ::chmod(temp.constData(), S_IRUSR | S_IWUSR) == 0 && ::lstat(temp.constData(), &bound) == 0
         && ::link(temp.constData(), QFile::encodeName(name).constData()) == 0;
     ::unlink(temp.constData());
     if (!ok || ::listen(fd, 16) != 0) {
@@ -168,25 +208,59 @@ bool TLocalChannelServer::Listen(const QString& name)
     }
     d->fd = fd;
     d->name = name;
+    d->device = bound.st_dev;
+    d->inode = bound.st_ino;
+    // The destructor does not run when the program ends its process itself.
+    d->endKey = qx::AtOwnProcessEnd([name, device = d->device, inode = d->inode] {
+        removeServedChannel(name, device, inode);
+    });
     d->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(d->notifier, &QSocketNotifier::activated, this, [this] {
-        for (int c; (c = ::accept4(d->fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
+        for (;;) {
+            const int c = ::accept4(d->fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (c < 0) {
+                if (errno == EINTR || errno == ECONNABORTED)
+                    continue;
+                // Out of descriptors (or memory): the peer stays queued and
+                // the socket stays readable, so accepting pauses rather than
+                // spinning on it.
+                if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                    d->notifier->setEnabled(false);
+                    QTimer::singleShot(200, this, [this] {
+                        if (d->notifier)
+                            d->notifier->setEnabled(true);
+                    });
+                }
+                return;
+            }
+            if (int(d->connections.size()) >= kMaxConnections) {
+                ::close(c);
+                continue;
+            }
             auto connection = std::make_unique<Private::Connection>();
             Private::Connection* conn = connection.get();
             conn->fd = c;
             conn->notifier = new QSocketNotifier(c, QSocketNotifier::Read, this);
+            // The whole message within the time, however it trickles in.
+            conn->timer = new QTimer(this);
+            conn->timer->setSingleShot(true);
+            connect(conn->timer, &QTimer::timeout, this, [this, conn] { d->close(conn); });
+            conn->timer->start(d->timeoutMs);
             d->connections.push_back(std::move(connection));
             connect(conn->notifier, &QSocketNotifier::activated, this, [this, conn] {
+                // Read no further than the longest message a peer may send.
+                constexpr qsizetype kLongest = qsizetype(sizeof(quint32)) + kMaxMessage;
                 char chunk[4096];
-                ssize_t got;
-                while ((got = ::read(conn->fd, chunk, sizeof chunk)) > 0)
+                ssize_t got = 0;
+                while (conn->buffer.size() <= kLongest && (got = ::read(conn->fd, chunk, sizeof chunk)) > 0)
                     conn->buffer.append(chunk, qsizetype(got));
                 const bool ended = got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR);
-                bool tooLong = false;
+                bool tooLong = conn->buffer.size() > kLongest;
                 if (const std::optional<QByteArray> message = takeMessage(conn->buffer, tooLong)) {
                     const std::optional<char> answer = OnMessage ? OnMessage(*message) : std::nullopt;
+                    // The peer may have given up and gone: no signal for that.
                     if (answer)
-                        (void)!::write(conn->fd, &*answer, 1);
+                        (void)!::send(conn->fd, &*answer, 1, MSG_NOSIGNAL);
                     d->close(conn);
                     return;
                 }
@@ -201,6 +275,16 @@ bool TLocalChannelServer::Listen(const QString& name)
 bool TLocalChannelServer::IsListening() const
 {
     return d->fd >= 0;
+}
+
+int TLocalChannelServer::ConnectionCount() const
+{
+    return int(d->connections.size());
+}
+
+void TLocalChannelServer::SetConnectionTimeout(int ms)
+{
+    d->timeoutMs = ms;
 }
 
 bool IsLocalChannelServed(const QString& name, int timeoutMs)
@@ -219,6 +303,8 @@ void RemoveLocalChannel(const QString& name)
 
 std::optional<char> SendLocalMessage(const QString& name, const QByteArray& message, int timeoutMs)
 {
+    if (message.size() > qsizetype(TLocalChannelServer::kMaxMessage))
+        return std::nullopt;
     const QDeadlineTimer deadline(timeoutMs);
     const int fd = connectTo(name, deadline);
     if (fd < 0)
@@ -248,6 +334,8 @@ std::optional<char> SendLocalMessage(const QString& name, const QByteArray& mess
 }
 
 // A lock on the file beside the channel (flock: it goes with the program).
+// The server removes the file when it ends, holding the lock; a lock taken on
+// a file that is no longer there is taken again on the one there now.
 struct TLocalChannelStartLock::Private {
     int fd = -1;
 };
@@ -256,25 +344,34 @@ TLocalChannelStartLock::TLocalChannelStartLock(const QString& name, int timeoutM
     : d(std::make_unique<Private>())
 {
     const QByteArray file = QFile::encodeName(name + QStringLiteral(".lock"));
-    int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return;
     const QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
+    for (int fd = -1;;) {
+        if (fd < 0)
+            fd = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            fd = ::open(file.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            return;
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            d->fd = fd;
+            if (isFileAt(fd, file)) {
+                d->fd = fd;
+                return;
+            }
+            ::close(fd);
+            fd = -1;
+            continue;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            ::close(fd);
             return;
         }
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            break;
         const qint64 left = deadline.remainingTime();
-        if (left == 0)
-            break;
+        if (left == 0) {
+            ::close(fd);
+            return;
+        }
         ::poll(nullptr, 0, left < 0 || left > 10 ? 10 : int(left));
     }
-    ::close(fd);
 }
 
 TLocalChannelStartLock::~TLocalChannelStartLock()
@@ -292,6 +389,8 @@ bool TLocalChannelStartLock::IsLocked() const
 
 struct TLocalChannelServer::Private {
     QLocalServer* server = nullptr;
+    int connections = 0;
+    int timeoutMs = kConnectionTimeoutMs;
 };
 
 TLocalChannelServer::TLocalChannelServer(QObject* parent)
@@ -309,15 +408,28 @@ bool TLocalChannelServer::Listen(const QString& name)
         d->server->setSocketOptions(QLocalServer::UserAccessOption);
         connect(d->server, &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket* socket = d->server->nextPendingConnection()) {
+                if (d->connections >= kMaxConnections) {
+                    socket->abort();
+                    socket->deleteLater();
+                    continue;
+                }
+                ++d->connections;
+                connect(socket, &QObject::destroyed, this, [this] { --d->connections; });
                 connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
                 QPointer<QLocalSocket> guard(socket);
+                QTimer::singleShot(d->timeoutMs, socket, [guard] {
+                    if (guard) {
+                        guard->abort();
+                        guard->deleteLater();
+                    }
+                });
                 auto buffer = std::make_shared<QByteArray>();
                 connect(socket, &QLocalSocket::readyRead, this, [this, guard, buffer] {
                     QLocalSocket* s = guard.data();
                     if (!s)
                         return;
-                    buffer->append(s->readAll());
-                    bool tooLong = false;
+                    buffer->append(s->read(qsizetype(sizeof(quint32)) + kMaxMessage + 1 - buffer->size()));
+                    bool tooLong = buffer->size() > qsizetype(sizeof(quint32)) + kMaxMessage;
                     if (const std::optional<QByteArray> message = takeMessage(*buffer, tooLong)) {
                         const std::optional<char> answer = OnMessage ? OnMessage(*message) : std::nullopt;
                         if (!answer) {
@@ -341,6 +453,16 @@ bool TLocalChannelServer::IsListening() const
     return d->server && d->server->isListening();
 }
 
+int TLocalChannelServer::ConnectionCount() const
+{
+    return d->connections;
+}
+
+void TLocalChannelServer::SetConnectionTimeout(int ms)
+{
+    d->timeoutMs = ms;
+}
+
 bool IsLocalChannelServed(const QString& name, int timeoutMs)
 {
     QLocalSocket probe;
@@ -355,6 +477,8 @@ void RemoveLocalChannel(const QString& name)
 
 std::optional<char> SendLocalMessage(const QString& name, const QByteArray& message, int timeoutMs)
 {
+    if (message.size() > qsizetype(TLocalChannelServer::kMaxMessage))
+        return std::nullopt;
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs))

@@ -1,8 +1,12 @@
 #include "search/FileSearch.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -63,31 +67,250 @@ int64_t countLineEnds(const char* data, size_t length)
     return count;
 }
 
-char lowerAscii(char c)
+unsigned char fold(unsigned char c)
 {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    return c >= 'A' && c <= 'Z' ? (unsigned char)(c - 'A' + 'a') : c;
 }
 
-// '*' and '?' against a whole name; a failed run after a star retries with
-// the star taking one character more.
-bool wildcardFits(const std::string& pattern, const char* name)
+// Whether the character is of the class named in a set ("[:alpha:]"), in
+// the C locale; nullopt for a name that is no class.
+std::optional<bool> inClass(std::string_view name, unsigned char c)
+{
+    static const struct {
+        const char* name;
+        int (*test)(int);
+    } kClasses[] = {
+        {"alnum", isalnum}, {"alpha", isalpha}, {"blank", isblank}, {"cntrl", iscntrl},
+        {"digit", isdigit}, {"graph", isgraph}, {"lower", islower}, {"print", isprint},
+        {"punct", ispunct}, {"space", isspace}, {"upper", isupper}, {"xdigit", isxdigit},
+    };
+    for (const auto& cls : kClasses)
+        if (name == cls.name)
+            return c < 128 && cls.test(c);
+    return std::nullopt;
+}
+
+// How the pattern goes on at p, for one character of the name.
+struct TStepResult {
+    bool fits = false;
+    size_t next = 0;
+};
+
+// A class name after "[:" at pattern[p - 2]: its end (after ":]"), or npos
+// when the characters are no class name (the '[' is then a character of the
+// set). Like fnmatch, names are of the letters a to y and at most 255 long;
+// a longer one fails the set.
+constexpr size_t kNotAClass = std::string::npos;
+constexpr size_t kClassTooLong = std::string::npos - 1;
+size_t classEnd(const std::string& pattern, size_t p)
+{
+    for (size_t length = 0;; ++length) {
+        if (length + 1 >= 256)
+            return kClassTooLong;
+        const size_t at = p + length;
+        if (at + 1 < pattern.size() && pattern[at] == ':' && pattern[at + 1] == ']')
+            return at + 2;
+        if (at >= pattern.size() || pattern[at] < 'a' || pattern[at] >= 'z')
+            return kNotAClass;
+    }
+}
+
+// A collating symbol after "[." at pattern[p - 2]: its end (after ".]"), or
+// 0 when it is not closed. In the C locale only a single character is one
+// ("[.-.]"), which single asks for.
+size_t symbolEnd(const std::string& pattern, size_t p, bool single)
+{
+    const size_t close = pattern.find(".]", p);
+    if (close == std::string::npos || (single && close != p + 1))
+        return 0;
+    return close + 2;
+}
+
+// The set that starts after the '[' at pattern[open] against one character,
+// member by member as fnmatch reads it: a member that fits ends the reading
+// (the rest is only skipped to the closing ']'); a defect met before that (an
+// unknown class, a range, backslash or collating symbol cut by the end of the
+// pattern) fails the character. A set that no ']' closes is no set: the '['
+// is an ordinary character. Letters and ranges compare folded; classes,
+// collating symbols and equivalence classes ("[=a=]") compare the character
+// as it is, as fnmatch does.
+TStepResult setStep(const std::string& pattern, size_t open, unsigned char c)
+{
+    const TStepResult fails {false, 0};
+    const TStepResult bracket {fold('[') == fold(c), open + 1};
+    const auto at = [&pattern](size_t i) { return i < pattern.size() ? (unsigned char)pattern[i] : '\0'; };
+    const unsigned char folded = fold(c);
+    size_t p = open + 1;
+    const bool negated = at(p) == '!' || at(p) == '^';
+    if (negated)
+        ++p;
+    bool member = false;
+    unsigned char m = at(p++);
+    while (!member) {
+        if (m == '\0')
+            return bracket;
+        // The member's first character (folded unless a collating symbol),
+        // or none for a class or an equivalence class.
+        std::optional<unsigned char> low;
+        const bool escaped = m == '\\';
+        if (escaped) {
+            if (at(p) == '\0')
+                return fails;
+            m = at(p++);
+        }
+        // "[:", "[=" or "[." opens a class, an equivalence class or a
+        // collating symbol.
+        const bool opens = !escaped && m == '[';
+        if (opens && at(p) == ':') {
+            const size_t end = classEnd(pattern, p + 1);
+            if (end == kClassTooLong)
+                return fails;
+            if (end != kNotAClass) {
+                const std::optional<bool> fits = inClass(std::string_view(pattern).substr(p + 1, end - p - 3), c);
+                if (!fits)
+                    return fails;
+                p = end;
+                member = *fits;
+                if (member)
+                    break;
+                m = at(p++);
+                if (m == ']')
+                    break;
+                continue;
+            }
+        } else if (opens && at(p) == '=' && at(p + 1) != '\0' && at(p + 2) == '=' && at(p + 3) == ']') {
+            member = at(p + 1) == c;
+            p += 4;
+            if (member)
+                break;
+            m = at(p++);
+            if (m == ']')
+                break;
+            continue;
+        } else if (opens && at(p) == '.') {
+            const size_t end = symbolEnd(pattern, p + 1, true);
+            if (end == 0)
+                return fails;
+            const unsigned char symbol = at(p + 1);
+            p = end;
+            if (!(at(p) == '-' && at(p + 1) != '\0') && symbol == c) {
+                member = true;
+                break;
+            }
+            low = symbol;
+        }
+        if (!low) {
+            low = fold(m);
+            if (!(at(p) == '-' && at(p + 1) != '\0' && at(p + 1) != ']') && *low == folded) {
+                member = true;
+                break;
+            }
+        }
+        m = at(p++);
+        // A '-' before the closing ']' is a character.
+        if (m == '-' && at(p) != ']') {
+            unsigned char high = at(p++);
+            const bool escapedHigh = high == '\\';
+            if (escapedHigh)
+                high = at(p++);
+            if (high == '\0')
+                return fails;
+            if (!escapedHigh && high == '[' && at(p) == '.') {
+                const size_t end = symbolEnd(pattern, p + 1, true);
+                if (end == 0)
+                    return fails;
+                high = at(p + 1);
+                p = end;
+            }
+            if (*low <= folded && folded <= fold(high)) {
+                member = true;
+                break;
+            }
+            m = at(p++);
+        }
+        if (m == ']')
+            break;
+    }
+    if (member) {
+        // Skipped to the closing ']', over escaped characters, classes,
+        // collating symbols and equivalence classes.
+        for (unsigned char s = '\0'; s != ']';) {
+            s = at(p++);
+            if (s == '\0')
+                return bracket;
+            if (s == '\\') {
+                if (at(p) == '\0')
+                    return fails;
+                ++p;
+            } else if (s == '[' && at(p) == ':') {
+                const size_t end = classEnd(pattern, p + 1);
+                if (end == kClassTooLong)
+                    return fails;
+                if (end != kNotAClass) {
+                    p = end;
+                    s = '\0';
+                }
+            } else if (s == '[' && at(p) == '.') {
+                const size_t end = symbolEnd(pattern, p + 1, false);
+                if (end == 0)
+                    return fails;
+                p = end;
+                s = '\0';
+            } else if (s == '[' && at(p) == '=') {
+                if (at(p + 1) == '\0' || at(p + 2) != '=' || at(p + 3) != ']')
+                    return fails;
+                p += 4;
+                s = '\0';
+            }
+        }
+    }
+    return {member != negated, p};
+}
+
+// The element of the pattern at p (not a '*') against one character.
+TStepResult step(const std::string& pattern, size_t p, unsigned char c)
+{
+    switch (pattern[p]) {
+    case '?':
+        return {true, p + 1};
+    case '[':
+        return setStep(pattern, p, c);
+    case '\\':
+        // A backslash ending the pattern fits nothing.
+        if (p + 1 >= pattern.size())
+            return {false, 0};
+        return {fold((unsigned char)pattern[p + 1]) == fold(c), p + 2};
+    default:
+        return {fold((unsigned char)pattern[p]) == fold(c), p + 1};
+    }
+}
+
+// The pattern against a whole name, as fnmatch with FNM_CASEFOLD does it.
+// Every element but '*' takes one character, so when the elements after a
+// '*' fail, that '*' takes one character more and they are tried again.
+bool patternFits(const std::string& pattern, const char* name)
 {
     size_t p = 0, star = std::string::npos;
     const char* n = name;
     const char* afterStar = nullptr;
     while (*n) {
-        if (p < pattern.size() && (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(*n))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
             afterStar = n;
-        } else if (star != std::string::npos) {
-            p = star + 1;
-            n = ++afterStar;
-        } else {
-            return false;
+            continue;
         }
+        if (p < pattern.size()) {
+            const TStepResult result = step(pattern, p, (unsigned char)*n);
+            if (result.fits) {
+                p = result.next;
+                ++n;
+                continue;
+            }
+        }
+        if (star == std::string::npos)
+            return false;
+        p = star + 1;
+        n = ++afterStar;
     }
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
@@ -119,7 +342,7 @@ bool TFileNamePatterns::Fits(const char* name) const
     if (patterns_.empty())
         return true;
     for (const std::string& pattern : patterns_)
-        if (wildcardFits(pattern, name))
+        if (patternFits(pattern, name))
             return true;
     return false;
 }

@@ -32,9 +32,12 @@
 #include <utility>
 #include <vector>
 
-// File name patterns: wildcards ('*' any run of characters, '?' one) for the
-// file name, separated by ';', ',' or blanks ("*.cpp;*.h"). Letters compare
-// without regard to ASCII case. No patterns: every file.
+// File name patterns, separated by ';', ',' or blanks ("*.cpp;*.h"), each
+// read as fnmatch reads a pattern for a file name (no special slash or
+// leading dot): '*' any run of characters, '?' any one, "[...]" one of a set
+// ("[a-z]", "[!0-9]", "[[:digit:]]"), a backslash takes the next character
+// as it is, and a '[' that no ']' closes is itself. Letters compare without
+// regard to ASCII case, as fnmatch's FNM_CASEFOLD. No patterns: every file.
 class TFileNamePatterns {
 public:
     explicit TFileNamePatterns(const std::string& text = {});

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
 
@@ -135,6 +136,52 @@ TEST_F(SingleInstanceTest, NewWindowAndOptionsStartAProgramOfTheirOwn)
         EXPECT_TRUE(waitForLog("Command line: " + program + " " + args.join(' ').toStdString())) << log();
         EXPECT_TRUE(waitForLog("Application starting...")) << log();
         EXPECT_FALSE(other.waitForFinished(500));
+    }
+}
+
+// The first program stops for longer than a second start waits for its
+// answer; the second gives up and runs by itself. When the first goes on,
+// it answers a start that is gone: it must live on with its documents.
+TEST_F(SingleInstanceTest, AStartThatGaveUpDoesNotEndTheRunningProgram)
+{
+    QProcess& first = start({"a.txt"});
+    ASSERT_TRUE(waitForLog(opened("a.txt"))) << log();
+    ASSERT_EQ(::kill(pid_t(first.processId()), SIGSTOP), 0);
+    QProcess& second = start({"b.txt"});
+    // Its own start rewrites the log once it stopped waiting.
+    const bool gaveUp = waitForLog(opened("b.txt"));
+    ::kill(pid_t(first.processId()), SIGCONT);
+    ASSERT_TRUE(gaveUp) << log();
+    EXPECT_FALSE(second.waitForFinished(100));
+    // The first reads the hand-over, answers into the closed connection and
+    // goes on.
+    EXPECT_FALSE(first.waitForFinished(3000)) << "exit status " << first.exitStatus() << ", code " << first.exitCode();
+    EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+// However the program ends (at once, the default, or the soft way with exit
+// handlers), it leaves nothing in the runtime folder.
+TEST_F(SingleInstanceTest, TheSocketAndItsLockGoWhenTheProgramEnds)
+{
+    const fs::path run = home.dir().path() / "run";
+    qxtest::WriteFile(home.programDir() + "Scripts/Default.qx",
+        "procedure OnStartup; begin end;\nprocedure OnStarted; begin Menu_FileExit end;\nbegin end.\n");
+    for (bool hard : {true, false}) {
+        SCOPED_TRACE(hard ? "hard exit" : "soft exit");
+        if (!hard) {
+            fs::create_directories(fs::path(home.registryFile()).parent_path());
+            qxtest::WriteFile(home.registryFile(),
+                "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Quorvix]\n\"HardExitEnabled\"=dword:00000000\n");
+        }
+        QProcess& program = start({"a.txt"});
+        ASSERT_TRUE(program.waitForFinished(30000)) << log();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_NE(log().find("Misc\\Helpers: " + std::string(hard ? "UnloadPlugins: terminating" : "ExitProcess()")),
+            std::string::npos) << log();
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(run))
+            left.push_back(entry.path().filename().string());
+        EXPECT_TRUE(left.empty()) << left.front();
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fnmatch.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -132,6 +134,73 @@ TEST(FileSearch, FileNamePatterns)
     };
     for (const Row& row : rows)
         EXPECT_EQ(TFileNamePatterns(row.patterns).Fits(row.name), row.fits) << row.patterns << " / " << row.name;
+}
+
+// A pattern reads as fnmatch reads it (case folded, no special slash or
+// dot), also for names that hold the pattern's own special characters and
+// for patterns fnmatch takes in its own way. fits is what fnmatch answers in
+// the C locale, written out so that a row also says what it means.
+TEST(FileSearch, FileNamePatternsMatchAsFnmatchDoes)
+{
+    struct Row {
+        const char* pattern;
+        const char* name;
+        bool fits;
+    };
+    const Row rows[] = {
+        // Special characters in the name are plain characters there.
+        {"*.cpp", "a*b.cpp", true},
+        {"*.cpp", "*x.cpp", true},
+        {"*.cpp", "*.cpp", true},
+        {"*.h", "[x].h", true},
+        {"?", "*", true},
+        {"a?c", "a*c", true},
+        {"*a", "*", false},
+        {"*", ".hidden", true},
+        // A backslash takes the next character as it is.
+        {"\\*.cpp", "*.cpp", true},
+        {"\\*.cpp", "x.cpp", false},
+        {"a\\?", "a?", true},
+        {"a\\?", "ab", false},
+        {"end\\", "end\\", false},
+        // Sets, folded like letters outside them.
+        {"[ab].txt", "B.txt", true},
+        {"[A-C]*", "bx", true},
+        {"[!a]*", "a1", false},
+        {"[^a]*", "b1", true},
+        {"[]x]", "]", true},
+        {"[!]]", "]", false},
+        {"[a-]", "-", true},
+        {"[z-a]", "m", false},
+        {"[\\]]", "]", true},
+        // Classes compare the character as it is, even when folding.
+        {"[[:digit:]]*", "1.log", true},
+        {"[[:upper:]]", "a", false},
+        {"[[:upper:]]", "A", true},
+        {"[![:alpha:]]", "_", true},
+        {"[[:nope:]]", "n", false},
+        {"[n[:nope:]]", "n", true},
+        {"[[:a]", ":", true},
+        {"[[.-.]]", "-", true},
+        {"[[=a=]]", "A", false},
+        // A '[' that no ']' closes is a character; a cut range is not.
+        {"[", "[", true},
+        {"[a", "[a", true},
+        {"[a", "a", false},
+        {"x[", "x[", true},
+        {"*[", "ab[", true},
+        {"[?-", "[a-", false},
+        {"[\\", "[\\", false},
+        // Names that are not ASCII: bytes, no folding beyond ASCII.
+        {"*.txt", "\xC4\x8D" "e\xC5\xA1tina.txt", true},
+        {"\xC4\x8C*", "\xC4\x8D", false},
+        {"?\x8D", "\xC4\x8D", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.pattern) + " / " + row.name);
+        ASSERT_EQ(::fnmatch(row.pattern, row.name, FNM_CASEFOLD) == 0, row.fits) << "the row is wrong";
+        EXPECT_EQ(TFileNamePatterns(row.pattern).Fits(row.name), row.fits);
+    }
 }
 
 // ---------------------------------------------------------------------------

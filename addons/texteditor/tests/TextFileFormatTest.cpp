@@ -7,6 +7,10 @@
 #include <QBuffer>
 #include <QByteArray>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace {
 
 QByteArray bytes(const char* text, size_t size)
@@ -62,9 +66,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
             B("x\r\ny\r\n")},
         RoundTripCase {"Utf8Cr", B("one\rtwo\r"), TTextEncoding::Utf8, false, TLineEnd::Cr, B("one\rtwo\r")},
         // "ř\r\n" and U+1F600 as a surrogate pair.
-        RoundTripCase {"Utf16LeCrLf", B("\xFF\xFE\x59\x01\r\0\n\0\x3D\xD8\x00\xDE"), TTextEncoding::Utf16LE, false,
+        RoundTripCase {"Utf16LeCrLf", B("\xFF\xFE\x59\x01\r\0\n\0\x3D\xD8\x00\xDE"), TTextEncoding::Utf16LE, true,
             TLineEnd::CrLf, B("\xC5\x99\r\n\xF0\x9F\x98\x80")},
-        RoundTripCase {"Utf16BeLf", B("\xFE\xFF\x01\x59\0\n"), TTextEncoding::Utf16BE, false, TLineEnd::Lf,
+        RoundTripCase {"Utf16BeLf", B("\xFE\xFF\x01\x59\0\n"), TTextEncoding::Utf16BE, true, TLineEnd::Lf,
             B("\xC5\x99\n")},
         // "Příliš žluťoučký kůň" in Windows-1250.
         RoundTripCase {"Windows1250", B("P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2\r\n"),
@@ -171,6 +175,84 @@ TEST(TextFileFormat, BrokenUtf16IsReportedAsLossy)
     EXPECT_TRUE(DecodeText(B("\xFF\xFE\x3D\xD8\x41\x00"), TLineEnd::Lf).Lossy);
     EXPECT_TRUE(DecodeText(B("\xFF\xFE\x41\x00\x42"), TLineEnd::Lf).Lossy);
     EXPECT_FALSE(DecodeText(B("\xFF\xFE\x41\x00"), TLineEnd::Lf).Lossy);
+}
+
+// Lossy means exactly that saving the text unchanged would not give the file
+// back. Files in each UTF with and without their mark and with a U+FEFF
+// starting the text, a code page, and broken ones, each read in every
+// encoding (as "reopen in encoding" does) and as detected.
+TEST(TextFileFormat, LossyIsExactlyWhetherSavingChangesTheBytes)
+{
+    const QString text = QStringLiteral("ab\r\n\u010D\U0001F600");
+    const QString feff = QChar(0xFEFF) + text;
+    auto utf16 = [](const QString& t, bool big, bool mark) {
+        QByteArray out = mark ? (big ? B("\xFE\xFF") : B("\xFF\xFE")) : QByteArray();
+        for (QChar c : t) {
+            const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+            out.append(big ? hi : lo).append(big ? lo : hi);
+        }
+        return out;
+    };
+    struct Sample {
+        std::string name;
+        QByteArray file;
+        // The encoding the file is written in; nullopt for broken files.
+        std::optional<TTextEncoding> written;
+    };
+    std::vector<Sample> samples;
+    for (bool mark : {false, true}) {
+        for (const QString& t : {text, feff}) {
+            const std::string name = std::string(mark ? "marked " : "unmarked ") + (t == feff ? "U+FEFF " : "");
+            const QByteArray utf8 = (mark ? B("\xEF\xBB\xBF") : QByteArray()) + t.toUtf8();
+            samples.push_back({name + "UTF-8", utf8, TTextEncoding::Utf8});
+            samples.push_back({name + "UTF-16 LE", utf16(t, false, mark), TTextEncoding::Utf16LE});
+            samples.push_back({name + "UTF-16 BE", utf16(t, true, mark), TTextEncoding::Utf16BE});
+        }
+    }
+    samples.push_back({"Windows-1250", B("P\xF8\xEDli\x9A\r\n"), TTextEncoding::Windows1250});
+    samples.push_back({"every byte", allBytesButNul(), std::nullopt});
+    samples.push_back({"odd UTF-16", B("\xFF\xFE" "a\0b"), std::nullopt});
+    samples.push_back({"lone surrogate", B("\xFF\xFE\x3D\xD8\x41\x00"), std::nullopt});
+    samples.push_back({"broken UTF-8", B("\xEF\xBB\xBF\xEF\xBB\xBF\xC5"), std::nullopt});
+    samples.push_back({"empty", QByteArray(), TTextEncoding::Utf8});
+    for (const Sample& sample : samples) {
+        std::vector<std::pair<std::string, TDecodedText>> reads {{"detected", DecodeText(sample.file, TLineEnd::Lf)}};
+        for (TTextEncoding encoding : TextEncodings())
+            if (IsEncodingAvailable(encoding))
+                reads.emplace_back(EncodingName({encoding, true, TLineEnd::Lf}).toStdString(),
+                    DecodeAs(sample.file, encoding, TLineEnd::Lf));
+        for (const auto& [how, decoded] : reads) {
+            SCOPED_TRACE(sample.name + " read as " + how);
+            QByteArray out;
+            const bool saved = EncodeText(decoded.Utf8.constData(), size_t(decoded.Utf8.size()), decoded.Format, out);
+            EXPECT_EQ(decoded.Lossy, !saved || out != sample.file) << out.toHex(' ').toStdString();
+        }
+        // In its own encoding every file that is not broken comes back.
+        if (sample.written) {
+            SCOPED_TRACE(sample.name);
+            const TDecodedText decoded = DecodeAs(sample.file, *sample.written, TLineEnd::Lf);
+            EXPECT_FALSE(decoded.Lossy);
+            QByteArray out;
+            EXPECT_TRUE(EncodeText(decoded.Utf8.constData(), size_t(decoded.Utf8.size()), decoded.Format, out));
+            EXPECT_EQ(out.toHex(' '), sample.file.toHex(' '));
+        }
+    }
+}
+
+// A text that starts with U+FEFF is not cut: the character stays in UTF-16
+// and cannot be stored in a code page (no silent drop).
+TEST(TextFileFormat, LeadingFeffIsACharacterOfTheText)
+{
+    const QByteArray text = B("\xEF\xBB\xBFx");
+    QByteArray out;
+    ASSERT_TRUE(EncodeText(text.constData(), size_t(text.size()), {TTextEncoding::Utf16LE, true, TLineEnd::Lf}, out));
+    EXPECT_EQ(out, B("\xFF\xFE\xFF\xFEx\0"));
+    QString bad;
+    qsizetype at = -1;
+    EXPECT_FALSE(EncodeText(text.constData(), size_t(text.size()), {TTextEncoding::Windows1250, false, TLineEnd::Lf},
+        out, &bad, &at));
+    EXPECT_EQ(bad, QString(QChar(0xFEFF)));
+    EXPECT_EQ(at, 0);
 }
 
 TEST(TextFileFormat, DecodeAsForcesTheEncoding)
