@@ -1,7 +1,7 @@
 #include "tools/ToolRun.h"
 
+#include "platform/FileWrite.h"
 #include "platform/IndependentProcess.h"
-#include "projects/IniFile.h"
 #include "ui/PanelSupport.h"
 
 #include <QDir>
@@ -400,7 +400,7 @@ bool TToolRun::SaveOutput(const QString& fileName, QString* error) const
     std::string reason;
     if (!qx::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), all.toStdString(), &reason)) {
         if (error)
-            *error = QString::fromLocal8Bit(reason);
+            *error = QString::fromStdString(reason);
         return false;
     }
     return true;
