@@ -9,7 +9,7 @@
 #include "plugins/PluginManagement.h"
 #include "scripting/HostFunctions.h"
 #include "ui/DialogSupport.h"
-#include "scripting/ScriptErrors.h"
+#include "script/ScriptErrors.h"
 #include "scripting/Scripting.h"
 
 #include <QCloseEvent>

@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "scripting/ScriptConsole.h"
-#include "scripting/ThreadedScript.h"
+#include "script/ScriptConsole.h"
+#include "script/ThreadedScript.h"
 
 namespace {
 
