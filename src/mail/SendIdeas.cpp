@@ -1,6 +1,6 @@
 #include "mail/SendIdeas.h"
 
-#include "kernel/Startup.h"
+#include "kernel/AppInfo.h"
 #include "mail/SendMail.h"
 #include "ui/DialogSupport.h"
 #include "ui/LogoBanner.h"

@@ -2,9 +2,9 @@
 
 #include "QX_Types.h"
 #include "frame/FrameWindow.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Kernel.h"
 #include "kernel/Logging.h"
-#include "kernel/Startup.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "scripting/HostFunctions.h"
