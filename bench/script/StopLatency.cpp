@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "scripting/ScriptConsole.h"
-#include "scripting/ThreadedScript.h"
+#include "script/ScriptConsole.h"
+#include "script/ThreadedScript.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scripting/ScriptInterpreter.h"
+#include "script/ScriptInterpreter.h"
 
 namespace {
 

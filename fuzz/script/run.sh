@@ -8,5 +8,5 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 name=script
 . "$here/../run-common.sh"
-cp -n "$top"/tests/scripting/cases/*.qx "$top"/bench/script/*.qx "$work"/ 2>/dev/null || true
+cp -n "$top"/tests/script/cases/*.qx "$top"/bench/script/*.qx "$work"/ 2>/dev/null || true
 fuzz_run

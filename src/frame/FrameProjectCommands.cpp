@@ -5,8 +5,8 @@
 #include "frame/FrameWindow.h"
 
 #include "frame/FrameStrings.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "projects/ProjectOptions.h"
 #include "projects/Projects.h"
 #include "projects/SelectWorkspace.h"

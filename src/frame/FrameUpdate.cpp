@@ -6,9 +6,9 @@
 #include "frame/FrameStatusBar.h"
 #include "frame/FrameStrings.h"
 #include "frame/KeyIndicators.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "plugins/PluginWindowList.h"
 #include "projects/Projects.h"
 

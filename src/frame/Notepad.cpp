@@ -1,8 +1,8 @@
 #include "frame/Notepad.h"
 
 #include "frame/FrameWindow.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "platform/FileWrite.h"
 
 #include <QDockWidget>

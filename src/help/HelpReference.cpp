@@ -1,8 +1,8 @@
 #include "help/HelpReference.h"
 
 #include "help/HelpContents.h"
-#include "scripting/ScriptErrors.h"
-#include "scripting/ScriptValues.h"
+#include "script/ScriptErrors.h"
+#include "script/ScriptValues.h"
 
 #include <QRegularExpression>
 #include <QSet>

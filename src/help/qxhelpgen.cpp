@@ -10,8 +10,8 @@
 // their pages are still written (the reference test fails on them).
 // Exits with 1 when a file cannot be read or written.
 #include "help/HelpReference.h"
+#include "script/ScriptValues.h"
 #include "scripting/HostFunctions.h"
-#include "scripting/ScriptValues.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "mail/SendIdeas.h"
 
+#include "kernel/AppInfo.h"
 #include "kernel/ProductAddresses.h"
-#include "kernel/Startup.h"
 #include "mail/SendMail.h"
 #include "platform/FileWrite.h"
 #include "ui/DialogSupport.h"

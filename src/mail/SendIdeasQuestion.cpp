@@ -1,7 +1,7 @@
 #include "mail/SendIdeasQuestion.h"
 
+#include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "ui/DialogSupport.h"
 #include "ui/LogoBanner.h"
 

@@ -1,8 +1,8 @@
 #include "mail/SendMail.h"
 
 #include "frame/FrameWindow.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "mail/Mapi.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 
 #include "QX_Exports.h"
 #include "help/HelpViewer.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "platform/FileWrite.h"
 #include "platform/ProcessExit.h"
 #include "plugins/Cookies.h"

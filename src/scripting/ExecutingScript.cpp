@@ -2,14 +2,14 @@
 
 #include "QX_Types.h"
 #include "frame/FrameWindow.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Kernel.h"
 #include "kernel/Logging.h"
-#include "kernel/Startup.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "scripting/HostFunctions.h"
 #include "ui/DialogSupport.h"
-#include "scripting/ScriptErrors.h"
+#include "script/ScriptErrors.h"
 #include "scripting/Scripting.h"
 
 #include <QCloseEvent>

@@ -5,7 +5,7 @@
 #include "frame/FrameActions.h"
 #include "frame/FrameWindow.h"
 #include "platform/Registry.h"
-#include "scripting/ScriptConsole.h"
+#include "script/ScriptConsole.h"
 
 #include <QAction>
 #include <QEventLoop>

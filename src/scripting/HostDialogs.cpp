@@ -2,7 +2,7 @@
 #include "scripting/HostFunctions.h"
 
 #include "frame/FrameStrings.h"
-#include "kernel/Startup.h"
+#include "kernel/AppInfo.h"
 #include "mail/SendMail.h"
 #include "scripting/ScriptListDialog.h"
 #include "tools/ExtOpenDialog.h"

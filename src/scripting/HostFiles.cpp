@@ -3,8 +3,8 @@
 
 #include "QX_Exports.h"
 #include "frame/FrameWindow.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "platform/FileWrite.h"
 #include "scripting/ExecutingScript.h"
 #include "scripting/Scripting.h"

@@ -7,7 +7,7 @@
 // function reads its arguments by position and stores its results with the
 // value rules (a cell of another type keeps its zeroed value). Functions that
 // touch files report failure through their result.
-#include "scripting/ThreadedScript.h"
+#include "script/ThreadedScript.h"
 
 #include <QString>
 #include <QStringList>

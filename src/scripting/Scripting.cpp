@@ -3,9 +3,9 @@
 #include "kernel/Kernel.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
+#include "script/ScriptErrors.h"
 #include "scripting/ExecutingScript.h"
 #include "scripting/HostFunctions.h"
-#include "scripting/ScriptErrors.h"
 
 #include <QCoreApplication>
 #include <QFile>

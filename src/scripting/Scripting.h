@@ -6,8 +6,8 @@
 //
 // Everything here runs on the GUI thread except the worker of a run, which
 // reaches the GUI thread only through the runner's blocking hand-over.
+#include "script/ThreadedScript.h"
 #include "scripting/ExecutingScript.h"
-#include "scripting/ThreadedScript.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "tools/AboutBoxes.h"
 
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
+#include "kernel/VersionStamp.h"
 #include "tools/QXMessageBox.h"
 #include "ui/LogoBanner.h"
 

@@ -1,7 +1,7 @@
 #include "tools/DesktopShortcut.h"
 
 #include "frame/FrameStrings.h"
-#include "kernel/Startup.h"
+#include "kernel/AppInfo.h"
 #include "platform/ShellLinks.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "tools/ExtOpenDialog.h"
 
 #include "frame/FrameWindow.h"
+#include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "plugins/CurrentPluginList.h"

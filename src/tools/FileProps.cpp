@@ -1,7 +1,7 @@
 #include "tools/FileProps.h"
 
+#include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
-#include "kernel/Startup.h"
 #include "platform/Shell.h"
 
 #include <QCheckBox>

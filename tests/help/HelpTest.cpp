@@ -6,7 +6,7 @@
 #include "help/HelpViewer.h"
 #include "kernel/Settings.h"
 #include "platform/Shell.h"
-#include "scripting/ScriptValues.h"
+#include "script/ScriptValues.h"
 #include "scripting/HostFunctions.h"
 #include "tools/ExternalTools.h"
 

@@ -3,11 +3,11 @@
 // preparation leaves window titles alone and makes the standard dialogs Czech.
 #include "KernelFixture.h"
 
+#include "app/Startup.h"
 #include "kernel/Application.h"
 #include "kernel/ExceptionForm.h"
 #include "kernel/Kernel.h"
 #include "kernel/Language.h"
-#include "kernel/Startup.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

@@ -1,6 +1,7 @@
 #include "KernelFixture.h"
 
-#include "kernel/Startup.h"
+#include "kernel/CommandLine.h"
+#include "kernel/VersionStamp.h"
 #include "platform/Registry.h"
 
 namespace {

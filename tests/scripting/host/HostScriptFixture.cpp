@@ -3,7 +3,7 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "plugins/ExportsDef.h"
-#include "scripting/ScriptConsole.h"
+#include "script/ScriptConsole.h"
 #include "scripting/Scripting.h"
 
 #include <QApplication>

@@ -24,8 +24,8 @@
 #include <map>
 #include <sstream>
 
-#include "scripting/ScriptConsole.h"
-#include "scripting/ThreadedScript.h"
+#include "script/ScriptConsole.h"
+#include "script/ThreadedScript.h"
 
 namespace {
 

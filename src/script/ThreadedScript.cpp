@@ -1,6 +1,6 @@
-#include "scripting/ThreadedScript.h"
+#include "script/ThreadedScript.h"
 
-#include "scripting/ScriptLexer.h"
+#include "script/ScriptLexer.h"
 
 namespace qx {
 

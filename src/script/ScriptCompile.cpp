@@ -1,6 +1,6 @@
 // Translation of statements and expressions: the parse the walker does, with
 // every parse error recorded at the point of the walk where it is raised.
-#include "scripting/ScriptEngine.h"
+#include "script/ScriptEngine.h"
 
 namespace qx::detail {
 

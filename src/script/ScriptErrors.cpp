@@ -1,4 +1,4 @@
-#include "scripting/ScriptErrors.h"
+#include "script/ScriptErrors.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "scripting/ScriptValues.h"
+#include "script/ScriptValues.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "scripting/ScriptLexer.h"
+#include "script/ScriptLexer.h"
 
 namespace qx {
 

@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "scripting/ScriptInterpreter.h"
+#include "script/ScriptInterpreter.h"
 
 namespace qx {
 

@@ -15,9 +15,9 @@
 #include <sstream>
 #include <string>
 
-#include "scripting/ScriptConsole.h"
-#include "scripting/ScriptErrors.h"
-#include "scripting/ThreadedScript.h"
+#include "script/ScriptConsole.h"
+#include "script/ScriptErrors.h"
+#include "script/ThreadedScript.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "scripting/ScriptInterpreter.h"
+#include "script/ScriptInterpreter.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "scripting/ScriptConsole.h"
-#include "scripting/ScriptEngine.h"
-#include "scripting/ScriptInterpreter.h"
+#include "script/ScriptConsole.h"
+#include "script/ScriptEngine.h"
+#include "script/ScriptInterpreter.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Execution of translated statements and expressions, and routine calls.
 #include <cstring>
 
-#include "scripting/ScriptEngine.h"
+#include "script/ScriptEngine.h"
 
 namespace qx::detail {
 

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <string>
 
-#include "scripting/ScriptEngine.h"
+#include "script/ScriptEngine.h"
 
 namespace qx {
 

@@ -1,6 +1,6 @@
 // Loading (declarations), skipping, the run entry points and the public class.
 // Translation is in ScriptCompile.cpp, execution in ScriptExec.cpp.
-#include "scripting/ScriptInterpreter.h"
+#include "script/ScriptInterpreter.h"
 
 #include <algorithm>
 #include <new>
@@ -9,7 +9,7 @@
 #include <pthread.h>
 #endif
 
-#include "scripting/ScriptEngine.h"
+#include "script/ScriptEngine.h"
 
 namespace qx {
 

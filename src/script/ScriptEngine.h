@@ -21,9 +21,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "scripting/ScriptInterpreter.h"
-#include "scripting/ScriptLexer.h"
-#include "scripting/ScriptValues.h"
+#include "script/ScriptInterpreter.h"
+#include "script/ScriptLexer.h"
+#include "script/ScriptValues.h"
 
 #if defined(__GNUC__)
 #define QX_ALWAYS_INLINE __attribute__((always_inline)) inline

@@ -1,4 +1,4 @@
-#include "scripting/ScriptConsole.h"
+#include "script/ScriptConsole.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "scripting/ScriptLexer.h"
+#include "script/ScriptLexer.h"
 
 #include <cmath>
 #include <cstring>

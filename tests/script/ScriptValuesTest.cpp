@@ -5,8 +5,8 @@
 #include <cstring>
 #include <memory>
 
-#include "scripting/ScriptConsole.h"
-#include "scripting/ScriptValues.h"
+#include "script/ScriptConsole.h"
+#include "script/ScriptValues.h"
 
 namespace {
 

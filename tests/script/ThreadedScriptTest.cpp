@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "scripting/ScriptConsole.h"
-#include "scripting/ThreadedScript.h"
+#include "script/ScriptConsole.h"
+#include "script/ThreadedScript.h"
 
 namespace {
 

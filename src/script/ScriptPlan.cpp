@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "scripting/ScriptEngine.h"
+#include "script/ScriptEngine.h"
 
 namespace qx::detail {
 

@@ -1,7 +1,7 @@
 // The scanner: token classes and extents, NextToken's skipping, literal values.
 #include <gtest/gtest.h>
 
-#include "scripting/ScriptLexer.h"
+#include "script/ScriptLexer.h"
 
 namespace {
 

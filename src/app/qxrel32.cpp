@@ -1,5 +1,5 @@
 // Quorvix 2: the program is the host library; this is only its entry.
-#include "kernel/Startup.h"
+#include "app/Startup.h"
 
 int main(int argc, char** argv)
 {

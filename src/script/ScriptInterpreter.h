@@ -20,8 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "scripting/ScriptErrors.h"
-#include "scripting/ScriptValues.h"
+#include "script/ScriptErrors.h"
+#include "script/ScriptValues.h"
 
 namespace qx {
 

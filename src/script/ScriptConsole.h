@@ -5,7 +5,7 @@
 // behave as in the program. Signatures as in the host function list.
 #include <ostream>
 
-#include "scripting/ThreadedScript.h"
+#include "script/ThreadedScript.h"
 
 namespace qx {
 
