@@ -188,7 +188,19 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
         connect(view, &QAbstractItemView::doubleClicked, this, &TExtOpenDialogForm::itemActivated);
         connect(view, &QWidget::customContextMenuRequested, this,
             [this, view](const QPoint& p) { showPopup(view->viewport()->mapToGlobal(p)); });
+        // A re-read that arrived during a rename waits for the editor to go.
+        connect(view->itemDelegate(), &QAbstractItemDelegate::closeEditor, model_, &TShellItemModel::ApplyWaitingRows,
+            Qt::QueuedConnection);
     }
+    // Replacing the rows while a name is edited would close the editor and
+    // lose what the user typed.
+    model_->CanReplaceRows = [this] {
+        for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(ListView), static_cast<QAbstractItemView*>(DetailsView)})
+            for (const QWidget* editor : view->viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+                if (editor->isVisible())
+                    return false;
+        return true;
+    };
     // Every row of a folder of 100,000 files has the same size: the views
     // lay them out without asking each one.
     ListView->setUniformItemSizes(true);

@@ -397,6 +397,8 @@ void TShellItemModel::takeBatch(int generation, std::vector<Item> batch)
 {
     if (generation != generation_ || batch.empty())
         return;
+    if (keepRows_ && CanReplaceRows && !CanReplaceRows())
+        return; // the whole listing follows in takeSorted
     if (keepRows_) {
         keepRows_ = false;
         replaceRows(std::move(batch));
@@ -419,6 +421,11 @@ void TShellItemModel::takeSorted(int generation, std::vector<Item> sorted, bool 
 {
     if (generation != generation_)
         return;
+    if (keepRows_ && CanReplaceRows && !CanReplaceRows()) {
+        waiting_ = WaitingRows {generation, std::move(sorted), cancelled, folderWritable};
+        return;
+    }
+    waiting_.reset();
     listing_ = false;
     cancelled_ = cancelled;
     folderWritable_ = folderWritable;
@@ -462,6 +469,15 @@ void TShellItemModel::takeSorted(int generation, std::vector<Item> sorted, bool 
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
     emit Finished(cancelled);
+}
+
+void TShellItemModel::ApplyWaitingRows()
+{
+    if (!waiting_)
+        return;
+    WaitingRows w = std::move(*waiting_);
+    waiting_.reset();
+    takeSorted(w.generation, std::move(w.rows), w.cancelled, w.folderWritable);
 }
 
 void TShellItemModel::takeDetails(int generation, std::vector<Item> details)

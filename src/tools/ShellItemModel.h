@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct TShellListShared;
@@ -83,6 +84,12 @@ public:
     std::function<void()> OnItemRead;
     // Called with the old and the new name when a rename failed.
     std::function<void(const QString&, const QString&)> OnRenameFailed;
+    // Asked before a re-read replaces the rows shown: false while a view
+    // edits a name, as replacing the rows would close its editor. The rows
+    // then wait for ApplyWaitingRows.
+    std::function<bool()> CanReplaceRows;
+    // Puts a re-read that waited for an editor in place.
+    void ApplyWaitingRows();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -119,6 +126,14 @@ private:
     bool cancelled_ = false;
     bool keepRows_ = false;
     bool folderWritable_ = false;
+    // A finished re-read held back while a name was being edited.
+    struct WaitingRows {
+        int generation = 0;
+        std::vector<Item> rows;
+        bool cancelled = false;
+        bool folderWritable = false;
+    };
+    std::optional<WaitingRows> waiting_;
     // The longest names listed, measured when the list's width is needed.
     QStringList longestNames_;
     mutable QHash<QString, QIcon> icons_;

@@ -224,6 +224,35 @@ TEST_F(ExtOpenDialogTest, TypedNamesOpenFilesEnterFoldersOrAreReported)
     EXPECT_NE(dialog.result(), QDialog::Accepted);
 }
 
+TEST_F(ExtOpenDialogTest, AReReadArrivingDuringARenameWaitsForTheEditor)
+{
+    TExtOpenDialogForm dialog;
+    Show(dialog, QString(), true, folder);
+    dialog.activateWindow();
+    dialog.SelectNames({"b.TXT"});
+    dialog.ListView->setFocus();
+    QTest::keyClick(dialog.ListView, Qt::Key_F2);
+    auto* editor = dialog.ListView->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "prejmenovany.txt");
+
+    // A re-read (as after another rename, or F5) finishes while the name is
+    // being typed: the editor and its text stay.
+    qxtest::WriteFile(folder.toStdString() + "/novy.txt", "x");
+    auto* shell = qobject_cast<TShellItemModel*>(dialog.ListView->model());
+    ASSERT_NE(shell, nullptr);
+    shell->List(shell->FolderPath(), true);
+    waitFor([] { return false; }, 400);
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), "prejmenovany.txt");
+
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_TRUE(waitFor([&] { return QFileInfo::exists(folder + "/prejmenovany.txt"); }));
+    EXPECT_TRUE(Lists(dialog, {"sub", "readme", "c.Ini", "notes.ini", "a.txt", "novy.txt", "prejmenovany.txt"}))
+        << dialog.ListedNames().join(',').toStdString();
+}
+
 TEST_F(ExtOpenDialogTest, FoldersNewFoldersRenamingAndGoingUp)
 {
     TExtOpenDialogForm dialog;
