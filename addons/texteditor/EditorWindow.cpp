@@ -398,6 +398,11 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
 
 TTextEditorWindow::~TTextEditorWindow()
 {
+    // What watches the editor's events goes before the editor: QWidget still
+    // sends events to a widget it takes apart (the pointer leaving it), and
+    // they must not reach code that uses the editor then.
+    delete scriptHelp_;
+    delete completion_;
     if (find_)
         delete find_;
 }
@@ -1268,7 +1273,7 @@ void TTextEditorWindow::setupScriptSupport()
     // Only names of the script are words to complete, not words of its
     // comments and strings.
     completion_->SetCodeWordsOnly(true);
-    new TScriptHelp(editor_);
+    scriptHelp_ = new TScriptHelp(editor_);
     editor_->setCallTipsStyle(QsciScintilla::CallTipsContext);
     editor_->setCallTipsVisible(0);
 }
