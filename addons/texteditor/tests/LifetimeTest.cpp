@@ -9,7 +9,9 @@
 #include "plugins/PluginWindowList.h"
 
 #include <QAbstractScrollArea>
+#include <QAction>
 #include <QApplication>
+#include <QMdiArea>
 #include <QFile>
 #include <QInputDialog>
 #include <QMdiSubWindow>
@@ -100,6 +102,72 @@ TEST_F(EditorLifetime, DestroyedWhileShownUnderThePointer)
     RemoveDocumentWindow(window);
     delete window->parentWidget();
     EXPECT_TRUE(window.isNull());
+}
+
+// A script's Menu_WindowClose is served inside whatever loop runs: here
+// inside the loop of a question or dialog of the window itself. The window
+// goes only after that loop has returned (the question cancelled), and the
+// code that asked finishes on a whole window.
+class ClosedFromItsOwnQuestion : public EditorLifetime,
+                                 public ::testing::WithParamInterface<const char*> {
+};
+
+TEST_P(ClosedFromItsOwnQuestion, GoesAfterTheQuestion)
+{
+    const std::string how = GetParam();
+    QPointer<TQX_PluginWindow> other = OpenNew("other.txt");
+    const QString path = WriteFile("changed.txt", "first\nsecond\n");
+    QPointer<TQX_PluginWindow> window = Open(path);
+    ASSERT_TRUE(window && other);
+    QString seen;
+    modal.answers.push_back([&](QWidget* dialog) {
+        seen = dialog->objectName();
+        // What a script's call does, served inside this dialog's loop.
+        frame->Action(how == "close all" ? FrameAction::WindowCloseAll : FrameAction::WindowClose)->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    if (how == "go to line") {
+        window->findChild<QAction*>(QStringLiteral("goToLine"))->trigger();
+    } else {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("changed by another program\n");
+        file.close();
+        // The user comes back to the document: it looks at its file.
+        frame->DocumentArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(other->parentWidget()));
+        frame->DocumentArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(window->parentWidget()));
+    }
+    EXPECT_TRUE(AllGone({window}));
+    EXPECT_EQ(seen, how == "go to line" ? QStringLiteral("GoToLineDialog") : QStringLiteral("EditorQuestion"));
+    EXPECT_EQ(GetDocumentWindowCount(), how == "close all" ? 0 : 1);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editor, ClosedFromItsOwnQuestion, ::testing::Values("reload", "go to line", "close all"));
+
+// Closing all while one window's close query is open and a script closes
+// the others meanwhile: the loop goes on over the windows still open.
+TEST_F(EditorLifetime, CloseAllWhileAScriptClosesOthers)
+{
+    std::vector<QPointer<TQX_PluginWindow>> windows;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        windows.emplace_back(OpenNew(name));
+    // The last one (closed first) has unsaved text: its close query asks.
+    windows.back()->setFocus();
+    QTest::keyClicks(Text(windows.back())->parentWidget(), QStringLiteral("new "));
+    ASSERT_TRUE(windows.back()->Modified);
+    modal.answers.push_back([&](QWidget* box) {
+        // A script closes the two before it while the question is open.
+        for (int i : {2, 1}) {
+            auto* sub = qobject_cast<QMdiSubWindow*>(windows[size_t(i)]->parentWidget());
+            frame->DocumentArea()->setActiveSubWindow(sub);
+            frame->Action(FrameAction::WindowClose)->trigger();
+        }
+        ModalAnswers::Button(QMessageBox::No)(box);
+    });
+    frame->Action(FrameAction::WindowCloseAll)->trigger();
+    EXPECT_TRUE(AllGone(windows));
+    EXPECT_EQ(GetDocumentWindowCount(), 0);
 }
 
 } // namespace
