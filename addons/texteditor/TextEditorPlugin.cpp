@@ -10,6 +10,9 @@
 #include <QtGlobal>
 
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <string>
 
 namespace {
 
@@ -22,13 +25,33 @@ struct TEditorLibrary {
 };
 TEditorLibrary editorLibrary;
 
+// The windows' library by its absolute path, in the folder "texteditor"
+// beside this plug-in's own file. A bare name would be searched through the
+// run path of whoever calls dlopen: normally this plug-in, but under
+// AddressSanitizer the sanitizer's interceptor, whose run path names no
+// folder of ours. A copy of the entry without the folder beside it (some
+// tests copy the entry alone) still finds it through the run path.
+std::string editorLibraryPath()
+{
+    Dl_info self {};
+    if (dladdr(reinterpret_cast<void*>(&editorLibraryPath), &self) && self.dli_fname) {
+        const std::string own = self.dli_fname;
+        const size_t slash = own.rfind('/');
+        const std::string beside =
+            (slash == std::string::npos ? std::string() : own.substr(0, slash + 1)) + "texteditor/" + kEditorLibraryFile;
+        if (slash != std::string::npos && access(beside.c_str(), F_OK) == 0)
+            return beside;
+    }
+    return kEditorLibraryFile;
+}
+
 // Loads the editor windows' library, once; false (with the reason on the
 // log) when it cannot be loaded.
 bool loadEditorLibrary()
 {
     if (editorLibrary.handle)
         return true;
-    void* handle = dlopen(kEditorLibraryFile, RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(editorLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         qWarning("Textový editor: %s", dlerror());
         return false;
