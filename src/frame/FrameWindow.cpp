@@ -133,6 +133,10 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
 TFrameWindowForm::~TFrameWindowForm()
 {
     qApp->removeEventFilter(this);
+    // The helpers that watch events of the application or of the frame's
+    // parts go while those are whole.
+    for (const char* watcher : {"AppEvents", "ScriptButtonWatcher", "AmbiguousShortcutFilter"})
+        delete findChild<QObject*>(QLatin1String(watcher), Qt::FindDirectChildrenOnly);
     if (&PluginFrame() == this)
         SetPluginFrame(nullptr);
     if (theFrame == this)

@@ -2,6 +2,7 @@
 
 #include "platform/Shell.h"
 #include "ui/PanelSupport.h"
+#include "ui/WindowLifetime.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -92,6 +93,7 @@ void TToolOutputPanel::build()
 
 TToolOutputPanel::~TToolOutputPanel()
 {
+    StopWatchingChildren(this);
     if (IsRunning()) {
         process_->disconnect(this);
         qx::EndProcessGroup(*process_, true);

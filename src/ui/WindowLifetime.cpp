@@ -27,6 +27,12 @@ int loopLevel()
 
 } // namespace
 
+void StopWatchingChildren(QObject* watcher)
+{
+    for (QObject* child : watcher->findChildren<QObject*>())
+        child->removeEventFilter(watcher);
+}
+
 bool EndQuestionsOf(QWidget* widget)
 {
     std::vector<QPointer<QWidget>> open;

@@ -17,6 +17,12 @@
 // widget goes as deleteLater() does.
 void DeleteWhenItsLoopsEnd(QWidget* widget);
 
+// Takes the watcher's event filters off all its descendants. A widget that
+// watches its own children calls it in its destructor: the children are
+// destroyed by QWidget's destructor, after the watcher's own parts, and
+// still get events then (the pointer leaving).
+void StopWatchingChildren(QObject* watcher);
+
 // Ends the modal dialogs and menus that belong to the widget; whether any
 // was open.
 bool EndQuestionsOf(QWidget* widget);
