@@ -145,6 +145,11 @@ TFrameWindowForm::~TFrameWindowForm()
     // activations to it as they close.
     delete mdiArea_;
     mdiArea_ = nullptr;
+    // The frame's parts still signal while QWidget takes them apart (the
+    // docks report being hidden): nothing may reach the frame's handlers,
+    // which need a whole frame.
+    for (QObject* part : findChildren<QObject*>())
+        QObject::disconnect(part, nullptr, this, nullptr);
 }
 
 void TFrameWindowForm::createTimers()
