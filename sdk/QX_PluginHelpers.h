@@ -21,12 +21,15 @@
 //   QX_CookieValues: a cookie of "name=value;..." pairs read back.
 //   QX_CloseDocumentWindow: what closeEvent does in every document window.
 //   QX_Ask, QX_Tell: message boxes with the host's button texts.
+//   QX_ExecDialog: a modal dialog run so that closing its window meanwhile
+//     is safe.
 #include "QX_Exports.h"
 #include "QX_Types.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSettings>
 #include <QStringList>
 
@@ -287,28 +290,50 @@ inline void QX_CloseDocumentWindow(TQX_PluginWindow* window, QCloseEvent* event,
     event->accept();
 }
 
+// Runs a modal dialog made with new and deletes it; QDialog::exec's result
+// (QDialog::Rejected when the dialog went while open). The host serves
+// scripts' calls inside the dialog's loop: a script may close the window the
+// dialog belongs to, and the parent then deletes its children. A dialog on
+// the stack would be deleted twice, this one never is. The code after a
+// question should check that its own window is still there (QPointer) when
+// its host may destroy windows at once; Quorvix destroys a window only after
+// the loops of its questions have returned, cancelling them.
+inline int QX_ExecDialog(QDialog* dialog)
+{
+    const QPointer<QDialog> guard(dialog);
+    const int result = dialog->exec();
+    delete guard.data();
+    return result;
+}
+
 // A modal question in the host's language: the buttons Yes, No and Cancel
 // read "&Ano", "&Ne" and "&Storno". objectName names the box (tests and
-// scripts find it by it). Returns the QMessageBox::StandardButton chosen.
+// scripts find it by it). Returns the QMessageBox::StandardButton chosen,
+// QMessageBox::Cancel when the question was cancelled without one (its
+// window closed meanwhile).
 inline int QX_Ask(QWidget* parent, const QString& caption, const QString& text, QMessageBox::StandardButtons buttons,
     QMessageBox::StandardButton defaultButton, const QString& objectName, QMessageBox::Icon icon = QMessageBox::Question)
 {
-    QMessageBox box(icon, caption, text, buttons, parent);
-    box.setObjectName(objectName);
-    box.setDefaultButton(defaultButton);
-    if (QAbstractButton* b = box.button(QMessageBox::Yes))
+    auto* box = new QMessageBox(icon, caption, text, buttons, parent);
+    box->setObjectName(objectName);
+    box->setDefaultButton(defaultButton);
+    if (QAbstractButton* b = box->button(QMessageBox::Yes))
         b->setText(QStringLiteral("&Ano"));
-    if (QAbstractButton* b = box.button(QMessageBox::No))
+    if (QAbstractButton* b = box->button(QMessageBox::No))
         b->setText(QStringLiteral("&Ne"));
-    if (QAbstractButton* b = box.button(QMessageBox::Cancel))
+    if (QAbstractButton* b = box->button(QMessageBox::Cancel))
         b->setText(QStringLiteral("&Storno"));
-    return box.exec();
+    const QPointer<QMessageBox> guard(box);
+    const int answer = box->exec();
+    const bool chosen = guard && guard->clickedButton();
+    delete guard.data();
+    return chosen ? answer : int(QMessageBox::Cancel);
 }
 
 // A modal message with one OK button: an error (error true) or a notice.
 inline void QX_Tell(QWidget* parent, const QString& caption, const QString& text, bool error, const QString& objectName)
 {
-    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
-    box.setObjectName(objectName);
-    box.exec();
+    auto* box = new QMessageBox(error ? QMessageBox::Critical : QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+    box->setObjectName(objectName);
+    QX_ExecDialog(box);
 }

@@ -139,6 +139,11 @@ THexEditorWindow::THexEditorWindow(QWidget* parent)
 THexEditorWindow::~THexEditorWindow()
 {
     delete find_;
+    // The view shows document_, a member, which goes before QWidget deletes
+    // the children: the view goes first, so that nothing it still receives
+    // (a last paint, the pointer leaving) reads a destroyed document.
+    delete view_;
+    view_ = nullptr;
 }
 
 void THexEditorWindow::applySettings()
@@ -387,7 +392,12 @@ void THexEditorWindow::checkDisk()
         const QString text = QStringLiteral("Soubor „%1“ byl na disku změněn jiným programem.\n\n"
                                             "Načíst jej znovu? Neuložené změny v hex editoru se ztratí.")
                                  .arg(QFileInfo(FileName).fileName());
-        if (ask(text, false) != QMessageBox::Yes) {
+        const QPointer<THexEditorWindow> self(this);
+        const int answer = ask(text, false);
+        // Destroyed with its question (by a host that does not wait for it).
+        if (!self)
+            return;
+        if (answer != QMessageBox::Yes) {
             if (document_.IsTruncatedOnDisk())
                 note_->setText(QStringLiteral("Soubor byl na disku zkrácen; chybějící bajty se zobrazují jako 00."));
             view_->viewport()->update();
@@ -585,19 +595,26 @@ void THexEditorWindow::GoToOffset()
 {
     if (document_.Size() == 0)
         return;
-    QInputDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("GoToOffsetDialog"));
-    dialog.setWindowTitle(QStringLiteral("Přejít na pozici"));
-    dialog.setLabelText(QStringLiteral("Pozice desítkově, nebo šestnáctkově s 0x (0 až 0x%1):")
-                            .arg(QString::number(document_.Size() - 1, 16).toUpper()));
-    dialog.setTextValue(QStringLiteral("0x") + QString::number(view_->Cursor(), 16).toUpper());
-    dialog.setOkButtonText(QStringLiteral("&OK"));
-    dialog.setCancelButtonText(QStringLiteral("&Storno"));
-    if (dialog.exec() != QDialog::Accepted)
+    // On the heap and the window guarded: a script may close this window
+    // while the dialog is open (see QX_ExecDialog).
+    auto* dialog = new QInputDialog(this);
+    dialog->setObjectName(QStringLiteral("GoToOffsetDialog"));
+    dialog->setWindowTitle(QStringLiteral("Přejít na pozici"));
+    dialog->setLabelText(QStringLiteral("Pozice desítkově, nebo šestnáctkově s 0x (0 až 0x%1):")
+                             .arg(QString::number(document_.Size() - 1, 16).toUpper()));
+    dialog->setTextValue(QStringLiteral("0x") + QString::number(view_->Cursor(), 16).toUpper());
+    dialog->setOkButtonText(QStringLiteral("&OK"));
+    dialog->setCancelButtonText(QStringLiteral("&Storno"));
+    const QPointer<THexEditorWindow> self(this);
+    const QPointer<QInputDialog> chosen(dialog);
+    const bool accepted = dialog->exec() == QDialog::Accepted && self && chosen;
+    const QString value = accepted ? chosen->textValue() : QString();
+    delete chosen.data();
+    if (!accepted)
         return;
     qint64 offset = 0;
-    if (!ParseOffset(dialog.textValue(), &offset)) {
-        tell(QStringLiteral("„%1“ není platná pozice. Zadejte číslo, například 1024 nebo 0x400.").arg(dialog.textValue().trimmed()));
+    if (!ParseOffset(value, &offset)) {
+        tell(QStringLiteral("„%1“ není platná pozice. Zadejte číslo, například 1024 nebo 0x400.").arg(value.trimmed()));
         return;
     }
     if (offset >= document_.Size()) {

@@ -5,9 +5,9 @@
 // what the entry looks up in it.
 #include "QX_Types.h"
 
-// The library, in the folder "texteditor" beside the plug-in's entry, found
-// through the entry's run path (which names that folder) wherever the entry
-// is copied or installed.
+// The library, in the folder "texteditor" beside the plug-in's entry, loaded
+// by its absolute path (the entry's run path names that folder too, for a
+// copy of the entry made without it).
 inline constexpr const char* kEditorLibraryFile = "qxtexteditor_window.so";
 
 // A new window: 0 the text editor's, 1 the script editor's.

@@ -397,6 +397,11 @@ TTextEditorWindow::TTextEditorWindow(TKind kind, QWidget* parent)
 
 TTextEditorWindow::~TTextEditorWindow()
 {
+    // What watches the editor's events goes before the editor: QWidget still
+    // sends events to a widget it takes apart (the pointer leaving it), and
+    // they must not reach code that uses the editor then.
+    delete scriptHelp_;
+    delete completion_;
     if (find_)
         delete find_;
 }
@@ -974,8 +979,13 @@ void TTextEditorWindow::checkDisk()
             ? QStringLiteral("Soubor „%1“ byl změněn jiným programem.\n\n"
                              "Chcete jej znovu načíst? Neuložené změny v editoru se ztratí.")
             : QStringLiteral("Soubor „%1“ byl změněn jiným programem.\n\nChcete jej znovu načíst?");
-        if (ask(text.arg(shown), QMessageBox::Yes | QMessageBox::No, Modified ? QMessageBox::No : QMessageBox::Yes) ==
-            QMessageBox::Yes) {
+        const QPointer<TTextEditorWindow> self(this);
+        const int answer =
+            ask(text.arg(shown), QMessageBox::Yes | QMessageBox::No, Modified ? QMessageBox::No : QMessageBox::Yes);
+        // Destroyed with its question (by a host that does not wait for it).
+        if (!self)
+            return;
+        if (answer == QMessageBox::Yes) {
             reload(std::nullopt);
         } else {
             // The editor now differs from the file: keep it saveable.
@@ -1275,7 +1285,7 @@ void TTextEditorWindow::setupScriptSupport()
     // Only names of the script are words to complete, not words of its
     // comments and strings.
     completion_->SetCodeWordsOnly(true);
-    new TScriptHelp(editor_);
+    scriptHelp_ = new TScriptHelp(editor_);
     editor_->setCallTipsStyle(QsciScintilla::CallTipsContext);
     editor_->setCallTipsVisible(0);
 }
@@ -1409,18 +1419,24 @@ void TTextEditorWindow::goToLine()
 {
     int line = 0, index = 0;
     editor_->getCursorPosition(&line, &index);
-    QInputDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("GoToLineDialog"));
-    dialog.setWindowTitle(QStringLiteral("Přejít na řádek"));
-    dialog.setLabelText(QStringLiteral("Číslo řádku (1 až %1):").arg(editor_->lines()));
-    dialog.setInputMode(QInputDialog::IntInput);
-    dialog.setIntRange(1, editor_->lines());
-    dialog.setIntValue(line + 1);
-    dialog.setOkButtonText(QStringLiteral("&OK"));
-    dialog.setCancelButtonText(QStringLiteral("&Storno"));
-    if (dialog.exec() != QDialog::Accepted)
+    // On the heap and the window guarded: a script may close this window
+    // while the dialog is open (see QX_ExecDialog).
+    auto* dialog = new QInputDialog(this);
+    dialog->setObjectName(QStringLiteral("GoToLineDialog"));
+    dialog->setWindowTitle(QStringLiteral("Přejít na řádek"));
+    dialog->setLabelText(QStringLiteral("Číslo řádku (1 až %1):").arg(editor_->lines()));
+    dialog->setInputMode(QInputDialog::IntInput);
+    dialog->setIntRange(1, editor_->lines());
+    dialog->setIntValue(line + 1);
+    dialog->setOkButtonText(QStringLiteral("&OK"));
+    dialog->setCancelButtonText(QStringLiteral("&Storno"));
+    const QPointer<TTextEditorWindow> self(this);
+    const QPointer<QInputDialog> chosen(dialog);
+    const bool accepted = dialog->exec() == QDialog::Accepted && self && chosen;
+    const int target = accepted ? chosen->intValue() - 1 : 0;
+    delete chosen.data();
+    if (!accepted)
         return;
-    const int target = dialog.intValue() - 1;
     Sci(editor_, QsciScintillaBase::SCI_ENSUREVISIBLEENFORCEPOLICY, target);
     Sci(editor_, QsciScintillaBase::SCI_GOTOLINE, target);
     editor_->setFocus();

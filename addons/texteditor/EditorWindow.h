@@ -151,6 +151,7 @@ private:
     QPointer<TFindReplaceDialog> find_;
     QAction* goToLine_;
     TWordCompletion* completion_;
+    QObject* scriptHelp_ = nullptr;
     QAction* completeWord_;
     QAction* lineComment_ = nullptr;
     QAction* blockComment_ = nullptr;

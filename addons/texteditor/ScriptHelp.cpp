@@ -14,6 +14,11 @@ TScriptHelp::TScriptHelp(QsciScintilla* editor)
     editor_->installEventFilter(this);
 }
 
+TScriptHelp::~TScriptHelp()
+{
+    editor_->removeEventFilter(this);
+}
+
 QString TScriptHelp::WordAtCaret() const
 {
     int line = 0, index = 0;

@@ -9,7 +9,10 @@ class QsciScintilla;
 
 class TScriptHelp : public QObject {
 public:
+    // Watches the editor's keys; like TWordCompletion it is deleted before
+    // the editor.
     explicit TScriptHelp(QsciScintilla* editor);
+    ~TScriptHelp() override;
 
     // The identifier at or directly before the caret; empty when there is none.
     QString WordAtCaret() const;

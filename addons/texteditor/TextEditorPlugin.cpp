@@ -10,6 +10,11 @@
 #include <QtGlobal>
 
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -22,13 +27,53 @@ struct TEditorLibrary {
 };
 TEditorLibrary editorLibrary;
 
+// The windows' library by its absolute path: in the folder "texteditor"
+// beside this plug-in's own file, else in the first folder of this plug-in's
+// search path (its run path names that folder, also the built one for a copy
+// of the entry made without it) that holds it. A bare name given to dlopen
+// would be searched through the run path of whoever calls dlopen: normally
+// this plug-in, but under AddressSanitizer the sanitizer's interceptor,
+// whose run path names no folder of ours.
+std::string editorLibraryPath()
+{
+    Dl_info self {};
+    if (!dladdr(reinterpret_cast<void*>(&editorLibraryPath), &self) || !self.dli_fname)
+        return kEditorLibraryFile;
+    const std::string own = self.dli_fname;
+    const size_t slash = own.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string beside = own.substr(0, slash + 1) + "texteditor/" + kEditorLibraryFile;
+        if (access(beside.c_str(), F_OK) == 0)
+            return beside;
+    }
+    std::string found = kEditorLibraryFile;
+    if (void* handle = dlopen(self.dli_fname, RTLD_LAZY | RTLD_NOLOAD)) {
+        Dl_serinfo size {};
+        if (dlinfo(handle, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size >= sizeof(Dl_serinfo)) {
+            std::vector<std::max_align_t> buffer(size.dls_size / sizeof(std::max_align_t) + 1);
+            auto* info = reinterpret_cast<Dl_serinfo*>(buffer.data());
+            *info = size;
+            if (dlinfo(handle, RTLD_DI_SERINFO, info) == 0)
+                for (unsigned i = 0; i < info->dls_cnt; ++i) {
+                    const std::string candidate = std::string(info->dls_serpath[i].dls_name) + "/" + kEditorLibraryFile;
+                    if (access(candidate.c_str(), F_OK) == 0) {
+                        found = candidate;
+                        break;
+                    }
+                }
+        }
+        dlclose(handle);
+    }
+    return found;
+}
+
 // Loads the editor windows' library, once; false (with the reason on the
 // log) when it cannot be loaded.
 bool loadEditorLibrary()
 {
     if (editorLibrary.handle)
         return true;
-    void* handle = dlopen(kEditorLibraryFile, RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(editorLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         qWarning("Textový editor: %s", dlerror());
         return false;

@@ -243,6 +243,14 @@ TWordCompletion::TWordCompletion(QsciScintilla* editor)
     connect(editor_, &QsciScintillaBase::SCN_CHARADDED, this, &TWordCompletion::charAdded);
 }
 
+TWordCompletion::~TWordCompletion()
+{
+    editor_->removeEventFilter(this);
+    for (const QPointer<QObject>& watched : std::as_const(watchedList_))
+        if (watched)
+            watched->removeEventFilter(this);
+}
+
 void TWordCompletion::SetKeywords(QStringList keywords)
 {
     keywords_ = std::move(keywords);
@@ -430,7 +438,9 @@ void TWordCompletion::show(const QString& prefix, const QStringList& words, bool
             palette.setColor(group, QPalette::Text, text);
         }
         box->setPalette(palette);
-        if (box->viewport())
+        if (box->viewport() && !watchedList_.contains(box->viewport())) {
             box->viewport()->installEventFilter(this);
+            watchedList_ << box->viewport();
+        }
     }
 }

@@ -10,7 +10,9 @@
 // user moved through the list or asked for it with Ctrl+Space. Tab always
 // takes it, Escape closes it, and typing on narrows it.
 #include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -51,8 +53,13 @@ bool IsCommentOrStringStyle(const QsciLexer* lexer, int style);
 
 class TWordCompletion : public QObject {
 public:
-    // Takes over the editor's completion; owned by the editor.
+    // Takes over the editor's completion; owned by the editor. It watches the
+    // editor's events: whoever destroys the editor deletes this object first,
+    // since Qt still sends events (the pointer leaving) while QWidget takes a
+    // widget apart, and the editor is no working editor by then.
     explicit TWordCompletion(QsciScintilla* editor);
+    // Takes its event filters off the editor and the list.
+    ~TWordCompletion() override;
 
     // The language's keywords: offered with the document's words, and a
     // complete one is never completed further.
@@ -85,6 +92,8 @@ private:
     void show(const QString& prefix, const QStringList& words, bool requested);
 
     QsciScintilla* editor_;
+    // The list's parts whose events this object watches.
+    QList<QPointer<QObject>> watchedList_;
     QStringList keywords_;
     bool codeWordsOnly_ = false;
     bool caseSensitive_ = false;

@@ -7,18 +7,56 @@
 #include "plugins/Cookies.h"
 #include "plugins/PluginWindowList.h"
 #include "projects/Projects.h"
+#include "ui/WindowLifetime.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMdiSubWindow>
+#include <QPointer>
+
+#include <vector>
+
+namespace {
+
+// The document windows as they are now, last to first: closing one may run
+// scripts and questions that close others, so the loops below never walk
+// the live list by index.
+std::vector<QPointer<TQX_PluginWindow>> documentWindowsLastFirst()
+{
+    std::vector<QPointer<TQX_PluginWindow>> windows;
+    for (int i = GetDocumentWindowCount(); i-- > 0;)
+        windows.emplace_back(GetDocumentWindow(i));
+    return windows;
+}
+
+// Still open: not destroyed, and not closed meanwhile (a closed window
+// leaves the list at once and is destroyed later).
+bool stillOpen(const QPointer<TQX_PluginWindow>& window)
+{
+    if (!window)
+        return false;
+    for (int i = 0; i < GetDocumentWindowCount(); ++i)
+        if (GetDocumentWindow(i) == window)
+            return true;
+    return false;
+}
+
+} // namespace
 
 // Asks the window's close query; on yes the window leaves the lists at once
 // (a closed document is never found by OpenFile again) and is destroyed on
-// the next turn of the message loop.
+// the next turn of the message loop, or, when the close came while a
+// question of the window itself was open (a script's call served inside its
+// loop), the question is cancelled and the window goes once that loop has
+// returned.
 bool TFrameWindowForm::closeDocumentWindow(TQX_PluginWindow* window, bool saveCookie)
 {
+    const QPointer<TQX_PluginWindow> alive(window);
     QCloseEvent query;
     QCoreApplication::sendEvent(window, &query);
+    // Gone during its own close query (a plug-in that deletes itself): closed.
+    if (!alive)
+        return true;
     if (!query.isAccepted())
         return false;
     if (saveCookie)
@@ -30,22 +68,18 @@ bool TFrameWindowForm::closeDocumentWindow(TQX_PluginWindow* window, bool saveCo
 void TFrameWindowForm::discardDocumentWindow(TQX_PluginWindow* window)
 {
     RemoveDocumentWindow(window);
-    if (QMdiSubWindow* sub = subWindowOf(window)) {
-        sub->hide();
-        sub->deleteLater();
-    } else {
-        window->hide();
-        window->deleteLater();
-    }
+    QWidget* shown = subWindowOf(window);
+    if (!shown)
+        shown = window;
+    shown->hide();
+    DeleteWhenItsLoopsEnd(shown);
 }
 
 bool TFrameWindowForm::CloseDocuments()
 {
-    for (int i = GetDocumentWindowCount(); i-- > 0;) {
-        TQX_PluginWindow* window = GetDocumentWindow(i);
-        if (!closeDocumentWindow(window, true))
+    for (const QPointer<TQX_PluginWindow>& window : documentWindowsLastFirst())
+        if (stillOpen(window) && !closeDocumentWindow(window, true))
             return false;
-    }
     return true;
 }
 
@@ -58,10 +92,9 @@ void TFrameWindowForm::Action_WindowCloseExecute()
 void TFrameWindowForm::Action_WindowCloseAllExecute()
 {
     // Last to first; a window that refuses stays and the others go on.
-    for (int i = GetDocumentWindowCount(); i-- > 0;) {
-        TQX_PluginWindow* window = GetDocumentWindow(i);
-        closeDocumentWindow(window, false);
-    }
+    for (const QPointer<TQX_PluginWindow>& window : documentWindowsLastFirst())
+        if (stillOpen(window))
+            closeDocumentWindow(window, false);
 }
 
 void TFrameWindowForm::StoreWorkspaceFiles(TWorkspace* workspace)

@@ -81,6 +81,7 @@ void TFrameWindowForm::createScriptCommands()
 {
     connect(scriptSubmenu_, &QMenu::aboutToShow, this, &TFrameWindowForm::scriptSubmenuPopup);
     auto* watcher = new ScriptButtonWatcher(this, scriptDropdownButton_);
+    watcher->setObjectName(QStringLiteral("ScriptButtonWatcher"));
     for (const char* name : {"ToolbarButtonScriptExecute", "ToolbarButtonScriptExecuteProc", "ToolbarButtonScriptOpen"})
         if (auto* button = findChild<QToolButton*>(QLatin1String(name)))
             button->installEventFilter(watcher);

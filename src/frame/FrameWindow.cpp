@@ -137,6 +137,10 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
 TFrameWindowForm::~TFrameWindowForm()
 {
     qApp->removeEventFilter(this);
+    // The helpers that watch events of the application or of the frame's
+    // parts go while those are whole.
+    for (const char* watcher : {"AppEvents", "ScriptButtonWatcher", "AmbiguousShortcutFilter"})
+        delete findChild<QObject*>(QLatin1String(watcher), Qt::FindDirectChildrenOnly);
     if (&PluginFrame() == this)
         SetPluginFrame(nullptr);
     if (theFrame == this)
@@ -145,6 +149,11 @@ TFrameWindowForm::~TFrameWindowForm()
     // activations to it as they close.
     delete mdiArea_;
     mdiArea_ = nullptr;
+    // The frame's parts still signal while QWidget takes them apart (the
+    // docks report being hidden): nothing may reach the frame's handlers,
+    // which need a whole frame.
+    for (QObject* part : findChildren<QObject*>())
+        QObject::disconnect(part, nullptr, this, nullptr);
 }
 
 void TFrameWindowForm::createTimers()

@@ -484,6 +484,7 @@ void TFrameWindowForm::loadShortcuts()
 {
     LoadShortcuts(ActionList());
     auto* filter = new TAmbiguousShortcutFilter(ActionList(), this);
+    filter->setObjectName(QStringLiteral("AmbiguousShortcutFilter"));
     for (QAction* action : ActionList())
         action->installEventFilter(filter);
 }

@@ -4,6 +4,7 @@
 #include "kernel/Settings.h"
 #include "ui/DialogSupport.h"
 #include "ui/LogoBanner.h"
+#include "ui/WindowLifetime.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -35,6 +36,11 @@ const Choice kChoices[] = {
 int TSendIdeasQuestionForm::CountdownFor(int choice)
 {
     return kChoices[choice - 1].countdown;
+}
+
+TSendIdeasQuestionForm::~TSendIdeasQuestionForm()
+{
+    StopWatchingChildren(this);
 }
 
 TSendIdeasQuestionForm::TSendIdeasQuestionForm(QWidget* owner)

@@ -11,6 +11,7 @@ class TSendIdeasQuestionForm : public QDialog {
     Q_OBJECT
 public:
     explicit TSendIdeasQuestionForm(QWidget* owner = nullptr);
+    ~TSendIdeasQuestionForm() override;
 
     // The countdown stored for choice 1..4: -1 (write now; never ask
     // again), 5, 25, -1 (never).

@@ -4,6 +4,7 @@
 
 #include "QX_Types.h"
 #include "platform/Shell.h"
+#include "ui/WindowLifetime.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -125,6 +126,7 @@ void TOutlinePanel::build()
 
 TOutlinePanel::~TOutlinePanel()
 {
+    StopWatchingChildren(this);
     cancelReads();
     for (Job& job : jobs_) {
         job.thread->wait();

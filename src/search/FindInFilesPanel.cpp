@@ -1,6 +1,7 @@
 #include "search/FindInFilesPanel.h"
 
 #include "ui/PanelSupport.h"
+#include "ui/WindowLifetime.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
@@ -274,7 +275,10 @@ void TFindInFilesPanel::build()
     connect(view_, &QListView::clicked, this, [this](const QModelIndex& index) { OpenResult(index.row()); });
 }
 
-TFindInFilesPanel::~TFindInFilesPanel() = default;
+TFindInFilesPanel::~TFindInFilesPanel()
+{
+    StopWatchingChildren(this);
+}
 
 void TFindInFilesPanel::showEvent(QShowEvent* event)
 {

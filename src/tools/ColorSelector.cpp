@@ -3,6 +3,7 @@
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
 #include "tools/RaisedFrame.h"
+#include "ui/WindowLifetime.h"
 
 #include <QColorDialog>
 #include <QApplication>
@@ -98,6 +99,11 @@ QString TColorSelectorForm::ColorHint(const QColor& c)
         .arg(c.red())
         .arg(c.green())
         .arg(c.blue());
+}
+
+TColorSelectorForm::~TColorSelectorForm()
+{
+    StopWatchingChildren(this);
 }
 
 TColorSelectorForm::TColorSelectorForm(const QColor& color, QWidget* parent)

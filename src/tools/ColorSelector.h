@@ -13,6 +13,7 @@ class TColorSelectorForm : public QDialog {
     Q_OBJECT
 public:
     TColorSelectorForm(const QColor& color, QWidget* parent = nullptr);
+    ~TColorSelectorForm() override;
 
     static const QList<QColor>& Palette();
     // "#993300 (RGB: 153, 51, 0)"

@@ -10,6 +10,7 @@
 #include "projects/Projects.h"
 #include "tools/ExternalTools.h"
 #include "tools/ShellItemModel.h"
+#include "ui/WindowLifetime.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -351,7 +352,10 @@ TExtOpenDialogForm::TExtOpenDialogForm(QWidget* owner)
     loadPlacement();
 }
 
-TExtOpenDialogForm::~TExtOpenDialogForm() = default;
+TExtOpenDialogForm::~TExtOpenDialogForm()
+{
+    StopWatchingChildren(this);
+}
 
 TQX_PluginEntry* TExtOpenDialogForm::SelectedEntry() const
 {

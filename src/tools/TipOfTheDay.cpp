@@ -1,6 +1,7 @@
 #include "tools/TipOfTheDay.h"
 
 #include "kernel/Settings.h"
+#include "ui/WindowLifetime.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -137,6 +138,7 @@ TTipOfTheDayForm::TTipOfTheDayForm(QWidget* mainWindow)
 
 TTipOfTheDayForm::~TTipOfTheDayForm()
 {
+    StopWatchingChildren(this);
     // Settings writes may fail; a tip window must never take the program down.
     try {
         if (CheckBox1->isChecked() != TipOfTheDayEnabled())

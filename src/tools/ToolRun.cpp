@@ -3,6 +3,7 @@
 #include "platform/FileWrite.h"
 #include "platform/IndependentProcess.h"
 #include "ui/PanelSupport.h"
+#include "ui/WindowLifetime.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -119,6 +120,7 @@ TToolRun::TToolRun(QWidget* parent)
 
 TToolRun::~TToolRun()
 {
+    StopWatchingChildren(this);
     // A tool still running goes on without us: it writes into its spool
     // file, which lives while the tool has it open.
     if (pid_ > 0)

@@ -2,6 +2,7 @@
 
 #include "kernel/Settings.h"
 #include "tools/RaisedFrame.h"
+#include "ui/WindowLifetime.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -51,6 +52,11 @@ private:
 };
 
 } // namespace
+
+TUndoRedoSelectionForm::~TUndoRedoSelectionForm()
+{
+    StopWatchingChildren(this);
+}
 
 TUndoRedoSelectionForm::TUndoRedoSelectionForm(Mode mode, const QStringList& steps, std::function<void(int)> perform, QWidget* parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)

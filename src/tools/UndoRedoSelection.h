@@ -17,6 +17,7 @@ public:
     // perform(count) runs the undo or redo command count times on the active
     // document window.
     TUndoRedoSelectionForm(Mode mode, const QStringList& steps, std::function<void(int)> perform, QWidget* parent = nullptr);
+    ~TUndoRedoSelectionForm() override;
 
     // The status panel's text for the current selection.
     QString StatusText() const;

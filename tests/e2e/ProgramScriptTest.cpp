@@ -139,7 +139,10 @@ TEST_F(ProgramScriptTest, TheEventScriptDrivesTheProgramToItsEnd)
 // bookmarks (the second start saves them again as it found them).
 TEST_F(ProgramScriptTest, TheDocumentsOfTheLastRunComeBackWithCaretAndBookmarks)
 {
+    // The entry and, in its folder beside it, the windows' library, as a
+    // program folder holds them.
     fs::copy_file(QX_TEXTEDITOR_PLUGIN, home.programDir() + "Plugins/texteditor.so");
+    fs::copy(fs::path(QX_TEXTEDITOR_PLUGIN).parent_path() / "texteditor", home.programDir() + "Plugins/texteditor");
     std::string text;
     for (int i = 1; i <= 300; ++i)
         text += "int value_" + std::to_string(i) + " = " + std::to_string(i) + ";\n";

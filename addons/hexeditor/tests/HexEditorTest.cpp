@@ -11,12 +11,15 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 
 namespace {
@@ -304,6 +307,44 @@ TEST_F(HexEditorTest, FollowsTheFileOnDiskAndSurvivesItBeingCutShort)
     EXPECT_EQ(ReadBytes(path), expected);
     ASSERT_EQ(modal.shown.size(), 1u);
     EXPECT_TRUE(modal.shown[0].contains(QStringLiteral("jiným programem")));
+}
+
+// A script's Menu_WindowClose is served inside the loop of the window's own
+// question or dialog: the window goes once that loop has returned, its
+// question cancelled, instead of taking the question with it.
+TEST_F(HexEditorTest, ClosedFromInsideItsOwnQuestion)
+{
+    for (const char* how : {"go to offset", "reload"}) {
+        SCOPED_TRACE(how);
+        const QString path = Binary(std::string(how) == "reload" ? "reload.bin" : "offset.bin");
+        QPointer<TQX_PluginWindow> w = Open(path);
+        ASSERT_TRUE(w);
+        View(w)->setFocus();
+        modal.answers.push_back([this](QWidget*) {
+            // The close query of unsaved bytes asks inside this answer:
+            // "Ne", do not save.
+            QTimer::singleShot(50, [] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->button(QMessageBox::No)->click();
+            });
+            frame->Action(FrameAction::WindowClose)->trigger();
+        });
+        if (std::string(how) == "reload") {
+            // Unsaved bytes: the change on disk is a question.
+            QTest::keyClicks(View(w), "ab");
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray(300, '\x11'));
+        } else {
+            QTest::keyClick(View(w), Qt::Key_G, Qt::ControlModifier);
+        }
+        EXPECT_TRUE(WaitFor([&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return w.isNull();
+        }));
+        EXPECT_TRUE(modal.answers.empty());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
 }
 
 TEST_F(HexEditorTest, HasItsOwnAboutBox)
