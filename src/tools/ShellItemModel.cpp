@@ -318,9 +318,11 @@ TShellItemModel::~TShellItemModel()
 void TShellItemModel::List(const QString& folder, bool keepRows)
 {
     generation_ = ++shared_->generation;
+    // A re-read of the same folder keeps its names editable meanwhile.
+    if (!keepRows || folder != folder_)
+        folderWritable_ = false;
     folder_ = folder;
     cancelled_ = false;
-    folderWritable_ = false;
     longestNames_.clear();
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);

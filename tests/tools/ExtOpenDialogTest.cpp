@@ -234,6 +234,7 @@ TEST_F(ExtOpenDialogTest, AReReadArrivingDuringARenameWaitsForTheEditor)
     QTest::keyClick(dialog.ListView, Qt::Key_F2);
     auto* editor = dialog.ListView->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == editor; }));
     QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(editor, "prejmenovany.txt");
 
@@ -282,13 +283,17 @@ TEST_F(ExtOpenDialogTest, FoldersNewFoldersRenamingAndGoingUp)
     EXPECT_EQ(qxtest::ReadFile(folder.toStdString() + "/notes.ini"), "x");
 
     // F2 in the list renames the current item; Return ends the rename and
-    // leaves the dialog open.
+    // leaves the dialog open. (The folder is read again after a rename.)
+    ASSERT_TRUE(waitFor([&] { return dialog.FolderLoaded(); }));
     dialog.activateWindow();
     dialog.SelectNames({"b.TXT"});
     dialog.ListView->setFocus();
     QTest::keyClick(dialog.ListView, Qt::Key_F2);
     auto* editor = dialog.ListView->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
+    // Keys go where the focus is, as a user's would: the window may become
+    // active only now on a busy machine.
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == editor; }));
     QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(editor, "klavesnice.txt");
     // The editor's Return also travels up to the list, as the editor leaves
