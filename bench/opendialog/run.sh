@@ -1,7 +1,7 @@
 #!/bin/bash
 # The open dialog going into a large folder, in the list and the details
 # view: the longest time its event loop leaves a _NET_WM_PING unanswered
-# (stall.py beside this script, from outside the program), and the time to
+# (bench/stall/stall.py, from outside the program), and the time to
 # list the folder against `ls -l` and a bare readdir of the same folder.
 #
 #   bench/opendialog/run.sh [BUILD_DIR] [FILES]      (defaults: build, 100000)
@@ -56,7 +56,7 @@ for _ in $(seq ${LOAD:-0}); do (while :; do :; done) & pids+=($!); done
 
 run() {
     HOME=$work XDG_CONFIG_HOME=$work/config DISPLAY=$display QT_QPA_PLATFORM=xcb \
-        "$bench" --folder "$1" --view "$2" --meter "$python $here/stall.py" --seconds 8 2>/dev/null
+        "$bench" --folder "$1" --view "$2" --meter "$python $here/../stall/stall.py" --seconds 8 2>/dev/null
 }
 for view in list details; do
     echo "baseline $(run "$small" $view | grep -o 'view=[a-z]* files=[0-9]*\|stall .*lost=[0-9]*' | tr '\n' ' ')"
