@@ -87,6 +87,23 @@ protected:
     {
         return waitFor([&] { return dialog.ListedNames() == names; }, 3000);
     }
+    // Starts renaming the file with F2 in the list and types the new name;
+    // the editor, or null when none opened.
+    static QLineEdit* TypeNewName(TExtOpenDialogForm& dialog, const QString& file, const QString& typed)
+    {
+        dialog.activateWindow();
+        dialog.SelectNames({file});
+        dialog.ListView->setFocus();
+        QTest::keyClick(dialog.ListView, Qt::Key_F2);
+        auto* editor = dialog.ListView->viewport()->findChild<QLineEdit*>();
+        // Keys go where the focus is, as a user's would: the window may
+        // become active only now on a busy machine.
+        if (!editor || !waitFor([&] { return QApplication::focusWidget() == editor; }))
+            return nullptr;
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, typed);
+        return editor;
+    }
 };
 
 TEST_F(ExtOpenDialogTest, FiltersListFoldersAndMatchingFilesAndTypedPatternsChangeThem)
@@ -228,15 +245,8 @@ TEST_F(ExtOpenDialogTest, AReReadArrivingDuringARenameWaitsForTheEditor)
 {
     TExtOpenDialogForm dialog;
     Show(dialog, QString(), true, folder);
-    dialog.activateWindow();
-    dialog.SelectNames({"b.TXT"});
-    dialog.ListView->setFocus();
-    QTest::keyClick(dialog.ListView, Qt::Key_F2);
-    auto* editor = dialog.ListView->viewport()->findChild<QLineEdit*>();
+    QLineEdit* editor = TypeNewName(dialog, "b.TXT", "prejmenovany.txt");
     ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == editor; }));
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(editor, "prejmenovany.txt");
 
     // A re-read (as after another rename, or F5) finishes while the name is
     // being typed: the editor and its text stay.
@@ -285,17 +295,8 @@ TEST_F(ExtOpenDialogTest, FoldersNewFoldersRenamingAndGoingUp)
     // F2 in the list renames the current item; Return ends the rename and
     // leaves the dialog open. (The folder is read again after a rename.)
     ASSERT_TRUE(waitFor([&] { return dialog.FolderLoaded(); }));
-    dialog.activateWindow();
-    dialog.SelectNames({"b.TXT"});
-    dialog.ListView->setFocus();
-    QTest::keyClick(dialog.ListView, Qt::Key_F2);
-    auto* editor = dialog.ListView->viewport()->findChild<QLineEdit*>();
+    QLineEdit* editor = TypeNewName(dialog, "b.TXT", "klavesnice.txt");
     ASSERT_NE(editor, nullptr);
-    // Keys go where the focus is, as a user's would: the window may become
-    // active only now on a busy machine.
-    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == editor; }));
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(editor, "klavesnice.txt");
     // The editor's Return also travels up to the list, as the editor leaves
     // it unhandled; there it must neither choose the file nor press OK.
     QTest::keyClick(dialog.ListView, Qt::Key_Return);
