@@ -16,8 +16,8 @@
 # rss_kb: peak resident memory.
 # Settings (defaults): BIGFILE, NAME, TIMEOUT=180 s, IDLE_MS=1000,
 # IDLE_TICKS=2, SAMPLE=0.02 s, REQUIRE_TITLE=0, DISPLAY_START=97,
-# SHOT=FILE.xwd (a screen dump at the end), TRACE=1 (samples on stderr),
-# KEEP_LOGS=1.
+# SHOT=FILE.png (the screen at the end, taken with ImageMagick's import),
+# TRACE=1 (the samples on stderr), KEEP_LOGS=1.
 # shellcheck disable=SC2154  # t0, now, t_title are set by stamp
 set -u
 [ $# -ge 1 ] || { echo "usage: $0 CMD [ARGS...]" >&2; exit 2; }
@@ -95,7 +95,7 @@ done
 
 [ -n "$t_title" ] || { title_seen && stamp t_title; }
 rss=$(editor_hwm_kb)
-if [ -n "${SHOT:-}" ]; then xwd -root -display "$XDISP" -silent >"$SHOT" 2>/dev/null || :; fi
+if [ -n "${SHOT:-}" ]; then import -display "$XDISP" -window root "$SHOT" 2>/dev/null || :; fi
 title_ms=-1
 [ -n "$t_title" ] && title_ms=$(((t_title - t0) / 1000))
 echo "$NAME open_ms=$(((t_end - t0) / 1000)) rss_kb=$rss map_ms=$(((t_map - t0) / 1000)) title_ms=$title_ms cpu_ms=$((k * 1000 / $(getconf CLK_TCK)))"
