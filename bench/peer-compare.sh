@@ -1,8 +1,8 @@
 # shellcheck shell=bash
 # Shared by bench/*/compare.sh: runs our program and a peer through one of
-# the shared peer scripts (startup.sh, bigfile.sh), alternating run by run so
-# both see the same load on a shared machine, and prints the medians side by
-# side with their ratio. Source it, don't run it.
+# the measuring scripts in bench/peers (startup.sh, bigfile.sh), alternating
+# run by run so both see the same load on a shared machine, and prints the
+# medians side by side with their ratio. Source it, don't run it.
 #
 #   compare_pair SCRIPT RUNS FIELDS OUR_NAME "OUR CMD" PEER_NAME "PEER CMD"
 #
@@ -10,17 +10,13 @@
 # ("startup_ms rss_kb"). Commands are word-split. One untimed run of each
 # comes first (WARMUP=0 skips it). Every run's line goes to stderr.
 
-PEERS=${PEERS_DIR:-/work/shared/peers}
+PEERS=$(cd "$(dirname "${BASH_SOURCE[0]}")/peers" && pwd)
 
 peers_available() {
-    [ -x "$PEERS/startup.sh" ] && [ -x "$PEERS/bigfile.sh" ] || {
-        echo "no peer scripts in $PEERS (set PEERS_DIR)" >&2
-        return 1
-    }
     local tool
     for tool in Xvfb xdotool xdpyinfo; do
         command -v "$tool" >/dev/null || {
-            echo "$tool is missing: the peer scripts need $PEERS/deps.sh (run it as root)" >&2
+            echo "$tool is missing: run bench/peers/install-deps.sh as root" >&2
             return 1
         }
     done

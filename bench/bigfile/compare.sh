@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # compare.sh [BUILD_DIR]
-# Opens the same 50 MiB C-like file (the shared peers' mkbig.sh) given on the
+# Opens the same 50 MiB C-like file (bench/peers/mkbig.sh) given on the
 # command line to the program (build/bin/qxrel32, with its shipped plug-ins)
 # and to Geany, each under its own Xvfb with a fresh HOME, measured from
-# outside by the shared peer script bigfile.sh: launch to the window being
+# outside by bench/peers/bigfile.sh: launch to the window being
 # mapped and the process going idle (open_ms), peak memory (rss_kb) and the
 # CPU time used (cpu_ms). The two run alternately, RUNS times each (default
 # 5) after one warm-up; prints the medians and our/Geany ratios. PEER chooses
@@ -14,7 +14,7 @@ build=$(cd "${1:-$here/../../build}" && pwd) || exit 2
 . "$here/../peer-compare.sh"
 peers_available || exit 2
 peer=${PEER:-geany}
-command -v "$peer" >/dev/null || { echo "$peer is not installed ($PEERS/deps.sh installs it)" >&2; exit 2; }
+command -v "$peer" >/dev/null || { echo "$peer is not installed (bench/peers/install-deps.sh installs it)" >&2; exit 2; }
 [ -x "$build/bin/qxrel32" ] || { echo "build qxrel32 and its plug-ins first ($build/bin/qxrel32)" >&2; exit 2; }
 export BIGFILE=${BIGFILE:-/tmp/big.txt}
 [ -f "$BIGFILE" ] || "$PEERS/mkbig.sh" "$BIGFILE" >&2

@@ -2,7 +2,7 @@
 # compare.sh [BUILD_DIR]
 # Start-up of the program against a bare Qt 6 main window (bench_bare_window:
 # a menu bar, a status bar and an empty central widget), both measured from
-# outside by the shared peer script startup.sh: launch under a private Xvfb
+# outside by bench/peers/startup.sh: launch under a private Xvfb
 # with a fresh HOME to the first window mapped, and peak memory after a 1 s
 # settle. The program starts as a user starts it, loading the shipped
 # plug-ins from build/bin/Plugins. The bare window opens at the size of the
