@@ -11,12 +11,12 @@
 #include "mail/SendMail.h"
 #include "platform/Shell.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/AboutBoxes.h"
+#include "ui/AboutBoxes.h"
 #include "tools/DesktopShortcut.h"
 #include "tools/FileProps.h"
 #include "tools/ExternalTools.h"
-#include "tools/TipOfTheDay.h"
-#include "tools/UndoRedoSelection.h"
+#include "ui/TipOfTheDay.h"
+#include "ui/UndoRedoSelection.h"
 
 #include <QApplication>
 #include <QDesktopServices>

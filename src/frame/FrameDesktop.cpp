@@ -7,7 +7,7 @@
 #include "frame/FrameStrings.h"
 #include "kernel/Kernel.h"
 #include "platform/Registry.h"
-#include "tools/QXMessageBox.h"
+#include "ui/QXMessageBox.h"
 #include "tools/StartupSetup.h"
 
 #include <QApplication>

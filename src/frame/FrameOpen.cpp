@@ -18,10 +18,10 @@
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/AboutBoxes.h"
+#include "ui/AboutBoxes.h"
 #include "tools/DesktopShortcut.h"
 #include "tools/ExtOpenDialog.h"
-#include "tools/QXMessageBox.h"
+#include "ui/QXMessageBox.h"
 
 #include <QDir>
 #include <QFile>

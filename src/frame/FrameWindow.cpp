@@ -22,7 +22,7 @@
 #include "plugins/PluginWindowList.h"
 #include "projects/Projects.h"
 #include "scripting/Scripting.h"
-#include "tools/TipOfTheDay.h"
+#include "ui/TipOfTheDay.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -6,7 +6,7 @@
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "tools/ExtOpenDialog.h"
-#include "tools/QXMessageBox.h"
+#include "ui/QXMessageBox.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

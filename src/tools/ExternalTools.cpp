@@ -6,7 +6,7 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/ShortcutCode.h"
-#include "tools/QXMessageBox.h"
+#include "ui/QXMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -300,3 +300,39 @@ TEST_F(ExternalTools, SetupDialogAddsEditsRemovesAndMovesWithItsButtonRules)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ExecuteFile, SplitsQuotedProgramsAndFailsSilently)
+{
+    struct Case {
+        QString text, program, parameters;
+    };
+    for (const auto& c : std::vector<Case> {
+             {"notepad.exe", "notepad.exe", ""},
+             {"\"/opt/my tool/run\" --file a.txt", "/opt/my tool/run", "--file a.txt"},
+             {"\"/usr/bin/env\"", "/usr/bin/env", ""},
+             {"\"unterminated", "", ""},
+         }) {
+        QString program, parameters;
+        SplitCommandText(c.text, program, parameters);
+        EXPECT_EQ(program, c.program) << c.text.toStdString();
+        EXPECT_EQ(parameters, c.parameters) << c.text.toStdString();
+    }
+    EXPECT_FALSE(ExecuteFile("\"/nonexistent/program\" x", true));
+    EXPECT_FALSE(ExecuteFile("\"unterminated", true));
+    EXPECT_TRUE(ExecuteFile("\"/bin/true\" --ignored", true));
+
+    // The failure message names the command without a stray quote.
+    for (const auto& [text, shown] : std::vector<std::pair<QString, QString>> {
+             {"\"/opt/Qxrel32.hlp\"", "/opt/Qxrel32.hlp"},
+             {"\"/opt/my tool/run\" --file a.txt", "/opt/my tool/run --file a.txt"},
+             {"\"unterminated", "unterminated"},
+             {"plain.txt", "plain.txt"},
+         })
+        EXPECT_EQ(ExecuteFileFailureText(text, "chyba"),
+            QStringLiteral("Program nebo dokument %1 není možné otevřít.\n\nchyba").arg(shown))
+            << text.toStdString();
+}
+
+} // namespace

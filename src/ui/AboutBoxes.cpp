@@ -1,8 +1,8 @@
-#include "tools/AboutBoxes.h"
+#include "ui/AboutBoxes.h"
 
 #include "kernel/Settings.h"
 #include "kernel/VersionStamp.h"
-#include "tools/QXMessageBox.h"
+#include "ui/QXMessageBox.h"
 #include "ui/LogoBanner.h"
 
 #include <QApplication>
