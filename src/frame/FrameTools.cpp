@@ -12,7 +12,7 @@
 #include "platform/Shell.h"
 #include "platform/ShortcutCode.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/AutoBackupSetup.h"
+#include "backup/AutoBackupSetup.h"
 #include "tools/ExternalToolSetup.h"
 #include "tools/ExternalTools.h"
 #include "tools/ToolOutputPanel.h"

@@ -11,7 +11,7 @@
 #include "frame/FrameActions.h"
 #include "frame/FrameSession.h"
 #include "plugins/PluginFrame.h"
-#include "tools/AutoBackup.h"
+#include "backup/AutoBackup.h"
 #include "tools/DesktopOptions.h"
 
 #include <QIcon>

@@ -3,8 +3,8 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
-#include "tools/AutoBackup.h"
-#include "tools/AutoBackupSetup.h"
+#include "backup/AutoBackup.h"
+#include "backup/AutoBackupSetup.h"
 
 #include "KernelFixture.h"
 #include "TestEnv.h"
