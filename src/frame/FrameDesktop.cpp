@@ -8,7 +8,7 @@
 #include "kernel/Kernel.h"
 #include "platform/Registry.h"
 #include "ui/QXMessageBox.h"
-#include "tools/StartupSetup.h"
+#include "options/StartupSetup.h"
 
 #include <QApplication>
 #include <QFile>

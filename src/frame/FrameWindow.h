@@ -12,7 +12,7 @@
 #include "frame/FrameSession.h"
 #include "plugins/PluginFrame.h"
 #include "backup/AutoBackup.h"
-#include "tools/DesktopOptions.h"
+#include "options/DesktopOptions.h"
 
 #include <QIcon>
 #include <QImage>

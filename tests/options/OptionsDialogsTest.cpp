@@ -2,8 +2,8 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
-#include "tools/DesktopOptions.h"
-#include "tools/StartupSetup.h"
+#include "options/DesktopOptions.h"
+#include "options/StartupSetup.h"
 #include "ui/ButtonEdits.h"
 #include "ui/ColorComboBox.h"
 
