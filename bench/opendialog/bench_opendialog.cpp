@@ -15,8 +15,8 @@
 // key=value figures is printed.
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "tools/ExtOpenDialog.h"
-#include "tools/ShellItemModel.h"
+#include "files/ExtOpenDialog.h"
+#include "files/ShellItemModel.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -19,8 +19,8 @@
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
 #include "ui/AboutBoxes.h"
-#include "tools/DesktopShortcut.h"
-#include "tools/ExtOpenDialog.h"
+#include "files/DesktopShortcut.h"
+#include "files/ExtOpenDialog.h"
 #include "ui/QXMessageBox.h"
 
 #include <QDir>

@@ -10,7 +10,7 @@
 #include "projects/ProjectOptions.h"
 #include "projects/Projects.h"
 #include "projects/SelectWorkspace.h"
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -16,7 +16,7 @@
 #include "scripting/ScriptingSetup.h"
 #include "scripting/Scripting.h"
 #include "scripting/SelectScript.h"
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 
 #include <QAbstractButton>
 #include <QEvent>

@@ -5,7 +5,7 @@
 #include "kernel/Settings.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 #include "ui/QXMessageBox.h"
 
 #include <QCheckBox>

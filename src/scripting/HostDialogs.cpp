@@ -5,7 +5,7 @@
 #include "kernel/AppInfo.h"
 #include "mail/SendMail.h"
 #include "scripting/ScriptListDialog.h"
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 
 #include <QDir>
 #include <QFileDialog>

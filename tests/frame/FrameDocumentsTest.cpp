@@ -14,7 +14,7 @@
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 #include "ui/QXListView.h"
 
 #include <QAction>

@@ -15,7 +15,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 #include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>

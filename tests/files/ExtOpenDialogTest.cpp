@@ -3,8 +3,8 @@
 // dialog remembers.
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "tools/ExtOpenDialog.h"
-#include "tools/ShellItemModel.h"
+#include "files/ExtOpenDialog.h"
+#include "files/ShellItemModel.h"
 
 #include "TestEnv.h"
 

@@ -3,7 +3,7 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Shell.h"
-#include "tools/FileProps.h"
+#include "files/FileProps.h"
 
 #include "TestEnv.h"
 

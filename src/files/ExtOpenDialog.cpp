@@ -1,4 +1,4 @@
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 
 #include "frame/FrameWindow.h"
 #include "kernel/AppInfo.h"
@@ -9,7 +9,7 @@
 #include "plugins/PluginManagement.h"
 #include "projects/Projects.h"
 #include "tools/ExternalTools.h"
-#include "tools/ShellItemModel.h"
+#include "files/ShellItemModel.h"
 #include "ui/WindowLifetime.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "tools/DesktopShortcut.h"
+#include "files/DesktopShortcut.h"
 
 #include "frame/FrameStrings.h"
 #include "kernel/AppInfo.h"
