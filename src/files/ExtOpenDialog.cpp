@@ -1,5 +1,6 @@
 #include "files/ExtOpenDialog.h"
 
+#include "files/ShellItemModel.h"
 #include "frame/FrameWindow.h"
 #include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
@@ -9,7 +10,6 @@
 #include "plugins/PluginManagement.h"
 #include "projects/Projects.h"
 #include "tools/ExternalTools.h"
-#include "files/ShellItemModel.h"
 #include "ui/WindowLifetime.h"
 
 #include <QApplication>

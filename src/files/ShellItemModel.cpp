@@ -1,7 +1,7 @@
 #include "files/ShellItemModel.h"
 
-#include "platform/Shell.h"
 #include "files/ExtOpenDialog.h"
+#include "platform/Shell.h"
 
 #include <QCollator>
 #include <QDateTime>

@@ -4,6 +4,8 @@
 #include "frame/FrameWindow.h"
 
 #include "QX_Types.h"
+#include "files/DesktopShortcut.h"
+#include "files/ExtOpenDialog.h"
 #include "frame/FrameStatusBar.h"
 #include "frame/FrameStrings.h"
 #include "frame/NewDocument.h"
@@ -14,13 +16,11 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/ShellLinks.h"
-#include "projects/Projects.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
+#include "projects/Projects.h"
 #include "ui/AboutBoxes.h"
-#include "files/DesktopShortcut.h"
-#include "files/ExtOpenDialog.h"
 #include "ui/QXMessageBox.h"
 
 #include <QDir>

@@ -4,6 +4,7 @@
 #include "frame/FrameWindow.h"
 
 #include "QX_Types.h"
+#include "backup/AutoBackupSetup.h"
 #include "frame/FrameStrings.h"
 #include "frame/SaveActionShortcuts.h"
 #include "kernel/Kernel.h"
@@ -12,7 +13,6 @@
 #include "platform/Shell.h"
 #include "platform/ShortcutCode.h"
 #include "plugins/PluginWindowList.h"
-#include "backup/AutoBackupSetup.h"
 #include "tools/ExternalToolSetup.h"
 #include "tools/ExternalTools.h"
 #include "tools/ToolOutputPanel.h"

@@ -8,11 +8,11 @@
 // The frame is created once by the start-up sequence and lives until the
 // process ends; FrameWindow() reaches it from anywhere on the GUI thread.
 // Everything here runs on the GUI thread.
+#include "backup/AutoBackup.h"
 #include "frame/FrameActions.h"
 #include "frame/FrameSession.h"
-#include "plugins/PluginFrame.h"
-#include "backup/AutoBackup.h"
 #include "options/DesktopOptions.h"
+#include "plugins/PluginFrame.h"
 
 #include <QIcon>
 #include <QImage>

@@ -1,11 +1,11 @@
 #include "frame/NewDocument.h"
 
+#include "files/ExtOpenDialog.h"
 #include "frame/FrameWindow.h"
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
-#include "files/ExtOpenDialog.h"
 #include "ui/QXMessageBox.h"
 
 #include <QCheckBox>

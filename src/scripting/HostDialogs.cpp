@@ -1,11 +1,11 @@
 // Host functions: dialogs and messages.
 #include "scripting/HostFunctions.h"
 
+#include "files/ExtOpenDialog.h"
 #include "frame/FrameStrings.h"
 #include "kernel/AppInfo.h"
 #include "mail/SendMail.h"
 #include "scripting/ScriptListDialog.h"
-#include "files/ExtOpenDialog.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -2,8 +2,8 @@
 
 #include "kernel/Settings.h"
 #include "kernel/VersionStamp.h"
-#include "ui/QXMessageBox.h"
 #include "ui/LogoBanner.h"
+#include "ui/QXMessageBox.h"
 
 #include <QApplication>
 #include <QLabel>

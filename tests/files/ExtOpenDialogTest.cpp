@@ -1,10 +1,10 @@
 // The program's own open dialog on real folders: filters, sort modes, what
 // OK gives, typed names and patterns, new folders, renaming and what the
 // dialog remembers.
-#include "kernel/Logging.h"
-#include "kernel/Settings.h"
 #include "files/ExtOpenDialog.h"
 #include "files/ShellItemModel.h"
+#include "kernel/Logging.h"
+#include "kernel/Settings.h"
 
 #include "TestEnv.h"
 

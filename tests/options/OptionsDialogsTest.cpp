@@ -1,9 +1,9 @@
 // The start-up options dialog and the desktop record and dialog.
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "platform/Registry.h"
 #include "options/DesktopOptions.h"
 #include "options/StartupSetup.h"
+#include "platform/Registry.h"
 #include "ui/ButtonEdits.h"
 #include "ui/ColorComboBox.h"
 

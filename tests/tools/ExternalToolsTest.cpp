@@ -2,8 +2,8 @@
 // with its gaps, the shortcut codes, and the setup and edit dialogs.
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "platform/ShortcutCode.h"
 #include "platform/Registry.h"
+#include "platform/ShortcutCode.h"
 #include "tools/EditExternalTool.h"
 #include "tools/ExternalToolSetup.h"
 #include "tools/ExternalTools.h"
