@@ -3,6 +3,7 @@
 // hand-over of plug-in windows.
 #include "frame/FrameWindow.h"
 
+#include "files/ExtOpenDialog.h"
 #include "frame/AppEvents.h"
 #include "frame/FrameImages.h"
 #include "frame/FrameMenuStyle.h"
@@ -15,6 +16,7 @@
 #include "kernel/Kernel.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
+#include "mail/SendMail.h"
 #include "platform/Registry.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/LoadPlugins.h"
@@ -129,6 +131,10 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     qApp->installEventFilter(this);
     new TAppEvents(this);
     theFrame = this;
+    // A message handed to the mail client is announced on this status bar.
+    TSendMailForm::SetStatusReporter([this](const QString& text) { SetStatusBarMessage(text); });
+    // The open dialog offers the current project's default folder.
+    TExtOpenDialogForm::SetCurrentProjectSource([this] { return CurrentProject(); });
     SetPluginFrame(this);
     loadStoredProperties();
     loadPluginsTimer_->start();
@@ -143,8 +149,11 @@ TFrameWindowForm::~TFrameWindowForm()
         delete findChild<QObject*>(QLatin1String(watcher), Qt::FindDirectChildrenOnly);
     if (&PluginFrame() == this)
         SetPluginFrame(nullptr);
-    if (theFrame == this)
+    if (theFrame == this) {
         theFrame = nullptr;
+        TSendMailForm::SetStatusReporter(nullptr);
+        TExtOpenDialogForm::SetCurrentProjectSource(nullptr);
+    }
     // The document windows go while the frame is whole: their area reports
     // activations to it as they close.
     delete mdiArea_;

@@ -570,10 +570,6 @@ private:
     QImage desktopImage_;
 };
 
-// The open dialogs' filter text ("Description|*.a;*.b|...") as name filters
-// of the platform's file dialog ("Description (*.a *.b)").
-QStringList OpenFilterToNameFilters(const QString& filter);
-
 // Gives the keyboard focus to a document window's editing part.
 void FocusDocument(QWidget* window);
 

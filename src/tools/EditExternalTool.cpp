@@ -1,7 +1,6 @@
 #include "tools/EditExternalTool.h"
 
 #include "frame/FrameStrings.h"
-#include "frame/FrameWindow.h"
 #include "platform/ShortcutCode.h"
 #include "ui/DialogSupport.h"
 
