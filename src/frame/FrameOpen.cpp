@@ -355,7 +355,7 @@ void TFrameWindowForm::RebuildPluginMenus()
     menuLaunch_->clear();
     menuHelpPlugins_->clear();
     newDocumentSubmenu_->clear();
-    openFilter_ = FrameText(FrameString::AllFilesFilter);
+    openFilter_ = AllFilesFilter();
     pluginIcons_.clear();
     auto keepIcon = [this](int index, const QIcon& icon) {
         if (index < 0)

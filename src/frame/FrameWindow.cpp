@@ -24,6 +24,7 @@
 #include "plugins/PluginWindowList.h"
 #include "projects/Projects.h"
 #include "scripting/Scripting.h"
+#include "ui/DialogSupport.h"
 #include "ui/TipOfTheDay.h"
 
 #include <QApplication>
@@ -89,7 +90,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     QFont shellFont = font();
     shellFont.setFamily(QString::fromStdString(GetShellFont()));
     setFont(shellFont);
-    openFilter_ = FrameText(FrameString::AllFilesFilter);
+    openFilter_ = AllFilesFilter();
 
     log("FrameWindow -> WM_CREATE");
     log("Loading settings...");

@@ -112,3 +112,8 @@ QStringList OpenFilterToNameFilters(const QString& filter)
     }
     return result;
 }
+
+QString AllFilesFilter()
+{
+    return QStringLiteral("Všechny soubory (*.*)|*.*");
+}

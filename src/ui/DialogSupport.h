@@ -30,3 +30,5 @@ void CentreOnOwner(QDialog* dialog);
 // The open dialogs' filter text ("Description|*.a;*.b|...") as name filters
 // of the platform's file dialog ("Description (*.a *.b)").
 QStringList OpenFilterToNameFilters(const QString& filter);
+// The open dialogs' filter for every file.
+QString AllFilesFilter();
