@@ -5,6 +5,7 @@
 
 #include "QX_Types.h"
 #include "backup/AutoBackupSetup.h"
+#include "frame/FrameImages.h"
 #include "frame/FrameStrings.h"
 #include "frame/SaveActionShortcuts.h"
 #include "kernel/Kernel.h"
@@ -113,7 +114,7 @@ void TFrameWindowForm::SaveExternalTools()
 
 void TFrameWindowForm::Action_ToolsSetupExecute()
 {
-    TExternalToolSetupForm form(this);
+    TExternalToolSetupForm form(this, ExternalToolsSetupImage(), ExternalToolImage());
     if (form.exec() != QDialog::Accepted)
         return;
     setExternalToolEntries(form.Tools());
