@@ -13,10 +13,10 @@
 // dialog goes into the folder once more and Esc is pressed 20 ms later (the
 // time until the listing stops, and the rows kept, are printed). One line of
 // key=value figures is printed.
+#include "files/ExtOpenDialog.h"
+#include "files/ShellItemModel.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "tools/ExtOpenDialog.h"
-#include "tools/ShellItemModel.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -4,6 +4,8 @@
 #include "frame/FrameWindow.h"
 
 #include "QX_Types.h"
+#include "files/DesktopShortcut.h"
+#include "files/FileProps.h"
 #include "frame/FrameStatusBar.h"
 #include "frame/FrameStrings.h"
 #include "kernel/AppInfo.h"
@@ -11,12 +13,10 @@
 #include "mail/SendMail.h"
 #include "platform/Shell.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/AboutBoxes.h"
-#include "tools/DesktopShortcut.h"
-#include "tools/FileProps.h"
 #include "tools/ExternalTools.h"
-#include "tools/TipOfTheDay.h"
-#include "tools/UndoRedoSelection.h"
+#include "ui/AboutBoxes.h"
+#include "ui/TipOfTheDay.h"
+#include "ui/UndoRedoSelection.h"
 
 #include <QApplication>
 #include <QDesktopServices>

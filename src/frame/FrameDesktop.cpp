@@ -6,9 +6,9 @@
 
 #include "frame/FrameStrings.h"
 #include "kernel/Kernel.h"
+#include "options/StartupSetup.h"
 #include "platform/Registry.h"
-#include "tools/QXMessageBox.h"
-#include "tools/StartupSetup.h"
+#include "ui/QXMessageBox.h"
 
 #include <QApplication>
 #include <QFile>

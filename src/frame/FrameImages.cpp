@@ -182,3 +182,13 @@ bool ToolbarImagesAvailable()
     }
     return true;
 }
+
+QIcon ExternalToolsSetupImage()
+{
+    return ToolbarImage(26);
+}
+
+QIcon ExternalToolImage()
+{
+    return ToolbarImage(69);
+}

@@ -14,3 +14,6 @@ void InitIconTheme();
 QIcon ToolbarImage(int index);
 // True when every image the frame uses could be loaded (the list is complete).
 bool ToolbarImagesAvailable();
+// The tools menu's images: the external tools' setup and every external tool.
+QIcon ExternalToolsSetupImage();
+QIcon ExternalToolImage();

@@ -8,7 +8,7 @@
 #include "frame/FrameStrings.h"
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
-#include "tools/AboutBoxes.h"
+#include "ui/AboutBoxes.h"
 
 #include <QActionGroup>
 #include <QComboBox>

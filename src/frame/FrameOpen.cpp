@@ -4,6 +4,8 @@
 #include "frame/FrameWindow.h"
 
 #include "QX_Types.h"
+#include "files/DesktopShortcut.h"
+#include "files/ExtOpenDialog.h"
 #include "frame/FrameStatusBar.h"
 #include "frame/FrameStrings.h"
 #include "frame/NewDocument.h"
@@ -14,14 +16,13 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/ShellLinks.h"
-#include "projects/Projects.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/AboutBoxes.h"
-#include "tools/DesktopShortcut.h"
-#include "tools/ExtOpenDialog.h"
-#include "tools/QXMessageBox.h"
+#include "projects/Projects.h"
+#include "ui/AboutBoxes.h"
+#include "ui/DialogSupport.h"
+#include "ui/QXMessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,27 +46,6 @@ struct ProgressReset {
 };
 
 } // namespace
-
-QStringList OpenFilterToNameFilters(const QString& filter)
-{
-    // "Description|*.a;*.b|..." pairs become "Description (*.a *.b)". A
-    // description that already ends with its patterns in parentheses keeps
-    // only the new ones, and "*.*" means every file here, dot or not.
-    static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList result;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i];
-        description.remove(trailingPatterns);
-        QStringList patterns;
-        for (QString pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            pattern = pattern.trimmed();
-            patterns.append(pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
-        }
-        result.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    }
-    return result;
-}
 
 // ---------------------------------------------------------------------------
 // OpenFile
@@ -375,7 +355,7 @@ void TFrameWindowForm::RebuildPluginMenus()
     menuLaunch_->clear();
     menuHelpPlugins_->clear();
     newDocumentSubmenu_->clear();
-    openFilter_ = FrameText(FrameString::AllFilesFilter);
+    openFilter_ = AllFilesFilter();
     pluginIcons_.clear();
     auto keepIcon = [this](int index, const QIcon& icon) {
         if (index < 0)

@@ -4,13 +4,13 @@
 // menu and the project toolbar's drop-downs share.
 #include "frame/FrameWindow.h"
 
+#include "files/ExtOpenDialog.h"
 #include "frame/FrameStrings.h"
 #include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
 #include "projects/ProjectOptions.h"
 #include "projects/Projects.h"
 #include "projects/SelectWorkspace.h"
-#include "tools/ExtOpenDialog.h"
 
 #include <QComboBox>
 #include <QDir>

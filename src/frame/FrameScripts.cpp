@@ -6,6 +6,7 @@
 #include "frame/FrameWindow.h"
 
 #include "QX_Types.h"
+#include "files/ExtOpenDialog.h"
 #include "frame/FrameImages.h"
 #include "frame/FrameStrings.h"
 #include "kernel/AppInfo.h"
@@ -13,10 +14,9 @@
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
-#include "scripting/ScriptingSetup.h"
 #include "scripting/Scripting.h"
+#include "scripting/ScriptingSetup.h"
 #include "scripting/SelectScript.h"
-#include "tools/ExtOpenDialog.h"
 
 #include <QAbstractButton>
 #include <QEvent>

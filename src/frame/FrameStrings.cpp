@@ -8,8 +8,6 @@ namespace {
 const std::array<const char*, size_t(FrameString::Count)> kTexts = {
     "(žádný dokument)",
     "Nový dokument",
-    "Všechny soubory (*.*)|*.*",
-    "Program nebo dokument %1 není možné otevřít.",
     "(žádný modul)",
     "Nelze otevřít soubor %1. Požadovaný soubor nebyl nalezen. Ujistěte se, že cesta v systému existuje a že "
     "síťové připojení je stále aktivní. Cesta: %2.",
@@ -21,8 +19,6 @@ const std::array<const char*, size_t(FrameString::Count)> kTexts = {
     "skutečně zkopírovány v této složce: [%1].",
     "Quorvix 2 nemůže spustit nástroj %1 z modulu %2. Modul je poškozen nebo obsahuje chybu, která zabraňuje "
     "jeho inicializaci a spuštění.",
-    "Zástupce dokmentu %1, vytvořil Quorvix 2.",
-    "Zástupce byl vytvořen.",
     "projekt '%1'",
     "Quorvix 2 vytvořil nový projekt s názvem %1. Chcete nyní tento projekt otevřít?",
     "Quorvix 2 nemůže otevřít projekt. Soubor nebyl nalezen, není přístupný nebo nebyl určen pro tuto verzi "

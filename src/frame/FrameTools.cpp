@@ -4,6 +4,8 @@
 #include "frame/FrameWindow.h"
 
 #include "QX_Types.h"
+#include "backup/AutoBackupSetup.h"
+#include "frame/FrameImages.h"
 #include "frame/FrameStrings.h"
 #include "frame/SaveActionShortcuts.h"
 #include "kernel/Kernel.h"
@@ -12,7 +14,6 @@
 #include "platform/Shell.h"
 #include "platform/ShortcutCode.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/AutoBackupSetup.h"
 #include "tools/ExternalToolSetup.h"
 #include "tools/ExternalTools.h"
 #include "tools/ToolOutputPanel.h"
@@ -113,7 +114,7 @@ void TFrameWindowForm::SaveExternalTools()
 
 void TFrameWindowForm::Action_ToolsSetupExecute()
 {
-    TExternalToolSetupForm form(this);
+    TExternalToolSetupForm form(this, ExternalToolsSetupImage(), ExternalToolImage());
     if (form.exec() != QDialog::Accepted)
         return;
     setExternalToolEntries(form.Tools());

@@ -3,6 +3,7 @@
 // hand-over of plug-in windows.
 #include "frame/FrameWindow.h"
 
+#include "files/ExtOpenDialog.h"
 #include "frame/AppEvents.h"
 #include "frame/FrameImages.h"
 #include "frame/FrameMenuStyle.h"
@@ -15,6 +16,7 @@
 #include "kernel/Kernel.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
+#include "mail/SendMail.h"
 #include "platform/Registry.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/LoadPlugins.h"
@@ -22,7 +24,8 @@
 #include "plugins/PluginWindowList.h"
 #include "projects/Projects.h"
 #include "scripting/Scripting.h"
-#include "tools/TipOfTheDay.h"
+#include "ui/DialogSupport.h"
+#include "ui/TipOfTheDay.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -87,7 +90,7 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     QFont shellFont = font();
     shellFont.setFamily(QString::fromStdString(GetShellFont()));
     setFont(shellFont);
-    openFilter_ = FrameText(FrameString::AllFilesFilter);
+    openFilter_ = AllFilesFilter();
 
     log("FrameWindow -> WM_CREATE");
     log("Loading settings...");
@@ -129,6 +132,10 @@ TFrameWindowForm::TFrameWindowForm(QWidget* parent)
     qApp->installEventFilter(this);
     new TAppEvents(this);
     theFrame = this;
+    // A message handed to the mail client is announced on this status bar.
+    TSendMailForm::SetStatusReporter([this](const QString& text) { SetStatusBarMessage(text); });
+    // The open dialog offers the current project's default folder.
+    TExtOpenDialogForm::SetCurrentProjectSource([this] { return CurrentProject(); });
     SetPluginFrame(this);
     loadStoredProperties();
     loadPluginsTimer_->start();
@@ -143,8 +150,11 @@ TFrameWindowForm::~TFrameWindowForm()
         delete findChild<QObject*>(QLatin1String(watcher), Qt::FindDirectChildrenOnly);
     if (&PluginFrame() == this)
         SetPluginFrame(nullptr);
-    if (theFrame == this)
+    if (theFrame == this) {
         theFrame = nullptr;
+        TSendMailForm::SetStatusReporter(nullptr);
+        TExtOpenDialogForm::SetCurrentProjectSource(nullptr);
+    }
     // The document windows go while the frame is whole: their area reports
     // activations to it as they close.
     delete mdiArea_;

@@ -8,11 +8,11 @@
 // The frame is created once by the start-up sequence and lives until the
 // process ends; FrameWindow() reaches it from anywhere on the GUI thread.
 // Everything here runs on the GUI thread.
+#include "backup/AutoBackup.h"
 #include "frame/FrameActions.h"
 #include "frame/FrameSession.h"
+#include "options/DesktopOptions.h"
 #include "plugins/PluginFrame.h"
-#include "tools/AutoBackup.h"
-#include "tools/DesktopOptions.h"
 
 #include <QIcon>
 #include <QImage>
@@ -569,10 +569,6 @@ private:
     TDesktopRecord desktop_;
     QImage desktopImage_;
 };
-
-// The open dialogs' filter text ("Description|*.a;*.b|...") as name filters
-// of the platform's file dialog ("Description (*.a *.b)").
-QStringList OpenFilterToNameFilters(const QString& filter);
 
 // Gives the keyboard focus to a document window's editing part.
 void FocusDocument(QWidget* window);

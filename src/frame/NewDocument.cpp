@@ -1,12 +1,12 @@
 #include "frame/NewDocument.h"
 
+#include "files/ExtOpenDialog.h"
 #include "frame/FrameWindow.h"
 #include "kernel/Kernel.h"
 #include "kernel/Settings.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
-#include "tools/ExtOpenDialog.h"
-#include "tools/QXMessageBox.h"
+#include "ui/QXMessageBox.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,9 +1,9 @@
 #include "mail/SendMail.h"
 
-#include "frame/FrameWindow.h"
 #include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
 #include "mail/Mapi.h"
+#include "ui/DialogSupport.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -22,6 +22,7 @@
 namespace {
 
 std::function<int(const TMailMessage&)> transport;
+std::function<void(const QString&)> statusReporter;
 
 QStringList splitField(const QString& text)
 {
@@ -45,6 +46,11 @@ QLineEdit* addressEdit(QWidget* parent)
 void TSendMailForm::SetTransport(std::function<int(const TMailMessage&)> t)
 {
     transport = std::move(t);
+}
+
+void TSendMailForm::SetStatusReporter(std::function<void(const QString&)> report)
+{
+    statusReporter = std::move(report);
 }
 
 TSendMailForm::TSendMailForm(QWidget* owner)
@@ -162,8 +168,8 @@ void TSendMailForm::handedOver(int result)
     sendingLabel_->hide();
     unsetCursor();
     if (result == 0) {
-        if (TFrameWindowForm* frame = FrameWindow())
-            frame->SetStatusBarMessage(Strings[1]);
+        if (statusReporter)
+            statusReporter(Strings[1]);
         accept();
         return;
     }

@@ -45,6 +45,10 @@ public:
     // thread.
     static void SetTransport(std::function<int(const TMailMessage&)> transport);
 
+    // Where a message handed over is announced (the main window's status
+    // bar); the main window sets it while it exists.
+    static void SetStatusReporter(std::function<void(const QString&)> report);
+
 protected:
     void reject() override;
 

@@ -11,8 +11,8 @@
 #include "plugins/PluginFrame.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/AboutBoxes.h"
-#include "tools/ColorSelector.h"
+#include "ui/AboutBoxes.h"
+#include "ui/ColorSelector.h"
 
 #include <QLabel>
 #include <QMetaObject>

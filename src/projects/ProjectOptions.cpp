@@ -1,6 +1,6 @@
 #include "projects/ProjectOptions.h"
 
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 #include "projects/Projects.h"
 #include "ui/DialogSupport.h"
 

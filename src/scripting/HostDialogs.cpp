@@ -1,11 +1,11 @@
 // Host functions: dialogs and messages.
 #include "scripting/HostFunctions.h"
 
-#include "frame/FrameStrings.h"
+#include "files/ExtOpenDialog.h"
 #include "kernel/AppInfo.h"
 #include "mail/SendMail.h"
 #include "scripting/ScriptListDialog.h"
-#include "tools/ExtOpenDialog.h"
+#include "ui/DialogSupport.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -116,7 +116,7 @@ void AddDialogFunctions(HostFunctionMap& map)
         c.ReturnBoolean(chosen);
     };
     map["SelectFiles"] = [](const TScriptHostCall& c) {
-        QString filter = FrameText(FrameString::AllFilesFilter);
+        QString filter = AllFilesFilter();
         const QString own = ArgText(c, 1);
         if (!own.isEmpty())
             filter += QLatin1Char('|') + own;

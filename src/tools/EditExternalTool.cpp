@@ -1,7 +1,5 @@
 #include "tools/EditExternalTool.h"
 
-#include "frame/FrameStrings.h"
-#include "frame/FrameWindow.h"
 #include "platform/ShortcutCode.h"
 #include "ui/DialogSupport.h"
 
@@ -22,7 +20,7 @@ QString chooseProgram(QWidget* parent)
 {
     QFileDialog dialog(parent, QStringLiteral("Cesta k nástroji"));
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(OpenFilterToNameFilters(FrameText(FrameString::AllFilesFilter)));
+    dialog.setNameFilters(OpenFilterToNameFilters(AllFilesFilter()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

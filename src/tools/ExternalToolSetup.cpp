@@ -1,6 +1,5 @@
 #include "tools/ExternalToolSetup.h"
 
-#include "frame/FrameImages.h"
 #include "tools/EditExternalTool.h"
 #include "ui/DialogSupport.h"
 
@@ -21,18 +20,10 @@ const int kToolRole = Qt::UserRole;
 
 } // namespace
 
-QIcon ExternalToolsSetupImage()
-{
-    return ToolbarImage(26);
-}
-
-QIcon ExternalToolImage()
-{
-    return ToolbarImage(69);
-}
-
-TExternalToolSetupForm::TExternalToolSetupForm(QWidget* owner)
+TExternalToolSetupForm::TExternalToolSetupForm(QWidget* owner, const QIcon& setupImage, const QIcon& toolImage)
     : QDialog(owner)
+    , setupImage_(setupImage)
+    , toolImage_(toolImage)
     , OnRunEditor([](TEditExternalToolForm& form) { return form.exec() == QDialog::Accepted; })
 {
     PrepareDialog(this, "ExternalToolSetupForm", QStringLiteral("Nastavit externí nástroje"));
@@ -120,10 +111,10 @@ void TExternalToolSetupForm::rebuildTree(int select)
 {
     TreeView->clear();
     root_ = new QTreeWidgetItem(TreeView, {QString::fromUtf8(ExternalToolSetupStrings[0])});
-    root_->setIcon(0, ExternalToolsSetupImage());
+    root_->setIcon(0, setupImage_);
     for (size_t i = 0; i < tools_.size(); ++i) {
         auto* node = new QTreeWidgetItem(root_, {tools_[i].DisplayName});
-        node->setIcon(0, ExternalToolImage());
+        node->setIcon(0, toolImage_);
         node->setData(0, kToolRole, int(i));
     }
     root_->setExpanded(true);

@@ -6,6 +6,7 @@
 #include "tools/ExternalTools.h"
 
 #include <QDialog>
+#include <QIcon>
 
 #include <functional>
 #include <vector>
@@ -20,7 +21,9 @@ class TEditExternalToolForm;
 class TExternalToolSetupForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TExternalToolSetupForm(QWidget* owner = nullptr);
+    // The images are the tree's: the root's (the setup) and every tool's.
+    explicit TExternalToolSetupForm(
+        QWidget* owner = nullptr, const QIcon& setupImage = QIcon(), const QIcon& toolImage = QIcon());
 
     const std::vector<TExternalTool>& Tools() const { return tools_; }
     // Runs the edit dialog; true when it closed with OK. The default runs it
@@ -49,10 +52,8 @@ private:
     void removeClick();
     void moveClick(int delta);
 
+    QIcon setupImage_;
+    QIcon toolImage_;
     std::vector<TExternalTool> tools_;
     QTreeWidgetItem* root_ = nullptr;
 };
-
-// The icons of the tools menu: the setup image and the image of every tool.
-QIcon ExternalToolsSetupImage();
-QIcon ExternalToolImage();

@@ -1,12 +1,11 @@
 #include "tools/ExternalTools.h"
 
-#include "frame/FrameStrings.h"
 #include "help/HelpViewer.h"
 #include "kernel/Kernel.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/ShortcutCode.h"
-#include "tools/QXMessageBox.h"
+#include "ui/QXMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -195,7 +194,7 @@ QString ExecuteFileFailureText(const QString& text, const QString& systemError)
         if (!parameters.isEmpty())
             shown += QLatin1Char(' ') + parameters;
     }
-    return FrameText(FrameString::CannotExecute).arg(shown) + QStringLiteral("\n\n")
+    return QStringLiteral("Program nebo dokument %1 není možné otevřít.").arg(shown) + QStringLiteral("\n\n")
         + systemError.left(255);
 }
 

@@ -1,6 +1,6 @@
 #include "ui/ButtonEdits.h"
 
-#include "frame/FrameWindow.h"
+#include "ui/DialogSupport.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -89,4 +90,30 @@ void CentreOnOwner(QDialog* dialog)
 {
     if (QWidget* owner = dialog->parentWidget())
         dialog->move(owner->window()->frameGeometry().center() - dialog->rect().center());
+}
+
+QStringList OpenFilterToNameFilters(const QString& filter)
+{
+    // "Description|*.a;*.b|..." pairs become "Description (*.a *.b)". A
+    // description that already ends with its patterns in parentheses keeps
+    // only the new ones, and "*.*" means every file here, dot or not.
+    static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        description.remove(trailingPatterns);
+        QStringList patterns;
+        for (QString pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            pattern = pattern.trimmed();
+            patterns.append(pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
+        }
+        result.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return result;
+}
+
+QString AllFilesFilter()
+{
+    return QStringLiteral("Všechny soubory (*.*)|*.*");
 }

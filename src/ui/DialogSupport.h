@@ -3,6 +3,7 @@
 // the prompt, the one-column read-only list, the file list and the OK and
 // Cancel row.
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QHBoxLayout;
@@ -26,3 +27,8 @@ QTreeWidget* NewFileListView(QDialog* dialog);
 void AddFileLine(QTreeWidget* list, const QString& path);
 // Centred on the window of its owner, if it has one.
 void CentreOnOwner(QDialog* dialog);
+// The open dialogs' filter text ("Description|*.a;*.b|...") as name filters
+// of the platform's file dialog ("Description (*.a *.b)").
+QStringList OpenFilterToNameFilters(const QString& filter);
+// The open dialogs' filter for every file.
+QString AllFilesFilter();

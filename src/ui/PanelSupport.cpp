@@ -1,4 +1,4 @@
-#include "PanelSupport.h"
+#include "ui/PanelSupport.h"
 
 #include <QDockWidget>
 #include <QHBoxLayout>

@@ -6,6 +6,7 @@
 #include "ModalAnswers.h"
 
 #include "QX_Types.h"
+#include "files/ExtOpenDialog.h"
 #include "frame/ArrangeDocs.h"
 #include "frame/CustomizeDocs.h"
 #include "frame/FrameDocuments.h"
@@ -14,7 +15,6 @@
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/ExtOpenDialog.h"
 #include "ui/QXListView.h"
 
 #include <QAction>

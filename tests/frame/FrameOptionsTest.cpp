@@ -3,6 +3,7 @@
 // active document by mail.
 #include "FrameFixture.h"
 
+#include "frame/FrameStatusBar.h"
 #include "frame/FrameStrings.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
@@ -13,6 +14,7 @@
 #include "ui/ColorComboBox.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -242,6 +244,23 @@ TEST_F(FrameOptionsTest, SendingTheActiveDocumentAttachesItsFile)
     EXPECT_EQ(attachment, file);
     EXPECT_EQ(subject, "Dokument zprava.txt");
     EXPECT_EQ(text, file);
+}
+
+TEST_F(FrameOptionsTest, AMessageHandedToTheMailClientIsAnnouncedOnTheStatusBar)
+{
+    StartFrame();
+    TSendMailForm::SetTransport([](const TMailMessage&) { return 0; });
+    TSendMailForm form;
+    form.show();
+    form.EmailEdit->setText("a@example.org");
+    form.Button1->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (form.IsSending() && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    TSendMailForm::SetTransport(nullptr);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(frame->StatusBarPanels()->SimpleMessage(), form.Strings[1]);
 }
 
 } // namespace

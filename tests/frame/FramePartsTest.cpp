@@ -5,6 +5,7 @@
 #include "frame/FrameImages.h"
 #include "frame/RecentFiles.h"
 #include "platform/Registry.h"
+#include "ui/DialogSupport.h"
 
 #include <QApplication>
 #include <QHelpEvent>

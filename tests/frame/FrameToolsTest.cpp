@@ -8,6 +8,7 @@
 #include "frame/SaveActionShortcuts.h"
 #include "platform/Registry.h"
 #include "plugins/PluginWindowList.h"
+#include "tools/ExternalToolSetup.h"
 #include "tools/ExternalTools.h"
 #include "outline/OutlinePanel.h"
 #include "tools/ToolOutputPanel.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QStandardItemModel>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QStatusBar>
 
 namespace {
@@ -80,6 +82,31 @@ TEST_F(FrameToolsTest, ToolsMenuFollowsTheRegistry)
     EXPECT_TRUE(templateEntry()->isVisible());
     EXPECT_FALSE(templateEntry()->isEnabled());
     EXPECT_EQ(templateEntry()->text(), QStringLiteral("(není definováno)"));
+}
+
+TEST_F(FrameToolsTest, TheSetupTreeShowsTheMenusImages)
+{
+    SaveExternalToolList({{QStringLiteral("\"/bin/true\""), QStringLiteral("Nic"), 0}});
+    StartFrame();
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* form = qobject_cast<TExternalToolSetupForm*>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        shown = true;
+        QTreeWidgetItem* root = form->TreeView->topLevelItem(0);
+        ASSERT_NE(root, nullptr);
+        ASSERT_EQ(root->childCount(), 1);
+        // The root has the setup action's image, a tool the image of its menu entry.
+        EXPECT_FALSE(root->icon(0).isNull());
+        EXPECT_EQ(root->icon(0).pixmap(16).toImage(), Act(FrameAction::ToolsSetup)->icon().pixmap(16).toImage());
+        const QAction* entry = frame->ExternalToolsMenu()->actions()[3];
+        EXPECT_EQ(entry->text(), QStringLiteral("Nic"));
+        EXPECT_FALSE(root->child(0)->icon(0).isNull());
+        EXPECT_EQ(root->child(0)->icon(0).pixmap(16).toImage(), entry->icon().pixmap(16).toImage());
+        form->reject();
+    });
+    Act(FrameAction::ToolsSetup)->trigger();
+    EXPECT_TRUE(shown);
 }
 
 TEST_F(FrameToolsTest, AToolRunsOnTheActiveDocumentAndItsOutputOpensTheLine)

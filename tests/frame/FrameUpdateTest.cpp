@@ -6,7 +6,7 @@
 #include "frame/KeyIndicators.h"
 #include "kernel/Logging.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/UndoRedoSelection.h"
+#include "ui/UndoRedoSelection.h"
 
 #include <QListWidget>
 #include <QMdiSubWindow>

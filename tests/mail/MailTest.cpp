@@ -141,6 +141,30 @@ TEST_F(Mail, DialogSplitsItsFieldsAndStaysOpenWithThemWhenTheHandOverFails)
     EXPECT_EQ(boxes.size(), 1u);
 }
 
+TEST_F(Mail, OnlyAHandedOverMessageIsAnnounced)
+{
+    std::vector<QString> announced;
+    TSendMailForm::SetStatusReporter([&](const QString& text) { announced.push_back(text); });
+    TSendMailForm form;
+    form.show();
+    form.EmailEdit->setText("a@example.org");
+    setenv("QX_MAIL_EXIT", "5", 1);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    answer.start(5);
+    form.Button1->click();
+    ASSERT_TRUE(waitHandedOver(form));
+    EXPECT_TRUE(announced.empty());
+    unsetenv("QX_MAIL_EXIT");
+    form.Button1->click();
+    ASSERT_TRUE(waitHandedOver(form));
+    TSendMailForm::SetStatusReporter(nullptr);
+    EXPECT_EQ(announced, std::vector<QString> {form.Strings[1]});
+}
+
 TEST_F(Mail, AClientThatStaysOpenGetsTheMessageOnceWithoutHoldingTheWindow)
 {
     // xdg-email that runs the client itself returns when the user closes it.

@@ -5,7 +5,7 @@
 #include "kernel/Kernel.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/AboutBoxes.h"
+#include "ui/AboutBoxes.h"
 
 #include <QApplication>
 #include <QLabel>

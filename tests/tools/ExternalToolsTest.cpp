@@ -2,8 +2,8 @@
 // with its gaps, the shortcut codes, and the setup and edit dialogs.
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "platform/ShortcutCode.h"
 #include "platform/Registry.h"
+#include "platform/ShortcutCode.h"
 #include "tools/EditExternalTool.h"
 #include "tools/ExternalToolSetup.h"
 #include "tools/ExternalTools.h"
@@ -297,6 +297,42 @@ TEST_F(ExternalTools, SetupDialogAddsEditsRemovesAndMovesWithItsButtonRules)
     // The dialog writes nothing itself.
     EXPECT_EQ(LoadExternalToolList().size(), 1u);
     EXPECT_EQ(LoadExternalToolList()[0].DisplayName, QStringLiteral("first"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ExecuteFile, SplitsQuotedProgramsAndFailsSilently)
+{
+    struct Case {
+        QString text, program, parameters;
+    };
+    for (const auto& c : std::vector<Case> {
+             {"notepad.exe", "notepad.exe", ""},
+             {"\"/opt/my tool/run\" --file a.txt", "/opt/my tool/run", "--file a.txt"},
+             {"\"/usr/bin/env\"", "/usr/bin/env", ""},
+             {"\"unterminated", "", ""},
+         }) {
+        QString program, parameters;
+        SplitCommandText(c.text, program, parameters);
+        EXPECT_EQ(program, c.program) << c.text.toStdString();
+        EXPECT_EQ(parameters, c.parameters) << c.text.toStdString();
+    }
+    EXPECT_FALSE(ExecuteFile("\"/nonexistent/program\" x", true));
+    EXPECT_FALSE(ExecuteFile("\"unterminated", true));
+    EXPECT_TRUE(ExecuteFile("\"/bin/true\" --ignored", true));
+
+    // The failure message names the command without a stray quote.
+    for (const auto& [text, shown] : std::vector<std::pair<QString, QString>> {
+             {"\"/opt/Qxrel32.hlp\"", "/opt/Qxrel32.hlp"},
+             {"\"/opt/my tool/run\" --file a.txt", "/opt/my tool/run --file a.txt"},
+             {"\"unterminated", "unterminated"},
+             {"plain.txt", "plain.txt"},
+         })
+        EXPECT_EQ(ExecuteFileFailureText(text, "chyba"),
+            QStringLiteral("Program nebo dokument %1 není možné otevřít.\n\nchyba").arg(shown))
+            << text.toStdString();
 }
 
 } // namespace

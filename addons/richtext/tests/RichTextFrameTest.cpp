@@ -8,7 +8,7 @@
 #include "platform/FileWrite.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
-#include "tools/ColorSelector.h"
+#include "ui/ColorSelector.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -15,7 +15,7 @@
 #include "scripting/Scripting.h"
 
 #include <QFileDialog>
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 #include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>

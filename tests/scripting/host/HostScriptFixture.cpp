@@ -10,7 +10,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>

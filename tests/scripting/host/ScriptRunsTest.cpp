@@ -3,19 +3,19 @@
 // frame's script commands and the event scripts.
 #include "HostScriptFixture.h"
 
+#include "QX_Types.h"
 #include "kernel/Settings.h"
 #include "plugins/CurrentPluginList.h"
 #include "plugins/PluginManagement.h"
 #include "plugins/PluginWindowList.h"
-#include "QX_Types.h"
 #include "scripting/ExecutingScript.h"
-#include "scripting/ScriptingSetup.h"
 #include "scripting/Scripting.h"
+#include "scripting/ScriptingSetup.h"
 #include "scripting/SelectScript.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 #include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "tools/TipOfTheDay.h"
+#include "ui/TipOfTheDay.h"
 
 #include "kernel/Settings.h"
 #include "ui/WindowLifetime.h"

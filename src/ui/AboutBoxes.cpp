@@ -1,9 +1,9 @@
-#include "tools/AboutBoxes.h"
+#include "ui/AboutBoxes.h"
 
 #include "kernel/Settings.h"
 #include "kernel/VersionStamp.h"
-#include "tools/QXMessageBox.h"
 #include "ui/LogoBanner.h"
+#include "ui/QXMessageBox.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "tools/UndoRedoSelection.h"
+#include "ui/UndoRedoSelection.h"
 
 #include "kernel/Settings.h"
-#include "tools/RaisedFrame.h"
+#include "ui/RaisedFrame.h"
 #include "ui/WindowLifetime.h"
 
 #include <QEvent>

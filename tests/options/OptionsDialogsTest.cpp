@@ -1,9 +1,9 @@
 // The start-up options dialog and the desktop record and dialog.
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
+#include "options/DesktopOptions.h"
+#include "options/StartupSetup.h"
 #include "platform/Registry.h"
-#include "tools/DesktopOptions.h"
-#include "tools/StartupSetup.h"
 #include "ui/ButtonEdits.h"
 #include "ui/ColorComboBox.h"
 

@@ -1,4 +1,4 @@
-#include "tools/RaisedFrame.h"
+#include "ui/RaisedFrame.h"
 
 #include <QPainter>
 #include <QWidget>

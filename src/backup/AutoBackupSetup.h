@@ -4,7 +4,7 @@
 // and, on OK, stores the choices back into it; it refuses a choice that would
 // make the backup overwrite the document, a missing or too long folder or
 // pattern, and keeps itself open.
-#include "tools/AutoBackup.h"
+#include "backup/AutoBackup.h"
 
 #include <QDialog>
 

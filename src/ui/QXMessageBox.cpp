@@ -1,4 +1,4 @@
-#include "tools/QXMessageBox.h"
+#include "ui/QXMessageBox.h"
 
 #include "kernel/Settings.h"
 #include "plugins/PluginFrame.h"

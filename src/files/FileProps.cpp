@@ -1,4 +1,4 @@
-#include "tools/FileProps.h"
+#include "files/FileProps.h"
 
 #include "kernel/AppInfo.h"
 #include "kernel/Settings.h"

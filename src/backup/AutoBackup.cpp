@@ -1,4 +1,4 @@
-#include "tools/AutoBackup.h"
+#include "backup/AutoBackup.h"
 
 #include "platform/FileWrite.h"
 #include "platform/Registry.h"

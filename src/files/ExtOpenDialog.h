@@ -9,6 +9,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
+
 class QAbstractItemView;
 class QButtonGroup;
 class QComboBox;
@@ -24,6 +26,7 @@ class QToolButton;
 class QPushButton;
 class QTreeView;
 class QTimer;
+class TProject;
 class TQX_PluginEntry;
 class TShellItemModel;
 
@@ -107,6 +110,9 @@ public:
     void ButtonOkClick();
     // Recently used folders, most recent first.
     static QStringList RecentFolders();
+    // The project whose default folder the places offer (the main window's
+    // current one); the main window sets it while it exists.
+    static void SetCurrentProjectSource(std::function<TProject*()> source);
 
     // Components, named as on the form.
     QListWidget* Panel5 = nullptr;          // places

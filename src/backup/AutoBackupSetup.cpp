@@ -1,4 +1,4 @@
-#include "tools/AutoBackupSetup.h"
+#include "backup/AutoBackupSetup.h"
 
 #include "ui/DialogSupport.h"
 

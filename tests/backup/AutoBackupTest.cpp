@@ -1,10 +1,10 @@
 // Auto-backup: the record's bytes, the backup's folder and name, the copy and
 // its failures, and the settings dialog.
+#include "backup/AutoBackup.h"
+#include "backup/AutoBackupSetup.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
-#include "tools/AutoBackup.h"
-#include "tools/AutoBackupSetup.h"
 
 #include "KernelFixture.h"
 #include "TestEnv.h"

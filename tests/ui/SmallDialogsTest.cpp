@@ -1,11 +1,11 @@
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "plugins/PluginFrame.h"
-#include "tools/AboutBoxes.h"
-#include "tools/ColorSelector.h"
-#include "tools/QXMessageBox.h"
-#include "tools/TipOfTheDay.h"
-#include "tools/UndoRedoSelection.h"
+#include "ui/AboutBoxes.h"
+#include "ui/ColorSelector.h"
+#include "ui/QXMessageBox.h"
+#include "ui/TipOfTheDay.h"
+#include "ui/UndoRedoSelection.h"
 
 #include "KernelFixture.h"
 #include "TestEnv.h"
@@ -219,44 +219,6 @@ TEST_F(SmallDialogs, PluginAboutBoxKeepsItsDefaultCaption)
     TQXAboutBoxForm box;
     EXPECT_EQ(box.windowTitle(), "Quorvix rel. 2");
     EXPECT_TRUE(box.DescriptionMemo->toPlainText().isEmpty());
-}
-
-} // namespace
-
-#include "tools/ExternalTools.h"
-
-namespace {
-
-TEST(ExecuteFile, SplitsQuotedProgramsAndFailsSilently)
-{
-    struct Case {
-        QString text, program, parameters;
-    };
-    for (const auto& c : std::vector<Case> {
-             {"notepad.exe", "notepad.exe", ""},
-             {"\"/opt/my tool/run\" --file a.txt", "/opt/my tool/run", "--file a.txt"},
-             {"\"/usr/bin/env\"", "/usr/bin/env", ""},
-             {"\"unterminated", "", ""},
-         }) {
-        QString program, parameters;
-        SplitCommandText(c.text, program, parameters);
-        EXPECT_EQ(program, c.program) << c.text.toStdString();
-        EXPECT_EQ(parameters, c.parameters) << c.text.toStdString();
-    }
-    EXPECT_FALSE(ExecuteFile("\"/nonexistent/program\" x", true));
-    EXPECT_FALSE(ExecuteFile("\"unterminated", true));
-    EXPECT_TRUE(ExecuteFile("\"/bin/true\" --ignored", true));
-
-    // The failure message names the command without a stray quote.
-    for (const auto& [text, shown] : std::vector<std::pair<QString, QString>> {
-             {"\"/opt/Qxrel32.hlp\"", "/opt/Qxrel32.hlp"},
-             {"\"/opt/my tool/run\" --file a.txt", "/opt/my tool/run --file a.txt"},
-             {"\"unterminated", "unterminated"},
-             {"plain.txt", "plain.txt"},
-         })
-        EXPECT_EQ(ExecuteFileFailureText(text, "chyba"),
-            QStringLiteral("Program nebo dokument %1 není možné otevřít.\n\nchyba").arg(shown))
-            << text.toStdString();
 }
 
 } // namespace

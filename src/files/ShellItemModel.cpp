@@ -1,7 +1,7 @@
-#include "tools/ShellItemModel.h"
+#include "files/ShellItemModel.h"
 
+#include "files/ExtOpenDialog.h"
 #include "platform/Shell.h"
-#include "tools/ExtOpenDialog.h"
 
 #include <QCollator>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "tools/DesktopOptions.h"
+#include "options/DesktopOptions.h"
 
 #include "kernel/Settings.h"
 #include "ui/ButtonEdits.h"

@@ -1,9 +1,9 @@
 // File properties on real files: what the dialog shows, and the times and
 // the read-only state it writes.
+#include "files/FileProps.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
 #include "platform/Shell.h"
-#include "tools/FileProps.h"
 
 #include "TestEnv.h"
 

@@ -1,8 +1,8 @@
-#include "tools/ColorSelector.h"
+#include "ui/ColorSelector.h"
 
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
-#include "tools/RaisedFrame.h"
+#include "ui/RaisedFrame.h"
 #include "ui/WindowLifetime.h"
 
 #include <QColorDialog>

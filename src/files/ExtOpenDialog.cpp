@@ -1,6 +1,6 @@
-#include "tools/ExtOpenDialog.h"
+#include "files/ExtOpenDialog.h"
 
-#include "frame/FrameWindow.h"
+#include "files/ShellItemModel.h"
 #include "kernel/AppInfo.h"
 #include "kernel/Settings.h"
 #include "platform/Registry.h"
@@ -9,7 +9,6 @@
 #include "plugins/PluginManagement.h"
 #include "projects/Projects.h"
 #include "tools/ExternalTools.h"
-#include "tools/ShellItemModel.h"
 #include "ui/WindowLifetime.h"
 
 #include <QApplication>
@@ -41,6 +40,8 @@
 #include <QVBoxLayout>
 
 namespace {
+
+std::function<TProject*()> currentProjectSource;
 
 const char* kRegistryKey = "Software\\Quorvix\\ExtOpenDialog";
 constexpr int kRecentFolderCount = 8;
@@ -574,6 +575,11 @@ void TExtOpenDialogForm::rebuildDirTree()
 // Places
 // ---------------------------------------------------------------------------
 
+void TExtOpenDialogForm::SetCurrentProjectSource(std::function<TProject*()> source)
+{
+    currentProjectSource = std::move(source);
+}
+
 QStringList TExtOpenDialogForm::RecentFolders()
 {
     QStringList folders;
@@ -640,8 +646,8 @@ void TExtOpenDialogForm::rebuildPlaces()
     if (!programs.isEmpty())
         add(QStringLiteral("Programy"), "applications-other", programs, QStringLiteral("Zástupci nainstalovaných programů"));
     add(QStringLiteral("Složka QX"), "folder", QString::fromStdString(GetProgramDirectory()), QString());
-    if (TFrameWindowForm* frame = FrameWindow())
-        if (TProject* project = frame->CurrentProject()) {
+    if (currentProjectSource)
+        if (TProject* project = currentProjectSource()) {
             const QString dir = QString::fromStdString(project->DefaultDir);
             if (!dir.isEmpty() && QFileInfo(dir).isDir())
                 add(QStringLiteral("Projekt"), "folder-open", dir,

@@ -1,4 +1,4 @@
-#include "tools/StartupSetup.h"
+#include "options/StartupSetup.h"
 
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"

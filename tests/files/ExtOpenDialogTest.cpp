@@ -1,10 +1,11 @@
 // The program's own open dialog on real folders: filters, sort modes, what
 // OK gives, typed names and patterns, new folders, renaming and what the
 // dialog remembers.
+#include "files/ExtOpenDialog.h"
+#include "files/ShellItemModel.h"
 #include "kernel/Logging.h"
 #include "kernel/Settings.h"
-#include "tools/ExtOpenDialog.h"
-#include "tools/ShellItemModel.h"
+#include "projects/Projects.h"
 
 #include "TestEnv.h"
 
@@ -198,6 +199,23 @@ TEST_F(ExtOpenDialogTest, OkGivesTheSelectedFilesTheFolderAndTheEntry)
     TExtOpenDialogForm again;
     Show(again, QString(), true, QString());
     EXPECT_FALSE(again.Panel5->findItems("files", Qt::MatchExactly).isEmpty());
+}
+
+TEST_F(ExtOpenDialogTest, PlacesOfferTheCurrentProjectsFolder)
+{
+    TProject project("Web");
+    project.DefaultDir = folder.toStdString();
+    TExtOpenDialogForm::SetCurrentProjectSource([&] { return &project; });
+    TExtOpenDialogForm dialog;
+    Show(dialog, QString(), true, QString());
+    TExtOpenDialogForm::SetCurrentProjectSource(nullptr);
+    const QList<QListWidgetItem*> places = dialog.Panel5->findItems("Projekt", Qt::MatchExactly);
+    ASSERT_EQ(places.size(), 1);
+    EXPECT_EQ(places[0]->toolTip(), "Výchozí složka projektu Web: " + folder);
+
+    TExtOpenDialogForm without;
+    Show(without, QString(), true, QString());
+    EXPECT_TRUE(without.Panel5->findItems("Projekt", Qt::MatchExactly).isEmpty());
 }
 
 TEST_F(ExtOpenDialogTest, TypedNamesOpenFilesEnterFoldersOrAreReported)

@@ -1,6 +1,5 @@
-#include "tools/DesktopShortcut.h"
+#include "files/DesktopShortcut.h"
 
-#include "frame/FrameStrings.h"
 #include "kernel/AppInfo.h"
 #include "platform/ShellLinks.h"
 
@@ -11,10 +10,10 @@
 QString SendToDesktop(QWidget* owner, const QString& fileName)
 {
     const QString name = QFileInfo(fileName).fileName();
-    const QString description = FrameText(FrameString::ShortcutDescription).arg(name);
+    const QString description = QStringLiteral("Zástupce dokmentu %1, vytvořil Quorvix 2.").arg(name);
     const std::string link = qx::CreateShortcutFile(QFile::encodeName(name).toStdString(), qx::DesktopFolder(),
         description.toStdString(), std::string(), QFile::encodeName(QFileInfo(fileName).absoluteFilePath()).toStdString());
-    QMessageBox::information(owner, QString::fromUtf8(kApplicationTitle), FrameText(FrameString::ShortcutCreated));
+    QMessageBox::information(owner, QString::fromUtf8(kApplicationTitle), QStringLiteral("Zástupce byl vytvořen."));
     return QFile::decodeName(QByteArray::fromStdString(link));
 }
 
