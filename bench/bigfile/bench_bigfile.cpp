@@ -45,63 +45,18 @@ namespace {
 
 constexpr qint64 kDefaultSize = 50 * 1024 * 1024;
 
-// One C translation unit, repeated with numbered names until the size is
-// reached: the text the peer editors open in their benchmark.
-const char kTemplate[] = R"(/* ---- block @N@ ------------------------------------------------------ */
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-
-typedef struct node_@N@ {
-    int key;
-    double weight;
-    struct node_@N@ *left, *right;
-} node_@N@_t;
-
-static node_@N@_t *insert_@N@(node_@N@_t *root, int key, double weight)
-{
-    if (root == NULL) {
-        node_@N@_t *n = calloc(1, sizeof *n);
-        if (!n) { perror("calloc"); exit(EXIT_FAILURE); }
-        n->key = key;
-        n->weight = weight;
-        return n;
-    }
-    if (key < root->key)
-        root->left = insert_@N@(root->left, key, weight);
-    else if (key > root->key)
-        root->right = insert_@N@(root->right, key, weight);
-    else
-        root->weight += weight;   /* merge duplicates */
-    return root;
-}
-
-static double sum_@N@(const node_@N@_t *root)
-{
-    return root ? root->weight + sum_@N@(root->left) + sum_@N@(root->right) : 0.0;
-}
-
-int main_@N@(int argc, char **argv)
-{
-    node_@N@_t *tree = NULL;
-    char buf[256];
-    for (int i = 1; i < argc; i++) {
-        strncpy(buf, argv[i], sizeof buf - 1);
-        buf[sizeof buf - 1] = '\0';
-        tree = insert_@N@(tree, atoi(buf), (double)i * 0.5);
-    }
-    printf("block @N@: total weight %.3f\n", sum_@N@(tree));
-    return 0;
-}
-
-)";
 
 bool writeBigFile(const QString& path, qint64 size)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray block = QByteArray(kTemplate) + "\n";
+    // One C translation unit (block.c.in, which bench/peers/mkbig.sh repeats
+    // for the peers too), with numbered names until the size is reached.
+    QFile templateFile(QStringLiteral(QX_BIGFILE_BLOCK));
+    if (!templateFile.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray block = templateFile.readAll().trimmed() + "\n\n";
     qint64 total = 0;
     for (int n = 1; total < size; ++n) {
         QByteArray b = block;
